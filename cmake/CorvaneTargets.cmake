@@ -1,0 +1,43 @@
+# Helpers every folder uses, so tests, fuzz targets and benchmarks are declared the same way.
+
+# corvane_test(NAME name SOURCES ... LIBS ... [LABELS ...])
+# One GoogleTest binary per folder; each case becomes its own CTest test so ctest -j spreads them.
+function(corvane_test)
+  cmake_parse_arguments(T "" "NAME" "SOURCES;LIBS;LABELS" ${ARGN})
+  if(CORVANE_FUZZ)
+    return()
+  endif()
+  add_executable(${T_NAME} ${T_SOURCES})
+  target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
+  target_compile_definitions(${T_NAME} PRIVATE
+    CORVANE_FIXTURES="${CMAKE_CURRENT_SOURCE_DIR}/tests/fixtures")
+  if(NOT T_LABELS)
+    set(T_LABELS unit)
+  endif()
+  gtest_discover_tests(${T_NAME}
+    PROPERTIES LABELS "${T_LABELS}"
+    DISCOVERY_TIMEOUT 60)
+endfunction()
+
+# corvane_fuzz(NAME name SOURCES ... LIBS ...): built only by the fuzz preset.
+function(corvane_fuzz)
+  cmake_parse_arguments(F "" "NAME" "SOURCES;LIBS" ${ARGN})
+  if(NOT CORVANE_FUZZ)
+    return()
+  endif()
+  add_executable(${F_NAME} EXCLUDE_FROM_ALL ${F_SOURCES})
+  target_link_libraries(${F_NAME} PRIVATE ${F_LIBS})
+  target_link_options(${F_NAME} PRIVATE -fsanitize=fuzzer,address)
+  add_dependencies(fuzz ${F_NAME})
+endfunction()
+
+# corvane_bench(NAME name SOURCES ... LIBS ...): Google Benchmark programs, never run as tests.
+function(corvane_bench)
+  cmake_parse_arguments(B "" "NAME" "SOURCES;LIBS" ${ARGN})
+  if(CORVANE_FUZZ)
+    return()
+  endif()
+  find_package(benchmark REQUIRED)
+  add_executable(${B_NAME} ${B_SOURCES})
+  target_link_libraries(${B_NAME} PRIVATE ${B_LIBS} benchmark::benchmark benchmark::benchmark_main)
+endfunction()

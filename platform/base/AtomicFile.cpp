@@ -1,0 +1,99 @@
+#include "AtomicFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace platform {
+namespace {
+
+bool Fail(std::string* error, const std::string& what, int err) {
+  if (error) *error = what + ": " + std::strerror(err);
+  return false;
+}
+
+std::string DirectoryOf(const std::string& path) {
+  size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return path.substr(0, slash);
+}
+
+bool WriteAll(int fd, const char* p, size_t size) {
+  while (size > 0) {
+    ssize_t n = ::write(fd, p, size);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    if (n == 0) {
+      errno = EIO;
+      return false;
+    }
+    p += n;
+    size -= size_t(n);
+  }
+  return true;
+}
+
+}  // namespace
+
+bool SaveFileAtomic(const std::string& path, const void* data, size_t size, std::string* error) {
+  std::string tmp = path + ".XXXXXX";
+  int fd = ::mkstemp(tmp.data());
+  if (fd < 0) return Fail(error, "cannot create a temporary file beside " + path, errno);
+
+  // Keep the permissions of the file being replaced.
+  struct stat st;
+  if (::stat(path.c_str(), &st) == 0) ::fchmod(fd, st.st_mode & 07777);
+  else ::fchmod(fd, 0644);
+
+  bool ok = WriteAll(fd, static_cast<const char*>(data), size) && ::fsync(fd) == 0;
+  int err = errno;
+  if (::close(fd) != 0 && ok) {
+    ok = false;
+    err = errno;
+  }
+  if (!ok) {
+    ::unlink(tmp.c_str());
+    return Fail(error, "cannot write " + path, err);
+  }
+  if (::rename(tmp.c_str(), path.c_str()) != 0) {
+    err = errno;
+    ::unlink(tmp.c_str());
+    return Fail(error, "cannot replace " + path, err);
+  }
+  // Make the rename itself durable.
+  int dir = ::open(DirectoryOf(path).c_str(), O_RDONLY | O_DIRECTORY);
+  if (dir >= 0) {
+    ::fsync(dir);
+    ::close(dir);
+  }
+  return true;
+}
+
+bool ReadWholeFile(const std::string& path, std::string& content, std::string* error) {
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return Fail(error, "cannot open " + path, errno);
+  std::string out;
+  char buf[65536];
+  for (;;) {
+    ssize_t n = ::read(fd, buf, sizeof buf);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      int err = errno;
+      ::close(fd);
+      return Fail(error, "cannot read " + path, err);
+    }
+    if (n == 0) break;
+    out.append(buf, size_t(n));
+  }
+  ::close(fd);
+  content = std::move(out);
+  return true;
+}
+
+}  // namespace platform

@@ -1,0 +1,17 @@
+#pragma once
+// Saving without ever destroying the previous file: the data goes to a temporary file beside
+// the target, is flushed to disk, and only then replaces the target by rename.
+#include <cstddef>
+#include <string>
+
+namespace platform {
+
+// Returns false and fills `error` (when given) with a readable reason on any failure; the
+// target is then untouched and no temporary file is left behind.
+bool SaveFileAtomic(const std::string& path, const void* data, size_t size,
+                    std::string* error = nullptr);
+
+// Reads a whole file. Returns false (and a reason) when it cannot be opened or read.
+bool ReadWholeFile(const std::string& path, std::string& content, std::string* error = nullptr);
+
+}  // namespace platform

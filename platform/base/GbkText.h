@@ -1,0 +1,31 @@
+#pragma once
+// Model, file and wire text is GBK bytes. It is converted only where it is drawn, measured or
+// shown; comparisons fold ASCII letters and treat a two-byte GBK character as one unit.
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+// GBK to UTF-8. Bytes that are not valid GBK become U+FFFD; never fails.
+std::string GbkToUtf8(std::string_view gbk);
+
+// UTF-8 to GBK. Characters GBK cannot hold, and invalid UTF-8, become '?'. When `lossless` is
+// given it tells whether every character survived.
+std::string Utf8ToGbk(std::string_view utf8, bool* lossless = nullptr);
+
+// True when `c` starts a two-byte GBK character.
+inline bool IsGbkLeadByte(unsigned char c) { return c >= 0x81 && c <= 0xFE; }
+
+// Case-insensitive comparison in the manner of CompareText: <0, 0 or >0. ASCII letters fold;
+// a lead byte and its trail byte are compared as they are.
+int GbkCompareText(std::string_view a, std::string_view b);
+inline bool GbkSameText(std::string_view a, std::string_view b) {
+  return GbkCompareText(a, b) == 0;
+}
+bool GbkStartsText(std::string_view text, std::string_view prefix);
+
+// ASCII letters of `text` in upper or lower case; GBK characters untouched.
+std::string GbkUpperCase(std::string_view text);
+std::string GbkLowerCase(std::string_view text);
+
+}  // namespace platform
