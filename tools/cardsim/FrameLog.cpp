@@ -43,6 +43,10 @@ std::string DescribeFrame(const TFrameRecord& r, int64_t originMs) {
              (long long)(ms / 1000), (long long)(ms % 1000), dir, peer.c_str(), "answer",
              unsigned(r.Source), unsigned(r.Destination), unsigned(r.Value),
              KindName(r.AnsweredKind).c_str(), unsigned(r.Status), r.PayloadSize());
+  } else if (r.Kind == mkCardMessage) {
+    snprintf(line, sizeof line, "%6lld.%03lld %s %-21s %-16s %3u -> %-3u code 0x%X",
+             (long long)(ms / 1000), (long long)(ms % 1000), dir, peer.c_str(), "card-message",
+             unsigned(r.Source), unsigned(r.Destination), unsigned(r.Value));
   } else {
     snprintf(line, sizeof line, "%6lld.%03lld %s %-21s %-16s %3u -> %-3u value %u payload %zu",
              (long long)(ms / 1000), (long long)(ms % 1000), dir, peer.c_str(),
