@@ -49,7 +49,18 @@ bool Store(std::array<uint8_t, N>& dest, std::span<const uint8_t> payload) {
   return true;
 }
 
-bool ScheduleRuns(std::span<const uint8_t> block) { return LoadU32(block.data()) == ScheduleOnMarker; }
+// A schedule write: the card keeps the block and runs the schedule by itself while its marker
+// says so.
+template <size_t N>
+void WriteSchedule(std::array<uint8_t, N>& block, bool& automatic, uint32_t doneMessage,
+                   std::span<const uint8_t> payload, TCommandOutcome& out) {
+  if (!Store(block, payload)) {
+    out.Status = StatusRefused;
+    return;
+  }
+  automatic = LoadU32(block.data()) == ScheduleOnMarker;
+  out.CardMessage = doneMessage;
+}
 
 }  // namespace
 
@@ -104,23 +115,13 @@ TCommandOutcome AnswerCommand(TCardState& card, const TCardHead& head,
       out.Payload = Bytes(card.PowerSchedule);
       break;
     case mkSetAutoClose:
-      if (Store(card.PowerSchedule, payload)) {
-        card.AutoPower = ScheduleRuns(card.PowerSchedule);
-        out.CardMessage = cmPowerScheduleDone;
-      } else {
-        out.Status = StatusRefused;
-      }
+      WriteSchedule(card.PowerSchedule, card.AutoPower, cmPowerScheduleDone, payload, out);
       break;
     case mkGetAutoBright:
       out.Payload = Bytes(card.BrightSchedule);
       break;
     case mkSetAutoBright:
-      if (Store(card.BrightSchedule, payload)) {
-        card.AutoBright = ScheduleRuns(card.BrightSchedule);
-        out.CardMessage = cmBrightScheduleDone;
-      } else {
-        out.Status = StatusRefused;
-      }
+      WriteSchedule(card.BrightSchedule, card.AutoBright, cmBrightScheduleDone, payload, out);
       break;
     case mkReadDisplay:
       out.ReadBack = true;
