@@ -82,9 +82,11 @@ bool TDFMStream::SaveToFile(const std::string& fileName) const {
   struct stat st;
   if (::stat(fileName.c_str(), &st) == 0) {
     if (!S_ISREG(st.st_mode)) {
-      // A device or pipe is written in place; replacing it by rename would remove it.
-      int fd = ::open(fileName.c_str(), O_WRONLY | O_CLOEXEC);
+      // A device or pipe is written in place; replacing it by rename would remove it. The open
+      // does not wait for a reader of a pipe; the writes then block as usual.
+      int fd = ::open(fileName.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
       if (fd < 0) return false;
+      ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
       bool ok = WriteAll(fd, block_, size_t(size_));
       return ::close(fd) == 0 && ok;
     }

@@ -170,6 +170,11 @@ TEST(DFMStream, SaveReportsFailures) {
   EXPECT_FALSE(s.SaveToFile(dir.File("missing/dir/a.spj")));
   EXPECT_FALSE(s.SaveToFile(dir.File("")));  // a directory
 
+  // A pipe nobody reads is refused at once rather than waited on.
+  std::string fifo = dir.File("fifo");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  EXPECT_FALSE(s.SaveToFile(fifo));
+
   struct stat st;
   if (::stat("/dev/full", &st) != 0 || !S_ISCHR(st.st_mode)) GTEST_SKIP() << "no /dev/full";
   EXPECT_FALSE(s.SaveToFile("/dev/full"));

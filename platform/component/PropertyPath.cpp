@@ -27,52 +27,50 @@ TTypeKind PathKind(TObject* obj, std::string_view path) {
   return p ? p->Kind() : tkUnknown;
 }
 
-int64_t PathGetOrd(TObject* obj, std::string_view path) {
+namespace {
+
+// Resolves `path` and applies `use` to the property and the object that has it; `none` when
+// the path does not resolve.
+template <class R, class F>
+R AtPath(TObject* obj, std::string_view path, R none, F use) {
   TObject* target = nullptr;
   const TPropInfo* p = PathPropInfo(obj, path, &target);
-  return p ? p->GetOrd(*target) : 0;
+  return p ? use(*p, *target) : none;
+}
+
+}  // namespace
+
+int64_t PathGetOrd(TObject* obj, std::string_view path) {
+  return AtPath(obj, path, int64_t(0), [](auto& p, auto& o) { return p.GetOrd(o); });
 }
 
 bool PathSetOrd(TObject* obj, std::string_view path, int64_t value) {
-  TObject* target = nullptr;
-  const TPropInfo* p = PathPropInfo(obj, path, &target);
-  return p && p->SetOrd(*target, value);
+  return AtPath(obj, path, false, [&](auto& p, auto& o) { return p.SetOrd(o, value); });
 }
 
 double PathGetFloat(TObject* obj, std::string_view path) {
-  TObject* target = nullptr;
-  const TPropInfo* p = PathPropInfo(obj, path, &target);
-  return p ? p->GetFloat(*target) : 0.0;
+  return AtPath(obj, path, 0.0, [](auto& p, auto& o) { return p.GetFloat(o); });
 }
 
 bool PathSetFloat(TObject* obj, std::string_view path, double value) {
-  TObject* target = nullptr;
-  const TPropInfo* p = PathPropInfo(obj, path, &target);
-  return p && p->SetFloat(*target, value);
+  return AtPath(obj, path, false, [&](auto& p, auto& o) { return p.SetFloat(o, value); });
 }
 
 std::string PathGetStr(TObject* obj, std::string_view path) {
-  TObject* target = nullptr;
-  const TPropInfo* p = PathPropInfo(obj, path, &target);
-  return p ? p->GetStr(*target) : std::string();
+  return AtPath(obj, path, std::string(), [](auto& p, auto& o) { return p.GetStr(o); });
 }
 
 bool PathSetStr(TObject* obj, std::string_view path, std::string_view value) {
-  TObject* target = nullptr;
-  const TPropInfo* p = PathPropInfo(obj, path, &target);
-  return p && p->SetStr(*target, value);
+  return AtPath(obj, path, false, [&](auto& p, auto& o) { return p.SetStr(o, value); });
 }
 
 TObject* PathGetObject(TObject* obj, std::string_view path) {
-  TObject* target = nullptr;
-  const TPropInfo* p = PathPropInfo(obj, path, &target);
-  return p ? p->GetObject(*target) : nullptr;
+  return AtPath(obj, path, static_cast<TObject*>(nullptr),
+                [](auto& p, auto& o) { return p.GetObject(o); });
 }
 
 bool PathSetObject(TObject* obj, std::string_view path, TObject* value) {
-  TObject* target = nullptr;
-  const TPropInfo* p = PathPropInfo(obj, path, &target);
-  return p && p->SetObject(*target, value);
+  return AtPath(obj, path, false, [&](auto& p, auto& o) { return p.SetObject(o, value); });
 }
 
 }  // namespace platform
