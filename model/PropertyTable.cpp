@@ -14,7 +14,10 @@ const TClassInfo& TBasePropertyTable::StaticClassInfo() {
   return info;
 }
 
-TBasePropertyTable::TBasePropertyTable() { Add(platform::Utf8ToGbk("Text|名称")); }
+TBasePropertyTable::TBasePropertyTable() {
+  static const std::string kTextRow = platform::Utf8ToGbk("Text|名称");
+  Add(kTextRow);
+}
 
 void TBasePropertyTable::RemoveLine(std::string_view row) {
   int i = IndexOf(row);
