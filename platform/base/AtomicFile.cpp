@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 
 namespace platform {
@@ -41,7 +42,19 @@ bool WriteAll(int fd, const char* p, size_t size) {
 
 }  // namespace
 
-bool SaveFileAtomic(const std::string& path, const void* data, size_t size, std::string* error) {
+bool SaveFileAtomic(const std::string& requested, const void* data, size_t size,
+                    std::string* error) {
+  // Save through a symbolic link to the file it names, and never replace a device or a pipe
+  // with a regular file.
+  std::string path = requested;
+  if (char* real = ::realpath(requested.c_str(), nullptr)) {
+    path = real;
+    std::free(real);
+  }
+  struct stat target;
+  if (::stat(path.c_str(), &target) == 0 && !S_ISREG(target.st_mode))
+    return Fail(error, "cannot save " + requested, S_ISDIR(target.st_mode) ? EISDIR : EINVAL);
+
   std::string tmp = path + ".XXXXXX";
   int fd = ::mkstemp(tmp.data());
   if (fd < 0) return Fail(error, "cannot create a temporary file beside " + path, errno);

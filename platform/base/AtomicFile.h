@@ -7,7 +7,8 @@
 namespace platform {
 
 // Returns false and fills `error` (when given) with a readable reason on any failure; the
-// target is then untouched and no temporary file is left behind.
+// target is then untouched and no temporary file is left behind. A symbolic link is saved
+// through to the file it names; a target that exists and is not a regular file is refused.
 bool SaveFileAtomic(const std::string& path, const void* data, size_t size,
                     std::string* error = nullptr);
 

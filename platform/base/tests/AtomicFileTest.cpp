@@ -46,13 +46,31 @@ TEST(AtomicFile, FailureReportsAndKeepsThePreviousFile) {
   fs::create_directory(asDir + "/x");
   std::string error;
   EXPECT_FALSE(SaveFileAtomic(asDir, "data", 4, &error));
-  EXPECT_NE(error.find("cannot replace"), std::string::npos) << error;
+  EXPECT_NE(error.find("cannot save"), std::string::npos) << error;
+  // A device stays a device.
+  EXPECT_FALSE(SaveFileAtomic("/dev/null", "data", 4, &error));
+  struct stat devNull;
+  ASSERT_EQ(::stat("/dev/null", &devNull), 0);
+  EXPECT_TRUE(S_ISCHR(devNull.st_mode));
   EXPECT_FALSE(SaveFileAtomic((dir.path / "missing" / "f").string(), "x", 1, &error));
   EXPECT_NE(error.find("temporary"), std::string::npos) << error;
   std::string content;
   ASSERT_TRUE(ReadWholeFile(target, content));
   EXPECT_EQ(content, "keep");
   EXPECT_EQ(std::distance(fs::directory_iterator(dir.path), fs::directory_iterator()), 2);
+}
+
+TEST(AtomicFile, SavesThroughASymbolicLink) {
+  TempDir dir;
+  std::string target = (dir.path / "real.spj").string();
+  std::string link = (dir.path / "link.spj").string();
+  ASSERT_TRUE(SaveFileAtomic(target, "one", 3));
+  fs::create_symlink(target, link);
+  ASSERT_TRUE(SaveFileAtomic(link, "two", 3));
+  EXPECT_TRUE(fs::is_symlink(link));
+  std::string content;
+  ASSERT_TRUE(ReadWholeFile(target, content));
+  EXPECT_EQ(content, "two");
 }
 
 TEST(AtomicFile, ReadReportsAMissingFile) {
