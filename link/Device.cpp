@@ -196,7 +196,7 @@ TLinkTransport* TInspect::Transport() const { return core_->Transport.get(); }
 bool TInspect::Start() {
   if (!opened_ || closed_ || thread_.joinable()) return false;
   core_->Events = events_;
-  thread_ = std::thread([core = core_] { core->Run(); });
+  thread_ = std::jthread([core = core_] { core->Run(); });
   return true;
 }
 
@@ -264,7 +264,7 @@ std::chrono::nanoseconds TInspect::CpuTime() const {
   if (!thread_.joinable()) return std::chrono::nanoseconds(0);
   clockid_t id;
   timespec ts{};
-  if (pthread_getcpuclockid(const_cast<std::thread&>(thread_).native_handle(), &id) != 0 ||
+  if (pthread_getcpuclockid(const_cast<std::jthread&>(thread_).native_handle(), &id) != 0 ||
       clock_gettime(id, &ts) != 0)
     return std::chrono::nanoseconds(0);
   return std::chrono::seconds(ts.tv_sec) + std::chrono::nanoseconds(ts.tv_nsec);

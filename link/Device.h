@@ -114,7 +114,7 @@ class TInspect {
   std::string openError_;
   bool closed_ = false;
   std::shared_ptr<TCore> core_;
-  std::thread thread_;
+  std::jthread thread_;
 };
 
 // A serial port, "COM" + the settings' port number (see platform/comm/ComPortNames.h).

@@ -411,6 +411,25 @@ TEST(LinkThreadWindow, AHandlerThatClosesItsOwnLinkDoesNotDeadlock) {
   EXPECT_TRUE(reopened);
 }
 
+TEST(LinkThreadWindow, AnEventHandlerOnTheLinkThreadMayCloseItsLink) {
+  std::vector<uint8_t> buffer(1024);
+  auto link = std::make_unique<TUdpInspect>(UdpSettings(buffer), PanelcastPolicy(Options(), ShortTiming()));
+  auto card = TTestCard::OverUdp(link->BoundPort());
+  std::mutex mutex;
+  std::condition_variable changed;
+  bool closed = false;
+  link->Events().OnSendDone = [&](uint8_t, const TLinkPeer&) {
+    std::lock_guard lock(mutex);
+    link.reset();  // on the link thread itself
+    closed = true;
+    changed.notify_all();
+  };
+  ASSERT_TRUE(link->Start());
+  link->QueueData(Pattern(100, 7), card->Port(), "127.0.0.1", card->Address());
+  std::unique_lock lock(mutex);
+  EXPECT_TRUE(changed.wait_for(lock, std::chrono::milliseconds(kGenerous), [&] { return closed; }));
+}
+
 TEST(LinkThreadWindow, ClosingALinkWhileItSendsNotificationsCompletes) {
   std::vector<uint8_t> buffer(kReceiveBufferSize);
   auto link = std::make_unique<TUdpInspect>(UdpSettings(buffer), CorvanePolicy(ShortTiming()));
