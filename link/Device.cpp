@@ -222,35 +222,28 @@ void TInspect::Close() {
   core_->CloseTransport();
 }
 
-bool TInspect::QueueData(std::span<const uint8_t> data, int port, std::string_view ip, uint8_t address) {
+template <typename F>
+bool TInspect::Queue(F append) {
   bool queued;
   {
     std::lock_guard lock(core_->Lock);
-    queued = core_->Engine.QueueData(data, port, ip, address);
+    queued = append(core_->Engine);
   }
   if (queued) core_->Wake.Set();
   return queued;
 }
 
+bool TInspect::QueueData(std::span<const uint8_t> data, int port, std::string_view ip, uint8_t address) {
+  return Queue([&](TLinkEngine& e) { return e.QueueData(data, port, ip, address); });
+}
+
 bool TInspect::QueueCommand(std::span<const uint8_t> body, int port, std::string_view ip, uint8_t address) {
-  bool queued;
-  {
-    std::lock_guard lock(core_->Lock);
-    queued = core_->Engine.QueueCommand(body, port, ip, address);
-  }
-  if (queued) core_->Wake.Set();
-  return queued;
+  return Queue([&](TLinkEngine& e) { return e.QueueCommand(body, port, ip, address); });
 }
 
 bool TInspect::QueueCommandNoReply(std::span<const uint8_t> body, int port, std::string_view ip,
                                    uint8_t address) {
-  bool queued;
-  {
-    std::lock_guard lock(core_->Lock);
-    queued = core_->Engine.QueueCommandNoReply(body, port, ip, address);
-  }
-  if (queued) core_->Wake.Set();
-  return queued;
+  return Queue([&](TLinkEngine& e) { return e.QueueCommandNoReply(body, port, ip, address); });
 }
 
 void TInspect::SendReply(const TMessageHead& message, uint16_t status, std::span<const uint8_t> payload,

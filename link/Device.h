@@ -108,6 +108,10 @@ class TInspect {
 
  private:
   struct TCore;
+  // Appends under the link's lock and wakes the thread when something was queued.
+  template <typename F>
+  bool Queue(F append);
+
   TLinkSettings settings_;
   TLinkEvents events_;
   bool opened_ = false;

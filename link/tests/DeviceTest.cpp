@@ -168,20 +168,29 @@ void TransferBothWays(TInspect& link, TEventLog& log, TTestCard& card, int cardP
   EXPECT_TRUE(log.Timeouts.empty());
 }
 
+// A started UDP link of the given variant with its event log and a test card.
+struct TUdpRig {
+  explicit TUdpRig(TVariant variant)
+      : Buffer(kReceiveBufferSize), Link(UdpSettings(Buffer), PolicyFor(variant)) {
+    EXPECT_TRUE(Link.Opened()) << Link.OpenError();
+    Log.Bind(Link);
+    EXPECT_TRUE(Link.Start());
+    Card = TTestCard::OverUdp(Link.BoundPort());
+  }
+  std::vector<uint8_t> Buffer;
+  TUdpInspect Link;
+  TEventLog Log;
+  std::unique_ptr<TTestCard> Card;
+};
+
 class LinkThread : public testing::TestWithParam<TVariant> {};
 INSTANTIATE_TEST_SUITE_P(Variants, LinkThread, testing::Values(vCorvane, vPanelcast), VariantName);
 
 }  // namespace
 
 TEST_P(LinkThread, UdpTransfersOf100kBArriveIntactBothWays) {
-  std::vector<uint8_t> buffer(kReceiveBufferSize);
-  TUdpInspect link(UdpSettings(buffer), PolicyFor(GetParam()));
-  ASSERT_TRUE(link.Opened()) << link.OpenError();
-  TEventLog log;
-  log.Bind(link);
-  ASSERT_TRUE(link.Start());
-  auto card = TTestCard::OverUdp(link.BoundPort());
-  TransferBothWays(link, log, *card, card->Port(), 100 * 1024, 8);
+  TUdpRig rig(GetParam());
+  TransferBothWays(rig.Link, rig.Log, *rig.Card, rig.Card->Port(), 100 * 1024, 8);
 }
 
 TEST_P(LinkThread, SerialAndRs485TransfersOf100kBArriveIntactBothWays) {
@@ -202,23 +211,16 @@ TEST_P(LinkThread, SerialAndRs485TransfersOf100kBArriveIntactBothWays) {
 }
 
 TEST_P(LinkThread, LostFramesAreMadeGoodByResends) {
-  std::vector<uint8_t> buffer(kReceiveBufferSize);
-  TUdpInspect link(UdpSettings(buffer), PolicyFor(GetParam()));
-  TEventLog log;
-  log.Bind(link);
-  ASSERT_TRUE(link.Start());
-  auto card = TTestCard::OverUdp(link.BoundPort());
-  card->DropEveryNth(9);
-  TransferBothWays(link, log, *card, card->Port(), 20 * 1024, 4);
+  TUdpRig rig(GetParam());
+  rig.Card->DropEveryNth(9);
+  TransferBothWays(rig.Link, rig.Log, *rig.Card, rig.Card->Port(), 20 * 1024, 4);
 }
 
 TEST_P(LinkThread, CommandsAreAnsweredOrTimeOut) {
-  std::vector<uint8_t> buffer(kReceiveBufferSize);
-  TUdpInspect link(UdpSettings(buffer), PolicyFor(GetParam()));
-  TEventLog log;
-  log.Bind(link);
-  ASSERT_TRUE(link.Start());
-  auto card = TTestCard::OverUdp(link.BoundPort());
+  TUdpRig rig(GetParam());
+  auto& link = rig.Link;
+  auto& log = rig.Log;
+  auto& card = rig.Card;
   std::vector<uint8_t> params = Pattern(112, 3);
   card->SetAnswer(ckReadParams, 1, params);
   ASSERT_TRUE(link.QueueCommand(Command(ckReadParams, card->Address()), card->Port(), "127.0.0.1", card->Address()));
@@ -249,11 +251,10 @@ TEST(LinkThreadRequests, TheCardsRequestsCanBeAnsweredFromTheEvent) {
   ASSERT_TRUE(link.Start());
   platform::TUdpSocket card;
   ASSERT_TRUE(card.Bind(0));
-  auto request = EncodeFrameBytes(Command(ckReadParams, 0));
-  request[3] = 0;  // the card asks the host (address 0)
+  // Card 9 asks the host (address 0) for its parameter block.
   std::vector<uint8_t> body(kMessageHeadSize);
   PackMessageHead(TMessageHead{ckReadParams, 9, kHostAddress, 5}, body.data());
-  request = EncodeFrameBytes(body);
+  auto request = EncodeFrameBytes(body);
   ASSERT_TRUE(card.SendTo(request.data(), request.size(), htonl(INADDR_LOOPBACK), htons(link.BoundPort())));
   pollfd p{card.Fd(), POLLIN, 0};
   ASSERT_EQ(::poll(&p, 1, kGenerous), 1);
