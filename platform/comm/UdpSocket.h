@@ -1,0 +1,38 @@
+#pragma once
+// A UDP socket bound to a local port on every local address. The port is not shared (no
+// address reuse), so a second bind of a port in use fails. Receiving never waits; the caller
+// polls Fd(). Addresses and ports are in network byte order, as on the wire.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace platform {
+
+class TUdpSocket {
+ public:
+  TUdpSocket() = default;
+  TUdpSocket(const TUdpSocket&) = delete;
+  TUdpSocket& operator=(const TUdpSocket&) = delete;
+  ~TUdpSocket() { Close(); }
+
+  // Port 0 takes any free port (see LocalPort). False with Error() set on failure.
+  bool Bind(uint16_t localPort);
+  void Close();
+
+  bool IsOpen() const { return fd_ >= 0; }
+  int Fd() const { return fd_; }
+  uint16_t LocalPort() const;  // host order
+  const std::string& Error() const { return error_; }
+
+  // One datagram; false when it could not be handed to the system.
+  bool SendTo(const uint8_t* data, size_t count, uint32_t ip, uint16_t port);
+  // One datagram of at most `size` bytes (the rest of a longer one is lost), or 0 when none is
+  // waiting or on an error.
+  size_t ReceiveFrom(uint8_t* buffer, size_t size, uint32_t& ip, uint16_t& port);
+
+ private:
+  int fd_ = -1;
+  std::string error_;
+};
+
+}  // namespace platform

@@ -1,0 +1,58 @@
+#include "platform/comm/UdpSocket.h"
+
+#include <arpa/inet.h>
+#include <poll.h>
+
+#include <gtest/gtest.h>
+
+using namespace platform;
+
+namespace {
+
+bool Readable(int fd, int timeoutMs) {
+  pollfd p{fd, POLLIN, 0};
+  return ::poll(&p, 1, timeoutMs) == 1;
+}
+
+const uint32_t kLoopback = htonl(INADDR_LOOPBACK);
+
+}  // namespace
+
+TEST(UdpSocket, ASecondBindOfAPortInUseFails) {
+  TUdpSocket first, second;
+  ASSERT_TRUE(first.Bind(0)) << first.Error();
+  uint16_t port = first.LocalPort();
+  ASSERT_NE(port, 0);
+  EXPECT_FALSE(second.Bind(port));
+  EXPECT_FALSE(second.IsOpen());
+  EXPECT_NE(second.Error().find(std::to_string(port)), std::string::npos);
+  first.Close();
+  EXPECT_TRUE(second.Bind(port)) << second.Error();
+}
+
+TEST(UdpSocket, DatagramsCarryTheirSender) {
+  TUdpSocket a, b;
+  ASSERT_TRUE(a.Bind(0));
+  ASSERT_TRUE(b.Bind(0));
+  uint8_t buf[2048];
+  uint32_t ip = 0;
+  uint16_t port = 0;
+  EXPECT_EQ(a.ReceiveFrom(buf, sizeof buf, ip, port), 0u);  // nothing waiting: no wait
+
+  const uint8_t hello[] = {0x55, 1, 2, 3, 0xAA};
+  ASSERT_TRUE(b.SendTo(hello, sizeof hello, kLoopback, htons(a.LocalPort())));
+  ASSERT_TRUE(Readable(a.Fd(), 2000));
+  ASSERT_EQ(a.ReceiveFrom(buf, sizeof buf, ip, port), sizeof hello);
+  EXPECT_EQ(std::vector<uint8_t>(buf, buf + 5), std::vector<uint8_t>(hello, hello + 5));
+  EXPECT_EQ(ip, kLoopback);
+  EXPECT_EQ(ntohs(port), b.LocalPort());
+
+  // A datagram longer than the buffer gives only what fits; the next one is whole again.
+  std::vector<uint8_t> big(1500, 7);
+  ASSERT_TRUE(b.SendTo(big.data(), big.size(), kLoopback, htons(a.LocalPort())));
+  ASSERT_TRUE(b.SendTo(hello, sizeof hello, kLoopback, htons(a.LocalPort())));
+  ASSERT_TRUE(Readable(a.Fd(), 2000));
+  EXPECT_EQ(a.ReceiveFrom(buf, 1046, ip, port), 1046u);
+  ASSERT_TRUE(Readable(a.Fd(), 2000));
+  EXPECT_EQ(a.ReceiveFrom(buf, sizeof buf, ip, port), sizeof hello);
+}
