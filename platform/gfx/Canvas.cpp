@@ -402,4 +402,93 @@ void TCanvas::PlgBlt(const TPoint points[3], const TBitmap& src, const TRect& so
   ParallelogramBits(*bitmap_, DeviceClip(), device, src, source);
 }
 
+TSize TCanvas::TextExtent(std::string_view text) const { return platform::TextExtent(Font, text); }
+
+void TCanvas::DrawRun(TRealizedFont& font, const TTextLayout& layout, size_t first, size_t last,
+                      int x, int y, const TRect& clip) {
+  const TFontMetrics& m = font.Metrics();
+  const int baseline = y + m.Ascent;
+  const uint32_t packed = bitmap_->PackColor(Font.Color);
+  const TPixelFormat pf = bitmap_->PixelFormat();
+  auto rule = [&](int x0, int x1, int top, int thickness) {
+    TRect r = Intersect({x0, top, x1, top + thickness}, clip);
+    for (int ry = r.Top; ry < r.Bottom; ++ry)
+      for (int rx = r.Left; rx < r.Right; ++rx) WriteRowPixel(bitmap_->ScanLine(ry), rx, pf, packed);
+  };
+  const int start = x;
+  for (size_t k = first; k < last; ++k) {
+    const TLaidChar& c = layout.Chars[k];
+    if (c.Advance == 0 && c.Char.Code < 0x20) continue;
+    std::shared_ptr<const TGlyphImage> g = font.Glyph(c.Char.Code);
+    const int left = x + g->Left, top = baseline - g->Top;
+    const TRect box = Intersect(Bounds(left, top, g->Width, g->Height), clip);
+    for (int gy = box.Top; gy < box.Bottom; ++gy) {
+      uint8_t* row = bitmap_->ScanLine(gy);
+      const uint8_t* ink = &g->Ink[size_t(gy - top) * size_t(g->Width)];
+      for (int gx = box.Left; gx < box.Right; ++gx)
+        if (ink[gx - left]) WriteRowPixel(row, gx, pf, packed);
+    }
+    if (c.Underlined) rule(x, x + c.Advance, baseline + m.UnderlineOffset, m.UnderlineThickness);
+    x += c.Advance;
+  }
+  if (Font.Style & FontStyleBit(fsUnderline))
+    rule(start, x, baseline + m.UnderlineOffset, m.UnderlineThickness);
+  if (Font.Style & FontStyleBit(fsStrikeOut))
+    rule(start, x, baseline + m.StrikeOutOffset, m.StrikeOutThickness);
+}
+
+void TCanvas::TextOut(int x, int y, std::string_view text) {
+  std::shared_ptr<TRealizedFont> font = RealizeFont(Font);
+  TTextLayout layout = LayoutText(*font, text, 0, DT_SINGLELINE | DT_NOPREFIX);
+  const TRect clip = DeviceClip();
+  x += origin_.X;
+  y += origin_.Y;
+  TBrushPainter brush(Brush, *bitmap_);
+  if (brush.Active()) {
+    int width = 0;  // blanks at the end count here
+    for (const TLaidChar& c : layout.Chars) width += c.Advance;
+    TRect cell = Intersect(Bounds(x, y, width, layout.LineHeight), clip);
+    if (!cell.IsEmpty())
+      for (int row = cell.Top; row < cell.Bottom; ++row) brush.Span(row, cell.Left, cell.Right);
+  }
+  if (!layout.Lines.empty()) DrawRun(*font, layout, 0, layout.Chars.size(), x, y, clip);
+}
+
+int TCanvas::DrawText(std::string_view text, TRect& rect, unsigned flags) {
+  std::shared_ptr<TRealizedFont> font = RealizeFont(Font);
+  TTextLayout layout = LayoutText(*font, text, rect.Width(), flags);
+  if (flags & DT_CALCRECT) {
+    rect.Right = rect.Left + layout.Width;
+    rect.Bottom = rect.Top + layout.Height();
+    return layout.Height();
+  }
+  const TRect box = rect.Offset(origin_.X, origin_.Y);
+  const TRect clip = (flags & DT_NOCLIP) ? DeviceClip() : Intersect(DeviceClip(), box);
+  int y = box.Top;
+  if (flags & DT_SINGLELINE) {
+    if (flags & DT_VCENTER)
+      y = box.Top + (box.Height() - layout.LineHeight) / 2;
+    else if (flags & DT_BOTTOM)
+      y = box.Bottom - layout.LineHeight;
+  }
+  TBrushPainter brush(Brush, *bitmap_);
+  for (const TLaidLine& line : layout.Lines) {
+    // Edit-control rules leave out a last line that would be cut.
+    if ((flags & DT_EDITCONTROL) && y + layout.LineHeight > box.Bottom && y > box.Top) break;
+    int x = box.Left;
+    if (flags & DT_CENTER)
+      x = box.Left + (box.Width() - line.Width) / 2;
+    else if (flags & DT_RIGHT)
+      x = box.Right - line.Width;
+    if (brush.Active()) {
+      TRect cell = Intersect(Bounds(x, y, line.Width, layout.LineHeight), clip);
+      if (!cell.IsEmpty())
+        for (int row = cell.Top; row < cell.Bottom; ++row) brush.Span(row, cell.Left, cell.Right);
+    }
+    DrawRun(*font, layout, line.First, line.Last, x, y, clip);
+    y += layout.LineHeight;
+  }
+  return layout.Height();
+}
+
 }  // namespace platform

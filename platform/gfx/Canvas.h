@@ -11,11 +11,15 @@
 // Colours are 0x00BBGGRR. The canvas does not own its bitmap, which may be resized between
 // drawing calls.
 #include <cstdint>
+#include <memory>
 #include <span>
+#include <string_view>
 
 #include "platform/gfx/Bitmap.h"
 #include "platform/gfx/Blit.h"
+#include "platform/gfx/FontDescription.h"
 #include "platform/gfx/Geometry.h"
+#include "platform/gfx/TextLayout.h"
 
 namespace platform {
 
@@ -46,6 +50,8 @@ class TCanvas {
 
   TPen Pen;
   TBrush Brush;
+  // The font of the text calls; its Color is the colour of the text.
+  TFontDescription Font;
   // Raster operation of Draw, StretchDraw and CopyRect.
   TCopyMode CopyMode = cmSrcCopy;
   // Colour picking of StretchDraw and CopyRect when the size changes.
@@ -93,7 +99,24 @@ class TCanvas {
   // lower-left corners points[0..2] (see ParallelogramBits).
   void PlgBlt(const TPoint points[3], const TBitmap& src, const TRect& source);
 
+  // Text is GBK. Text is drawn in Font, without anti-aliasing; a solid brush first fills the
+  // text's cells (ascent + descent high), a clear brush leaves the ground alone.
+  TSize TextExtent(std::string_view text) const;
+  int TextWidth(std::string_view text) const { return TextExtent(text).cx; }
+  int TextHeight(std::string_view text) const { return TextExtent(text).cy; }
+  // One line with its cell's top-left corner at (x, y); line ends are not drawn.
+  void TextOut(int x, int y, std::string_view text);
+  // Text laid out in a rectangle by DT_ flags (see LayoutText): lines aligned left, centred
+  // or right; a single line also top, centred or bottom; clipped to the rectangle unless
+  // DT_NOCLIP. With DT_CALCRECT nothing is drawn and the rectangle's right and bottom move to
+  // fit the widest line and all lines. Returns the height of the text.
+  int DrawText(std::string_view text, TRect& rect, unsigned flags);
+
  private:
+  // Draws laid-out characters [first, last) from pen position x on the line whose cell top
+  // is y (device coordinates), with underline and strike-out as the font asks.
+  void DrawRun(TRealizedFont& font, const TTextLayout& layout, size_t first, size_t last, int x,
+               int y, const TRect& clip);
   TRect DeviceClip() const;
   // Pen dot centred on a device pixel, the pen's width across.
   void PenDot(int x, int y, uint32_t packed, const TRect& clip);
