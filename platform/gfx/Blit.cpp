@@ -48,6 +48,14 @@ class TPixelSink {
   std::unordered_map<TColor, uint32_t> seen_;
 };
 
+// What a copy reads: the source itself, or a copy of it when it is also the destination, so
+// that a copy within one bitmap reads every pixel before it is overwritten.
+const TBitmap& Readable(const TBitmap& src, const TBitmap& dst, TBitmap& copy) {
+  if (&src != &dst) return src;
+  copy = src;
+  return copy;
+}
+
 // floor(a / b) for any signs, b != 0.
 __int128 FloorDiv(__int128 a, __int128 b) {
   __int128 q = a / b;
@@ -174,13 +182,8 @@ void CopyBits(TBitmap& dst, const TRect& clip, int dx, int dy, int w, int h, con
                    size_t(area.Width()) * bytes);
     return;
   }
-  // A copy within one bitmap must read the source before it is overwritten.
-  const TBitmap* from = &src;
   TBitmap copy;
-  if (&src == &dst) {
-    copy = src;
-    from = &copy;
-  }
+  const TBitmap* from = &Readable(src, dst, copy);
   TPixelSink sink(dst, mode);
   for (int y = area.Top; y < area.Bottom; ++y) {
     const uint8_t* srow = from->ScanLine(y + oy);
@@ -195,12 +198,8 @@ void StretchBits(TBitmap& dst, const TRect& clip, const TRect& dstRect, const TB
   if (dstRect.IsEmpty() || srcRect.IsEmpty()) return;
   TRect area = Intersect(Intersect(dstRect, clip), Area(dst));
   if (area.IsEmpty()) return;
-  const TBitmap* from = &src;
   TBitmap copy;
-  if (&src == &dst) {
-    copy = src;
-    from = &copy;
-  }
+  const TBitmap* from = &Readable(src, dst, copy);
   if (stretch == smHalftone)
     StretchHalftone(dst, area, dstRect, *from, srcRect, mode);
   else
@@ -212,12 +211,8 @@ void TransparentBits(TBitmap& dst, const TRect& clip, const TRect& dstRect, cons
   if (dstRect.IsEmpty() || srcRect.IsEmpty()) return;
   TRect area = Intersect(Intersect(dstRect, clip), Area(dst));
   if (area.IsEmpty()) return;
-  const TBitmap* from = &src;
   TBitmap copy;
-  if (&src == &dst) {
-    copy = src;
-    from = &copy;
-  }
+  const TBitmap* from = &Readable(src, dst, copy);
   const uint32_t packedKey = from->PackColor(key);
   StretchNearest(dst, area, dstRect, *from, srcRect, cmSrcCopy, &packedKey);
 }
@@ -244,12 +239,8 @@ void ParallelogramBits(TBitmap& dst, const TRect& clip, const TPoint points[3], 
            int(std::clamp<int64_t>(maxY, limit.Top, limit.Bottom))};
   }
   if (box.IsEmpty()) return;
-  const TBitmap* from = &src;
   TBitmap copy;
-  if (&src == &dst) {
-    copy = src;
-    from = &copy;
-  }
+  const TBitmap* from = &Readable(src, dst, copy);
   TPixelSink sink(dst, cmSrcCopy);
   const int64_t sw = srcRect.Width(), sh = srcRect.Height();
   const __int128 den = 2 * det;

@@ -46,8 +46,6 @@ class TBrushPainter {
   uint32_t packed_;
 };
 
-// Pixels (x - left) of the ellipse in the box [0, w) x [0, h), row j: whether a pixel centre
-// lies inside, in doubled coordinates relative to the box centre so everything stays integer.
 // The ellipse filling a box w x h: row j holds the pixels whose centres lie inside. In doubled
 // coordinates from the box centre (dx = 2i + 1 - w, dy = 2j + 1 - h) that is
 // dx^2 h^2 + dy^2 w^2 <= w^2 h^2. Returns the largest |dx| of the row (it has the parity of

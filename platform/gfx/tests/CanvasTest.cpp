@@ -87,11 +87,11 @@ TEST(CanvasLines, LeaveOutTheEndPointAndStayOnTheIdealLine) {
   }
 }
 
-TEST(CanvasLines, ClosedPolylineSetsEveryCornerOnce) {
+TEST(CanvasLines, ClosedPolylineDrawsTheWholeOutline) {
   TBitmap b = Black(7, 7);
   TCanvas canvas(b);
   canvas.Pen.Color = clRed;
-  // Drawn through OR, so a pixel set twice would not show; the count of set pixels shows it.
+  // Each line leaves out its end point, which the next line starts on: the outline closes.
   const TPoint diamond[] = {{3, 0}, {6, 3}, {3, 6}, {0, 3}, {3, 0}};
   canvas.Polyline(diamond);
   EXPECT_EQ(Shape(b), (Rows{"...#...",  //
