@@ -69,14 +69,14 @@ struct TVideoReader::TState {
 
   ~TState() { sws_freeContext(Scaler); }
 
-  bool OpenFile(const std::string& fileName);
+  bool OpenFile(const std::string& fileName, bool countFrames = true);
   bool Rewind();
   bool DecodeNext();
   bool Convert(TBitmap& out);
   int64_t CountPackets();
 };
 
-bool TVideoReader::TState::OpenFile(const std::string& fileName) {
+bool TVideoReader::TState::OpenFile(const std::string& fileName, bool countFrames) {
   AVFormatContext* raw = nullptr;
   if (avformat_open_input(&raw, fileName.c_str(), nullptr, nullptr) < 0) return false;
   Format.reset(raw);
@@ -115,7 +115,7 @@ bool TVideoReader::TState::OpenFile(const std::string& fileName) {
   FileName = fileName;
   Width = par->width;
   Height = par->height;
-  FrameCount = stream->nb_frames > 0 ? stream->nb_frames : CountPackets();
+  FrameCount = stream->nb_frames > 0 || !countFrames ? stream->nb_frames : CountPackets();
   return true;
 }
 
@@ -134,12 +134,12 @@ bool TVideoReader::TState::Rewind() {
   avcodec_flush_buffers(Codec.get());
   NextIndex = 0;
   Flushing = false;
-  if (av_seek_frame(Format.get(), StreamIndex, INT64_MIN, AVSEEK_FLAG_BACKWARD) >= 0 ||
-      avformat_seek_file(Format.get(), -1, INT64_MIN, 0, 0, 0) >= 0)
-    return true;
+  const AVStream* stream = Format->streams[StreamIndex];
+  const int64_t first = stream->start_time != AV_NOPTS_VALUE ? stream->start_time : 0;
+  if (av_seek_frame(Format.get(), StreamIndex, first, AVSEEK_FLAG_BACKWARD) >= 0) return true;
   // A file that cannot seek is read again from its start.
   TState fresh;
-  if (!fresh.OpenFile(FileName)) return false;
+  if (!fresh.OpenFile(FileName, /*countFrames=*/false)) return false;
   std::swap(Format, fresh.Format);
   std::swap(Codec, fresh.Codec);
   return true;

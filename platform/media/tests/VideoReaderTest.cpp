@@ -150,3 +150,12 @@ TEST(VideoReader, AStreamThatDoesNotStateItsLengthIsCounted) {
   }
   EXPECT_FALSE(reader.ReadFrame(kFrames, frame));
 }
+
+TEST(VideoReader, AMovieWithAWholeHeaderAndNoWholeFrameHasNoFrames) {
+  TVideoReader reader;
+  ASSERT_TRUE(reader.Open(Fixture("no_frames.avi")));
+  EXPECT_EQ(reader.Width(), kWidth);
+  TBitmap frame;
+  EXPECT_FALSE(reader.ReadFrame(0, frame));
+  EXPECT_FALSE(reader.ReadFrame(0, frame));
+}
