@@ -13,6 +13,7 @@
 #include "model/StreamContext.h"
 #include "platform/base/AtomicFile.h"
 #include "platform/base/ByteOrder.h"
+#include "platform/media/tests/AviWriter.h"
 
 using namespace model;
 using platform::LoadU16;
@@ -187,19 +188,19 @@ TEST_F(MovieRecord, DataSizeEstimate) {
 
 namespace {
 
-// A movie of `frames` 2 x 2 pictures as a YUV4MPEG2 stream, which the reader opens by its
-// signature; each frame is a little different so none is skipped.
+// A movie of `frames` 2 x 2 pictures, each a little different, in a directory of its own.
 std::string WriteLongMovie(int frames) {
   char dir[] = "/tmp/movie_record_XXXXXX";
   if (!mkdtemp(dir)) return {};
-  const std::string path = std::string(dir) + "/long.y4m";
-  std::string data = "YUV4MPEG2 W2 H2 F25:1 Ip A1:1 C444\n";
-  data.reserve(data.size() + size_t(frames) * 18);
-  for (int n = 0; n < frames; ++n) {
-    data += "FRAME\n";
-    for (int i = 0; i < 12; ++i) data += char(i < 4 ? 16 + (n & 0x7F) : 128);
-  }
-  if (!platform::SaveFileAtomic(path, data.data(), data.size())) return {};
+  const std::string path = std::string(dir) + "/long.avi";
+  avitest::TAviOptions options;
+  options.Frames = frames;
+  auto pixel = [](int n, int x, int y, uint8_t bgr[3]) {
+    bgr[0] = uint8_t(n);
+    bgr[1] = uint8_t(n >> 8);
+    bgr[2] = uint8_t(x + y);
+  };
+  if (!avitest::WriteAvi(path, options, pixel)) return {};
   return path;
 }
 

@@ -77,8 +77,19 @@ struct TVideoReader::TState {
 };
 
 bool TVideoReader::TState::OpenFile(const std::string& fileName, bool countFrames) {
+  // AVI files only, the movies the system takes. Other containers are refused in particular
+  // because some of them are playlists: they would make the reader fetch other files or URLs,
+  // or wait for a live stream to grow. A name that is a URL does not open either.
+  AVDictionary* options = nullptr;
+  av_dict_set(&options, "protocol_whitelist", "file", 0);
+  av_dict_set(&options, "format_whitelist", "avi", 0);
   AVFormatContext* raw = nullptr;
-  if (avformat_open_input(&raw, fileName.c_str(), nullptr, nullptr) < 0) return false;
+  // Named through the file protocol, so a name is always a path: "a:b.avi" is a file, not a
+  // protocol "a", and "http://..." is a file name that does not exist.
+  const std::string url = "file:" + fileName;
+  const int opened = avformat_open_input(&raw, url.c_str(), nullptr, &options);
+  av_dict_free(&options);
+  if (opened < 0) return false;
   Format.reset(raw);
   if (avformat_find_stream_info(Format.get(), nullptr) < 0) return false;
 

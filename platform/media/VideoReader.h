@@ -1,5 +1,5 @@
 #pragma once
-// TVideoReader: the movie file reader the movie object and the movie record use, on FFmpeg.
+// TVideoReader: the AVI movie reader the movie object and the movie record use, on FFmpeg.
 // It does what they asked of the Windows movie-file library: open a file's first video stream,
 // tell its frame size and length, hand out frame n as a picture, and close.
 //
@@ -29,7 +29,9 @@ class TVideoReader {
   TVideoReader(const TVideoReader&) = delete;
   TVideoReader& operator=(const TVideoReader&) = delete;
 
-  // Opens `fileName` (a path as the file system takes it), closing any open file first.
+  // Opens the AVI file `fileName` (a path as the file system takes it), closing any open file
+  // first. Only local AVI files are read: other containers (playlists among them) and URLs do
+  // not open.
   // False, leaving the reader closed, when the file has no decodable video stream.
   bool Open(const std::string& fileName);
   void Close();

@@ -2,12 +2,17 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "platform/base/AtomicFile.h"
+#include "platform/media/tests/AviWriter.h"
 
 using namespace platform;
 
@@ -137,18 +142,61 @@ TEST(VideoReader, OpeningAnotherFileClosesTheFirst) {
   EXPECT_FALSE(moved.ReadFrame(0, frame));
 }
 
-TEST(VideoReader, AStreamThatDoesNotStateItsLengthIsCounted) {
-  // The bare MJPEG stream holds the same pictures as mjpeg.avi.
-  const std::vector<uint8_t> expected = ExpectedFrames("mjpeg");
-  TVideoReader reader;
-  ASSERT_TRUE(reader.Open(Fixture("bare.mjpeg")));
-  EXPECT_EQ(reader.FrameCount(), kFrames);
-  TBitmap frame;
-  for (int n : {0, 1, 9, 4}) {
-    ASSERT_TRUE(reader.ReadFrame(n, frame)) << n;
-    EXPECT_EQ(MaxDifference(frame, &expected[kFrameBytes * n]), 0) << n;
+namespace {
+
+// A directory of its own for the files a test writes, removed with everything in it.
+class TTempDir {
+ public:
+  TTempDir() {
+    char name[] = "/tmp/video_reader_XXXXXX";
+    if (mkdtemp(name)) path_ = name;
   }
-  EXPECT_FALSE(reader.ReadFrame(kFrames, frame));
+  ~TTempDir() {
+    if (!path_.empty()) std::filesystem::remove_all(path_);
+  }
+  std::string File(const std::string& name) const { return path_ + "/" + name; }
+  bool Ok() const { return !path_.empty(); }
+
+ private:
+  std::string path_;
+};
+
+// Every pixel different: blue the column, green the row, red the frame.
+void Pattern(int n, int x, int y, uint8_t bgr[3]) {
+  bgr[0] = uint8_t(10 * x);
+  bgr[1] = uint8_t(20 * y);
+  bgr[2] = uint8_t(n);
+}
+
+}  // namespace
+
+TEST(VideoReader, RowsComeTopRowFirstAndLengthsNotStatedAreCounted) {
+  TTempDir dir;
+  ASSERT_TRUE(dir.Ok());
+  for (bool stateLength : {true, false}) {
+    for (bool index : {true, false}) {
+      SCOPED_TRACE(testing::Message() << "stated " << stateLength << " index " << index);
+      const std::string path = dir.File("pattern.avi");
+      // 5 pixels make rows of 15 bytes, padded to 16 in the file.
+      ASSERT_TRUE(avitest::WriteAvi(path, {5, 3, 4, stateLength, index}, Pattern));
+      TVideoReader reader;
+      ASSERT_TRUE(reader.Open(path));
+      EXPECT_EQ(reader.Width(), 5);
+      EXPECT_EQ(reader.Height(), 3);
+      EXPECT_EQ(reader.FrameCount(), 4);
+      TBitmap frame;
+      for (int n : {0, 1, 2, 3, 1}) {
+        ASSERT_TRUE(reader.ReadFrame(n, frame)) << n;
+        for (int y = 0; y < 3; ++y)
+          for (int x = 0; x < 5; ++x) {
+            uint8_t bgr[3];
+            Pattern(n, x, y, bgr);
+            ASSERT_EQ(frame.GetPixel(x, y), RGB(bgr[2], bgr[1], bgr[0])) << n << " " << x << "," << y;
+          }
+      }
+      EXPECT_FALSE(reader.ReadFrame(4, frame));
+    }
+  }
 }
 
 TEST(VideoReader, AMovieWithAWholeHeaderAndNoWholeFrameHasNoFrames) {
@@ -158,4 +206,31 @@ TEST(VideoReader, AMovieWithAWholeHeaderAndNoWholeFrameHasNoFrames) {
   TBitmap frame;
   EXPECT_FALSE(reader.ReadFrame(0, frame));
   EXPECT_FALSE(reader.ReadFrame(0, frame));
+}
+
+TEST(VideoReader, ReadsLocalAviFilesOnly) {
+  TTempDir dir;
+  ASSERT_TRUE(dir.Ok());
+  // A live playlist and a list of files, both pointing at a server; and a movie that is not an
+  // AVI. None may open, and none may keep the reader waiting.
+  const std::string hls = "#EXTM3U\n#EXT-X-TARGETDURATION:1\n#EXTINF:1,\nhttp://127.0.0.1:9/a.ts\n";
+  const std::string concat = "ffconcat version 1.0\nfile 'http://127.0.0.1:9/a.avi'\n";
+  std::string y4m = "YUV4MPEG2 W2 H2 F25:1 Ip A1:1 C444\nFRAME\n";
+  y4m.append(12, '\x80');
+  ASSERT_TRUE(SaveFileAtomic(dir.File("list.m3u8"), hls.data(), hls.size()));
+  ASSERT_TRUE(SaveFileAtomic(dir.File("list.txt"), concat.data(), concat.size()));
+  ASSERT_TRUE(SaveFileAtomic(dir.File("movie.y4m"), y4m.data(), y4m.size()));
+  for (const std::string& name : {std::string("http://127.0.0.1:9/movie.avi"),
+                                  std::string("file:") + Fixture("raw_bgr24.avi"),
+                                  dir.File("list.m3u8"), dir.File("list.txt"),
+                                  dir.File("movie.y4m")}) {
+    TVideoReader reader;
+    TBitmap frame;
+    EXPECT_FALSE(reader.Open(name) && reader.ReadFrame(0, frame)) << name;
+  }
+  // Names are paths, whatever they look like.
+  const std::string odd = dir.File("a:b?c#d.avi");
+  ASSERT_TRUE(avitest::WriteAvi(odd, {}, Pattern));
+  TVideoReader reader;
+  EXPECT_TRUE(reader.Open(odd));
 }
