@@ -34,6 +34,7 @@ void PictureSize(const TRecordRect& rect, const platform::TVideoReader& reader, 
 void CopyFrame(const platform::TBitmap& frame, platform::TBitmap& picture) {
   const int w = std::min(frame.Width(), picture.Width());
   const int h = std::min(frame.Height(), picture.Height());
+  if (w <= 0) return;
   for (int y = 0; y < h; ++y) std::memcpy(picture.ScanLine(y), frame.ScanLine(y), size_t(w) * 3);
 }
 

@@ -48,6 +48,7 @@ std::vector<TBitmap> DecodedFrames(const std::string& movie) {
 // The top-left w x h of a picture.
 TBitmap TopLeft(const TBitmap& b, int w, int h) {
   TBitmap part(w, h);
+  if (w == 0) return part;
   for (int y = 0; y < h; ++y) std::memcpy(part.ScanLine(y), b.ScanLine(y), size_t(w) * 3);
   return part;
 }
