@@ -5,6 +5,8 @@
 #include <new>
 #include <unordered_map>
 
+#include "platform/base/ByteOrder.h"
+
 namespace platform {
 
 namespace {
@@ -311,6 +313,52 @@ const uint8_t* TBitmap::ScanLine(int y) const {
 TColor TBitmap::GetPixel(int x, int y) const {
   if (x < 0 || y < 0 || x >= width_ || y >= height_) return clInvalid;
   return ReadPixel(pixels_.data() + size_t(y) * stride_, x, format_, palette_);
+}
+
+uint32_t TBitmap::PackColor(TColor c) const {
+  if (IsIndexed(format_)) return TNearestCache::Nearest(palette_, c & 0xFFFFFF);
+  uint8_t bytes[4] = {};
+  WriteColor(bytes, 0, format_, c);
+  return uint32_t(bytes[0]) | (uint32_t(bytes[1]) << 8) | (uint32_t(bytes[2]) << 16) |
+         (uint32_t(bytes[3]) << 24);
+}
+
+TColor ReadRowPixel(const uint8_t* row, int x, TPixelFormat pf, std::span<const TColor> palette) {
+  return ReadPixel(row, x, pf, palette);
+}
+
+uint32_t ReadRowPacked(const uint8_t* row, int x, TPixelFormat pf) {
+  switch (pf) {
+    case pf1bit: return (row[x >> 3] >> (7 - (x & 7))) & 1;
+    case pf4bit: return (x & 1) ? row[x >> 1] & 0x0F : row[x >> 1] >> 4;
+    case pf8bit: return row[x];
+    case pf15bit:
+    case pf16bit: return LoadU16(row + 2 * size_t(x));
+    case pf24bit: {
+      const uint8_t* p = row + 3 * size_t(x);
+      return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16);
+    }
+    case pf32bit: return LoadU32(row + 4 * size_t(x));
+  }
+  return 0;
+}
+
+void WriteRowPixel(uint8_t* row, int x, TPixelFormat pf, uint32_t packed) {
+  switch (pf) {
+    case pf1bit:
+    case pf4bit:
+    case pf8bit: WriteIndex(row, x, pf, packed); break;
+    case pf15bit:
+    case pf16bit: StoreU16(row + 2 * size_t(x), uint16_t(packed)); break;
+    case pf24bit: {
+      uint8_t* p = row + 3 * size_t(x);
+      p[0] = uint8_t(packed);
+      p[1] = uint8_t(packed >> 8);
+      p[2] = uint8_t(packed >> 16);
+      break;
+    }
+    case pf32bit: StoreU32(row + 4 * size_t(x), packed); break;
+  }
 }
 
 void TBitmap::SetPixel(int x, int y, TColor c) {

@@ -104,6 +104,12 @@ class TBitmap {
   // Sets one pixel; ignored outside the bitmap. Indexed formats store the nearest entry.
   void SetPixel(int x, int y, TColor c);
 
+  // The stored form of a colour in this bitmap: the nearest palette index for indexed formats,
+  // the packed pixel value otherwise. Drawing loops work out a colour's stored form once and
+  // then write it with WriteRowPixel; two colours look the same on this bitmap exactly when
+  // their stored forms are equal.
+  uint32_t PackColor(TColor c) const;
+
  private:
   int width_ = 0;
   int height_ = 0;
@@ -112,6 +118,13 @@ class TBitmap {
   std::vector<uint8_t> pixels_;
   std::vector<TColor> palette_;
 };
+
+// Pixel x of a row in a format: ReadRowPixel as a colour (indices through the palette),
+// ReadRowPacked as its stored form. WriteRowPixel stores a value made by TBitmap::PackColor.
+// Unchecked for speed: callers keep 0 <= x < width.
+TColor ReadRowPixel(const uint8_t* row, int x, TPixelFormat pf, std::span<const TColor> palette);
+uint32_t ReadRowPacked(const uint8_t* row, int x, TPixelFormat pf);
+void WriteRowPixel(uint8_t* row, int x, TPixelFormat pf, uint32_t packed);
 
 // Read-only 24-bit rows (blue, green, red per pixel, top row first) of any bitmap, for writers
 // that walk pixels fast. A pf24bit bitmap is read in place; any other format is converted once
