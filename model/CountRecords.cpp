@@ -26,6 +26,20 @@ bool WriteCountRecord(uint16_t kind, const TRecordRect& rect, const TGlyphPainte
 
 }  // namespace
 
+bool WriteCountUpRecord(const TRecordRect& rect, const platform::TFontDescription& font,
+                        bool transparent, platform::TDateTime start, TProgramStream& stream,
+                        uint16_t countFormat) {
+  return WriteCountUpRecord(rect, FontGlyphPainter(font), transparent, start, stream,
+                            countFormat);
+}
+
+bool WriteCountDownRecord(const TRecordRect& rect, const platform::TFontDescription& font,
+                          bool transparent, uint16_t alignment, platform::TDateTime terminal,
+                          TProgramStream& stream, uint16_t countFormat) {
+  return WriteCountDownRecord(rect, FontGlyphPainter(font), transparent, alignment, terminal,
+                              stream, countFormat);
+}
+
 bool WriteCountUpRecord(const TRecordRect& rect, const TGlyphPainter& paint, bool transparent,
                         platform::TDateTime start, TProgramStream& stream,
                         uint16_t countFormat) {

@@ -19,9 +19,17 @@ namespace model {
 
 constexpr size_t CountHeadSize = 28;
 
-// Each appends its record and returns true. A moment that has no time stamp (outside
+// Each appends its record, the glyphs drawn in the object's font, and returns true. A moment that has no time stamp (outside
 // 0001-01-01 .. 9999-12-31, or not a number) appends nothing and returns false: the objects
 // only pass moments they parsed, so this is a caller's fault that must not reach the card.
+bool WriteCountUpRecord(const TRecordRect& rect, const platform::TFontDescription& font,
+                        bool transparent, platform::TDateTime start, TProgramStream& stream,
+                        uint16_t countFormat);
+bool WriteCountDownRecord(const TRecordRect& rect, const platform::TFontDescription& font,
+                          bool transparent, uint16_t alignment, platform::TDateTime terminal,
+                          TProgramStream& stream, uint16_t countFormat);
+
+// The same with the glyphs painted by `paint`.
 bool WriteCountUpRecord(const TRecordRect& rect, const TGlyphPainter& paint, bool transparent,
                         platform::TDateTime start, TProgramStream& stream,
                         uint16_t countFormat);

@@ -101,6 +101,13 @@ std::span<const std::string_view> DateTimeGlyphs(int formatCode) {
 }
 
 bool WriteDateTimeRecord(const TRecordRect& rect, int32_t distanceMinutes,
+                         const platform::TFontDescription& font, bool transparent,
+                         int formatCode, TProgramStream& stream) {
+  return WriteDateTimeRecord(rect, distanceMinutes, FontGlyphPainter(font), transparent,
+                             formatCode, stream);
+}
+
+bool WriteDateTimeRecord(const TRecordRect& rect, int32_t distanceMinutes,
                          const TGlyphPainter& paint, bool transparent, int formatCode,
                          TProgramStream& stream) {
   if (formatCode < MinDateTimeFormat || formatCode > MaxDateTimeFormat) return false;

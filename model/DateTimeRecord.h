@@ -45,7 +45,12 @@ TDisplayPairs DateTimePairs(int formatCode, int year);
 // The glyphs (GBK) of a format code; empty for a code outside 1..10.
 std::span<const std::string_view> DateTimeGlyphs(int formatCode);
 
-// Appends a date-time record; false, appending nothing, for a format code outside 1..10.
+// Appends a date-time record with the glyphs drawn in `font`; false, appending nothing, for a
+// format code outside 1..10.
+bool WriteDateTimeRecord(const TRecordRect& rect, int32_t distanceMinutes,
+                         const platform::TFontDescription& font, bool transparent,
+                         int formatCode, TProgramStream& stream);
+// The same with the glyphs painted by `paint`.
 bool WriteDateTimeRecord(const TRecordRect& rect, int32_t distanceMinutes,
                          const TGlyphPainter& paint, bool transparent, int formatCode,
                          TProgramStream& stream);

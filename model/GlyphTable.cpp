@@ -2,6 +2,7 @@
 
 #include "model/PixelBlock.h"
 #include "model/RecordKinds.h"
+#include "platform/gfx/Canvas.h"
 
 namespace model {
 
@@ -12,6 +13,19 @@ constexpr std::string_view kSensorGlyphs[] = {"0"sv, "1"sv, "2"sv, "3"sv, "4"sv,
 constexpr std::string_view kCounterGlyphs[] = {"0"sv, "1"sv, "2"sv, "3"sv, "4"sv, "5"sv,
                                                "6"sv, "7"sv, "8"sv, "9"sv, ":"sv};
 }  // namespace
+
+TGlyphPainter FontGlyphPainter(const platform::TFontDescription& font) {
+  return [font](std::string_view text, platform::TBitmap& glyph) {
+    platform::TCanvas canvas(glyph);
+    canvas.Font = font;
+    const platform::TSize extent = canvas.TextExtent(text);
+    glyph.SetSize(extent.cx, extent.cy);
+    canvas.Brush = {platform::clBlack, platform::bsSolid};
+    canvas.FillRect(platform::Bounds(0, 0, extent.cx, extent.cy));
+    canvas.Brush.Style = platform::bsClear;
+    canvas.TextOut(0, 0, text);
+  };
+}
 
 std::span<const std::string_view> SensorGlyphs() { return kSensorGlyphs; }
 std::span<const std::string_view> CounterGlyphs() { return kCounterGlyphs; }

@@ -15,6 +15,7 @@
 
 #include "model/ProgramStream.h"
 #include "platform/gfx/Bitmap.h"
+#include "platform/gfx/FontDescription.h"
 
 namespace model {
 
@@ -24,6 +25,10 @@ constexpr size_t GlyphTableHeadSize = 8;
 // object's font, fills it black and draws the text at (0, 0) in the font's colour. Every
 // glyph of a table has the font's text height; widths differ. The text is GBK.
 using TGlyphPainter = std::function<void(std::string_view text, platform::TBitmap& glyph)>;
+
+// The painter of the records: the text in `font` (its face, size, style and colour), drawn by
+// the drawing layer exactly as the design surface draws it.
+TGlyphPainter FontGlyphPainter(const platform::TFontDescription& font);
 
 // The glyph lists the records send, as GBK.
 // "0".."9", "-": sensor readings.

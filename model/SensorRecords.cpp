@@ -18,6 +18,21 @@ void WriteSensorRecord(uint16_t kind, const TRecordRect& rect, const TGlyphPaint
 
 }  // namespace
 
+void WriteTemperatureRecord(const TRecordRect& rect, const platform::TFontDescription& font,
+                            uint16_t flags, TProgramStream& stream) {
+  WriteSensorRecord(rkTemperature, rect, FontGlyphPainter(font), flags, stream);
+}
+
+void WriteHumidityRecord(const TRecordRect& rect, const platform::TFontDescription& font,
+                         uint16_t flags, TProgramStream& stream) {
+  WriteSensorRecord(rkHumidity, rect, FontGlyphPainter(font), flags, stream);
+}
+
+void WriteNoiseRecord(const TRecordRect& rect, const platform::TFontDescription& font,
+                      uint16_t flags, TProgramStream& stream) {
+  WriteSensorRecord(rkNoise, rect, FontGlyphPainter(font), flags, stream);
+}
+
 void WriteTemperatureRecord(const TRecordRect& rect, const TGlyphPainter& paint, uint16_t flags,
                             TProgramStream& stream) {
   WriteSensorRecord(rkTemperature, rect, paint, flags, stream);

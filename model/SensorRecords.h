@@ -18,7 +18,15 @@ constexpr size_t SensorHeadSize = 16;
 constexpr uint16_t SensorTransparent = 1;
 constexpr uint16_t SensorFahrenheit = 2;
 
-// Each appends its record with the glyph table painted by `paint` (the object's font).
+// Each appends its record with the glyph table drawn in the object's font.
+void WriteTemperatureRecord(const TRecordRect& rect, const platform::TFontDescription& font,
+                            uint16_t flags, TProgramStream& stream);
+void WriteHumidityRecord(const TRecordRect& rect, const platform::TFontDescription& font,
+                         uint16_t flags, TProgramStream& stream);
+void WriteNoiseRecord(const TRecordRect& rect, const platform::TFontDescription& font,
+                      uint16_t flags, TProgramStream& stream);
+
+// The same with the glyphs painted by `paint`.
 void WriteTemperatureRecord(const TRecordRect& rect, const TGlyphPainter& paint, uint16_t flags,
                             TProgramStream& stream);
 void WriteHumidityRecord(const TRecordRect& rect, const TGlyphPainter& paint, uint16_t flags,

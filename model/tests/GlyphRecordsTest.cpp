@@ -12,6 +12,8 @@
 #include "model/StreamContext.h"
 #include "platform/base/ByteOrder.h"
 #include "platform/base/DateTime.h"
+#include "platform/gfx/FontDescription.h"
+#include "platform/gfx/TextLayout.h"
 
 using namespace model;
 using platform::LoadU16;
@@ -296,5 +298,110 @@ TEST_F(GlyphRecords, GlyphHeightsFollowTheFontInEveryMode) {
     WriteGlyphTable(SensorGlyphs(), font.Painter(), s);
     EXPECT_EQ(s.Bytes(), ExpectedTable(kSensor, mode, 24));
     EXPECT_EQ(LoadU16(&s.Bytes()[8 + 4]), stored[mode]);
+  }
+}
+
+namespace {
+
+// The objects' default font: "宋体" 12 pt, red.
+platform::TFontDescription SongRed() {
+  platform::TFontDescription font;
+  font.SetSize(12);
+  font.Color = platform::clRed;
+  font.Charset = platform::GB2312_CHARSET;
+  return font;
+}
+
+struct TBlockInfo {
+  int Width, StoredHeight;
+  size_t Offset, Length;
+};
+
+// The pixel blocks of the glyph table at `at`.
+std::vector<TBlockInfo> TableBlocks(const Bytes& b, size_t at) {
+  std::vector<TBlockInfo> blocks;
+  EXPECT_EQ(LoadU16(&b[at]), 55);
+  const size_t end = at + LoadU32(&b[at + 4]);
+  const int count = LoadU16(&b[at + 2]);
+  size_t pos = at + 8;
+  for (int i = 0; i < count && pos + 12 <= end; ++i) {
+    EXPECT_EQ(LoadU16(&b[pos]), 54);
+    blocks.push_back({LoadU16(&b[pos + 2]), LoadU16(&b[pos + 4]), pos, LoadU32(&b[pos + 8])});
+    pos += LoadU32(&b[pos + 8]);
+  }
+  EXPECT_EQ(pos, end);
+  EXPECT_EQ(int(blocks.size()), count);
+  return blocks;
+}
+
+}  // namespace
+
+TEST_F(GlyphRecords, NoiseRecordDrawnInTheSongFaceAtTwelvePoints) {
+  StreamContext().SetColorMode(1);
+  TProgramStream s;
+  WriteNoiseRecord(RecordRect(0, 0, 40, 20), SongRed(), 0, s);
+  const Bytes& b = s.Bytes();
+  EXPECT_EQ(LoadU16(&b[0]), 82);
+  EXPECT_EQ(LoadU16(&b[2]), 0);
+  const auto blocks = TableBlocks(b, 16);
+  ASSERT_EQ(blocks.size(), 11u);
+  size_t sum = 0;
+  for (const auto& block : blocks) {
+    EXPECT_EQ(block.Width, 8);          // a Latin character of the 16-pixel cell
+    EXPECT_EQ(block.StoredHeight, 32);  // 16 rows rounded up to a word
+    EXPECT_EQ(block.Length, 12u + 8 * 4);
+    bool lit = false;
+    for (size_t i = block.Offset + 12; i < block.Offset + block.Length; ++i) lit |= b[i] != 0;
+    EXPECT_TRUE(lit);
+    sum += block.Length;
+  }
+  EXPECT_EQ(b.size(), 16 + 8 + sum);
+  EXPECT_EQ(LoadU32(&b[4]), b.size());
+}
+
+TEST_F(GlyphRecords, DateGlyphsDrawnInTheFontColourOnBlack) {
+  StreamContext().SetColorMode(3);
+  TProgramStream s;
+  ASSERT_TRUE(WriteDateTimeRecord(RecordRect(0, 0, 120, 16), 0, SongRed(), true, 1, s));
+  const auto ymd = TableBlocks(s.Bytes(), 52);
+  ASSERT_EQ(ymd.size(), 13u);
+  for (size_t i = 0; i < ymd.size(); ++i) {
+    EXPECT_EQ(ymd[i].Width, i < 10 ? 8 : 16) << i;  // digits, then 年 月 日
+    EXPECT_EQ(ymd[i].StoredHeight, 16) << i;
+    // Mode 3 of pure red is 0xF800; the ground is 0. Nothing else, and some of each.
+    int red = 0, black = 0;
+    const Bytes& b = s.Bytes();
+    for (size_t p = ymd[i].Offset + 12; p + 1 < ymd[i].Offset + 12 + size_t(ymd[i].Width) * 16 * 2; p += 2) {
+      const uint16_t v = LoadU16(&b[p]);
+      if (v == 0xF800) ++red;
+      else if (v == 0) ++black;
+      else ADD_FAILURE() << "glyph " << i << " has the colour " << v;
+    }
+    EXPECT_GT(red, 0) << i;
+    EXPECT_GT(black, red) << i;
+  }
+
+  TProgramStream w;
+  ASSERT_TRUE(WriteDateTimeRecord(RecordRect(0, 0, 48, 16), 0, SongRed(), false, 10, w));
+  const auto week = TableBlocks(w.Bytes(), 52);
+  ASSERT_EQ(week.size(), 8u);
+  EXPECT_EQ(week[0].Width, 16);  // 日
+  EXPECT_EQ(week[7].Width, 32);  // 星期
+}
+
+TEST_F(GlyphRecords, CounterGlyphsInABiggerBoldFont) {
+  StreamContext().SetColorMode(4);
+  platform::TFontDescription font = SongRed();
+  font.SetSize(18);  // 24 pixels
+  font.Style = platform::FontStyleBit(platform::fsBold);
+  TProgramStream s;
+  ASSERT_TRUE(WriteCountUpRecord(RecordRect(0, 0, 64, 24), font, false, 0.0, s, 0));
+  const auto blocks = TableBlocks(s.Bytes(), 28);
+  ASSERT_EQ(blocks.size(), 11u);
+  const int height = platform::TextExtent(font, "0").cy;
+  EXPECT_GE(height, 24);
+  for (size_t i = 0; i < blocks.size(); ++i) {
+    EXPECT_EQ(blocks[i].StoredHeight, height);
+    EXPECT_EQ(blocks[i].Width, platform::TextExtent(font, std::string(CounterGlyphs()[i])).cx);
   }
 }

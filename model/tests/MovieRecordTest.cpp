@@ -13,6 +13,7 @@
 #include "model/StreamContext.h"
 #include "platform/base/AtomicFile.h"
 #include "platform/base/ByteOrder.h"
+#include "platform/gfx/Blit.h"
 #include "platform/media/tests/AviWriter.h"
 
 using namespace model;
@@ -116,21 +117,28 @@ TEST_F(MovieRecord, WithoutStretchThePictureIsTheFrameCutToTheRectangle) {
 }
 
 TEST_F(MovieRecord, WithStretchEveryFrameFillsTheRectangle) {
-  StreamContext().SetColorMode(4);
-  TProgramStream s;
-  ASSERT_TRUE(WriteMovieRecord(RecordRect(0, 0, 40, 6), Movie("mjpeg.avi"), s, true));
-  const Bytes& b = s.Bytes();
-  EXPECT_EQ(LoadU16(&b[18]), kFrames);
-  size_t pos = MovieHeadSize;
-  for (int n = 0; n < kFrames; ++n) {
-    ASSERT_LE(pos + 12, b.size());
-    EXPECT_EQ(LoadU16(&b[pos + 2]), 40);
-    EXPECT_EQ(LoadU16(&b[pos + 4]), 6);
-    EXPECT_EQ(LoadU32(&b[pos + 8]), PixelBlockSize(40, 6, 4));
-    pos += LoadU32(&b[pos + 8]);
+  // Shrunk with halftone averaging and enlarged, each frame onto the whole picture.
+  const std::vector<TBitmap> frames = DecodedFrames("mjpeg");
+  for (const auto& size : {platform::TSize{8, 6}, platform::TSize{40, 6}}) {
+    SCOPED_TRACE(size.cx);
+    StreamContext().SetColorMode(4);
+    TProgramStream s;
+    ASSERT_TRUE(WriteMovieRecord(RecordRect(5, 5, size.cx, size.cy), Movie("mjpeg.avi"), s, true));
+    const Bytes& b = s.Bytes();
+    EXPECT_EQ(LoadU16(&b[18]), kFrames);
+    Bytes expected;
+    for (const TBitmap& frame : frames) {
+      TBitmap picture(size.cx, size.cy);
+      platform::StretchBits(picture, platform::Bounds(0, 0, size.cx, size.cy),
+                            platform::Bounds(0, 0, size.cx, size.cy), frame,
+                            platform::Bounds(0, 0, kWidth, kHeight), platform::cmSrcCopy,
+                            platform::smHalftone);
+      const Bytes block = Block(picture, 4);
+      expected.insert(expected.end(), block.begin(), block.end());
+    }
+    EXPECT_EQ(Bytes(b.begin() + 28, b.end()), expected);
+    EXPECT_EQ(LoadU32(&b[4]), b.size());
   }
-  EXPECT_EQ(pos, b.size());
-  EXPECT_EQ(LoadU32(&b[4]), b.size());
 }
 
 TEST_F(MovieRecord, AMovieOfNoFramesIsItsHeadAlone) {
