@@ -94,6 +94,19 @@ int MaxBlockRows(int colorMode) {
   }
 }
 
+size_t PixelBlockSize(int width, int height, int colorMode) {
+  if (!ValidColorMode(colorMode) || width < 0 || height < 0) return 0;
+  const int rows = std::min(height, MaxBlockRows(colorMode));
+  size_t bytes;
+  if (colorMode <= 2) {
+    const int pixelsPerWord = colorMode == 1 ? 32 : 16;
+    bytes = size_t(width) * size_t(StoredHeight(rows, colorMode) / pixelsPerWord) * 4;
+  } else {
+    bytes = (size_t(width) * size_t(rows) * 2 + 3) / 4 * 4;
+  }
+  return PixelBlockHeadSize + bytes;
+}
+
 void WritePictureBits(const platform::TBitmap& bitmap, TProgramStream& stream) {
   WritePictureBits(bitmap, StreamContext().ColorMode(), stream);
 }

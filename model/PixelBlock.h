@@ -12,6 +12,7 @@
 //   mode 4 (format 5): a u16 per pixel, row by row: red level in the high byte, green level
 //          in the low byte.
 // Modes 1 and 2 write a partly filled last word per column, its unused bits 0.
+#include <cstddef>
 #include <cstdint>
 
 #include "model/ProgramStream.h"
@@ -30,6 +31,10 @@ int StoredHeight(int height, int colorMode);
 // 1 and 2 a taller picture would round up past 65535 and wrap; such pictures are cut at the
 // bottom to the last whole packing unit (65504 and 65520 rows) so the block stays readable.
 int MaxBlockRows(int colorMode);
+
+// The length of the block of a width x height picture in a mode, padding included, when the
+// block starts on a 4-byte boundary (as every record does); 0 for a mode outside 1..4.
+size_t PixelBlockSize(int width, int height, int colorMode);
 
 // Appends the pixel block of a picture in the current colour mode (StreamContext()).
 void WritePictureBits(const platform::TBitmap& bitmap, TProgramStream& stream);

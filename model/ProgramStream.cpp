@@ -40,6 +40,12 @@ void TProgramStream::PadToFour() {
   if (rest) WriteZeros(4 - rest);
 }
 
+void TProgramStream::Truncate(size_t size) {
+  if (size >= mem_.Size()) return;
+  mem_.SetSize(size);  // shrinking never allocates
+  mem_.SetPosition(size);
+}
+
 void TProgramStream::PatchU16(size_t offset, uint16_t v) {
   uint8_t b[2];
   platform::StoreU16(b, v);

@@ -38,6 +38,9 @@ class TProgramStream {
   uint8_t* Extend(size_t count);
   // Appends zero bytes until the size is a multiple of 4.
   void PadToFour();
+  // Cuts the stream back to `size` bytes (never grows it): takes back a record that must not
+  // be sent after all.
+  void Truncate(size_t size);
 
   // In-place patches of bytes already written. A patch outside the stream is a writer bug
   // and throws EStreamError rather than writing anywhere.
@@ -49,6 +52,25 @@ class TProgramStream {
 
  private:
   platform::TMemoryStream mem_;
+};
+
+// Takes a record back if its writer leaves by an exception: the stream is cut back to where
+// the record started, so no half-written record stays behind. Commit() once it is whole.
+class TRecordGuard {
+ public:
+  explicit TRecordGuard(TProgramStream& stream) : stream_(stream), start_(stream.Position()) {}
+  ~TRecordGuard() {
+    if (!committed_) stream_.Truncate(start_);
+  }
+  TRecordGuard(const TRecordGuard&) = delete;
+  TRecordGuard& operator=(const TRecordGuard&) = delete;
+  size_t Start() const { return start_; }
+  void Commit() { committed_ = true; }
+
+ private:
+  TProgramStream& stream_;
+  size_t start_;
+  bool committed_ = false;
 };
 
 // Something that appends its own record to a stream: what setting a page's or a display

@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "model/ProgramStream.h"
+
 namespace model {
 
 enum TRecordKind : uint16_t {
@@ -53,6 +55,14 @@ struct TRecordRect {
 // The rectangle of an object at (left, top) with the given size.
 constexpr TRecordRect RecordRect(int left, int top, int width, int height) {
   return {left, top, left + width, top + height};
+}
+
+// Appends a rectangle as the records carry it: u16 left, top, right, bottom.
+inline void WriteRecordRect(const TRecordRect& rect, TProgramStream& stream) {
+  stream.WriteU16(uint16_t(rect.Left));
+  stream.WriteU16(uint16_t(rect.Top));
+  stream.WriteU16(uint16_t(rect.Right));
+  stream.WriteU16(uint16_t(rect.Bottom));
 }
 
 }  // namespace model

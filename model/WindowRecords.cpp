@@ -13,10 +13,7 @@ void WriteWindowHead(TProgramStream& stream, uint16_t kind, const TRecordRect& r
   stream.WriteU16(kind);
   stream.WriteU16(transparent ? 1 : 0);
   stream.WriteU32(0);
-  stream.WriteU16(uint16_t(rect.Left));
-  stream.WriteU16(uint16_t(rect.Top));
-  stream.WriteU16(uint16_t(rect.Right));
-  stream.WriteU16(uint16_t(rect.Bottom));
+  WriteRecordRect(rect, stream);
   stream.WriteU16(effect);
   stream.WriteU16(speed);
   stream.WriteZeros(8);

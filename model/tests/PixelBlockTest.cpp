@@ -294,3 +294,13 @@ TEST_F(PixelBlock, Mode1MatchesTheNetpbmOracle) {
       }
   }
 }
+
+TEST_F(PixelBlock, PredictedSizeEqualsTheWrittenBlock) {
+  const int sizes[][2] = {{0, 0}, {10, 33}, {3, 16}, {3, 3}, {1, 1}, {7, 31}, {16, 12}, {5, 0}};
+  for (const auto& wh : sizes)
+    for (int mode = 1; mode <= 4; ++mode)
+      EXPECT_EQ(PixelBlockSize(wh[0], wh[1], mode), Pack(TBitmap(wh[0], wh[1]), mode).size())
+          << wh[0] << "x" << wh[1] << " mode " << mode;
+  EXPECT_EQ(PixelBlockSize(1, TBitmap::MaxDimension, 1), 12u + 65504 / 8);
+  EXPECT_EQ(PixelBlockSize(4, 4, 5), 0u);
+}
