@@ -493,7 +493,7 @@ TLinkTiming ImpatientTiming() {
 
 // Lost, corrupt and repeated frames either are made good or end in a time-out, never in a hang
 // or wrong data.
-TEST_P(ManagerUdp, FaultsOnTheLineEndInIntactDataOrATimeout) {
+TEST_P(Manager, FaultsOnTheLineEndInIntactDataOrATimeout) {
   struct Case {
     const char* Name;
     cardsim::TFaultRule Rule;
@@ -509,8 +509,8 @@ TEST_P(ManagerUdp, FaultsOnTheLineEndInIntactDataOrATimeout) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Name);
-    TManagerRig rig(GetParam(), ImpatientTiming());
-    TCardLine line(tUdp, 0);
+    TManagerRig rig(Variant(), ImpatientTiming());
+    TCardLine line(Transport(), 69);
     line.Sim.AddFault(c.Rule);
     auto& window = rig.NewWindow();
     auto& m = *rig.Manager;
@@ -546,8 +546,8 @@ TEST_P(ManagerUdp, FaultsOnTheLineEndInIntactDataOrATimeout) {
   };
   for (const auto& c : commandCases) {
     SCOPED_TRACE(c.Name);
-    TManagerRig rig(GetParam(), ImpatientTiming());
-    TCardLine line(tUdp, 0);
+    TManagerRig rig(Variant(), ImpatientTiming());
+    TCardLine line(Transport(), 69);
     line.Sim.AddFault(c.Rule);
     auto& window = rig.NewWindow();
     auto& m = *rig.Manager;
