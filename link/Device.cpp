@@ -78,6 +78,7 @@ struct TInspect::TCore {
 
   void Run();
   bool Execute(TLinkOutbox& out);
+  void KeepUnfinished(TLinkOutbox& out, size_t from);
   void Raise(const TLinkEvent& e);
   void SendFrame(const std::vector<uint8_t>& frame, const TLinkPeer& peer);
   void CloseTransport();
@@ -95,7 +96,36 @@ struct TInspect::TCore {
   platform::TWaitableEvent Wake;      // work was queued, or the thread must end
   platform::TWaitableEvent Finished;  // the thread has left its loop
   std::atomic<bool> Terminated{false};
+  TUnfinishedHandler Unfinished;          // under Lock; set before Terminated
+  std::vector<TLinkEvent> UnraisedOutcomes;  // link thread only
 };
+
+namespace {
+
+// Events that end a piece of work someone waits for; progress and requests are not among them.
+bool IsOutcome(TLinkEventKind kind) {
+  return kind == leDataReceived || kind == leSendDone || kind == leTimeout || kind == leReply;
+}
+
+std::vector<TLinkEvent> OutcomesOf(TLinkOutbox& out, size_t from) {
+  std::vector<TLinkEvent> events;
+  for (size_t i = from; i < out.size(); ++i) {
+    auto* e = std::get_if<TLinkEvent>(&out[i]);
+    if (!e || !IsOutcome(e->Kind)) continue;
+    if (e->Kind == leDataReceived) {
+      e->Body.assign(e->Buffer.begin(), e->Buffer.begin() + std::min<size_t>(size_t(e->Total), e->Buffer.size()));
+      e->Buffer = {};
+    }
+    events.push_back(std::move(*e));
+  }
+  return events;
+}
+
+}  // namespace
+
+void TInspect::TCore::KeepUnfinished(TLinkOutbox& out, size_t from) {
+  for (auto& e : OutcomesOf(out, from)) UnraisedOutcomes.push_back(std::move(e));
+}
 
 void TInspect::TCore::SendFrame(const std::vector<uint8_t>& frame, const TLinkPeer& peer) {
   std::lock_guard io(IoLock);
@@ -131,8 +161,12 @@ void TInspect::TCore::Raise(const TLinkEvent& e) {
 }
 
 bool TInspect::TCore::Execute(TLinkOutbox& out) {
-  for (auto& action : out) {
-    if (Terminated.load()) return false;
+  for (size_t i = 0; i < out.size(); ++i) {
+    if (Terminated.load()) {
+      KeepUnfinished(out, i);
+      return false;
+    }
+    auto& action = out[i];
     if (auto* send = std::get_if<TSendAction>(&action)) {
       SendFrame(send->Frame, send->Peer);
     } else if (auto* pause = std::get_if<TPauseAction>(&action)) {
@@ -178,6 +212,13 @@ void TInspect::TCore::Run() {
     ::poll(fds, n, timeout);
     portBroken = n == 2 && (fds[1].revents & (POLLERR | POLLHUP | POLLNVAL)) != 0;
   }
+  TUnfinishedHandler unfinished;
+  {
+    std::lock_guard lock(Lock);
+    unfinished = Unfinished;
+  }
+  if (unfinished && !UnraisedOutcomes.empty()) unfinished(std::move(UnraisedOutcomes));
+  UnraisedOutcomes.clear();
   Finished.Set();
 }
 
@@ -196,31 +237,47 @@ TLinkTransport* TInspect::Transport() const { return core_->Transport.get(); }
 bool TInspect::Start() {
   if (!opened_ || closed_ || thread_.joinable()) return false;
   core_->Events = events_;
+  started_ = true;
   thread_ = std::jthread([core = core_] { core->Run(); });
   return true;
 }
 
-void TInspect::Close() {
+void TInspect::Close(TUnfinishedHandler unfinished) {
   if (closed_) return;
   closed_ = true;
+  {
+    std::lock_guard lock(core_->Lock);
+    core_->Unfinished = unfinished;
+  }
   core_->Terminated.store(true);
   core_->Wake.Set();
-  if (!thread_.joinable()) {
+  if (thread_.joinable()) {
+    const std::thread::id id = thread_.get_id();
+    if (id == std::this_thread::get_id() || platform::IsHandlingSendFrom(id)) {
+      // The link thread is inside one of its own events and cannot end before we return. Let
+      // go of the port now (so it can be opened again at once) and let the thread end by
+      // itself; it no longer touches the engine.
+      core_->CloseTransport();
+      thread_.detach();
+    } else {
+      platform::PumpUntil(core_->Finished);
+      thread_.join();
+      core_->CloseTransport();
+    }
+  } else {
     core_->CloseTransport();
-    return;
   }
-  const std::thread::id id = thread_.get_id();
-  if (id == std::this_thread::get_id() || platform::IsHandlingSendFrom(id)) {
-    // The link thread is inside one of its own events and cannot end before we return. Let go
-    // of the port now (so it can be opened again at once) and let the thread end by itself.
-    core_->CloseTransport();
-    thread_.detach();
-    return;
+  if (!unfinished) return;
+  TLinkOutbox out;
+  {
+    std::lock_guard lock(core_->Lock);
+    core_->Engine.AbandonAll(out);
   }
-  platform::PumpUntil(core_->Finished);
-  thread_.join();
-  core_->CloseTransport();
+  auto events = OutcomesOf(out, 0);
+  if (!events.empty()) unfinished(std::move(events));
 }
+
+bool TInspect::Ended() const { return !thread_.joinable() && (!started_ || core_->Finished.IsSet()); }
 
 template <typename F>
 bool TInspect::Queue(F append) {

@@ -18,6 +18,7 @@
 #include <string>
 #include <string_view>
 #include <thread>
+#include <vector>
 
 #include "link/LinkEngine.h"
 #include "platform/base/Clock.h"
@@ -66,6 +67,12 @@ class TLinkTransport {
   virtual void Close() = 0;
 };
 
+// What a link that is being replaced had not finished, as events (TLinkEvent): a time-out for
+// every transfer and command it still held (TLinkEngine::AbandonAll), and the outcomes it had
+// worked out but not yet raised when it was told to end. A data-received event carries its
+// data in Body (Buffer is empty), since the receive buffer may be reused at once.
+using TUnfinishedHandler = std::function<void(std::vector<TLinkEvent> events)>;
+
 class TInspect {
  public:
   TInspect(const TInspect&) = delete;
@@ -83,7 +90,13 @@ class TInspect {
   // Ends the thread and closes the port. Waits for the thread to end while pumping the calling
   // thread's message queue, so notifications the link sends meanwhile are still delivered;
   // from inside one of the link's own events it returns at once (see above). Idempotent.
-  void Close();
+  // Without `unfinished` whatever the link still held is dropped. With it, nothing is lost:
+  // it receives the unfinished work on the calling thread before Close returns and, when the
+  // thread was left to end by itself, once more on the link thread as it ends (the outcomes of
+  // the pass it was in). It must not call back into this link.
+  void Close(TUnfinishedHandler unfinished = {});
+  // True once the thread has left its loop, or when it never ran.
+  bool Ended() const;
 
   // Each copies the data, so the caller may reuse its buffer at once. False when nothing was
   // queued: the copy could not be made, or the data cannot be sent (see TLinkEngine).
@@ -117,6 +130,7 @@ class TInspect {
   bool opened_ = false;
   std::string openError_;
   bool closed_ = false;
+  bool started_ = false;
   std::shared_ptr<TCore> core_;
   std::jthread thread_;
 };

@@ -457,6 +457,31 @@ void TLinkEngine::CheckReceiveTimeout(int64_t now, TLinkOutbox& out) {
   if (receiving_ && now >= receiveDeadline_) AbandonIncoming(out);
 }
 
+void TLinkEngine::AbandonAll(TLinkOutbox& out) {
+  if (receiving_) AbandonIncoming(out);
+  for (auto* node = transfers_.Head(); node; node = node->Next) {
+    TLinkEvent e;
+    e.Kind = leTimeout;
+    e.Address = node->Item.Address;
+    e.CardPort = node->Item.Port;
+    e.CardIp = node->Item.Ip;
+    out.emplace_back(std::move(e));
+  }
+  for (auto* node = commands_.Head(); node; node = node->Next) {
+    if (!node->Item.ReplyAwaited) continue;
+    TLinkEvent e;
+    e.Kind = leTimeout;
+    e.Address = node->Item.Address;
+    e.Body = std::move(node->Item.Data);
+    e.CardPort = node->Item.Port;
+    e.CardIp = node->Item.Ip;
+    out.emplace_back(std::move(e));
+  }
+  transfers_.Clear();
+  commands_.Clear();
+  started_ = flowing_ = outstanding_ = false;
+}
+
 std::optional<int64_t> TLinkEngine::NextDeadline() const {
   std::optional<int64_t> next;
   auto consider = [&](int64_t t) { next = next ? std::min(*next, t) : t; };

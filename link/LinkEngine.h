@@ -146,6 +146,11 @@ class TLinkEngine {
   void CheckReceiveTimeout(int64_t now, TLinkOutbox& out);
   // The earliest time a timer wants to run, or nullopt when the link is idle.
   std::optional<int64_t> NextDeadline() const;
+  // Gives up everything still in hand, for a link that is being replaced: a time-out event for
+  // every transfer and every command queued or in flight (a command without an awaited reply
+  // is dropped: nobody waits for it) and for an incoming transfer whose sender is known. The
+  // link is idle and both queues are empty afterwards.
+  void AbandonAll(TLinkOutbox& out);
 
   // One reassembled frame (0x55 ... 0xAA).
   void HandleFrame(const uint8_t* frame, size_t length, const TLinkPeer& peer, int64_t now, TLinkOutbox& out);

@@ -4,6 +4,8 @@
 #include <atomic>
 #include <cstdint>
 
+#include "platform/base/ByteOrder.h"
+
 namespace platform {
 
 class TClock {
@@ -33,5 +35,8 @@ class TFakeClock final : public TClock {
  private:
   std::atomic<int64_t> now_;
 };
+
+// The host's local wall-clock time now, as the cards take it (day of week 0 = Sunday).
+TSystemTime LocalSystemTime();
 
 }  // namespace platform
