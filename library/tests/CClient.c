@@ -38,6 +38,15 @@ int main(void) {
   CHECK(LED_GetNotifyMessage(&notify) == 0);
   CHECK(notify.Code == 0 && notify.Data == NULL && notify.Device.Window == 0);
 
+  /* Records the library refuses. */
+  TDeviceRecord record;
+  memset(&record, 0, sizeof record);
+  record.LinkKind = 7;
+  CHECK(LED_Open(&record, 1, window, 0x401) == -1);
+  CHECK(LED_Open(NULL, 1, window, 0x401) == -1);
+  CHECK(LED_DownLoadFontSet(0, 1, "127.0.0.1", 6666, NULL) == -1);
+  LED_Query(5, 1, "127.0.0.1", 6666); /* no such device: dropped */
+
   TLEDRect rect = {0, 0, 64, 16};
   unsigned char pixels[4 * 2 * 3];
   memset(pixels, 0xFF, sizeof pixels);
