@@ -451,3 +451,50 @@ TEST(LinkThreadWindow, ClosingALinkWhileItSendsNotificationsCompletes) {
   EXPECT_GT(notices, 0);
   EXPECT_EQ(platform::PendingMessages(), 0u);
 }
+
+TEST(LinkThreadClose, ClosingFromAnEventHandsOverTheRestOfItsPass) {
+  platform::TFakeClock clock(1000);
+  TLinkTiming timing = ShortTiming();
+  timing.AnswerTimeoutMs = 100;
+  timing.Retries = 0;
+  std::vector<uint8_t> buffer(1024);
+  TUdpInspect link(UdpSettings(buffer), CorvanePolicy(timing), clock);
+  platform::TUdpSocket silent;  // a card that never answers
+  ASSERT_TRUE(silent.Bind(0));
+
+  std::mutex mutex;
+  std::condition_variable changed;
+  int timeoutsRaised = 0;
+  std::vector<TLinkEvent> handedOver;
+  link.Events().OnTimeout = [&](uint8_t, std::span<const uint8_t>, int, const std::string&) {
+    {
+      std::lock_guard lock(mutex);
+      ++timeoutsRaised;
+    }
+    link.Close([&](std::vector<TLinkEvent> events) {
+      std::lock_guard inner(mutex);
+      for (auto& e : events) handedOver.push_back(std::move(e));
+      changed.notify_all();
+    });
+  };
+  ASSERT_TRUE(link.Start());
+  auto query = Command(ckQuery, 7);
+  link.QueueData(Pattern(600, 1), silent.LocalPort(), "127.0.0.1", 7);
+  link.QueueCommand(query, silent.LocalPort(), "127.0.0.1", 7);
+  // Both go out at once; then both time out in the same pass of the loop.
+  uint8_t frame[2048];
+  uint32_t ip;
+  uint16_t port;
+  for (int i = 0; i < 2; ++i) {
+    pollfd p{silent.Fd(), POLLIN, 0};
+    ASSERT_EQ(::poll(&p, 1, kGenerous), 1);
+    silent.ReceiveFrom(frame, sizeof frame, ip, port);
+  }
+  clock.Set(5000);
+  std::unique_lock lock(mutex);
+  ASSERT_TRUE(changed.wait_for(lock, std::chrono::milliseconds(kGenerous), [&] { return !handedOver.empty(); }));
+  EXPECT_EQ(timeoutsRaised, 1);  // the transfer's, whose handler closed the link
+  ASSERT_EQ(handedOver.size(), 1u);
+  EXPECT_EQ(handedOver[0].Kind, leTimeout);
+  EXPECT_EQ(handedOver[0].Body, query);  // the command's time-out came in the same pass
+}

@@ -671,6 +671,51 @@ TEST_P(LinkEngine, RefusesWhatItCannotQueue) {
   EXPECT_EQ(h.engine->QueuedCommands() + h.engine->QueuedTransfers(), 0u);
 }
 
+TEST_P(LinkEngine, AbandoningEndsEveryItemInHandAsATimeOut) {
+  THarness h(GetParam(), UdpTraits());
+  h.SetTiming(2500, 3, 1);
+  // In flight: a started transfer and an outstanding command; queued behind them: one of each.
+  h.engine->QueueData(Pattern(2000), 6001, "127.0.0.1", 1);
+  h.engine->QueueData(Pattern(10), 6002, "127.0.0.2", 2);
+  auto query = Message(ckQuery, 0, {}, kHostAddress, 3);
+  auto power = Message(ckSetPower, 1, {}, kHostAddress, 4);
+  h.engine->QueueCommand(query, 6003, "127.0.0.3", 3);
+  h.engine->QueueCommand(power, 6004, "127.0.0.4", 4);
+  if (GetParam() == vCorvane)
+    h.engine->QueueCommandNoReply(Message(ckCampaignTime, 0, Pattern(16), 255, 5), 6005, "127.0.0.5", 5);
+  // And an incoming transfer from card 9.
+  h.Feed(Message(ckStart, 100, {}, 9), MakePeer(kUdpKind, 7009, "127.0.0.9"));
+  h.Tick();
+  ASSERT_TRUE(h.engine->TransferStarted());
+  ASSERT_TRUE(h.engine->CommandOutstanding());
+  h.TakeEvents();
+
+  h.engine->AbandonAll(h.out);
+  std::vector<TLinkEvent> got;
+  for (auto& a : h.out) got.push_back(std::get<TLinkEvent>(a));
+  h.out.clear();
+  struct Want {
+    uint8_t Address;
+    int Port;
+    const char* Ip;
+    std::vector<uint8_t> Body;
+  } want[] = {{9, 7009, "127.0.0.9", {}}, {1, 6001, "127.0.0.1", {}}, {2, 6002, "127.0.0.2", {}},
+              {3, 6003, "127.0.0.3", query}, {4, 6004, "127.0.0.4", power}};
+  ASSERT_EQ(got.size(), std::size(want));  // the campaign time awaits nothing and is dropped
+  for (size_t i = 0; i < got.size(); ++i) {
+    EXPECT_EQ(got[i].Kind, leTimeout) << i;
+    EXPECT_EQ(got[i].Address, want[i].Address) << i;
+    EXPECT_EQ(got[i].CardPort, want[i].Port) << i;
+    EXPECT_EQ(got[i].CardIp, want[i].Ip) << i;
+    EXPECT_EQ(got[i].Body, want[i].Body) << i;
+  }
+  EXPECT_FALSE(h.engine->Receiving());
+  EXPECT_FALSE(h.engine->TransferStarted());
+  EXPECT_FALSE(h.engine->CommandOutstanding());
+  EXPECT_EQ(h.engine->QueuedTransfers() + h.engine->QueuedCommands(), 0u);
+  EXPECT_FALSE(h.engine->NextDeadline());
+}
+
 TEST_P(LinkEngine, SerialLinesPauseAfterEachFrameInCorvaneOnly) {
   THarness serial(GetParam(), SerialTraits());
   serial.Feed(Message(ckStart, 10));
