@@ -26,6 +26,7 @@
 #ifndef PANELCAST_H
 #define PANELCAST_H
 
+#include <stddef.h>
 #include <stdint.h>
 
 #if defined(PANELCAST_BUILDING)
@@ -284,11 +285,25 @@ PANELCAST_API int32_t AddMovie(const char* fileName, const TLEDRect* rect, int32
 #endif
 
 #if UINTPTR_MAX == 0xFFFFFFFFu
+/* 32-bit: the card library's own offsets. */
 PANELCAST_STATIC_ASSERT(sizeof(TDeviceRecord) == 80, "device record: 20 words");
+PANELCAST_STATIC_ASSERT(offsetof(TDeviceRecord, BufferSize) == 60, "device record: buffer size");
+PANELCAST_STATIC_ASSERT(offsetof(TDeviceRecord, DeviceIndex) == 76, "device record: index");
 PANELCAST_STATIC_ASSERT(sizeof(TNotifyRecord) == 128, "notify record: 128 bytes");
+PANELCAST_STATIC_ASSERT(offsetof(TNotifyRecord, Device) == 28, "notify record: device");
+PANELCAST_STATIC_ASSERT(offsetof(TNotifyRecord, CardPort) == 124, "notify record: card port");
 #else
+/* 64-bit: the same fields in the same order, pointers and windows 8 bytes and aligned. */
 PANELCAST_STATIC_ASSERT(sizeof(TDeviceRecord) == 88, "device record: 18 words, 2 pointers");
+PANELCAST_STATIC_ASSERT(offsetof(TDeviceRecord, ReceiveBuffer) == 24, "device record: buffer");
+PANELCAST_STATIC_ASSERT(offsetof(TDeviceRecord, BufferSize) == 64, "device record: buffer size");
+PANELCAST_STATIC_ASSERT(offsetof(TDeviceRecord, Window) == 72, "device record: window");
+PANELCAST_STATIC_ASSERT(offsetof(TDeviceRecord, DeviceIndex) == 84, "device record: index");
 PANELCAST_STATIC_ASSERT(sizeof(TNotifyRecord) == 144, "notify record: 144 bytes");
+PANELCAST_STATIC_ASSERT(offsetof(TNotifyRecord, Data) == 24, "notify record: data");
+PANELCAST_STATIC_ASSERT(offsetof(TNotifyRecord, Device) == 32, "notify record: device");
+PANELCAST_STATIC_ASSERT(offsetof(TNotifyRecord, CardIP) == 120, "notify record: card IP");
+PANELCAST_STATIC_ASSERT(offsetof(TNotifyRecord, CardPort) == 136, "notify record: card port");
 #endif
 PANELCAST_STATIC_ASSERT(sizeof(TLEDRect) == 16, "rectangle: four 32-bit integers");
 PANELCAST_STATIC_ASSERT(sizeof(TLEDSystemTime) == 16, "SYSTEMTIME: eight 16-bit fields");
