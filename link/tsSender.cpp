@@ -6,6 +6,7 @@
 #include <deque>
 #include <new>
 #include <optional>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -210,8 +211,12 @@ class TCourier {
     if (events.empty()) return;
     std::lock_guard lock(core_->Mutex);
     if (core_->Stopped.load()) return;
-    core_->Jobs.push_back(TJob{std::move(target), std::move(events)});
-    if (!thread_.joinable()) thread_ = std::jthread([core = core_] { core->Run(); });
+    try {
+      if (!thread_.joinable()) thread_ = std::jthread([core = core_] { core->Run(); });
+      core_->Jobs.push_back(TJob{std::move(target), std::move(events)});
+    } catch (const std::exception&) {
+      return;  // no thread or memory left: nothing can be delivered, and link threads must not throw
+    }
     core_->Changed.notify_all();
   }
 
@@ -431,6 +436,16 @@ TInspect* TLEDManager::LinkOf(int index) const {
 }
 
 std::unique_ptr<TInspect> TLEDManager::StartLink(TDeviceEntry& entry) {
+  // Card errors are never exceptions: a link that cannot get its thread (or memory) did not open.
+  try {
+    return TryStartLink(entry);
+  } catch (const std::system_error&) {
+  } catch (const std::bad_alloc&) {
+  }
+  return nullptr;
+}
+
+std::unique_ptr<TInspect> TLEDManager::TryStartLink(TDeviceEntry& entry) {
   TDeviceRecord& r = entry.Record;
   TLinkSettings s;
   s.LinkKind = uint16_t(r.LinkKind);

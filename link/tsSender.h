@@ -209,6 +209,7 @@ class TLEDManager {
   bool IsSerialLine(int32_t kind) const;
   // A started link for the entry's record, bound to a new target; nullptr when it did not open.
   std::unique_ptr<TInspect> StartLink(TDeviceEntry& entry);
+  std::unique_ptr<TInspect> TryStartLink(TDeviceEntry& entry);
   int Replace(int index);
   void Retire(TDeviceEntry& entry, std::unique_ptr<TInspect> link, bool reportUnfinished);
   bool Queue(int index, uint16_t kind, uint32_t value, std::span<const uint8_t> payload, size_t payloadSize,
