@@ -340,6 +340,9 @@ void TLinkEngine::HandleAnswer(const TReplyHead& r, std::span<const uint8_t> bod
     case ckEnd:
       if (!flowing_) return;
       if (r.Status != kStatusRefused) {
+        // Only an answer to an end message this transfer has sent completes it: a late copy of
+        // the previous transfer's end answer must not report this one as delivered.
+        if (next_ != EndNumber()) return;
         started_ = flowing_ = false;
         TLinkEvent e;
         e.Kind = leSendDone;

@@ -572,6 +572,27 @@ TEST_P(LinkEngine, EndAnsweredWithMissingBlocksResendsFromThere) {
   EXPECT_EQ(sent[0].Value(), 2u);
 }
 
+TEST_P(LinkEngine, AnEndAnswerBeforeTheEndWasSentCompletesNothing) {
+  THarness h(GetParam(), UdpTraits());
+  h.SetTiming(2500, 3, 1);
+  h.engine->QueueData(Pattern(2000), 6666, "127.0.0.1", kCard);  // blocks 1-4, end 5
+  h.Tick();
+  h.Feed(Reply(ckStart, 0, 1));
+  h.Feed(Reply(ckBlock, 1, 1));
+  h.TakeSent();
+  // A late duplicate of an earlier transfer's end answer arrives while blocks still flow.
+  h.Feed(Reply(ckEnd, 3, kStatusAccepted));
+  EXPECT_TRUE(h.EventsOf(leSendDone).empty());
+  for (uint32_t block = 2; block <= 4; ++block) h.Feed(Reply(ckBlock, block, 1));
+  auto sent = h.TakeSent();
+  ASSERT_FALSE(sent.empty());
+  EXPECT_EQ(sent.back().Kind(), ckEnd);
+  EXPECT_EQ(sent.back().Value(), 5u);
+  EXPECT_TRUE(h.EventsOf(leSendDone).empty());
+  h.Feed(Reply(ckEnd, 5, kStatusAccepted));
+  EXPECT_EQ(h.EventsOf(leSendDone).size(), 1u);
+}
+
 // ---- commands ----
 
 TEST_P(LinkEngine, CommandWaitsForAnAnswerOfItsOwnKind) {
