@@ -82,8 +82,8 @@ bool TLinkEngine::QueueData(std::span<const uint8_t> data, int port, std::string
   if (data.size() > kMaxTransferSize) return false;
   auto item = MakeQueueItem(data.data(), data.size(), port, ip, address, true);
   if (!item) return false;
+  if (transfers_.AppendNode(std::move(*item)) < 0) return false;
   if (policy_.Gaps && !started_) transferDeadline_ = INT64_MIN;
-  transfers_.AppendNode(std::move(*item));
   return true;
 }
 
@@ -91,8 +91,8 @@ bool TLinkEngine::QueueCommand(std::span<const uint8_t> body, int port, std::str
   if (body.size() < kMessageHeadSize || body.size() > kMaxFrame - 2) return false;
   auto item = MakeQueueItem(body.data(), body.size(), port, ip, address, true);
   if (!item) return false;
+  if (commands_.AppendNode(std::move(*item)) < 0) return false;
   if (policy_.Gaps && !outstanding_) commandDeadline_ = INT64_MIN;
-  commands_.AppendNode(std::move(*item));
   return true;
 }
 

@@ -4,6 +4,7 @@
 // own; whoever shares one guards it.
 #include <cstddef>
 #include <cstdint>
+#include <new>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -27,9 +28,11 @@ class TMemList {
   TMemList& operator=(const TMemList&) = delete;
   ~TMemList() { Clear(); }
 
-  // Moves `item` into a new node at the tail; returns the node's 0-based position.
+  // Moves `item` into a new node at the tail; returns the node's 0-based position, or -1 (and
+  // the item is dropped) when memory for the node cannot be had.
   int AppendNode(T item) {
-    auto* node = new TMemNode<T>{std::move(item), tail_, nullptr};
+    auto* node = new (std::nothrow) TMemNode<T>{std::move(item), tail_, nullptr};
+    if (!node) return -1;
     if (tail_) tail_->Next = node;
     else head_ = node;
     tail_ = node;

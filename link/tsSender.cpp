@@ -519,8 +519,8 @@ int TLEDManager::OpenDevice(const TDeviceRecord& record, int32_t notifyFlag, pla
   e.Record.DeviceIndex = index;
   e.Link = StartLink(e);
   if (!e.Link) return -1;
+  if (table_.AppendNode(std::move(e)) < 0) return -1;  // the entry, and its link, are gone
   ++nextIndex_;
-  table_.AppendNode(std::move(e));
   return index;
 }
 
