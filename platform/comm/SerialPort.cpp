@@ -51,10 +51,12 @@ bool TSerialPort::Open(const std::string& path, const TSerialSettings& settings)
   tio.c_ispeed = tio.c_ospeed = settings.BitsPerSecond;
   std::memset(tio.c_cc, 0, sizeof tio.c_cc);  // reads return what is there (VMIN = VTIME = 0)
   if (::ioctl(fd_, TCSETS2, &tio) != 0) return fail("cannot set the line");
-  if (settings.HardwareFlow) {
-    // Raise DTR and RTS where the device has them; a line without modem lines still works.
+  {
+    // With the handshake flag DTR and RTS are raised; without it the line is plain binary and
+    // both stay low, as a card or an RS-485 adapter that watches them expects. A line without
+    // modem lines still works.
     int bits = TIOCM_DTR | TIOCM_RTS;
-    (void)::ioctl(fd_, TIOCMBIS, &bits);
+    (void)::ioctl(fd_, settings.HardwareFlow ? TIOCMBIS : TIOCMBIC, &bits);
   }
   (void)::ioctl(fd_, TCFLSH, TCIFLUSH);  // start with nothing stale in the input
   return true;
