@@ -1,5 +1,7 @@
 #include "tsSender.h"
 
+#include "platform/base/DateTime.h"
+
 #include <algorithm>
 #include <climits>
 #include <cstring>

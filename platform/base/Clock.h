@@ -36,7 +36,4 @@ class TFakeClock final : public TClock {
   std::atomic<int64_t> now_;
 };
 
-// The host's local wall-clock time now, as the cards take it (day of week 0 = Sunday).
-TSystemTime LocalSystemTime();
-
 }  // namespace platform

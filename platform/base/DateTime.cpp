@@ -279,6 +279,8 @@ void SetWallClock(TWallClock* clock) { installedClock.store(clock); }
 
 TDateTime Now() { return WallClock().Now(); }
 
+TSystemTime LocalSystemTime() { return DateTimeToSystemTime(Now()).value_or(TSystemTime{}); }
+
 TScopedWallClock::TScopedWallClock(TWallClock& clock)
     : previous_(installedClock.exchange(&clock)) {}
 

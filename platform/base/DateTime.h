@@ -114,6 +114,9 @@ void SetWallClock(TWallClock* clock);
 // WallClock().Now().
 TDateTime Now();
 
+// Now() as a SYSTEMTIME, as the cards take it (day of week 0 = Sunday).
+TSystemTime LocalSystemTime();
+
 // Installs a clock for the life of a scope (tests), restoring the previous one afterwards.
 class TScopedWallClock {
  public:

@@ -1,6 +1,7 @@
 #include "platform/base/DateTime.h"
 
 #include <gtest/gtest.h>
+#include <time.h>
 
 #include <cmath>
 #include <limits>
@@ -191,4 +192,23 @@ TEST(DateTime, NowComesFromTheInstalledClock) {
   // The system clock again: some time after this code was written.
   EXPECT_GT(Now(), *EncodeDate(2024, 1, 1));
   EXPECT_EQ(&WallClock(), &WallClock());
+}
+
+TEST(DateTime, LocalSystemTimeAgreesWithTheCLibrary) {
+  // Taken twice around the library's view; a minute change in between is retried once.
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    time_t now = time(nullptr);
+    tm local{};
+    localtime_r(&now, &local);
+    TSystemTime t = LocalSystemTime();
+    if (t.wMinute != local.tm_min) continue;
+    EXPECT_EQ(t.wYear, local.tm_year + 1900);
+    EXPECT_EQ(t.wMonth, local.tm_mon + 1);
+    EXPECT_EQ(t.wDay, local.tm_mday);
+    EXPECT_EQ(t.wDayOfWeek, local.tm_wday);
+    EXPECT_EQ(t.wHour, local.tm_hour);
+    EXPECT_LT(t.wMilliseconds, 1000);
+    return;
+  }
+  FAIL() << "the minute changed twice";
 }
