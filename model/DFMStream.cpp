@@ -92,13 +92,8 @@ bool TDFMStream::SaveToFile(const std::string& fileName) const {
     }
     if (::access(fileName.c_str(), W_OK) != 0) return false;  // a read-only file stays
   }
-  // Replace the file the name leads to, not a symbolic link in its place.
-  std::string target = fileName;
-  if (char* real = ::realpath(fileName.c_str(), nullptr)) {
-    target = real;
-    std::free(real);
-  }
-  return platform::SaveFileAtomic(target, block_, size_t(size_));
+  // The atomic save replaces the file a symbolic link leads to, never the link itself.
+  return platform::SaveFileAtomic(fileName, block_, size_t(size_));
 }
 
 }  // namespace model
