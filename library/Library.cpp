@@ -3,7 +3,7 @@
 #include <atomic>
 
 #include "library/TransferOptions.h"
-#include "model/StreamContext.h"
+#include "model/stream/StreamContext.h"
 #include "platform/base/Clock.h"
 #include "platform/base/MessageWindow.h"
 

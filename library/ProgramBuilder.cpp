@@ -2,10 +2,10 @@
 
 #include <limits>
 
-#include "model/PageRecord.h"
-#include "model/ProgramHeader.h"
-#include "model/RecordKinds.h"
-#include "model/StreamContext.h"
+#include "model/stream/PageRecord.h"
+#include "model/stream/ProgramHeader.h"
+#include "model/stream/RecordKinds.h"
+#include "model/stream/StreamContext.h"
 #include "platform/base/ByteOrder.h"
 
 namespace panelcast {

@@ -13,7 +13,7 @@
 #include <functional>
 #include <vector>
 
-#include "model/ProgramStream.h"
+#include "model/stream/ProgramStream.h"
 
 namespace panelcast {
 

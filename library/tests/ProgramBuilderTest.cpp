@@ -5,8 +5,8 @@
 #include <stdexcept>
 #include <vector>
 
-#include "model/PixelBlock.h"
-#include "model/StreamContext.h"
+#include "model/stream/PixelBlock.h"
+#include "model/stream/StreamContext.h"
 #include "platform/base/ByteOrder.h"
 
 using model::TProgramStream;

@@ -1,4 +1,4 @@
-#include "model/MovieRecord.h"
+#include "model/stream/MovieRecord.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "model/PixelBlock.h"
-#include "model/StreamContext.h"
+#include "model/stream/PixelBlock.h"
+#include "model/stream/StreamContext.h"
 #include "platform/base/AtomicFile.h"
 #include "platform/base/ByteOrder.h"
 #include "platform/gfx/Blit.h"

@@ -1,7 +1,7 @@
 #include "ProgramHeader.h"
 
-#include "model/RecordKinds.h"
-#include "model/StreamContext.h"
+#include "model/stream/RecordKinds.h"
+#include "model/stream/StreamContext.h"
 
 namespace model {
 

@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "model/ProgramStream.h"
+#include "model/stream/ProgramStream.h"
 
 namespace model {
 

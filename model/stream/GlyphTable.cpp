@@ -1,7 +1,7 @@
 #include "GlyphTable.h"
 
-#include "model/PixelBlock.h"
-#include "model/RecordKinds.h"
+#include "model/stream/PixelBlock.h"
+#include "model/stream/RecordKinds.h"
 #include "platform/gfx/Canvas.h"
 
 namespace model {

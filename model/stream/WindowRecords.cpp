@@ -1,6 +1,6 @@
 #include "WindowRecords.h"
 
-#include "model/PixelBlock.h"
+#include "model/stream/PixelBlock.h"
 
 namespace model {
 

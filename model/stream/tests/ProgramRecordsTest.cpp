@@ -3,12 +3,12 @@
 #include <string>
 #include <vector>
 
-#include "model/PageRecord.h"
-#include "model/PixelBlock.h"
-#include "model/ProgramHeader.h"
-#include "model/RecordKinds.h"
-#include "model/StreamContext.h"
-#include "model/WindowRecords.h"
+#include "model/stream/PageRecord.h"
+#include "model/stream/PixelBlock.h"
+#include "model/stream/ProgramHeader.h"
+#include "model/stream/RecordKinds.h"
+#include "model/stream/StreamContext.h"
+#include "model/stream/WindowRecords.h"
 #include "platform/base/ByteOrder.h"
 
 using namespace model;

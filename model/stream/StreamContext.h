@@ -9,7 +9,7 @@
 //
 // Everything here belongs to the GUI thread (or the library caller's thread); the writers are
 // not meant to run on two threads at once.
-#include "model/ProgramStream.h"
+#include "model/stream/ProgramStream.h"
 
 namespace model {
 

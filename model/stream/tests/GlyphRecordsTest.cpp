@@ -4,12 +4,12 @@
 #include <string>
 #include <vector>
 
-#include "model/CountRecords.h"
-#include "model/DateTimeRecord.h"
-#include "model/GlyphTable.h"
-#include "model/PixelBlock.h"
-#include "model/SensorRecords.h"
-#include "model/StreamContext.h"
+#include "model/stream/CountRecords.h"
+#include "model/stream/DateTimeRecord.h"
+#include "model/stream/GlyphTable.h"
+#include "model/stream/PixelBlock.h"
+#include "model/stream/SensorRecords.h"
+#include "model/stream/StreamContext.h"
 #include "platform/base/ByteOrder.h"
 #include "platform/base/DateTime.h"
 #include "platform/gfx/FontDescription.h"

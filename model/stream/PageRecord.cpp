@@ -1,6 +1,6 @@
 #include "PageRecord.h"
 
-#include "model/RecordKinds.h"
+#include "model/stream/RecordKinds.h"
 
 namespace model {
 

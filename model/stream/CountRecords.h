@@ -10,9 +10,9 @@
 //   glyph table of "0".."9", ":"
 #include <cstdint>
 
-#include "model/GlyphTable.h"
-#include "model/ProgramStream.h"
-#include "model/RecordKinds.h"
+#include "model/stream/GlyphTable.h"
+#include "model/stream/ProgramStream.h"
+#include "model/stream/RecordKinds.h"
 #include "platform/base/DateTime.h"
 
 namespace model {

@@ -8,9 +8,9 @@
 // Flags: bit 0 transparent; bit 1, temperature only, Fahrenheit.
 #include <cstdint>
 
-#include "model/GlyphTable.h"
-#include "model/ProgramStream.h"
-#include "model/RecordKinds.h"
+#include "model/stream/GlyphTable.h"
+#include "model/stream/ProgramStream.h"
+#include "model/stream/RecordKinds.h"
 
 namespace model {
 

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "model/LevelTable.h"
-#include "model/RecordKinds.h"
-#include "model/StreamContext.h"
+#include "model/stream/LevelTable.h"
+#include "model/stream/RecordKinds.h"
+#include "model/stream/StreamContext.h"
 
 namespace model {
 

@@ -22,9 +22,9 @@
 #include <span>
 #include <string_view>
 
-#include "model/GlyphTable.h"
-#include "model/ProgramStream.h"
-#include "model/RecordKinds.h"
+#include "model/stream/GlyphTable.h"
+#include "model/stream/ProgramStream.h"
+#include "model/stream/RecordKinds.h"
 
 namespace model {
 

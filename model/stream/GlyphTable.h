@@ -13,7 +13,7 @@
 #include <span>
 #include <string_view>
 
-#include "model/ProgramStream.h"
+#include "model/stream/ProgramStream.h"
 #include "platform/gfx/Bitmap.h"
 #include "platform/gfx/FontDescription.h"
 

@@ -1,4 +1,4 @@
-#include "model/PixelBlock.h"
+#include "model/stream/PixelBlock.h"
 
 #include <gtest/gtest.h>
 
@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "model/RecordKinds.h"
-#include "model/StreamContext.h"
+#include "model/stream/RecordKinds.h"
+#include "model/stream/StreamContext.h"
 #include "platform/base/ByteOrder.h"
 
 using namespace model;

@@ -13,8 +13,8 @@
 #include <cstdint>
 #include <string_view>
 
-#include "model/ProgramStream.h"
-#include "model/RecordKinds.h"
+#include "model/stream/ProgramStream.h"
+#include "model/stream/RecordKinds.h"
 #include "platform/gfx/Bitmap.h"
 #include "platform/gfx/Color.h"
 

@@ -10,8 +10,8 @@
 #include <cstdint>
 #include <string>
 
-#include "model/ProgramStream.h"
-#include "model/RecordKinds.h"
+#include "model/stream/ProgramStream.h"
+#include "model/stream/RecordKinds.h"
 
 namespace model {
 

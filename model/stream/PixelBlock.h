@@ -15,7 +15,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "model/ProgramStream.h"
+#include "model/stream/ProgramStream.h"
 #include "platform/gfx/Bitmap.h"
 
 namespace model {

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <limits>
 
-#include "model/PixelBlock.h"
-#include "model/StreamContext.h"
+#include "model/stream/PixelBlock.h"
+#include "model/stream/StreamContext.h"
 #include "platform/gfx/Canvas.h"
 #include "platform/media/VideoReader.h"
 

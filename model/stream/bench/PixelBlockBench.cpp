@@ -2,7 +2,7 @@
 // 2 ms on the build machine is a regression.
 #include <benchmark/benchmark.h>
 
-#include "model/PixelBlock.h"
+#include "model/stream/PixelBlock.h"
 
 namespace {
 

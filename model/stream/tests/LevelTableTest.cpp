@@ -1,4 +1,4 @@
-#include "model/LevelTable.h"
+#include "model/stream/LevelTable.h"
 
 #include <gtest/gtest.h>
 

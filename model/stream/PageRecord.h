@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <span>
 
-#include "model/ProgramStream.h"
+#include "model/stream/ProgramStream.h"
 
 namespace model {
 

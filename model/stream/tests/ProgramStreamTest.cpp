@@ -1,4 +1,4 @@
-#include "model/ProgramStream.h"
+#include "model/stream/ProgramStream.h"
 
 #include <gtest/gtest.h>
 
