@@ -1,6 +1,8 @@
 #include "MessageWindow.h"
 
 #include <poll.h>
+#include <sys/epoll.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
@@ -10,6 +12,8 @@
 #include <mutex>
 #include <unordered_map>
 #include <vector>
+
+#include "platform/base/Timer.h"
 
 namespace platform {
 
@@ -230,7 +234,7 @@ size_t ProcessMessages() {
     }
     ++handled;
   }
-  return handled;
+  return handled + detail::FireDueTimers();
 }
 
 namespace {
@@ -243,9 +247,28 @@ int RemainingMs(std::chrono::steady_clock::time_point deadline, int timeoutMs) {
 
 }  // namespace
 
+namespace {
+
+bool TimerDue() { return detail::NextTimerDelayMs() == 0; }
+
+// Waits on the queue's event and the thread's timers (and `extra`, when given) for at most
+// timeoutMs (-1: no limit).
+void WaitForWork(TQueueCore& q, int extraFd, int timeoutMs) {
+  pollfd fds[3] = {{q.Waiting.Fd(), POLLIN, 0}, {detail::ThreadTimerFd(), POLLIN, 0}, {extraFd, POLLIN, 0}};
+  ::poll(fds, extraFd >= 0 ? 3 : 2, timeoutMs);
+}
+
+}  // namespace
+
 bool WaitMessage(int timeoutMs) {
   TQueueCore& q = CurrentQueue();
-  return q.Waiting.Wait(timeoutMs);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(std::max(timeoutMs, 0));
+  for (;;) {
+    if (q.Waiting.IsSet() || TimerDue()) return true;
+    int wait = RemainingMs(deadline, timeoutMs);
+    if (wait == 0) return false;
+    WaitForWork(q, -1, wait);
+  }
 }
 
 bool PumpUntil(const TWaitableEvent& done, int timeoutMs) {
@@ -256,12 +279,36 @@ bool PumpUntil(const TWaitableEvent& done, int timeoutMs) {
     if (done.IsSet()) return true;
     int wait = RemainingMs(deadline, timeoutMs);
     if (wait == 0) return false;
-    pollfd fds[2] = {{q.Waiting.Fd(), POLLIN, 0}, {done.Fd(), POLLIN, 0}};
-    ::poll(fds, 2, wait);
+    WaitForWork(q, done.Fd(), wait);
   }
 }
 
-int MessageQueueFd() { return CurrentQueue().Waiting.Fd(); }
+namespace {
+
+// One descriptor for an event loop to watch: an epoll set over the queue's event and the thread's
+// timerfd, readable while either is.
+struct TQueueFd {
+  int Fd = -1;
+  TQueueFd() {
+    Fd = ::epoll_create1(EPOLL_CLOEXEC);
+    for (int member : {CurrentQueue().Waiting.Fd(), detail::ThreadTimerFd()}) {
+      epoll_event ev{};
+      ev.events = EPOLLIN;
+      ev.data.fd = member;
+      ::epoll_ctl(Fd, EPOLL_CTL_ADD, member, &ev);
+    }
+  }
+  ~TQueueFd() {
+    if (Fd >= 0) ::close(Fd);
+  }
+};
+
+}  // namespace
+
+int MessageQueueFd() {
+  thread_local TQueueFd fd;
+  return fd.Fd;
+}
 
 size_t PendingMessages() {
   TQueueCore& q = CurrentQueue();

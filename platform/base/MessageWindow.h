@@ -58,14 +58,16 @@ bool PostMessageTo(TWindowHandle window, uint32_t message, uintptr_t wParam = 0,
 bool IsWindowAlive(TWindowHandle window);
 
 // The calling thread's queue.
-// Handles every sent message, and the posted messages that were waiting when it was called;
-// returns how many messages it handled.
+// Handles every sent message, and the posted messages that were waiting when it was called, then
+// fires the thread's due timers (Timer.h); returns how many messages and timers it handled.
 size_t ProcessMessages();
-// Waits until a message is waiting or timeoutMs passed (-1: no limit); true when one is.
+// Waits until a message is waiting or a steady-clock timer is due, or timeoutMs passed (-1: no
+// limit); true when there is work for ProcessMessages.
 bool WaitMessage(int timeoutMs);
 // Pumps until `done` is set or timeoutMs passed (-1: no limit); returns whether it is set.
 bool PumpUntil(const TWaitableEvent& done, int timeoutMs = -1);
-// Readable while messages wait in the calling thread's queue.
+// Readable while messages wait in the calling thread's queue or one of its steady-clock timers is
+// due; for an event loop to watch (it stays the same descriptor for the thread's life).
 int MessageQueueFd();
 // How many messages wait in the calling thread's queue.
 size_t PendingMessages();
