@@ -46,6 +46,7 @@ struct TQueueCore {
   TWaitableEvent Waiting;  // set while anything is queued
   bool Closed = false;     // the owner thread has ended
   std::thread::id Owner;
+  int EventFd = -1;        // what an event loop watches (MessageQueueFd)
 
   // With Mutex held.
   void Release(TSentItem& item, bool handled, intptr_t result) {
@@ -62,8 +63,19 @@ struct TQueueCore {
 // The calling thread's queue; when the thread ends, whatever still waits there fails.
 struct TThreadQueue {
   std::shared_ptr<TQueueCore> Core = std::make_shared<TQueueCore>();
-  TThreadQueue() { Core->Owner = std::this_thread::get_id(); }
+  // An epoll set over the queue's event and the thread's timerfd, readable while either is.
+  TThreadQueue() {
+    Core->Owner = std::this_thread::get_id();
+    Core->EventFd = ::epoll_create1(EPOLL_CLOEXEC);
+    for (int member : {Core->Waiting.Fd(), detail::ThreadTimerFd()}) {
+      epoll_event ev{};
+      ev.events = EPOLLIN;
+      ev.data.fd = member;
+      ::epoll_ctl(Core->EventFd, EPOLL_CTL_ADD, member, &ev);
+    }
+  }
   ~TThreadQueue() {
+    ::close(Core->EventFd);
     std::lock_guard lock(Core->Mutex);
     Core->Closed = true;
     for (auto& item : Core->Sent) Core->Release(*item, false, 0);
@@ -283,32 +295,7 @@ bool PumpUntil(const TWaitableEvent& done, int timeoutMs) {
   }
 }
 
-namespace {
-
-// One descriptor for an event loop to watch: an epoll set over the queue's event and the thread's
-// timerfd, readable while either is.
-struct TQueueFd {
-  int Fd = -1;
-  TQueueFd() {
-    Fd = ::epoll_create1(EPOLL_CLOEXEC);
-    for (int member : {CurrentQueue().Waiting.Fd(), detail::ThreadTimerFd()}) {
-      epoll_event ev{};
-      ev.events = EPOLLIN;
-      ev.data.fd = member;
-      ::epoll_ctl(Fd, EPOLL_CTL_ADD, member, &ev);
-    }
-  }
-  ~TQueueFd() {
-    if (Fd >= 0) ::close(Fd);
-  }
-};
-
-}  // namespace
-
-int MessageQueueFd() {
-  thread_local TQueueFd fd;
-  return fd.Fd;
-}
+int MessageQueueFd() { return CurrentQueue().EventFd; }
 
 size_t PendingMessages() {
   TQueueCore& q = CurrentQueue();
