@@ -12,7 +12,7 @@ namespace platform {
 namespace {
 
 bool Fail(std::string* error, const std::string& what, int err) {
-  if (error) *error = what + ": " + std::strerror(err);
+  if (error) *error = err ? what + ": " + std::strerror(err) : what;
   return false;
 }
 
@@ -89,8 +89,14 @@ bool SaveFileAtomic(const std::string& requested, const void* data, size_t size,
 }
 
 bool ReadWholeFile(const std::string& path, std::string& content, std::string* error) {
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // O_NONBLOCK so that opening a FIFO cannot wait for a writer; it is refused below anyway.
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return Fail(error, "cannot open " + path, errno);
+  struct stat st;
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    return Fail(error, path + " is not a regular file", 0);
+  }
   std::string out;
   char buf[65536];
   for (;;) {

@@ -12,7 +12,8 @@ namespace platform {
 bool SaveFileAtomic(const std::string& path, const void* data, size_t size,
                     std::string* error = nullptr);
 
-// Reads a whole file. Returns false (and a reason) when it cannot be opened or read.
+// Reads a whole regular file. Returns false (and a reason) at once when it cannot be opened or
+// read, or is not a regular file (a folder, pipe or device is never read as data).
 bool ReadWholeFile(const std::string& path, std::string& content, std::string* error = nullptr);
 
 }  // namespace platform

@@ -79,3 +79,15 @@ TEST(AtomicFile, ReadReportsAMissingFile) {
   EXPECT_EQ(content, "unchanged");
   EXPECT_FALSE(error.empty());
 }
+
+TEST(AtomicFile, ReadRefusesAnythingButARegularFileAtOnce) {
+  TempDir dir;
+  std::string fifo = (dir.path / "pipe").string();
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  for (const std::string& path : {fifo, dir.path.string(), std::string("/dev/zero")}) {
+    std::string content = "unchanged", error;
+    EXPECT_FALSE(ReadWholeFile(path, content, &error)) << path;  // a FIFO without writer must not block
+    EXPECT_EQ(content, "unchanged");
+    EXPECT_NE(error.find("not a regular file"), std::string::npos) << error;
+  }
+}

@@ -1,0 +1,48 @@
+#include "platform/base/FilePath.h"
+
+#include <gtest/gtest.h>
+
+using namespace platform;
+
+TEST(FilePath, SetFileExtKeepsAnEqualExtensionAndReplacesAnother) {
+  struct TCase {
+    const char* Path;
+    const char* Ext;
+    const char* Result;
+  } cases[] = {
+      {"show", ".fmt", "show.fmt"},
+      {"show.FMT", ".fmt", "show.FMT"},
+      {"show.txt", ".fmt", "show.fmt"},
+      {"/a.b/show", ".spj", "/a.b/show.spj"},
+      {"/a.b/show.tar.Gz", ".gz", "/a.b/show.tar.Gz"},
+      {"\xD6\xD0\xCE\xC4", ".Tim", "\xD6\xD0\xCE\xC4.Tim"},  // GBK name
+  };
+  for (const auto& c : cases) EXPECT_EQ(SetFileExt(c.Path, c.Ext), c.Result) << c.Path;
+}
+
+TEST(FilePath, PartsOfAPath) {
+  EXPECT_EQ(ExtractFileExt("/x.y/name"), "");
+  EXPECT_EQ(ExtractFileExt("/x/name.Bri"), ".Bri");
+  EXPECT_EQ(ExtractFileName("/x/name.Bri"), "name.Bri");
+  EXPECT_EQ(ExtractFileName("name"), "name");
+  EXPECT_EQ(ExtractFilePath("/x/name.Bri"), "/x/");
+  EXPECT_EQ(ExtractFilePath("name"), "");
+}
+
+TEST(FilePath, GbkAndOsFormsRoundTrip) {
+  const std::string gbk = "/tmp/\xCF\xD4\xCA\xBE.fmt";  // "显示"
+  const std::string os = OsPathFromGbk(gbk);
+  EXPECT_EQ(os, "/tmp/\xE6\x98\xBE\xE7\xA4\xBA.fmt");
+  bool lossless = false;
+  EXPECT_EQ(GbkPathFromOs(os, &lossless), gbk);
+  EXPECT_TRUE(lossless);
+  GbkPathFromOs("/tmp/\xF0\x9F\x98\x80", &lossless);  // an emoji has no GBK form
+  EXPECT_FALSE(lossless);
+}
+
+TEST(FilePath, RegularFileExists) {
+  EXPECT_FALSE(RegularFileExists("/tmp"));
+  EXPECT_FALSE(RegularFileExists("/dev/null"));
+  EXPECT_FALSE(RegularFileExists("/nonexistent/x"));
+  EXPECT_TRUE(RegularFileExists("/proc/self/exe") || RegularFileExists("/etc/hostname"));
+}
