@@ -503,6 +503,7 @@ TEST_P(Manager, FaultsOnTheLineEndInIntactDataOrATimeout) {
       {"block answer with a bad CRC", {.Action = cardsim::faCorruptCrc, .Kind = cardsim::mkBlock, .Number = 2u}, true},
       {"duplicated block answer", {.Action = cardsim::faDuplicate, .Kind = cardsim::mkBlock, .Number = 2u}, true},
       {"lost block answer", {.Action = cardsim::faDropAnswer, .Kind = cardsim::mkBlock, .Number = 4u}, true},
+      {"lost start answer", {.Action = cardsim::faDropAnswer, .Kind = cardsim::mkStart}, true},
       {"lost end answer", {.Action = cardsim::faDropAnswer, .Kind = cardsim::mkEnd}, true},
       {"start never answered", {.Action = cardsim::faDrop, .Kind = cardsim::mkStart, .Times = 0}, false},
       {"blocks always lost", {.Action = cardsim::faDrop, .Kind = cardsim::mkBlock, .Times = 0}, false},
