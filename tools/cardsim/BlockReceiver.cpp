@@ -5,7 +5,7 @@
 namespace cardsim {
 
 std::optional<TReceiverAnswer> TBlockReceiver::Start(uint32_t announced, const TTransferSender& sender) {
-  if (receiving_ && !(sender == sender_)) return {};
+  if (receiving_ && sender != sender_) return {};
   receiving_ = true;
   sender_ = sender;
   base_ = 1;
