@@ -195,8 +195,12 @@ void TLinkEngine::Answer(const TReplyHead& r, const TLinkPeer& peer, TLinkOutbox
 }
 
 void TLinkEngine::HandleStart(const TMessageHead& m, const TLinkPeer& peer, int64_t now, TLinkOutbox& out) {
-  if (receiving_) return;
+  // While receiving, only the card we receive from may start again: it repeats its start when
+  // our answer got lost, or starts anew after giving up. Ignoring it would leave both sides
+  // waiting for the inactivity limit. Anyone else waits until this transfer is over.
+  if (receiving_ && !sender_.Is(m.Source, peer)) return;
   receiving_ = true;
+  completed_ = TSender{};
   Answer(m, kStatusAccepted, peer, out);
   received_ = 0;
   bitmap_ = 0;
@@ -213,7 +217,14 @@ void TLinkEngine::HandleBlock(const TMessageHead& m, std::span<const uint8_t> pa
   if (payload.size() > kBlockSize) return;
   receiveDeadline_ = now + policy_.Timing.ReceiveIdleMs;
   const int64_t n = m.Value;
-  if (n < base_ || n > base_ + int64_t(kReceiveWindow) - 1) {
+  if (n >= 1 && n < base_) {
+    // Below the window: received already (a repeated datagram, or a resend whose first copy
+    // was answered late). Acknowledge it as such; "resend from base" would send the sender
+    // back over blocks that are in flight.
+    Answer(m, kStatusAccepted, peer, out);
+    return;
+  }
+  if (n < 1 || n > base_ + int64_t(kReceiveWindow) - 1) {
     TReplyHead r = MakeReplyHead(m, kHostAddress, kStatusRefused);
     r.Number = uint32_t(base_);
     Answer(r, peer, out);
@@ -253,10 +264,17 @@ void TLinkEngine::HandleBlock(const TMessageHead& m, std::span<const uint8_t> pa
 }
 
 void TLinkEngine::HandleEnd(const TMessageHead& m, const TLinkPeer& peer, TLinkOutbox& out) {
-  if (!receiving_) return;
+  if (!receiving_) {
+    // The sender repeats the end it completed with when our answer got lost: answer it again
+    // so it does not report a failure; the data was delivered once already.
+    if (completed_.Is(m.Source, peer) && m.Value == completedEnd_) Answer(m, kStatusAccepted, peer, out);
+    return;
+  }
   if (int64_t(m.Value) == base_) {
     Answer(m, kStatusAccepted, peer, out);
     receiving_ = false;
+    completed_ = TSender{m.Source, true, peer};
+    completedEnd_ = m.Value;
     sender_ = TSender{};
     TLinkEvent e;
     e.Kind = leDataReceived;
@@ -462,6 +480,7 @@ void TLinkEngine::CheckReceiveTimeout(int64_t now, TLinkOutbox& out) {
 
 void TLinkEngine::AbandonAll(TLinkOutbox& out) {
   if (receiving_) AbandonIncoming(out);
+  completed_ = TSender{};
   for (auto* node = transfers_.Head(); node; node = node->Next) {
     TLinkEvent e;
     e.Kind = leTimeout;

@@ -171,6 +171,7 @@ class TLinkEngine {
     uint8_t Address = 0;
     bool Valid = false;
     TLinkPeer Peer;
+    bool Is(uint8_t address, const TLinkPeer& peer) const { return Valid && Address == address && Peer == peer; }
   };
 
   int64_t AnswerTimeout() const;
@@ -208,6 +209,10 @@ class TLinkEngine {
   int64_t received_ = 0;
   uint32_t announced_ = 0;
   TSender sender_;
+  // The sender of the transfer completed last and its end number, until the next start: its
+  // end is answered again when our answer to it was lost.
+  TSender completed_;
+  uint32_t completedEnd_ = 0;
 
   // Sender.
   bool started_ = false;

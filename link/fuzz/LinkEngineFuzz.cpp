@@ -21,7 +21,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const bool udp = data[0] & 0x40;
   TLinkPolicy policy = corvane ? CorvanePolicy() : PanelcastPolicy(options);
   TLinkEngine engine(policy, TLinkTraits{uint16_t(udp ? 2 : 0), udp, !udp}, buffer);
-  TLinkPeer card = MakePeer(2, 6666, "127.0.0.1");
+  // Two cards, so transfers from one meet starts and ends from the other.
+  const TLinkPeer cards[2] = {MakePeer(2, 6666, "127.0.0.1"), MakePeer(2, 6667, "127.0.0.2")};
   TLinkOutbox out;
   int64_t now = 0;
 
@@ -31,6 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const size_t len = std::min<size_t>(size_t(data[pos + 1]) | (size_t(data[pos + 2]) << 8), size - pos - 3);
     std::vector<uint8_t> chunk(data + pos + 3, data + pos + 3 + len);
     pos += 3 + len;
+    const TLinkPeer& card = cards[(op / 5) & 1];
     switch (op % 5) {
       case 0:
         engine.Receive(chunk, card, now, out);

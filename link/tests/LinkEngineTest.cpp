@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <map>
 #include <memory>
 
 #include "platform/base/ByteOrder.h"
@@ -319,11 +320,13 @@ TEST_P(LinkEngine, OutOfOrderAndDuplicateBlocksAssembleTheData) {
   ASSERT_EQ(replies.size(), 5u);
   for (auto& s : replies) EXPECT_EQ(s.AsReply().Status, kStatusAccepted);
   EXPECT_EQ(replies[3].AsReply().Number, 3u);
-  // Once the window has moved on, an old block is answered with "resend from the base".
-  h.Feed(Message(ckBlock, 3, block(3)));
+  // Once the window has moved on, an old block is acknowledged as received and not copied.
+  h.Feed(Message(ckBlock, 1, Pattern(512, 99)));
   TReplyHead old = h.PopSent().AsReply();
-  EXPECT_EQ(old.Status, kStatusRefused);
-  EXPECT_EQ(old.Number, 4u);
+  EXPECT_EQ(old.AnsweredKind, ckBlock);
+  EXPECT_EQ(old.Status, kStatusAccepted);
+  EXPECT_EQ(old.Number, 1u);
+  EXPECT_EQ(h.engine->ReceiveBase(), 4u);
 
   auto progress = h.EventsOf(leProgress);
   ASSERT_EQ(progress.size(), 3u);
@@ -381,11 +384,12 @@ TEST_P(LinkEngine, InactivityLimitRunsFromTheLastStartOrBlock) {
   h.Tick(1);
   EXPECT_EQ(h.EventsOf(leTimeout).size(), 1u);
   EXPECT_FALSE(h.engine->Receiving());
-  // A start message while receiving is ignored; after the time-out a new one is accepted.
+  // After the time-out a new start is accepted, and one from another card while receiving is
+  // ignored.
   h.TakeSent();
   h.Feed(Message(ckStart, 10));
   EXPECT_EQ(h.TakeSent().size(), 1u);
-  h.Feed(Message(ckStart, 10));
+  h.Feed(Message(ckStart, 10, {}, kCard + 1));
   EXPECT_TRUE(h.TakeSent().empty());
 }
 
@@ -408,6 +412,233 @@ TEST_P(LinkEngine, OversizedOrOverflowingBlocksWriteNothingOutsideTheBuffer) {
   EXPECT_EQ(h.EventsOf(leTimeout).size(), 1u);
   h.RunUntil(h.now + 30000);
   EXPECT_EQ(h.EventsOf(leTimeout).size(), 1u);
+}
+
+// ---- the host receiving: lost answers and repeated frames ----
+
+TEST_P(LinkEngine, OnlyTheRememberedSenderRestartsATransferInProgress) {
+  struct Case {
+    const char* name;
+    uint8_t source;
+    TLinkPeer peer;
+    bool restarts;
+  } cases[] = {
+      {"the same card again", kCard, MakePeer(kUdpKind, 6666, "127.0.0.1"), true},
+      {"another address on the same peer", kCard + 1, MakePeer(kUdpKind, 6666, "127.0.0.1"), false},
+      {"the same address from another port", kCard, MakePeer(kUdpKind, 6667, "127.0.0.1"), false},
+      {"the same address from another IP", kCard, MakePeer(kUdpKind, 6666, "127.0.0.2"), false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    THarness h(GetParam(), UdpTraits());
+    h.Feed(Message(ckStart, 3000));
+    h.Feed(Message(ckBlock, 1, Pattern(512)));
+    h.Feed(Message(ckBlock, 2, Pattern(512)));
+    h.TakeSent();
+    h.Tick(1000);
+    h.Feed(Message(ckStart, 700, {}, c.source), c.peer);
+    auto sent = h.TakeSent();
+    if (c.restarts) {
+      // A fresh start: answered as the first was, the window back at 1, a new deadline.
+      ASSERT_EQ(sent.size(), 1u);
+      TReplyHead r = sent[0].AsReply();
+      EXPECT_EQ(r.AnsweredKind, ckStart);
+      EXPECT_EQ(r.Status, kStatusAccepted);
+      EXPECT_EQ(r.Number, 700u);
+      EXPECT_EQ(sent[0].Peer, c.peer);
+      EXPECT_EQ(h.engine->ReceiveBase(), 1u);
+      EXPECT_EQ(h.engine->NextDeadline(), h.now + 20000);
+      h.Feed(Message(ckBlock, 1, Pattern(512, 5)));
+      h.Feed(Message(ckBlock, 2, Pattern(188, 6)));
+      auto progress = h.EventsOf(leProgress);
+      EXPECT_EQ(progress.back().SoFar, 700);  // counted afresh, against the new size
+      EXPECT_EQ(progress.back().Total, 700);
+      h.Feed(Message(ckEnd, 3));
+    } else {
+      EXPECT_TRUE(sent.empty());
+      EXPECT_EQ(h.engine->ReceiveBase(), 3u);  // the transfer in progress goes on
+      for (uint32_t n = 3; n <= 6; ++n) h.Feed(Message(ckBlock, n, Pattern(n < 6 ? 512 : 3000 - 5 * 512)));
+      h.Feed(Message(ckEnd, 7));
+    }
+    auto done = h.EventsOf(leDataReceived);
+    ASSERT_EQ(done.size(), 1u);
+    EXPECT_EQ(done[0].Total, c.restarts ? 700 : 3000);
+    EXPECT_TRUE(h.EventsOf(leTimeout).empty());
+  }
+}
+
+TEST_P(LinkEngine, ARepeatedEndIsAnsweredAgainOnlyForTheTransferJustCompleted) {
+  const TLinkPeer card = MakePeer(kUdpKind, 6666, "127.0.0.1");
+  struct Case {
+    const char* name;
+    uint8_t source;
+    TLinkPeer peer;
+    uint32_t end;
+    bool answered;
+  } cases[] = {
+      {"the same end from the same card", kCard, card, 3, true},
+      {"another end number", kCard, card, 4, false},
+      {"another address", kCard + 1, card, 3, false},
+      {"another peer", kCard, MakePeer(kUdpKind, 6666, "127.0.0.3"), 3, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    THarness h(GetParam(), UdpTraits());
+    auto data = Pattern(1000);
+    h.Feed(Message(ckStart, 1000));
+    h.Feed(Message(ckBlock, 1, std::span(data).first(512)));
+    h.Feed(Message(ckBlock, 2, std::span(data).subspan(512)));
+    h.Feed(Message(ckEnd, 3));
+    ASSERT_EQ(h.EventsOf(leDataReceived).size(), 1u);
+    h.TakeSent();
+    h.Feed(Message(ckEnd, c.end, {}, c.source), c.peer);
+    auto sent = h.TakeSent();
+    ASSERT_EQ(sent.size(), c.answered ? 1u : 0u);
+    if (c.answered) {
+      TReplyHead r = sent[0].AsReply();
+      EXPECT_EQ(r.AnsweredKind, ckEnd);
+      EXPECT_EQ(r.Status, kStatusAccepted);
+      EXPECT_EQ(r.Number, 3u);
+      EXPECT_EQ(sent[0].Peer, card);
+    }
+    EXPECT_EQ(h.EventsOf(leDataReceived).size(), 1u);  // delivered once, whatever came after
+    EXPECT_FALSE(h.engine->Receiving());
+    EXPECT_TRUE(h.EventsOf(leTimeout).empty());
+  }
+
+  // Once another transfer has started and ended, the old end is a stranger.
+  THarness h(GetParam(), UdpTraits());
+  h.Feed(Message(ckStart, 0));
+  h.Feed(Message(ckEnd, 1));
+  const TLinkPeer other = MakePeer(kUdpKind, 7000, "127.0.0.2");
+  h.Feed(Message(ckStart, 0, {}, 9), other);
+  h.Feed(Message(ckEnd, 1, {}, 9), other);
+  h.TakeSent();
+  h.Feed(Message(ckEnd, 1));
+  EXPECT_TRUE(h.TakeSent().empty());
+  h.Feed(Message(ckEnd, 1, {}, 9), other);
+  EXPECT_EQ(h.TakeSent().size(), 1u);
+  EXPECT_EQ(h.EventsOf(leDataReceived).size(), 2u);
+}
+
+// Two engines of one variant back to back on the virtual clock: the card's side pushes a
+// transfer, the host's side receives it. Frames cross a wire that loses or repeats the first
+// frame a fault picks.
+class TWire {
+ public:
+  struct TFault {
+    bool ToHost = true;          // a frame of the card's, else an answer of the host's
+    uint16_t Kind = 0;           // message kind; for answers the answered kind
+    std::optional<uint32_t> Value{};  // block or end number
+    int Copies = 0;              // 0 lost, 2 repeated
+  };
+
+  TWire(TVariant variant, int64_t timeout, int burst) : cardSide_(variant, UdpTraits()), hostSide_(variant, UdpTraits()) {
+    cardSide_.SetTiming(timeout, 3, burst);
+    hostSide_.SetTiming(timeout, 3, burst);
+    hostSide_.now = cardSide_.now;
+  }
+
+  // Runs `data` across until both sides are idle; the time it took.
+  int64_t Transfer(const std::vector<uint8_t>& data, std::optional<TFault> fault) {
+    fault_ = fault;
+    const int64_t t0 = cardSide_.now;
+    cardSide_.engine->QueueData(data, 1025, "127.0.0.2", kHostAddress);
+    for (int guard = 0; guard < 10000; ++guard) {
+      cardSide_.Tick();
+      hostSide_.Tick();
+      if (!cardSide_.sent.empty() || !hostSide_.sent.empty()) {
+        Carry();
+        continue;
+      }
+      std::optional<int64_t> next;
+      for (auto* side : {&cardSide_, &hostSide_})
+        if (auto t = side->engine->NextDeadline()) next = next ? std::min(*next, *t) : *t;
+      // The host's inactivity limit alone is left once the card gave up or finished.
+      if (!next || (!cardSide_.engine->TransferStarted() && !cardSide_.engine->QueuedTransfers())) break;
+      cardSide_.now = hostSide_.now = std::max(cardSide_.now, *next);
+    }
+    return doneAt_ - t0;
+  }
+
+  THarness& Card() { return cardSide_; }
+  THarness& Host() { return hostSide_; }
+  // Frames the card sent of `kind`, by value.
+  std::map<uint32_t, int> CardSent(uint16_t kind) const {
+    std::map<uint32_t, int> m;
+    for (auto& s : cardLog_)
+      if (s.Kind() == kind) ++m[s.Value()];
+    return m;
+  }
+
+ private:
+  void Carry() {
+    while (!cardSide_.sent.empty() || !hostSide_.sent.empty()) {
+      bool toHost = !cardSide_.sent.empty();
+      THarness& from = toHost ? cardSide_ : hostSide_;
+      THarness& to = toHost ? hostSide_ : cardSide_;
+      TSent s = from.PopSent();
+      if (toHost) cardLog_.push_back(s);
+      int copies = 1;
+      if (fault_ && fault_->ToHost == toHost) {
+        uint16_t kind = toHost ? s.Kind() : s.AsReply().AnsweredKind;
+        uint32_t value = toHost ? s.Value() : s.AsReply().Number;
+        if (kind == fault_->Kind && (!fault_->Value || *fault_->Value == value)) {
+          copies = fault_->Copies;
+          fault_.reset();
+        }
+      }
+      const TLinkPeer peer = toHost ? MakePeer(kUdpKind, 6666, "127.0.0.1") : MakePeer(kUdpKind, 1025, "127.0.0.2");
+      for (int i = 0; i < copies; ++i) to.Feed(s.Body, peer);
+      if (!cardSide_.EventsOf(leSendDone).empty() && doneAt_ == 0) doneAt_ = cardSide_.now;
+    }
+  }
+
+  THarness cardSide_;
+  THarness hostSide_;
+  std::optional<TFault> fault_;
+  std::vector<TSent> cardLog_;
+  int64_t doneAt_ = 0;
+};
+
+TEST_P(LinkEngine, ALostAnswerOrARepeatedBlockCostsAtMostOneTimeOut) {
+  constexpr int64_t T = 300;
+  const auto data = Pattern(20 * 512 + 77);  // blocks 1-21, end 22
+  struct Case {
+    const char* name;
+    std::optional<TWire::TFault> fault;
+    int starts;   // sent by the card
+    int64_t took;  // at most
+  } cases[] = {
+      {"nothing lost", {}, 1, 0},
+      {"the start answer lost", TWire::TFault{false, ckStart, {}, 0}, 2, T},
+      {"the end answer lost", TWire::TFault{false, ckEnd, {}, 0}, 1, T},
+      {"block 1 repeated", TWire::TFault{true, ckBlock, 1u, 2}, 1, 0},
+      {"block 9 repeated", TWire::TFault{true, ckBlock, 9u, 2}, 1, 0},
+      {"a block answer repeated", TWire::TFault{false, ckBlock, 3u, 2}, 1, 0},
+  };
+  for (int burst : {1, 4}) {
+    for (const auto& c : cases) {
+      SCOPED_TRACE(std::string(c.name) + ", burst " + std::to_string(burst));
+      TWire wire(GetParam(), T, burst);
+      EXPECT_LE(wire.Transfer(data, c.fault), c.took);
+      EXPECT_EQ(wire.Card().EventsOf(leSendDone).size(), 1u);
+      EXPECT_TRUE(wire.Card().EventsOf(leTimeout).empty());
+      auto received = wire.Host().EventsOf(leDataReceived);
+      EXPECT_EQ(received.size(), 1u);
+      if (!received.empty()) {
+        EXPECT_EQ(received[0].Total, int64_t(data.size()));
+        EXPECT_TRUE(std::equal(data.begin(), data.end(), received[0].Buffer.begin()));
+      }
+      EXPECT_TRUE(wire.Host().EventsOf(leTimeout).empty());
+      EXPECT_FALSE(wire.Host().engine->Receiving());
+      EXPECT_EQ(wire.CardSent(ckStart)[0], c.starts);
+      // Every block went out once: a repeat never sends the card back over what arrived.
+      auto blocks = wire.CardSent(ckBlock);
+      EXPECT_EQ(blocks.size(), 21u);
+      for (auto [number, times] : blocks) EXPECT_EQ(times, 1) << "block " << number;
+    }
+  }
 }
 
 // ---- the host sending ----

@@ -503,6 +503,7 @@ TEST_P(Manager, FaultsOnTheLineEndInIntactDataOrATimeout) {
       {"block answer with a bad CRC", {.Action = cardsim::faCorruptCrc, .Kind = cardsim::mkBlock, .Number = 2u}, true},
       {"duplicated block answer", {.Action = cardsim::faDuplicate, .Kind = cardsim::mkBlock, .Number = 2u}, true},
       {"lost block answer", {.Action = cardsim::faDropAnswer, .Kind = cardsim::mkBlock, .Number = 4u}, true},
+      {"lost start answer", {.Action = cardsim::faDropAnswer, .Kind = cardsim::mkStart}, true},
       {"lost end answer", {.Action = cardsim::faDropAnswer, .Kind = cardsim::mkEnd}, true},
       {"start never answered", {.Action = cardsim::faDrop, .Kind = cardsim::mkStart, .Times = 0}, false},
       {"blocks always lost", {.Action = cardsim::faDrop, .Kind = cardsim::mkBlock, .Times = 0}, false},
@@ -589,6 +590,94 @@ TEST_P(ManagerUdp, AnIncomingTransferThatStallsEndsInATimeoutFromItsSender) {
   EXPECT_STREQ(t->Record.CardIp, "127.0.0.1");
   EXPECT_EQ(t->Record.CardPort, line.CardPort());
   EXPECT_EQ(window.Count(ncDataReceived), 0u);
+}
+
+// ---- the host receiving what a card pushes ----
+
+namespace {
+
+// Reads the card's display content back: the card answers the command, then pushes the content
+// to the host, which notifies it once it has all of it.
+struct TReadBack {
+  TReadBack(TVariant variant, const Bytes& content) : Rig(variant), Line(tUdp, 0), Window(Rig.NewWindow()) {
+    Line.Sim.UpdateCard(kCard, [&](cardsim::TCardState& c) { c.DisplayContent = content; });
+    Index = Rig.Manager->OpenDevice(Line.Record(Rig), 1, Window.Handle(), kNotify);
+  }
+  // Asks for the content and waits until the host has it and the card has heard so.
+  void Run() {
+    ASSERT_GE(Index, 0);
+    ASSERT_TRUE(Rig.Manager->SendCommand(Index, kCard, ckReadBack, Line.CardPort(), "127.0.0.1"));
+    ASSERT_TRUE(Window.WaitFor(ncDataReceived));
+    // The card's push is over once an answer to its end reaches it (not lost on the way).
+    ASSERT_TRUE(Line.Sim.WaitForFrames(
+        [](const std::vector<cardsim::TFrameRecord>& log) {
+          return std::any_of(log.begin(), log.end(), [](auto& f) {
+            return f.Direction == cardsim::fdIn && f.Kind == ckReply && f.AnsweredKind == ckEnd && f.Status == 1 &&
+                   f.Note.empty();
+          });
+        },
+        std::chrono::milliseconds(kGenerous)));
+    // A round trip on the same link: whatever the host raised before it has been delivered.
+    ASSERT_TRUE(Rig.Manager->Query(Index, kCard, Line.CardPort(), "127.0.0.1"));
+    ASSERT_TRUE(Window.WaitFor(ncReply, ckQuery));
+  }
+  size_t CardSent(uint16_t kind) const { return Line.Sim.CountFrames(cardsim::fdOut, kind); }
+
+  TManagerRig Rig;
+  TCardLine Line;
+  TNoticeWindow& Window;
+  int Index = -1;
+};
+
+}  // namespace
+
+TEST_P(ManagerUdp, AReadBackSurvivesALostStartOrEndAnswerWithinOneTimeOut) {
+  const Bytes content = Program(20 * 512 + 100, 11);  // blocks 1-21, end 22
+  struct Case {
+    const char* Name;
+    uint32_t Number;  // the lost answer's number: the start's value, the end's number
+    size_t Starts, Ends;  // sent by the card
+  } cases[] = {
+      {"start answer lost", uint32_t(content.size()), 2, 1},
+      {"end answer lost", 22, 1, 2},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TReadBack r(GetParam(), content);
+    // The host's first answer with that number is lost on its way to the card.
+    r.Line.Sim.AddFault({.Action = cardsim::faDrop, .Kind = cardsim::mkAnswer, .Number = c.Number});
+    r.Run();
+    EXPECT_EQ(r.Window.Count(ncDataReceived), 1u);
+    const TNotice* got = r.Window.Find(ncDataReceived);
+    ASSERT_TRUE(got);
+    EXPECT_EQ(got->Record.CardAddress, kCard);
+    EXPECT_EQ(got->Record.Length, int32_t(content.size()));
+    EXPECT_TRUE(got->Data == content);
+    EXPECT_EQ(r.Window.Count(ncTimeout), 0u);
+    // One resend, one answer time-out of the card's: the host took it up at once.
+    EXPECT_EQ(r.CardSent(ckStart), c.Starts);
+    EXPECT_EQ(r.CardSent(ckEnd), c.Ends);
+  }
+}
+
+TEST_P(ManagerUdp, RepeatedBlocksOfAReadBackDoNotMakeTheCardSendAgain) {
+  constexpr uint32_t kBlocks = 250;
+  const Bytes content = Program(kBlocks * 512, 12);
+  for (uint32_t burst : {1u, 4u}) {
+    SCOPED_TRACE("burst " + std::to_string(burst));
+    TReadBack r(GetParam(), content);
+    r.Line.Sim.SetReadBackPlan({.Burst = burst});
+    // 2% of the card's blocks reach the host twice.
+    for (uint32_t n = 20; n <= kBlocks; n += 50)
+      r.Line.Sim.AddFault({.Action = cardsim::faDuplicate, .Kind = cardsim::mkBlock, .Number = n, .Own = true});
+    r.Run();
+    const TNotice* got = r.Window.Find(ncDataReceived);
+    ASSERT_TRUE(got);
+    EXPECT_TRUE(got->Data == content);
+    EXPECT_EQ(r.Window.Count(ncDataReceived), 1u);
+    // The frame log counts each copy of a repeated block.
+    EXPECT_LE(r.CardSent(ckBlock), kBlocks * 6 / 5);
+  }
 }
 
 // ---- notify records ----

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "CardHeads.h"
+#include "CardTransport.h"
 
 namespace cardsim {
 
@@ -21,24 +22,34 @@ struct TReceiverAnswer {
   bool operator==(const TReceiverAnswer&) const = default;
 };
 
+// Who a transfer comes from: the source address of its messages and where they came from.
+struct TTransferSender {
+  uint8_t Address = 0;
+  TPeer Peer;
+  bool operator==(const TTransferSender&) const = default;
+};
+
 class TBlockReceiver {
  public:
   explicit TBlockReceiver(size_t capacity) : capacity_(capacity) {}
 
-  // A start message always (re)starts: the host sends one again only when it lost the answer
-  // to the first, or when it gave up on an earlier transfer; ignoring it would stall the host.
-  TReceiverAnswer Start(uint32_t announced);
+  // Starts a transfer. While receiving, only the same sender may start again, and that starts
+  // afresh: it sends its start again when it lost the answer to the first, or when it gave up
+  // on an earlier transfer; ignoring it would stall both sides. Anyone else gets nothing.
+  std::optional<TReceiverAnswer> Start(uint32_t announced, const TTransferSender& sender);
 
   // Nothing (no answer) while not receiving or for a block longer than 512 bytes. Otherwise:
-  // outside [base, base + 31] "resend from base"; already held "accepted" again; too big for the
-  // buffer "overflow" (the transfer is dropped); else stored and accepted.
+  // below the base (received already) or already held "accepted" again; 0 or past base + 31
+  // "resend from base"; too big for the buffer "overflow" (the transfer is dropped); else
+  // stored and accepted.
   std::optional<TReceiverAnswer> Block(uint32_t number, std::span<const uint8_t> data);
 
   // Nothing while not receiving, except a repeat of the end that completed the last transfer,
-  // which is accepted again (the host resends its end when the answer got lost). When the end
-  // number is the window base the transfer is complete and its bytes go to `completed`;
-  // otherwise the answer asks for the blocks from the base.
-  std::optional<TReceiverAnswer> End(uint32_t number, std::vector<uint8_t>* completed);
+  // from its sender, which is accepted again (the host resends its end when the answer got
+  // lost). When the end number is the window base the transfer is complete and its bytes go to
+  // `completed`; otherwise the answer asks for the blocks from the base.
+  std::optional<TReceiverAnswer> End(uint32_t number, const TTransferSender& sender,
+                                     std::vector<uint8_t>* completed);
 
   // Drops the transfer in progress (buffer overflow, inactivity).
   void Abandon();
@@ -58,7 +69,9 @@ class TBlockReceiver {
   uint64_t total_ = 0;
   uint32_t announced_ = 0;
   std::vector<uint8_t> data_;
+  TTransferSender sender_;           // of the transfer in progress
   std::optional<uint32_t> lastEnd_;  // end number of the last completed transfer
+  TTransferSender lastSender_;       // and its sender
 };
 
 }  // namespace cardsim

@@ -386,7 +386,11 @@ std::optional<uint16_t> TCardSim::HandleTransferLocked(TCard& card, const TCardH
   };
   switch (head.Kind) {
     case mkStart:
-      answer = card.Receiver.Start(head.Value);
+      answer = card.Receiver.Start(head.Value, {head.Source, peer});
+      if (!answer) {
+        note("receiving from another sender");
+        break;
+      }
       card.IdleDeadline = nowMs + options_.ReceiveIdleMs;
       break;
     case mkBlock:
@@ -406,7 +410,7 @@ std::optional<uint16_t> TCardSim::HandleTransferLocked(TCard& card, const TCardH
       bool wasReceiving = card.Receiver.Receiving();
       std::vector<uint8_t> data;
       uint32_t announced = card.Receiver.Announced();
-      answer = card.Receiver.End(head.Value, &data);
+      answer = card.Receiver.End(head.Value, {head.Source, peer}, &data);
       if (!answer) {
         note("not receiving");
       } else if (answer->Status == 0) {

@@ -90,11 +90,14 @@ TEST(FrameSplitter, FindsFramesInAStream) {
   EXPECT_EQ(frames.size(), 1u);
 }
 
+// The host as it sends: address 0 from one socket.
+const TTransferSender Host{HostAddress, {0x7F000001, 5000}};
+
 TEST(BlockReceiver, WindowDuplicatesAndOrder) {
   TBlockReceiver r(1 << 20);
   const Bytes block(BlockSize, 0x11);
   EXPECT_FALSE(r.Block(1, block));  // not receiving: no answer at all
-  EXPECT_EQ(r.Start(0), (TReceiverAnswer{mkStart, 1, 0}));
+  EXPECT_EQ(r.Start(0, Host), (TReceiverAnswer{mkStart, 1, 0}));
   EXPECT_EQ(r.Block(33, block), (TReceiverAnswer{mkBlock, 0, 1}));  // base + 32: resend from base
   EXPECT_EQ(r.Block(32, block), (TReceiverAnswer{mkBlock, 1, 32}));  // base + 31 fits
   EXPECT_EQ(r.Block(0, block), (TReceiverAnswer{mkBlock, 0, 1}));
@@ -105,34 +108,60 @@ TEST(BlockReceiver, WindowDuplicatesAndOrder) {
   EXPECT_EQ(r.Total(), 3 * BlockSize);                               // ... and not counted twice
   EXPECT_EQ(r.Block(2, block), (TReceiverAnswer{mkBlock, 1, 2}));
   EXPECT_EQ(r.Base(), 4u);
+  // Below the window now: received already, accepted again, not counted.
+  EXPECT_EQ(r.Block(1, block), (TReceiverAnswer{mkBlock, 1, 1}));
+  EXPECT_EQ(r.Total(), 4 * BlockSize);
+  EXPECT_EQ(r.Base(), 4u);
   EXPECT_FALSE(r.Block(4, Bytes(BlockSize + 1)));  // longer than a block: ignored
   Bytes done;
-  EXPECT_EQ(r.End(33, &done), (TReceiverAnswer{mkEnd, 0, 4}));  // blocks 4..31 missing
+  EXPECT_EQ(r.End(33, Host, &done), (TReceiverAnswer{mkEnd, 0, 4}));  // blocks 4..31 missing
   EXPECT_TRUE(r.Receiving());
+}
+
+TEST(BlockReceiver, OnlyItsOwnSenderRestartsATransferInProgress) {
+  TBlockReceiver r(1 << 20);
+  const Bytes block(BlockSize, 0x11);
+  r.Start(5000, Host);
+  r.Block(1, block);
+  r.Block(2, block);
+  EXPECT_FALSE(r.Start(600, {HostAddress, {0x7F000001, 5001}}));  // another socket
+  EXPECT_FALSE(r.Start(600, {9, Host.Peer}));                      // another address
+  EXPECT_EQ(r.Base(), 3u);
+  // The same sender lost our answer, or gave up: a fresh start.
+  EXPECT_EQ(r.Start(600, Host), (TReceiverAnswer{mkStart, 1, 600}));
+  EXPECT_EQ(r.Base(), 1u);
+  EXPECT_EQ(r.Total(), 0u);
+  EXPECT_EQ(r.Announced(), 600u);
 }
 
 TEST(BlockReceiver, CompletesOverflowsAndAcceptsARepeatedEnd) {
   TBlockReceiver r(1024);
-  r.Start(1000);
+  r.Start(1000, Host);
   r.Block(2, Bytes(488, 0x22));  // the partial last block first
   r.Block(1, Bytes(512, 0x11));
   Bytes done;
-  EXPECT_EQ(r.End(3, &done), (TReceiverAnswer{mkEnd, 1, 3}));
+  EXPECT_EQ(r.End(3, Host, &done), (TReceiverAnswer{mkEnd, 1, 3}));
   ASSERT_EQ(done.size(), 1000u);
   EXPECT_EQ(done[511], 0x11);
   EXPECT_EQ(done[512], 0x22);
   EXPECT_FALSE(r.Receiving());
-  // The host lost the answer and sends its end again: the card says complete once more.
-  EXPECT_EQ(r.End(3, &done), (TReceiverAnswer{mkEnd, 1, 3}));
-  EXPECT_FALSE(r.End(4, &done));
+  // The host lost the answer and sends its end again: the card says complete once more, to
+  // that host only.
+  done.clear();
+  EXPECT_EQ(r.End(3, Host, &done), (TReceiverAnswer{mkEnd, 1, 3}));
+  EXPECT_TRUE(done.empty());
+  EXPECT_FALSE(r.End(4, Host, &done));
+  EXPECT_FALSE(r.End(3, {HostAddress, {0x7F000002, 5000}}, &done));
 
-  r.Start(0);
+  r.Start(0, Host);
   r.Block(1, Bytes(512));
   r.Block(2, Bytes(512));
   EXPECT_EQ(r.Block(3, Bytes(1)), (TReceiverAnswer{akOverflow, 0, 3}));
   EXPECT_FALSE(r.Receiving());  // dropped without anything the host gets back
+  EXPECT_EQ(r.Start(0, {9, {}}), (TReceiverAnswer{mkStart, 1, 0}));  // anyone may start now
 
-  r.Start(0);
-  EXPECT_EQ(r.End(1, &done), (TReceiverAnswer{mkEnd, 1, 1}));  // empty data
+  r.Abandon();
+  r.Start(0, Host);
+  EXPECT_EQ(r.End(1, Host, &done), (TReceiverAnswer{mkEnd, 1, 1}));  // empty data
   EXPECT_TRUE(done.empty());
 }

@@ -208,11 +208,11 @@ TEST(CardSim, ReceivesATransferOutOfOrderAndKeepsIt) {
   EXPECT_EQ(a.Status, 0);
   EXPECT_EQ(a.Number, 2u);
   host.Send(port, {mkBlock, 0, 1, 2}, Slice(data, 2));
-  host.Send(port, {mkBlock, 0, 1, 3}, Slice(data, 3));  // again, now below the window
+  host.Send(port, {mkBlock, 0, 1, 3}, Bytes(10, 0xEE));  // again, now below the window
   EXPECT_EQ(host.NextAnswer().Status, 1);
   a = host.NextAnswer();
-  EXPECT_EQ(a.Status, 0);  // "go on from the base", which is past the last block
-  EXPECT_EQ(a.Number, 4u);
+  EXPECT_EQ(a.Status, 1);  // received already, and not copied again
+  EXPECT_EQ(a.Number, 3u);
   host.Send(port, {mkEnd, 0, 1, 4});
   a = host.NextAnswer();
   EXPECT_EQ(a.Status, 1);
@@ -227,6 +227,53 @@ TEST(CardSim, ReceivesATransferOutOfOrderAndKeepsIt) {
   EXPECT_EQ(t->Peer, host.Peer());
   EXPECT_FALSE(sim.WaitForTransfer(0ms));  // taken once
   EXPECT_EQ(sim.Card(1)->DisplayContent, data);  // what a read-back now sends
+}
+
+TEST(CardSim, ARepeatedStartOrEndIsAnsweredForItsOwnSenderOnly) {
+  TCardSim sim;
+  sim.AddCard(1);
+  ASSERT_TRUE(sim.StartUdp());
+  TTestHost host;
+  TTestHost other;  // a second socket: another sender, though with the host's address
+  const uint16_t port = sim.UdpPort();
+  const Bytes data = Pattern(700);
+
+  host.Send(port, {mkStart, 0, 1, 5000});
+  EXPECT_EQ(host.NextAnswer().Number, 5000u);
+  host.Send(port, {mkBlock, 0, 1, 1}, Slice(data, 1));
+  EXPECT_EQ(host.NextAnswer().Status, 1);
+  // Someone else's start while receiving gets nothing; the same host's starts afresh.
+  other.Send(port, {mkStart, 0, 1, 9});
+  host.Send(port, {mkStart, 0, 1, 700});
+  TCardAnswer a = host.NextAnswer();
+  EXPECT_EQ(a.AnsweredKind, mkStart);
+  EXPECT_EQ(a.Number, 700u);
+  EXPECT_EQ(a.Status, 1);
+  for (uint32_t n : {1u, 2u}) {
+    host.Send(port, {mkBlock, 0, 1, n}, Slice(data, n));
+    EXPECT_EQ(host.NextAnswer().Number, n);
+  }
+  host.Send(port, {mkEnd, 0, 1, 3});
+  EXPECT_EQ(host.NextAnswer().Status, 1);
+  auto t = sim.WaitForTransfer(2s);
+  ASSERT_TRUE(t);
+  EXPECT_EQ(t->Announced, 700u);
+  EXPECT_EQ(t->Data, data);
+
+  // The end again, as after a lost answer: answered to its sender only, not kept twice.
+  other.Send(port, {mkEnd, 0, 1, 3});
+  host.Send(port, {mkEnd, 0, 1, 3});
+  a = host.NextAnswer();
+  EXPECT_EQ(a.AnsweredKind, mkEnd);
+  EXPECT_EQ(a.Number, 3u);
+  EXPECT_EQ(a.Status, 1);
+  EXPECT_FALSE(sim.WaitForTransfer(0ms));
+  auto log = sim.Frames();
+  std::vector<std::string> notes;
+  for (const auto& r : log)
+    if (r.Direction == fdIn && r.Peer == other.Peer()) notes.push_back(r.Note);
+  EXPECT_EQ(notes, (std::vector<std::string>{"receiving from another sender", "not receiving"}));
+  EXPECT_EQ(sim.CountFrames(fdOut, mkAnswer), 7u);  // nothing went to the other socket
 }
 
 TEST(CardSim, FaultRulesChangeTheAnswer) {
