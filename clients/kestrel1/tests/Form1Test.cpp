@@ -426,8 +426,11 @@ TEST_F(Form1Card, TimeOutsShowInTheTitle) {
       .Action = cardsim::faDropAnswer, .Kind = cardsim::mkQuery, .Times = 0};
   sim.AddFault(dropQueryAnswers);
   ASSERT_TRUE(ClickFor(2, QStringLiteral("传送超时")));
+  // The good query gets the default time-out, so a busy machine cannot turn it into a lost one.
   sim.ClearFaults();
+  ASSERT_EQ(1, setOption(LED_OPTION_TIMEOUT, 2500));
   ASSERT_TRUE(ClickFor(2, QStringLiteral("查询状态成功")));
+  ASSERT_EQ(1, setOption(LED_OPTION_TIMEOUT, 51));
 
   // The library's valid flag has been set for a while; the time-out still shows.
   auto getNotify = Call<decltype(&LED_GetNotifyMessage)>("LED_GetNotifyMessage");
