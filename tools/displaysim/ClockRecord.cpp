@@ -45,18 +45,16 @@ class TOredPictures final : public TPicture {
   mutable std::vector<TPixel> part_;
 };
 
-class TClockItem final : public TDisplayItem {
+class TClockItem final : public TWindowItem {
  public:
-  TClockItem(TBytes record, const TItemSetup& setup)
-      : rect_(RecordRect(record)), transparent_(record.U16(2) != 0) {
+  TClockItem(TBytes record, const TItemSetup& setup) : TWindowItem(record, record.U16(2) != 0) {
     for (const TPixelBlock& block : ReadGlyphTable(record.From(ClockHeadSize)))
       pictures_.emplace_back(block, setup.RedGreenWords);
   }
 
   void Paint(TScreen& screen, const TStepState& state) override {
-    const TRect clip = platform::Intersect(rect_, screen.Bounds());
+    const TRect clip = Ground(screen);
     if (clip.IsEmpty()) return;
-    if (!transparent_) screen.Fill(clip, pxBlack);
     const auto time = platform::DecodeDateTime(state.Now);
     if (!time) return;
     std::vector<const TPicture*> parts;
@@ -64,12 +62,12 @@ class TClockItem final : public TDisplayItem {
                          FirstMinute + size_t(time->Minute), FirstSecond + size_t(time->Second)})
       if (index < pictures_.size()) parts.push_back(&pictures_[index]);
     const TOredPictures face(std::move(parts));
-    screen.Draw(face, rect_.Left, rect_.Top, clip, transparent_ ? blKeyBlack : blOr);
+    // Opaque, the face is ORed onto its black ground; transparent, its black lets the screen
+    // through and its lit pixels replace the screen's.
+    screen.Draw(face, Rect.Left, Rect.Top, clip, Transparent ? blKeyBlack : blOr);
   }
 
  private:
-  TRect rect_;
-  bool transparent_;
   std::vector<TBlockPicture> pictures_;
 };
 

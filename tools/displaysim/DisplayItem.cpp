@@ -6,6 +6,12 @@ TRect RecordRect(TBytes record) {
   return {record.U16(8), record.U16(10), record.U16(12), record.U16(14)};
 }
 
+TRect TWindowItem::Ground(TScreen& screen) const {
+  const TRect clip = platform::Intersect(Rect, screen.Bounds());
+  if (!clip.IsEmpty() && !Transparent) screen.Fill(clip, pxBlack);
+  return clip;
+}
+
 std::unique_ptr<TDisplayItem> MakeItem(const TRecordView& record, const TItemSetup& setup) {
   switch (record.Kind) {
     case kdPictureWindow: return MakePictureWindow(record.Bytes, setup);

@@ -32,6 +32,19 @@ class TDisplayItem {
 // The rectangle of a record (u16 left, top, right, bottom at offset 8).
 TRect RecordRect(TBytes record);
 
+// An item that paints inside its record's rectangle, onto black unless it is transparent.
+class TWindowItem : public TDisplayItem {
+ protected:
+  TWindowItem(TBytes record, bool transparent)
+      : Rect(RecordRect(record)), Transparent(transparent) {}
+  // The part of the window on the screen, filled black first unless the window is
+  // transparent; empty when the window is off the screen.
+  TRect Ground(TScreen& screen) const;
+
+  TRect Rect;
+  bool Transparent;
+};
+
 // The item of a record; null for a kind that shows nothing.
 std::unique_ptr<TDisplayItem> MakeItem(const TRecordView& record, const TItemSetup& setup);
 

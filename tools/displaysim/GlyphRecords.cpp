@@ -29,30 +29,29 @@ enum TField : uint8_t {
 };
 
 // A row of glyphs taken from the record's table by index.
-class TGlyphItem : public TDisplayItem {
+class TGlyphItem : public TWindowItem {
  public:
   TGlyphItem(TBytes record, size_t headSize, bool transparent, const TItemSetup& setup)
-      : rect_(RecordRect(record)), transparent_(transparent) {
+      : TWindowItem(record, transparent) {
     for (const TPixelBlock& block : ReadGlyphTable(record.From(headSize)))
       glyphs_.emplace_back(block, setup.RedGreenWords);
   }
 
   void Paint(TScreen& screen, const TStepState& state) override {
-    const TRect clip = platform::Intersect(rect_, screen.Bounds());
+    const TRect clip = Ground(screen);
     if (clip.IsEmpty()) return;
-    if (!transparent_) screen.Fill(clip, pxBlack);
     TAlign align = alLeft;
     const std::vector<size_t> shown = Glyphs(state, &align);
     int64_t width = 0;
     for (size_t i : shown)
       if (i < glyphs_.size()) width += glyphs_[i].Width();
-    int64_t x = rect_.Left;
-    if (align == alRight) x = rect_.Right - width;
-    if (align == alCentre) x = rect_.Left + (rect_.Width() - width) / 2;
+    int64_t x = Rect.Left;
+    if (align == alRight) x = Rect.Right - width;
+    if (align == alCentre) x = Rect.Left + (Rect.Width() - width) / 2;
     for (size_t i : shown) {
       if (i >= glyphs_.size()) continue;  // a glyph the table does not hold shows nothing
       if (x < clip.Right && x + glyphs_[i].Width() > clip.Left)
-        screen.Draw(glyphs_[i], int(x), rect_.Top, clip, blOr);
+        screen.Draw(glyphs_[i], int(x), Rect.Top, clip, blOr);
       x += glyphs_[i].Width();
     }
   }
@@ -69,8 +68,6 @@ class TGlyphItem : public TDisplayItem {
   }
 
  private:
-  TRect rect_;
-  bool transparent_;
   std::vector<TBlockPicture> glyphs_;
 };
 

@@ -9,26 +9,21 @@ namespace displaysim {
 
 namespace {
 
-class TMovieItem final : public TDisplayItem {
+class TMovieItem final : public TWindowItem {
  public:
-  TMovieItem(TBytes record, const TItemSetup& setup)
-      : rect_(RecordRect(record)), transparent_(record.U16(2) != 0) {
+  TMovieItem(TBytes record, const TItemSetup& setup) : TWindowItem(record, record.U16(2) != 0) {
     for (const TPixelBlock& block : ReadPixelBlocks(record.From(MovieHeadSize), record.U16(18)))
       frames_.emplace_back(block, setup.RedGreenWords);
   }
 
   void Paint(TScreen& screen, const TStepState& state) override {
-    const TRect clip = platform::Intersect(rect_, screen.Bounds());
-    if (clip.IsEmpty()) return;
-    if (!transparent_) screen.Fill(clip, pxBlack);
-    if (frames_.empty()) return;
+    const TRect clip = Ground(screen);
+    if (clip.IsEmpty() || frames_.empty()) return;
     const TBlockPicture& frame = frames_[size_t(state.PageStep % int64_t(frames_.size()))];
-    screen.Draw(frame, rect_.Left, rect_.Top, clip, blOr);
+    screen.Draw(frame, Rect.Left, Rect.Top, clip, blOr);
   }
 
  private:
-  TRect rect_;
-  bool transparent_;
   std::vector<TBlockPicture> frames_;
 };
 

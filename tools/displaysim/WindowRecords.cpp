@@ -16,28 +16,25 @@ namespace displaysim {
 
 namespace {
 
-class TEffectWindow final : public TDisplayItem {
+class TEffectWindow final : public TWindowItem {
  public:
   TEffectWindow(TBytes record, std::unique_ptr<TPicture> picture)
-      : rect_(RecordRect(record)), transparent_(record.U16(2) != 0), effect_(record.U16(16)),
+      : TWindowItem(record, record.U16(2) != 0), effect_(record.U16(16)),
         speed_(record.U16(18)), picture_(std::move(picture)) {}
 
   void Paint(TScreen& screen, const TStepState& state) override {
-    const TRect clip = platform::Intersect(rect_, screen.Bounds());
+    const TRect clip = Ground(screen);
     if (clip.IsEmpty()) return;
-    if (!transparent_) screen.Fill(clip, pxBlack);
     const TEffectFrame f =
-        EffectFrame(effect_, speed_, state.PageStep, {rect_.Width(), rect_.Height()},
+        EffectFrame(effect_, speed_, state.PageStep, {Rect.Width(), Rect.Height()},
                     {picture_->Width(), picture_->Height()});
     if (!f.Visible) return;
-    const TRect shown = platform::Intersect(f.Reveal.Offset(rect_.Left, rect_.Top), clip);
+    const TRect shown = platform::Intersect(f.Reveal.Offset(Rect.Left, Rect.Top), clip);
     for (int i = 0; i < f.Count; ++i)
-      screen.Draw(*picture_, rect_.Left + f.Places[i].X, rect_.Top + f.Places[i].Y, shown, blOr);
+      screen.Draw(*picture_, Rect.Left + f.Places[i].X, Rect.Top + f.Places[i].Y, shown, blOr);
   }
 
  private:
-  TRect rect_;
-  bool transparent_;
   int effect_;
   int speed_;
   std::unique_ptr<TPicture> picture_;
