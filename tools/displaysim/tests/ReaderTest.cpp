@@ -4,7 +4,9 @@
 
 #include "LevelTable.h"
 #include "SimTestSupport.h"
+#include "model/stream/CountRecords.h"
 #include "model/stream/LevelTable.h"
+#include "model/stream/MovieRecord.h"
 #include "model/stream/PageRecord.h"
 #include "model/stream/ProgramHeader.h"
 #include "model/stream/WindowRecords.h"
@@ -102,6 +104,36 @@ TEST(Reader, CountsAreBoundedByTheBytesPresent) {
   StoreU16(&program[2], 0);
   StoreU32(&program[4], 0xFFFFFFFF);
   EXPECT_TRUE(PlayOnce(program, 8, 8).Lit().empty());
+}
+
+TEST(Reader, FrameAndGlyphCountsAreBoundedByTheBytesPresent) {
+  // A movie of 10 frames that claims 65535 cycles through the 10 it has.
+  TProgram movie = WriteProgram(3, {{60000, {[](model::TProgramStream& s) {
+                                      model::WriteMovieRecord({0, 0, 16, 12}, std::string(MEDIA_FIXTURES) + "/raw_bgr24.avi", s, false);
+                                    }}}});
+  ASSERT_EQ(10, platform::LoadU16(&movie[28 + 18]));
+  StoreU16(&movie[28 + 18], 0xFFFF);
+  TPlayer player(movie, 16, 12, 3, 20);
+  const auto shots = player.Steps(11);
+  EXPECT_EQ(shots[0], shots[10]);
+  EXPECT_NE(shots[0], shots[9]);
+  // A counter's glyph table that claims 65535 glyphs shows the 11 it has.
+  platform::TFakeWallClock clock(At(2000, 1, 3));
+  platform::TFontDescription red;
+  red.Color = platform::clRed;
+  auto counter = [&](uint16_t glyphs) {
+    TProgram p = WriteProgram(1, {{1000, {[&](model::TProgramStream& s) {
+                                    model::WriteCountUpRecord({0, 0, 40, 16}, model::FontGlyphPainter(red), true,
+                                                              At(2000, 1, 1), s, 0);
+                                  }}}});
+    const size_t table = 28 + 28;
+    EXPECT_EQ(11, platform::LoadU16(&p[table + 2]));
+    StoreU16(&p[table + 2], glyphs);
+    return PlayOnce(p, 40, 16, 1, &clock);
+  };
+  EXPECT_EQ(counter(11), counter(0xFFFF));
+  EXPECT_FALSE(counter(11).Lit().empty());
+  EXPECT_TRUE(counter(2).Lit().empty()) << "the digit 2 is not in a table of two glyphs";
 }
 
 TEST(Reader, PageThatDoesNotFitEndsThePages) {

@@ -34,7 +34,7 @@ TEST(StringWindow, SplitsLinesAtCrLf) {
 
 class StringFonts : public ::testing::TestWithParam<std::pair<uint32_t, int>> {};
 
-TEST_P(StringFonts, SecondLineLiesOneTextHeightLower) {
+TEST_P(StringFonts, SecondLineLiesOneCardFontLineLower) {
   const auto [fontSet, lineHeight] = GetParam();
   const TShot first = PlayString(kJia + "\r\n", fontSet, platform::clRed, 1);
   const TShot second = PlayString(kYi + "\r\n", fontSet, platform::clRed, 1);
