@@ -63,7 +63,8 @@ int SmallestFree(const std::vector<Text>& taken, std::string_view base) {
       n = n * 10 + uint64_t(ch - '0');
     }
     if (!digits || n >= used.size()) continue;
-    if (GbkSameText(t, std::string(base) + std::string(tail))) used[size_t(n)] = true;
+    // The tail is digits, equal in any case: only the part before it must match the base.
+    if (GbkSameText(t.substr(0, base.size()), base)) used[size_t(n)] = true;
   }
   for (size_t n = 0;; ++n)
     if (!used[n]) return int(n);
@@ -74,8 +75,14 @@ int SmallestFree(const std::vector<Text>& taken, std::string_view base) {
 int TIDCreater::NewNameNumber(TComponent& owner, std::string_view className) const {
   // Names stay put during the search, so they are gathered by reference.
   std::vector<std::string_view> names;
+  const platform::TClassInfo* lastClass = nullptr;  // most components share a few classes
+  bool lastSame = false;
   ForEachBelow(owner, [&](TComponent& c) {
-    if (GbkSameText(c.ClassName(), className)) names.push_back(c.Name());
+    if (&c.ClassInfo() != lastClass) {
+      lastClass = &c.ClassInfo();
+      lastSame = GbkSameText(lastClass->ClassName(), className);
+    }
+    if (lastSame) names.push_back(c.Name());
   });
   return SmallestFree(names, className.empty() ? className : className.substr(1));
 }
