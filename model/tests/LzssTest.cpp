@@ -8,6 +8,8 @@
 
 #include <cstdarg>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <random>
 #include <string>
 #include <thread>
@@ -232,6 +234,12 @@ TEST(Lzss, AnOutsideDecoderReadsWhatWePack) {
   std::string text;
   for (int i = 0; i < 3000; ++i) text += "  Object Text" + std::to_string(i % 50) + ":TText\r\n";
   inputs.push_back(B(text));
+  // Object texts as the writer makes them, with picture blocks.
+  for (const char* name : {"picture-bpp24.txt", "glyph-nested-bpp8.txt"}) {
+    std::ifstream in(std::string(CORVANE_FIXTURES) + "/" + name, std::ios::binary);
+    ASSERT_TRUE(in) << name;
+    inputs.push_back(Bytes(std::istreambuf_iterator<char>(in), {}));
+  }
   for (const auto& input : inputs) {
     Bytes packed = Pack(input);
     ASSERT_EQ(MspackUnpack(packed, input.size()), input) << "input of " << input.size();
