@@ -14,15 +14,6 @@ using model::test::TKinds;
 
 constexpr int kObjects = 2000;
 
-const model::TComponentManager& Registry() {
-  static model::TComponentManager* registry = [] {
-    auto* r = new model::TComponentManager;
-    model::test::RegisterFixtureClasses(*r);
-    return r;
-  }();
-  return *registry;
-}
-
 // A page of objects with the values a project holds: unique names and texts, a few lines of
 // GBK text, a font.
 void BuildPage(platform::TComponent& root) {
@@ -50,7 +41,8 @@ void BM_WriteObjectText(benchmark::State& state) {
   int32_t bytes = 0;
   for (auto _ : state) {
     model::TDFMStream out;
-    if (!model::SaveObjectText(root, out, Registry(), false)) state.SkipWithError("write failed");
+    if (!model::SaveObjectText(root, out, model::test::FixtureRegistry(), false))
+      state.SkipWithError("write failed");
     bytes = out.Size();
   }
   state.SetBytesProcessed(int64_t(state.iterations()) * bytes);
@@ -61,10 +53,10 @@ void BM_ReadObjectText(benchmark::State& state) {
   platform::TComponent page(nullptr);
   BuildPage(page);
   model::TDFMStream text;
-  model::SaveObjectText(page, text, Registry(), false);
+  model::SaveObjectText(page, text, model::test::FixtureRegistry(), false);
   for (auto _ : state) {
     platform::TComponent root(nullptr);
-    if (!model::ReadObjectText(root, root, text, Registry(), false) ||
+    if (!model::ReadObjectText(root, root, text, model::test::FixtureRegistry(), false) ||
         root.ComponentCount() != kObjects)
       state.SkipWithError("read failed");
     state.PauseTiming();  // freeing the tree is not reading

@@ -7,27 +7,15 @@
 #include "model/ObjectText.h"
 #include "model/tests/TextFixtures.h"
 
-namespace {
-
-const model::TComponentManager& Registry() {
-  static model::TComponentManager* registry = [] {
-    auto* r = new model::TComponentManager;
-    model::test::RegisterFixtureClasses(*r);
-    return r;
-  }();
-  return *registry;
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0) return 0;
   const bool packed = data[0] & 1;
   model::TDFMStream input;
   input.Write(data + 1, int32_t(size - 1));
   platform::TComponent root(nullptr);
-  model::ReadObjectText(root, root, input, Registry(), packed);
+  const model::TComponentManager& registry = model::test::FixtureRegistry();
+  model::ReadObjectText(root, root, input, registry, packed);
   model::TDFMStream output;
-  model::SaveObjectText(root, output, Registry(), packed);
+  model::SaveObjectText(root, output, registry, packed);
   return 0;
 }

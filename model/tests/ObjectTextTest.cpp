@@ -46,25 +46,15 @@ void Fill(TDFMStream& s, std::string_view text) {
   s.SetPosition(0);
 }
 
-// The registry of the fixture classes.
-const TComponentManager& Registry() {
-  static TComponentManager* registry = [] {
-    auto* r = new TComponentManager;
-    RegisterFixtureClasses(*r);
-    return r;
-  }();
-  return *registry;
-}
-
 std::string Save(TComponent& root, bool packed = false) {
   TDFMStream s;
-  EXPECT_TRUE(SaveObjectText(root, s, Registry(), packed));
+  EXPECT_TRUE(SaveObjectText(root, s, FixtureRegistry(), packed));
   return Contents(s);
 }
 
 std::string Write(TComponent& c, std::string_view indent = "") {
   TDFMStream s;
-  EXPECT_TRUE(WriteObjectText(indent, c, s, Registry()));
+  EXPECT_TRUE(WriteObjectText(indent, c, s, FixtureRegistry()));
   return Contents(s);
 }
 
@@ -72,7 +62,7 @@ bool Read(TComponent& root, std::string_view text, bool packed = false,
           TComponent* parent = nullptr) {
   TDFMStream s;
   Fill(s, text);
-  return ReadObjectText(root, parent ? *parent : root, s, Registry(), packed);
+  return ReadObjectText(root, parent ? *parent : root, s, FixtureRegistry(), packed);
 }
 
 std::string ReadFile(const std::string& path) {
@@ -173,6 +163,17 @@ std::string Difference(platform::TObject& a, platform::TObject& b, const std::st
   return {};
 }
 
+// The tree of the format's example: a screen with one page holding one multi-line text.
+void BuildExample(TComponent& root) {
+  auto* screen = new TExampleScreen(&root);
+  screen->SetName("LEDScreen0");
+  auto* leaf = new TExampleLeaf(screen);
+  leaf->SetName("Leaf0");
+  auto* ms = new TExampleMultiString(leaf);
+  ms->SetName("MultiString0");
+  ms->Lines()->Add("first line");
+}
+
 // A tree with every kind of property set, named as the reader names components (a block's
 // children are read, and named, before the block's own lines).
 void BuildRichTree(TComponent& root) {
@@ -219,26 +220,14 @@ void BuildRichTree(TComponent& root) {
   second->Text = "second";
   second->Styles = 0;
 
-  auto* screen = new TExampleScreen(&root);
-  screen->SetName("LEDScreen0");
-  auto* leaf = new TExampleLeaf(screen);
-  leaf->SetName("Leaf0");
-  auto* ms = new TExampleMultiString(leaf);
-  ms->SetName("MultiString0");
-  ms->Lines()->Add("first line");
+  BuildExample(root);
 }
 
 }  // namespace
 
 TEST(ObjectTextWriter, ReproducesTheFormatsExample) {
   TComponent root(nullptr);
-  auto* screen = new TExampleScreen(&root);
-  screen->SetName("LEDScreen0");
-  auto* leaf = new TExampleLeaf(screen);
-  leaf->SetName("Leaf0");
-  auto* ms = new TExampleMultiString(leaf);
-  ms->SetName("MultiString0");
-  ms->Lines()->Add("first line");
+  BuildExample(root);
 
   const std::string example = Lines({
       "Object LEDScreen0:TLEDScreen",
@@ -417,15 +406,15 @@ TEST(ObjectTextWriter, ReportsABufferThatRefusedAWrite) {
   k->SetName("Kinds0");
   k->Picture.SetBitmap(Sample(500, 500, pf24bit));  // 750 000 bytes, 1.5 MB as digits
   TDFMStream small(TDFMStream::kBlockStep);
-  EXPECT_FALSE(SaveObjectText(root, small, Registry(), false));
+  EXPECT_FALSE(SaveObjectText(root, small, FixtureRegistry(), false));
   TDFMStream small2(TDFMStream::kBlockStep);
-  EXPECT_FALSE(WriteObjectText("", *k, small2, Registry()));
+  EXPECT_FALSE(WriteObjectText("", *k, small2, FixtureRegistry()));
   // A buffer that had already refused a write is reported too.
   TDFMStream failed(TDFMStream::kBlockStep);
   std::vector<char> big(TDFMStream::kBlockStep + 1);
   failed.Write(big.data(), int32_t(big.size()));
   TComponent empty(nullptr);
-  EXPECT_FALSE(SaveObjectText(empty, failed, Registry(), false));
+  EXPECT_FALSE(SaveObjectText(empty, failed, FixtureRegistry(), false));
 }
 
 TEST(ObjectTextRoundTrip, GivesTheSameBytesAndTheSameTree) {
@@ -676,7 +665,7 @@ TEST(ObjectTextReader, PackedTextKeepsNamesAndTexts) {
   ASSERT_TRUE(LzssEncode(plain, packed));
   packed.SetPosition(packed.Size());  // the reader rewinds it
   TComponent root(nullptr);
-  ASSERT_TRUE(ReadObjectText(root, root, packed, Registry(), true));
+  ASSERT_TRUE(ReadObjectText(root, root, packed, FixtureRegistry(), true));
   ASSERT_EQ(root.ComponentCount(), 2);
   EXPECT_EQ(root.Components(0)->Name(), "Custom7");
   EXPECT_EQ(dynamic_cast<TKinds*>(root.Components(1))->Text, "same");

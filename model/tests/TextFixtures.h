@@ -270,4 +270,14 @@ inline void RegisterFixtureClasses(TComponentManager& registry) {
   registry.RegisterClass(TBroken::StaticClassInfo());
 }
 
+// A registry holding the fixture classes, made once.
+inline const TComponentManager& FixtureRegistry() {
+  static TComponentManager* registry = [] {
+    auto* r = new TComponentManager;
+    RegisterFixtureClasses(*r);
+    return r;
+  }();
+  return *registry;
+}
+
 }  // namespace model::test
