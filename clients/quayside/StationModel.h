@@ -69,6 +69,7 @@ class TStationModel {
   // A notification from the library: its text, if any, goes to the status bar.
   void Notify(const TNotifyRecord& record);
   void Status(std::string_view utf8);
+  void SetStatusSink(TStatusSink status) { status_ = std::move(status); }
 
  private:
   static intptr_t WindowProc(void* self, TLEDWindow window, uint32_t message, uintptr_t wParam,

@@ -364,24 +364,28 @@ std::string XmlDocument::DecodeData(std::string_view data) {
   return out;
 }
 
-void XmlDocument::Shift(size_t from, size_t delta) {
+void XmlDocument::Shift(size_t from, ptrdiff_t delta) {
   for (size_t i = 1; i < index_.size(); ++i) {
     TXmlElementPos& e = index_[i];
     for (size_t* offset : {&e.StartTagOpen, &e.StartTagClose, &e.EndTagOpen, &e.EndTagClose})
-      if (*offset >= from) *offset += delta;
+      if (*offset >= from) *offset = size_t(ptrdiff_t(*offset) + delta);
   }
 }
 
 void XmlDocument::OpenEmpty(size_t element) {
   const std::string name = TagName(element);
-  const size_t slash = index_[element].EndTagOpen;
+  const size_t close = index_[element].EndTagClose;
+  // The "/" before ">" goes, and any "/" right before it, or the tag would still end in "/>".
+  size_t from = index_[element].EndTagOpen;
+  while (from > index_[element].StartTagOpen + 1 && text_[from - 1] == '/') --from;
   const std::string piece = ">\r\n</" + name + ">";
-  Shift(slash + 2, piece.size() - 2);
-  text_.replace(slash, 2, piece);
+  const size_t replaced = close + 1 - from;
+  Shift(close + 1, ptrdiff_t(piece.size()) - ptrdiff_t(replaced));
+  text_.replace(from, replaced, piece);
   TXmlElementPos& e = index_[element];
-  e.StartTagClose = slash;
-  e.EndTagOpen = slash + 3;
-  e.EndTagClose = slash + 3 + 2 + name.size();
+  e.StartTagClose = from;
+  e.EndTagOpen = from + 3;
+  e.EndTagClose = from + 3 + 2 + name.size();
 }
 
 size_t XmlDocument::Insert(size_t parent, size_t after, std::string_view name,
@@ -414,7 +418,7 @@ size_t XmlDocument::Insert(size_t parent, size_t after, std::string_view name,
     piece += name;
     piece += ">\r\n";
   }
-  Shift(at, piece.size());
+  Shift(at, ptrdiff_t(piece.size()));
   text_.insert(at, piece);
 
   TXmlElementPos record;

@@ -95,7 +95,7 @@ class XmlDocument {
   // Opens an empty element "<name/>" into "<name>" CR LF "</name>".
   void OpenEmpty(size_t element);
   // Moves every offset at or beyond `from` by `delta` bytes.
-  void Shift(size_t from, size_t delta);
+  void Shift(size_t from, ptrdiff_t delta);
 
   std::string text_;
   std::vector<TXmlElementPos> index_;

@@ -35,9 +35,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   quayside::XmlDocument edit;
   if (!edit.Parse(text)) std::abort();
-  // A child of the first element that has one, else of the first element.
+  // Into the first element's first child when it has one, else the first element.
   if (edit.FindChild("")) {
     if (!edit.EnterChild()) std::abort();
+  } else if (!edit.FindSibling("")) {
+    std::abort();
   }
   if (!edit.AppendChild("Z", text.substr(0, 8))) std::abort();
   if (!edit.AppendElement("Y", "")) std::abort();

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -310,6 +311,31 @@ TEST(XmlDocumentAppend, InsertsAfterTheCurrentPosition) {
   XmlDocument again;
   ASSERT_TRUE(again.Parse(doc.DocumentText()));
   EXPECT_EQ("R{A=1;B=2;C=3;}S{T=;}U{}", Dump(again));
+}
+
+TEST(XmlDocumentAppend, OpensOddEmptyTags) {
+  struct TCase {
+    std::string Text;
+    const char* Opened;
+  };
+  // Every "/" before the ">" goes, or the opened tag would still read as empty (the last case
+  // is the fuzzer's find).
+  const TCase cases[] = {
+      {"<A//>", "<A>\r\n<Z/>\r\n</A>"},
+      {"<A b=/>", "<A b=>\r\n<Z/>\r\n</A>"},
+      {"<A b='/'/>", "<A b='/'>\r\n<Z/>\r\n</A>"},
+      {"<A/ />", "<A/ >\r\n<Z/>\r\n</A>"},
+      {std::string("<oSende\"<?u<//>\r\xC8>\r\xC8\0", 21),
+       "<oSende\"<?u<>\r\n<Z/>\r\n</oSende\">\r\xC8>\r\xC8"},
+  };
+  for (const TCase& c : cases) {
+    XmlDocument doc;
+    ASSERT_TRUE(doc.Parse(c.Text)) << c.Text;
+    ASSERT_TRUE(doc.FindSibling(""));
+    ASSERT_TRUE(doc.AppendChild("Z", ""));
+    EXPECT_EQ(c.Opened, doc.DocumentText().substr(0, std::strlen(c.Opened))) << c.Text;
+    ExpectReparsesSame(doc);
+  }
 }
 
 TEST(XmlDocumentAppend, RefusesNamesThatWouldNotParseBack) {
