@@ -9,62 +9,64 @@ namespace quayside {
 
 namespace {
 
-// Reads the next field of the element entered: a found child sets it, a missing one leaves it.
-class TFieldReader {
- public:
-  explicit TFieldReader(XmlDocument& doc) : doc_(doc) {}
-  void Text(const char* name, std::string& field) {
-    if (doc_.FindChild(name)) field = doc_.ChildData();
-  }
-  void Number(const char* name, int32_t& field) {
-    if (doc_.FindChild(name)) field = ReadNumber(doc_.ChildData());
-  }
-
- private:
-  XmlDocument& doc_;
+// One field of a record as the files hold it: a child element with text or a "%d" number. The
+// same table reads and writes, so the two cannot drift apart.
+template <typename T>
+struct TField {
+  const char* Name;
+  std::string T::*Text = nullptr;
+  int32_t T::*Number = nullptr;
 };
 
-TStationCard ReadCard(XmlDocument& doc) {
-  TStationCard card;
-  TFieldReader read(doc);
-  read.Text("IP", card.IP);
-  read.Number("Width", card.Width);
-  read.Number("Height", card.Height);
-  read.Number("Addr", card.Addr);
-  read.Text("Name", card.Name);
-  read.Number("Type", card.Type);
-  return card;
+template <typename T>
+constexpr TField<T> Text(const char* name, std::string T::*member) {
+  return {name, member, nullptr};
+}
+template <typename T>
+constexpr TField<T> Number(const char* name, int32_t T::*member) {
+  return {name, nullptr, member};
 }
 
-TDisplayItem ReadItem(XmlDocument& doc) {
-  TDisplayItem item;
-  item.DispalyTime = 0;  // a missing field reads as 0, which stands for 10
-  TFieldReader read(doc);
-  read.Text("DisplayText", item.DisplayText);
-  read.Number("DisplayMethod", item.DisplayMethod);
-  read.Number("DisplaySpeed", item.DisplaySpeed);
-  read.Number("AutoSend", item.AutoSend);
-  read.Text("SendTime", item.SendTime);
-  read.Text("FontName", item.FontName);
-  read.Number("FontSize", item.FontSize);
-  read.Number("CardNo", item.CardNo);
-  read.Number("XCOOR", item.XCOOR);
-  read.Number("YCOOR", item.YCOOR);
-  read.Number("DispalyTime", item.DispalyTime);
-  item.DispalyTime = DisplaySeconds(item);
-  return item;
-}
-
-// Appends children of the current element and comes back out of each.
-class TFieldWriter {
- public:
-  explicit TFieldWriter(XmlDocument& doc) : doc_(doc) {}
-  void Text(const char* name, std::string_view value) { doc_.AppendChild(name, value); }
-  void Number(const char* name, int64_t value) { doc_.AppendChild(name, FormatNumber(value)); }
-
- private:
-  XmlDocument& doc_;
+// In the order they are written and looked for.
+constexpr TField<TStationCard> kCardFields[] = {
+    Text("IP", &TStationCard::IP),         Number("Width", &TStationCard::Width),
+    Number("Height", &TStationCard::Height), Number("Addr", &TStationCard::Addr),
+    Text("Name", &TStationCard::Name),     Number("Type", &TStationCard::Type),
 };
+constexpr TField<TDisplayItem> kItemFields[] = {
+    Text("DisplayText", &TDisplayItem::DisplayText),
+    Number("DisplayMethod", &TDisplayItem::DisplayMethod),
+    Number("DisplaySpeed", &TDisplayItem::DisplaySpeed),
+    Number("AutoSend", &TDisplayItem::AutoSend),
+    Text("SendTime", &TDisplayItem::SendTime),
+    Text("FontName", &TDisplayItem::FontName),
+    Number("FontSize", &TDisplayItem::FontSize),
+    Number("CardNo", &TDisplayItem::CardNo),
+    Number("XCOOR", &TDisplayItem::XCOOR),
+    Number("YCOOR", &TDisplayItem::YCOOR),
+    Number("DispalyTime", &TDisplayItem::DispalyTime),
+};
+
+// Reads the fields of the element entered, each looked for after the last one found; a
+// missing one leaves its member as it is.
+template <typename T, size_t N>
+void ReadFields(XmlDocument& doc, const TField<T> (&fields)[N], T& record) {
+  for (const TField<T>& field : fields) {
+    if (!doc.FindChild(field.Name)) continue;
+    if (field.Text)
+      record.*field.Text = doc.ChildData();
+    else
+      record.*field.Number = ReadNumber(doc.ChildData());
+  }
+}
+
+// Appends the fields as children of the current element.
+template <typename T, size_t N>
+void WriteFields(XmlDocument& doc, const TField<T> (&fields)[N], const T& record) {
+  for (const TField<T>& field : fields)
+    doc.AppendChild(field.Name,
+                    field.Text ? record.*field.Text : FormatNumber(record.*field.Number));
+}
 
 bool Save(const std::string& path, const std::string& text, std::string* error) {
   return platform::SaveFileAtomic(path, text.data(), text.size(), error);
@@ -81,7 +83,9 @@ std::vector<TStationCard> CardsFromXml(std::string_view text) {
     for (size_t n = 0; n < MaxCards && cards.size() < MaxCards; ++n) {
       if (!doc.FindChild("Card" + FormatNumber(int64_t(n)))) continue;
       doc.EnterChild();
-      cards.push_back(ReadCard(doc));
+      TStationCard card;
+      ReadFields(doc, kCardFields, card);
+      cards.push_back(card);
       doc.LeaveToParent();
     }
     doc.LeaveToParent();
@@ -95,16 +99,9 @@ std::string CardsToXml(const std::vector<TStationCard>& cards) {
   doc.AppendChild("ITEM", {});
   doc.EnterChild();
   for (size_t n = 0; n < cards.size() && n < MaxCards; ++n) {
-    const TStationCard& card = cards[n];
     doc.AppendChild("Card" + FormatNumber(int64_t(n)), {});
     doc.EnterChild();
-    TFieldWriter write(doc);
-    write.Text("IP", card.IP);
-    write.Number("Width", card.Width);
-    write.Number("Height", card.Height);
-    write.Number("Addr", card.Addr);
-    write.Text("Name", card.Name);
-    write.Number("Type", card.Type);
+    WriteFields(doc, kCardFields, cards[n]);
     doc.LeaveToParent();
   }
   return doc.DocumentText();
@@ -116,7 +113,11 @@ std::vector<TDisplayItem> ItemsFromXml(std::string_view text) {
   if (!doc.Parse(text)) return items;
   while (doc.FindChild("ITEM")) {
     doc.EnterChild();
-    items.push_back(ReadItem(doc));
+    TDisplayItem item;
+    item.DispalyTime = 0;  // a missing field reads as 0, which stands for 10
+    ReadFields(doc, kItemFields, item);
+    item.DispalyTime = DisplaySeconds(item);
+    items.push_back(item);
     doc.LeaveToParent();
   }
   return items;
@@ -129,18 +130,9 @@ std::string ItemsToXml(const std::vector<TDisplayItem>& items) {
   for (const TDisplayItem& item : items) {
     doc.AppendChild("ITEM", {});
     doc.EnterChild();
-    TFieldWriter write(doc);
-    write.Text("DisplayText", item.DisplayText);
-    write.Number("DisplayMethod", item.DisplayMethod);
-    write.Number("DisplaySpeed", item.DisplaySpeed);
-    write.Number("AutoSend", item.AutoSend);
-    write.Text("SendTime", item.SendTime);
-    write.Text("FontName", item.FontName);
-    write.Number("FontSize", item.FontSize);
-    write.Number("CardNo", item.CardNo);
-    write.Number("XCOOR", item.XCOOR);
-    write.Number("YCOOR", item.YCOOR);
-    write.Number("DispalyTime", DisplaySeconds(item));
+    TDisplayItem written = item;
+    written.DispalyTime = DisplaySeconds(item);
+    WriteFields(doc, kItemFields, written);
     doc.LeaveToParent();
   }
   return doc.DocumentText();

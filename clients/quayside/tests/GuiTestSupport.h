@@ -7,12 +7,12 @@
 #include <chrono>
 #include <cstdlib>
 #include <deque>
-#include <filesystem>
 #include <functional>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "TempFolder.h"
 #include "clients/quayside/Questions.h"
 
 namespace quayside::test {
@@ -31,24 +31,17 @@ inline QApplication& App() {
 // ($XDG_CONFIG_HOME and QSettings' user path point into it).
 class TTempHome {
  public:
-  TTempHome() {
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "quayside-gui-XXXXXX").string();
-    if (::mkdtemp(pattern.data())) path_ = pattern;
-    config_ = path_ + "/config";
+  TTempHome() : config_(folder_.Path() + "/config") {
     setenv("XDG_CONFIG_HOME", config_.c_str(), 1);
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, QString::fromStdString(config_));
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
+                       QString::fromStdString(config_));
   }
-  ~TTempHome() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  const std::string& Path() const { return path_; }
-  std::string File(const std::string& name) const { return path_ + "/" + name; }
+  const std::string& Path() const { return folder_.Path(); }
+  std::string File(const std::string& name) const { return folder_.File(name); }
   const std::string& Config() const { return config_; }
 
  private:
-  std::string path_;
+  TTempFolder folder_;
   std::string config_;
 };
 

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "PanelcastLib.h"
+#include "TempFolder.h"
 #include "clients/quayside/ItemPicture.h"
 #include "clients/quayside/ItemSender.h"
 #include "clients/quayside/StationFiles.h"
@@ -32,7 +33,6 @@ using platform::LoadU16;
 using platform::LoadU32;
 using platform::Utf8ToGbk;
 using Bytes = std::vector<uint8_t>;
-namespace fs = std::filesystem;
 
 constexpr auto kGenerous = 20s;  // reached only when something is broken
 constexpr const char* kCardIP = "127.0.0.67";
@@ -46,9 +46,8 @@ constexpr size_t kPixels = 68;
 class Sending : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "quayside-send-XXXXXX").string();
-    ASSERT_TRUE(::mkdtemp(pattern.data()));
-    folder = pattern;
+    ASSERT_FALSE(temp.Path().empty());
+    folder = temp.Path();
     cards = {
         {kCardIP, 128, 32, 1, Utf8ToGbk("站台"), 0},
         {kCardIP, 64, 16, 257, Utf8ToGbk("候车室"), 1},
@@ -63,8 +62,6 @@ class Sending : public ::testing::Test {
 
   void TearDown() override {
     model.reset();
-    std::error_code ignored;
-    fs::remove_all(folder, ignored);
   }
 
   void StartModel() {
@@ -129,6 +126,7 @@ class Sending : public ::testing::Test {
     return sent.value_or(Bytes{});
   }
 
+  test::TTempFolder temp;
   std::string folder;
   std::vector<TStationCard> cards;
   cardsim::TCardSim sim{cardsim::TCardSimOptions{.AnswerTimeoutMs = 200, .Retries = 3}};

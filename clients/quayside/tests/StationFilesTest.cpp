@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "TempFolder.h"
 #include "clients/quayside/StationFiles.h"
 #include "platform/base/AtomicFile.h"
 #include "platform/base/GbkText.h"
@@ -26,22 +27,7 @@ std::string Fixture(const char* name) {
   return text;
 }
 
-class TempFolder {
- public:
-  TempFolder() {
-    std::string pattern = (fs::temp_directory_path() / "quayside-files-XXXXXX").string();
-    path_ = ::mkdtemp(pattern.data()) ? pattern : std::string();
-  }
-  ~TempFolder() {
-    std::error_code ignored;
-    fs::remove_all(path_, ignored);
-  }
-  std::string File(const char* name) const { return path_ + "/" + name; }
-  const std::string& Path() const { return path_; }
-
- private:
-  std::string path_;
-};
+using TempFolder = test::TTempFolder;
 
 std::vector<TStationCard> TwoCards() {
   return {{"127.0.0.67", 128, 32, 1, Utf8ToGbk("站台一"), 0},
