@@ -1,8 +1,5 @@
 // The card and item files: the exact text written, hand-edited files read, load/save/load,
 // and saves that fail without harming the file they would replace.
-#include <signal.h>
-#include <sys/resource.h>
-
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -10,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "FileSizeLimit.h"
 #include "TempFolder.h"
 #include "clients/quayside/StationFiles.h"
 #include "platform/base/AtomicFile.h"
@@ -201,26 +199,6 @@ TEST(StationFiles, LoadSaveLoad) {
   EXPECT_TRUE(LoadItems(folder.File("bad.xml")).empty());
 }
 
-// Writes beyond this process's file size limit fail (as a full disk would), root or not.
-class FileSizeLimit {
- public:
-  explicit FileSizeLimit(rlim_t bytes) {
-    getrlimit(RLIMIT_FSIZE, &saved_);
-    signal_ = ::signal(SIGXFSZ, SIG_IGN);
-    rlimit limit = saved_;
-    limit.rlim_cur = bytes;
-    setrlimit(RLIMIT_FSIZE, &limit);
-  }
-  ~FileSizeLimit() {
-    setrlimit(RLIMIT_FSIZE, &saved_);
-    ::signal(SIGXFSZ, signal_);
-  }
-
- private:
-  rlimit saved_{};
-  sighandler_t signal_;
-};
-
 TEST(StationFiles, FailedSaveKeepsTheOldFile) {
   TempFolder folder;
   const std::string itemFile = folder.File(ItemFileName);
@@ -236,7 +214,7 @@ TEST(StationFiles, FailedSaveKeepsTheOldFile) {
   moreCards.insert(moreCards.end(), moreCards.begin(), moreCards.end());
   std::string itemError, cardError;
   {
-    FileSizeLimit limit(64);
+    test::TFileSizeLimit limit(64);
     EXPECT_FALSE(SaveItems(itemFile, more, &itemError));
     EXPECT_FALSE(SaveCards(cardFile, moreCards, &cardError));
   }

@@ -21,6 +21,7 @@
 
 #include <memory>
 
+#include "FileSizeLimit.h"
 #include "GuiTestSupport.h"
 #include "clients/quayside/CardDialog.h"
 #include "clients/quayside/ItemSender.h"
@@ -297,6 +298,26 @@ TEST_F(View, DeleteAsksAndMovesTheSelection) {
     }
     frame.reset();
   }
+}
+
+TEST_F(View, FailedSaveKeepsTheFileAndSaysWhy) {
+  Open();
+  const std::string before = ItemFileText();
+  view().ItemList()->selectRow(1);
+  view().TextEdit()->setPlainText(QString(400, QChar(u'长')));
+  {
+    test::TFileSizeLimit limit(64);
+    view().ModifyButton()->click();
+  }
+  EXPECT_EQ(before, ItemFileText());
+  EXPECT_TRUE(frame->StatusText().startsWith(QStringLiteral("保存数据文件失败: ")))
+      << frame->StatusText().toStdString();
+  EXPECT_TRUE(frame->StatusText().contains(QStringLiteral("QuaynetData.xml")));
+  // The list keeps the change; the next save that works writes it.
+  EXPECT_EQ(QString(400, QChar(u'长')), view().ItemList()->item(1, 2)->text());
+  view().SaveButton()->click();
+  EXPECT_EQ(Utf8ToGbk(QString(400, QChar(u'长')).toStdString()),
+            LoadItems(home.File(ItemFileName))[1].DisplayText);
 }
 
 TEST_F(View, ClosingSavesAsModify) {
