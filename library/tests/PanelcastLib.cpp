@@ -11,19 +11,26 @@ namespace panelcast::test {
 
 std::string LibraryPath() { return PANELCAST_LIBRARY; }
 
-std::unique_ptr<TPanelcastLib> TPanelcastLib::Load() {
+std::string CopyLibrary() {
   static std::atomic<int> serial{0};
   namespace fs = std::filesystem;
-  std::unique_ptr<TPanelcastLib> lib(new TPanelcastLib);
-  lib->copy_ = (fs::temp_directory_path() /
-                ("panelcast-" + std::to_string(getpid()) + "-" + std::to_string(++serial) + ".so"))
-                   .string();
+  const std::string copy =
+      (fs::temp_directory_path() /
+       ("panelcast-" + std::to_string(getpid()) + "-" + std::to_string(++serial) + ".so"))
+          .string();
   std::error_code error;
-  fs::copy_file(LibraryPath(), lib->copy_, fs::copy_options::overwrite_existing, error);
+  fs::copy_file(LibraryPath(), copy, fs::copy_options::overwrite_existing, error);
   if (error) {
     ADD_FAILURE() << "cannot copy " << LibraryPath() << ": " << error.message();
-    return nullptr;
+    return {};
   }
+  return copy;
+}
+
+std::unique_ptr<TPanelcastLib> TPanelcastLib::Load() {
+  std::unique_ptr<TPanelcastLib> lib(new TPanelcastLib);
+  lib->copy_ = CopyLibrary();
+  if (lib->copy_.empty()) return nullptr;
   lib->handle_ = dlopen(lib->copy_.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (!lib->handle_) {
     ADD_FAILURE() << "dlopen: " << dlerror();

@@ -38,4 +38,8 @@ class TPanelcastLib {
 // The built library's path.
 std::string LibraryPath();
 
+// A private copy of the built library under a new name in the temporary folder, for a loader
+// to map afresh; empty (and the test failed) when it cannot be made. The caller removes it.
+std::string CopyLibrary();
+
 }  // namespace panelcast::test

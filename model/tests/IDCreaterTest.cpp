@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "StandIns.h"
 #include "platform/base/GbkText.h"
 
@@ -93,4 +95,34 @@ TEST(IDCreater, IsTextUniqueIgnoresTheComponentItself) {
   EXPECT_TRUE(IDCreater().IsTextUnique(t.root, nullptr, ""));
   t.Make<TText>(leaf, "Text1", "");
   EXPECT_FALSE(IDCreater().IsTextUnique(t.root, nullptr, ""));
+}
+
+TEST(IDCreater, NumberSearchesMatchTheCandidateByCandidateSearch) {
+  // The straightforward search: try base + 0, 1, 2... against every text gathered.
+  auto reference = [](const std::vector<std::string>& taken, const std::string& base) {
+    for (int n = 0;; ++n) {
+      bool used = false;
+      for (const auto& t : taken) used = used || platform::GbkSameText(t, base + std::to_string(n));
+      if (!used) return n;
+    }
+  };
+  const std::vector<std::string> pool = {
+      "Text0", "text1", "TEXT2", "Text01", "Text00", "Text3x", "Text", "Text4", "Text-5",
+      "Text 6", "Text5", "Text99999999999999999999", "Text7", "Txt8", "\x81\x41" "0", "Text6"};
+  std::mt19937 rng(11);
+  for (int round = 0; round < 300; ++round) {
+    TTree t;
+    std::vector<std::string> names, texts;
+    for (const auto& name : pool) {
+      if (rng() % 2) continue;
+      t.Make<TText>(&t.root, name.c_str(), name);
+      names.push_back(name);
+      texts.push_back(name);
+    }
+    EXPECT_EQ(IDCreater().NewNameNumber(t.root, "TText"), reference(names, "Text"));
+    std::vector<std::string> prefixed;
+    for (const auto& x : texts)
+      if (platform::GbkStartsText(x, "TEXT")) prefixed.push_back(x);
+    EXPECT_EQ(IDCreater().NewTextNumber(t.root, "TEXT"), reference(prefixed, "TEXT"));
+  }
 }

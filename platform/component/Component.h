@@ -31,6 +31,12 @@ class TComponent : public TPersistent {
   int32_t Tag() const { return tag_; }
   void SetTag(int32_t tag) { tag_ = tag; }
 
+  // Called by the object-text reader on every component it created, in creation order, once
+  // the whole text has been read (after a failed read too). The text applies properties one at
+  // a time in name order; a class settles here what depends on several of them. It may throw;
+  // the read then reports failure. The default does nothing.
+  virtual void Loaded() {}
+
  private:
   TComponent* owner_;
   std::vector<TComponent*> components_;
