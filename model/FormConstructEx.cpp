@@ -3,12 +3,16 @@
 #include <algorithm>
 #include <limits>
 
+#include "model/DFMStream.h"
 #include "model/IDCreater.h"
 #include "model/LoadMode.h"
+#include "model/ObjectText.h"
 #include "model/ProgramRecords.h"
 #include "model/TimerClock.h"
 #include "model/stream/PageRecord.h"
+#include "platform/base/AtomicFile.h"
 #include "platform/base/ByteOrder.h"
+#include "platform/base/FilePath.h"
 #include "platform/base/GbkText.h"
 #include "platform/component/ClassBuilder.h"
 
@@ -84,6 +88,16 @@ int NameNumber(TComponent& root, const TClassInfo& cls) {
 
 std::string NumberedName(const TClassInfo& cls, int number) {
   return cls.ClassName().substr(1) + std::to_string(number);
+}
+
+// A loaded project must be made of registered classes, on the root's level and the next.
+bool IsValidTree(const TComponent& root, const TComponentManager& registry) {
+  for (const TComponent* child : root.OwnedComponents()) {
+    if (!registry.IsRegistered(child->ClassInfo())) return false;
+    for (const TComponent* grandchild : child->OwnedComponents())
+      if (!registry.IsRegistered(grandchild->ClassInfo())) return false;
+  }
+  return true;
 }
 
 void ParentToOwner(platform::TControl& control, TComponent* owner) {
@@ -405,5 +419,36 @@ TLeaf* TConstructer::AddLeaf(int screen) {
 void TConstructer::DeleteScreen(int screen) { delete GetScreen(screen); }
 
 void TConstructer::DeleteLeaf(int screen, int page) { delete GetLeaf(screen, page); }
+
+bool TConstructer::SaveToFile(const std::string& fileName, const TComponentManager& registry) {
+  // The writer reads Cards like any property; made during the write, a container would get
+  // its Cards lines but not its block.
+  for (TLEDScreen* screen : Screens()) screen->Cards();
+  TDFMStream text;
+  if (!SaveObjectText(*this, text, registry, false)) return false;
+  return text.SaveToFile(platform::OsPathFromGbk(fileName));
+}
+
+bool TConstructer::LoadFromFile(const std::string& fileName, const TComponentManager& registry) {
+  std::string bytes;
+  if (!platform::ReadWholeFile(platform::OsPathFromGbk(fileName), bytes)) return false;
+  if (bytes.size() > size_t(std::numeric_limits<int32_t>::max())) return false;
+  TDFMStream text;
+  if (text.Write(bytes.data(), int32_t(bytes.size())) != int32_t(bytes.size())) return false;
+  bytes = std::string();
+
+  DestroyComponents();
+  bool loaded;
+  {
+    TLoadModeScope reading;
+    loaded = ReadObjectText(*this, *this, text, registry, false) && IsValidTree(*this, registry);
+    if (!loaded) {
+      DestroyComponents();
+      AddScreen("");
+    }
+  }
+  for (TLEDScreen* screen : Screens()) screen->SetStatus(TLEDScreen::StatusNotKnown);
+  return loaded;
+}
 
 }  // namespace model

@@ -25,6 +25,7 @@
 #include <string_view>
 #include <vector>
 
+#include "model/ComponentManager.h"
 #include "model/PropertyTable.h"
 #include "model/stream/ProgramStream.h"
 #include "platform/base/Timer.h"
@@ -294,6 +295,22 @@ class TConstructer : public platform::TWinControl {
   // stays.
   void DeleteScreen(int screen);
   void DeleteLeaf(int screen, int page);
+
+  // Writes the screens (with what they own, registered classes only) as plain object text to
+  // `fileName`, a GBK path. Every screen's Cards is read first, so a container made on demand
+  // is in the file and the next save gives the same bytes. False when the text cannot be built
+  // or the file written; the previous file then stays whole.
+  bool SaveToFile(const std::string& fileName,
+                  const TComponentManager& registry = ComponentManager());
+  // Replaces the tree with the object text of `fileName` (a GBK path), read in
+  // LoadModeReading; the mode is LoadModeNormal afterwards. False, with the tree untouched,
+  // when the file cannot be read (missing, or not a regular file). False with a default
+  // project (one screen with one page, made while still reading, so without a sub-card
+  // container until Cards is read; Modify set) when the text does not read or the tree is not
+  // valid: every component on the first two levels must be of a registered class. After a
+  // read, good or not, every screen's Status is 1.
+  bool LoadFromFile(const std::string& fileName,
+                    const TComponentManager& registry = ComponentManager());
 
   // The program data of one send, built by the card operations.
   TProgramStream& Stream() { return stream_; }
