@@ -1,6 +1,5 @@
 // Saving and loading the project tree as object text.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -8,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "TempDir.h"
 #include "TreeFixtures.h"
 #include "model/ComponentManager.h"
 #include "model/FormConstructEx.h"
@@ -19,6 +19,7 @@
 #include "platform/component/Strings.h"
 
 using namespace model;
+using model::test::TTempDir;
 using platform::TComponent;
 using platform::Utf8ToGbk;
 
@@ -70,20 +71,6 @@ const TComponentManager& Registry() {
   (void)filled;
   return registry;
 }
-
-class TTempDir {
- public:
-  TTempDir() {
-    std::string tmpl = (std::filesystem::temp_directory_path() / "tree-XXXXXX").string();
-    path_ = ::mkdtemp(tmpl.data());
-  }
-  ~TTempDir() { std::filesystem::remove_all(path_); }
-  std::string File(const char* name) const { return path_ + "/" + name; }
-  const std::string& Path() const { return path_; }
-
- private:
-  std::string path_;
-};
 
 std::string Fixture(const char* name) {
   return std::string(CORVANE_FIXTURES) + "/tree/" + name;
