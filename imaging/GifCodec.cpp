@@ -10,58 +10,184 @@ using platform::TByteReader;
 namespace {
 
 constexpr int TableSize = 4096;
-constexpr int StackSize = 8192;
 
 // The four interlace passes: first row and step.
 constexpr int PassStart[4] = {0, 4, 2, 1};
 constexpr int PassStep[4] = {8, 8, 4, 2};
 
-// Sub-block bit reader over the bounded input. Codes are taken from a 64-bit accumulator that
-// is refilled from the current sub-block and, when that runs dry, from the next one, so a code
-// may span any number of short sub-blocks.
-class TBitReader {
+// The LZW decoder of one frame. Every code's string is its prefix's string plus its suffix;
+// `length_` keeps each string's length, so a string is written by walking exactly that many
+// prefix links and no chain can loop. Codes come from a 64-bit accumulator refilled from the
+// current sub-block and, when that runs dry, from the next one, so a code may span any number
+// of short sub-blocks.
+class TLzwDecoder {
  public:
-  enum TStop { stNone, stTerminator, stEndOfData };
+  enum TStop { stNone, stEndCode, stInvalid, stTerminator, stEndOfData };
 
-  TBitReader(TByteReader& in, const TGIFWarningSink& warn) : in_(in), warn_(warn) {}
-
-  // The next code of `bits` bits, or -1 when the data ends first (Stop() says how).
-  int Read(int bits) {
-    if (nbits_ < bits && !Fill(bits)) return -1;
-    const int code = int(acc_ & ((1u << bits) - 1));
-    acc_ >>= bits;
-    nbits_ -= bits;
-    return code;
+  TLzwDecoder(TByteReader& in, const TGIFWarningSink& warn, int initialBits)
+      : in_(in), warn_(warn), initialBits_(initialBits), clearCode_(1 << initialBits) {
+    for (int i = 0; i < clearCode_; ++i) {
+      suffix_[i] = uint8_t(i);
+      length_[i] = 1;
+    }
+    Reset();
   }
 
   TStop Stop() const { return stop_; }
+  bool Spilling() const { return spillPos_ < spillLen_; }
+
+  // Fills [out, end) with pixels: first what is left of a string that ran past the last run,
+  // then decoded codes. Returns false when decoding stops before the end.
+  bool Run(uint8_t* out, uint8_t* const end) {
+    if (Spilling()) {
+      const int n = std::min(spillLen_ - spillPos_, int(end - out));
+      std::memcpy(out, spill_ + spillPos_, size_t(n));
+      out += n;
+      spillPos_ += n;
+    }
+    // The hot state lives in locals for the loop.
+    uint64_t acc = acc_;
+    int nbits = nbits_;
+    int codeSize = codeSize_;
+    int nextFree = nextFree_;
+    int previous = previous_;
+    int first = first_;
+    const int clearCode = clearCode_;
+    const int endCode = clearCode + 1;
+    bool ok = true;
+    while (out < end) {
+      if (nbits < codeSize) {
+        while (blockPos_ < blockLen_ && nbits <= 56) {
+          acc |= uint64_t(block_[blockPos_++]) << nbits;
+          nbits += 8;
+        }
+        if (nbits < codeSize && !NextBlock(acc, nbits, codeSize)) {
+          ok = false;
+          break;
+        }
+      }
+      const int code = int(acc & ((1u << codeSize) - 1));
+      acc >>= codeSize;
+      nbits -= codeSize;
+
+      if (code < clearCode && previous >= 0) {
+        // A single pixel: the most common code in noisy pictures.
+        *out++ = suffix_[code];
+        AddEntry(previous, code, nextFree, codeSize);
+        previous = first = code;
+        continue;
+      }
+      if (code == clearCode) {
+        codeSize = initialBits_ + 1;
+        nextFree = clearCode + 2;
+        previous = -1;
+        continue;
+      }
+      if (code == endCode) {
+        stop_ = stEndCode;
+        ok = false;
+        break;
+      }
+      if (previous < 0) {
+        // The first code after a clear must be a pixel.
+        if (code > clearCode) {
+          stop_ = stInvalid;
+          ok = false;
+          break;
+        }
+        *out++ = suffix_[code];
+        previous = first = code;
+        continue;
+      }
+      // A code beyond the next free one is not in the table: corrupt data.
+      if (code > nextFree) {
+        stop_ = stInvalid;
+        ok = false;
+        break;
+      }
+      const int room = int(end - out);
+      int len;
+      if (code == nextFree) {
+        // The previous code's string and its own first pixel.
+        len = length_[previous] + 1;
+        uint8_t* last = (len <= room ? out : spill_) + len - 1;
+        *last = uint8_t(first);
+        first = WriteString(previous, len - 1, last - 1);
+      } else {
+        len = length_[code];
+        first = WriteString(code, len, (len <= room ? out : spill_) + len - 1);
+      }
+      AddEntry(previous, first, nextFree, codeSize);
+      previous = code;
+      if (len <= room) {
+        out += len;
+      } else {
+        std::memcpy(out, spill_, size_t(room));
+        out += room;
+        spillPos_ = room;
+        spillLen_ = len;
+      }
+    }
+    acc_ = acc;
+    nbits_ = nbits;
+    codeSize_ = codeSize;
+    nextFree_ = nextFree;
+    previous_ = previous;
+    first_ = first;
+    return ok;
+  }
 
   // Skips what is left of the sub-blocks, up to and including the terminator.
   void SkipRest() {
-    if (stop_ != stNone) return;
-    blockPos_ = blockLen_ = 0;
+    if (stop_ == stTerminator || stop_ == stEndOfData) return;
     for (;;) {
-      if (in_.Remaining() == 0) {
-        stop_ = stEndOfData;
-        return;
-      }
+      if (in_.Remaining() == 0) return;
       const size_t len = in_.U8();
-      if (len == 0) {
-        stop_ = stTerminator;
-        return;
-      }
+      if (len == 0) return;
       in_.Skip(std::min(len, in_.Remaining()));
     }
   }
 
  private:
-  bool Fill(int bits) {
-    while (nbits_ < bits) {
-      while (blockPos_ < blockLen_ && nbits_ <= 56) {
-        acc_ |= uint64_t(block_[blockPos_++]) << nbits_;
-        nbits_ += 8;
+  void Reset() {
+    codeSize_ = initialBits_ + 1;
+    nextFree_ = clearCode_ + 2;
+    previous_ = -1;
+  }
+
+  // Appends the string of `previous` plus the pixel `pixel` to the table; the code width grows
+  // when the next free code reaches its limit.
+  void AddEntry(int previous, int pixel, int& nextFree, int& codeSize) {
+    if (nextFree >= TableSize) return;
+    // Strings grow by one pixel per entry, so none can be longer than the table; a longer one
+    // would mean a prefix chain that loops.
+    if (length_[previous] >= TableSize) throw GIFException("Circular decoder table entry");
+    prefix_[nextFree] = uint16_t(previous);
+    suffix_[nextFree] = uint8_t(pixel);
+    length_[nextFree] = uint16_t(length_[previous] + 1);
+    ++nextFree;
+    if (nextFree >= (1 << codeSize) && codeSize < 12) ++codeSize;
+  }
+
+  // Writes the `len` pixels of `code`'s string backwards from `last`; returns its first pixel.
+  uint8_t WriteString(int code, int len, uint8_t* last) {
+    int c = code;
+    for (int i = 1; i < len; ++i) {
+      *last-- = suffix_[c];
+      c = prefix_[c];
+    }
+    *last = suffix_[c];
+    return suffix_[c];
+  }
+
+  // Moves to the next sub-block until `need` bits are held; false when the data ends first.
+  bool NextBlock(uint64_t& acc, int& nbits, int need) {
+    while (nbits < need) {
+      if (blockPos_ < blockLen_) {
+        acc |= uint64_t(block_[blockPos_++]) << nbits;
+        nbits += 8;
+        continue;
       }
-      if (nbits_ >= bits) break;
       if (stop_ != stNone) return false;
       if (in_.Remaining() == 0) {
         stop_ = stEndOfData;
@@ -85,12 +211,24 @@ class TBitReader {
 
   TByteReader& in_;
   const TGIFWarningSink& warn_;
+  const int initialBits_;
+  const int clearCode_;
+  TStop stop_ = stNone;
   uint64_t acc_ = 0;
   int nbits_ = 0;
   uint8_t block_[255];
   int blockPos_ = 0;
   int blockLen_ = 0;
-  TStop stop_ = stNone;
+  int codeSize_ = 0;
+  int nextFree_ = 0;
+  int previous_ = -1;
+  int first_ = 0;
+  uint16_t prefix_[TableSize];
+  uint8_t suffix_[TableSize];
+  uint16_t length_[TableSize];
+  uint8_t spill_[TableSize + 1];  // a string that runs past the end of a run
+  int spillPos_ = 0;
+  int spillLen_ = 0;
 };
 
 }  // namespace
@@ -103,122 +241,35 @@ void DecodeGIFRaster(TByteReader& in, uint8_t* pixels, int width, int height, bo
   // 1-bit codes that cannot even hold the end code.
   if (initialBits < 1 || initialBits > 11) throw GIFException("Invalid LZW code size");
 
-  // The decoding call's own tables: no allocation per frame.
-  uint16_t prefix[TableSize];
-  uint8_t suffix[TableSize];
-  uint8_t stack[StackSize];
-  int sp = 0;
-
-  const int clearCode = 1 << initialBits;
-  const int endCode = clearCode + 1;
-  for (int i = 0; i < clearCode; ++i) suffix[i] = uint8_t(i);
-  int codeSize = initialBits + 1;
-  int limit = 1 << codeSize;
-  int nextFree = clearCode + 2;
-  int first = 0;
-  int previous = -1;  // none: the next code starts the table afresh
-
-  TBitReader bits(in, warn);
-  bool endSeen = false;
-  bool invalid = false;
-
-  // Pushes the next string onto the stack (reversed, so the top is its first pixel); false
-  // when decoding stops.
-  auto nextString = [&]() -> bool {
-    for (;;) {
-      const int code = bits.Read(codeSize);
-      if (code < 0) return false;
-      if (code == clearCode) {
-        codeSize = initialBits + 1;
-        limit = 1 << codeSize;
-        nextFree = clearCode + 2;
-        previous = -1;
-        continue;
-      }
-      if (code == endCode) {
-        endSeen = true;
-        return false;
-      }
-      if (previous < 0) {
-        // The first code after a clear must be a pixel.
-        if (code > clearCode) {
-          invalid = true;
-          return false;
-        }
-        first = previous = code;
-        stack[sp++] = suffix[code];
-        return true;
-      }
-      // A code beyond the next free one is not in the table: corrupt data.
-      if (code > nextFree || code >= TableSize) {
-        invalid = true;
-        return false;
-      }
-      int c = code;
-      if (code == nextFree) {
-        stack[sp++] = uint8_t(first);
-        c = previous;
-      }
-      int steps = 0;
-      while (c >= clearCode) {
-        if (++steps > TableSize || sp >= StackSize - 1)
-          throw GIFException("Circular decoder table entry");
-        stack[sp++] = suffix[c];
-        c = prefix[c];
-      }
-      first = suffix[c];
-      stack[sp++] = uint8_t(first);
-      if (nextFree < TableSize) {
-        prefix[nextFree] = uint16_t(previous);
-        suffix[nextFree] = uint8_t(first);
-        ++nextFree;
-        if (nextFree >= limit && limit < TableSize) {
-          limit <<= 1;
-          ++codeSize;
-        }
-      }
-      previous = code;
-      return true;
-    }
-  };
-
+  // The decoder is the call's own storage: no allocation per frame.
+  TLzwDecoder decoder(in, warn, initialBits);
   bool stopped = false;
-  int pass = 0;
-  int row = 0;
-  const int step = interlaced ? 0 : 1;
-  for (int done = 0; done < height && !stopped; ++done) {
-    uint8_t* out = pixels + size_t(row) * size_t(width);
-    int x = 0;
-    while (x < width) {
-      if (sp == 0 && !nextString()) {
-        stopped = true;
-        break;
-      }
-      const int n = std::min(sp, width - x);
-      const uint8_t* top = stack + sp;
-      for (int i = 0; i < n; ++i) out[x + i] = *--top;
-      sp -= n;
-      x += n;
-    }
-    if (step) {
-      ++row;
-    } else {
+  const bool any = width > 0 && height > 0;
+  if (any && !interlaced) {
+    stopped = !decoder.Run(pixels, pixels + size_t(width) * size_t(height));
+  } else if (any) {
+    // Row by row through the four passes: 0, 8, 16...; 4, 12...; 2, 6...; 1, 3...
+    int pass = 0;
+    int row = 0;
+    for (int r = 0; r < height && !stopped; ++r) {
+      uint8_t* out = pixels + size_t(row) * size_t(width);
+      stopped = !decoder.Run(out, out + width);
       row += PassStep[pass];
       while (row >= height && pass < 3) row = PassStart[++pass];
     }
   }
 
   if (stopped) {
-    if (invalid) warn("Invalid LZW code");
+    if (decoder.Stop() == TLzwDecoder::stInvalid) warn("Invalid LZW code");
     // The sub-blocks ended before the end code with pixels still to come.
-    else if (!endSeen && bits.Stop() == TBitReader::stTerminator)
-      warn("Decoder bit buffer under-run");
-  } else if (sp == 0 && height > 0 && width > 0) {
+    else if (decoder.Stop() == TLzwDecoder::stTerminator) warn("Decoder bit buffer under-run");
+  } else if (any && !decoder.Spilling()) {
     // Every pixel is there: read the end code that should follow.
-    nextString();
+    uint8_t scratch[TableSize + 1];
+    decoder.Run(scratch, scratch + 1);
   }
   // Whatever data remains before the terminator belongs to this frame.
-  bits.SkipRest();
+  decoder.SkipRest();
 }
 
 // --- Sub-block writer --------------------------------------------------------------------------

@@ -1,0 +1,36 @@
+// Feeds arbitrary bytes to the GIF loader: it must load or raise GIFException, never read outside
+// the input nor allocate past the (lowered) pixel limits. What loads must save, and what we save
+// must load again and save to the very same bytes.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+
+#include "imaging/GIFFormat.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  using namespace imaging;
+  GIFLimits().FrameBytes = size_t(1) << 20;
+  GIFLimits().TotalBytes = size_t(4) << 20;
+  TGIFImage image;
+  int warnings = 0;
+  image.OnWarning = [&](const void*, uint8_t, const std::string&) { ++warnings; };
+  try {
+    image.LoadFromStream(data, size);
+  } catch (const GIFException&) {
+    return 0;
+  }
+  for (uint8_t kind : {0, 1}) {
+    image.CompressionKind = kind;
+    std::vector<uint8_t> saved;
+    try {
+      saved = image.SaveToStream();
+    } catch (const GIFException&) {
+      continue;  // no frames, or pixels outside their colour table
+    }
+    TGIFImage again;
+    again.CompressionKind = kind;
+    again.LoadFromStream(saved.data(), saved.size());  // must not throw
+    if (again.SaveToStream() != saved) std::abort();
+  }
+  return 0;
+}
