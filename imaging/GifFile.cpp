@@ -609,8 +609,10 @@ TGIFExtensionClass TGIFApplicationExtension::Class() {
 }
 
 void TGIFApplicationExtension::SaveBody(TGIFBytes& out) {
-  out.push_back(11);
+  const size_t tail = std::min<size_t>(IdentifierTail.size(), 255 - Identifier.size());
+  out.push_back(uint8_t(Identifier.size() + tail));
   out.insert(out.end(), Identifier.begin(), Identifier.end());
+  out.insert(out.end(), IdentifierTail.begin(), IdentifierTail.begin() + long(tail));
   SaveData(out);
 }
 
@@ -619,12 +621,13 @@ void TGIFApplicationExtension::LoadBody(TGIFReader& in) {
   const uint8_t size = in.U8();
   if (size < 10) throw GIFException("Unsupported Application Extension block size");
   Identifier.fill(0);
+  IdentifierTail.clear();
   if (size == 10) {
     ReadFixed(in, Identifier.data(), 10);
   } else {
     ReadFixed(in, Identifier.data(), 11);
-    if (in.Remaining() < size_t(size - 11)) throw GIFException("Premature end of data");
-    in.Skip(size - 11);
+    IdentifierTail.resize(size - 11);
+    ReadFixed(in, IdentifierTail.data(), IdentifierTail.size());
   }
   LoadData(in);
 }

@@ -416,6 +416,9 @@ class TGIFApplicationExtension : public TGIFExtension {
 
   // 8 bytes application name, 3 bytes authentication code.
   TGIFApplicationId Identifier{};
+  // The bytes of a block longer than 11 after the identifier, written back with it, so such a
+  // block is never read again as one of the registered kinds.
+  std::vector<uint8_t> IdentifierTail;
 
  protected:
   // The sub-blocks after the identifier, up to and including the terminator.

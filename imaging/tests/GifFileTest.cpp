@@ -260,13 +260,28 @@ TEST(GifFile, OldStyleAndLongApplicationBlocksAreKeptRaw) {
   auto* b = dynamic_cast<TGIFUnknownAppExtension*>(twelve.Image.Images()[0]->Extensions()[0]);
   ASSERT_NE(b, nullptr);
   EXPECT_EQ(b->Identifier, ApplicationId("LONGBLOCK1."));
+  EXPECT_EQ(b->IdentifierTail, Bytes{'0'});
   ASSERT_EQ(b->Blocks.size(), 1u);
   EXPECT_EQ(b->Blocks[0].Data, (Bytes{1, 2}));
-  // Written back as an 11-byte block with the same sub-blocks.
+  // Written back as it was.
   const TOracleGif gif = SlurpGif(twelve.Image.SaveToStream());
-  const Bytes expected = {0x21, 0xFF, 11, 'L', 'O', 'N', 'G', 'B', 'L', 'O', 'C', 'K',
-                          '1',  '.',  2,  1,   2,   0};
+  const Bytes expected = {0x21, 0xFF, 12, 'L', 'O', 'N', 'G', 'B', 'L', 'O', 'C', 'K',
+                          '1',  '.',  '0', 2,  1,   2,   0};
   EXPECT_EQ(gif.Frames[0].Extensions[0], expected);
+}
+
+TEST(GifFile, LongApplicationBlockNamedLikeTheLoopStaysRaw) {
+  // Found by fuzzing: a 50-byte block starting "NETSCAPE2.0" was written back as an 11-byte
+  // loop block whose sub-blocks then read differently (or not at all).
+  const Bytes data = ReadFixture("fuzz_long_loop_block.gif");
+  TRecorder first;
+  first.Load(data);
+  const Bytes saved = first.Image.SaveToStream();
+  TRecorder second;
+  second.Load(saved);
+  EXPECT_EQ(second.Image.SaveToStream(), saved);
+  EXPECT_NE(dynamic_cast<TGIFUnknownAppExtension*>(second.Image.Images()[0]->Extensions()[0]),
+            nullptr);
 }
 
 TEST(GifFile, GraphicControlTransparencyFollowsTheFlag) {

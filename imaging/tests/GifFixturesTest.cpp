@@ -205,9 +205,9 @@ INSTANTIATE_TEST_SUITE_P(
         TFixture{"gs_loop", true, true, true, {}}, TFixture{"gs_transparent", true, true, true, {}},
         TFixture{"gs_dispose", true, true, true, {}},
         TFixture{"gb_extensions", true, true, true, {}},
-        // Old-style 10-byte and 12-byte application blocks are written back as 11-byte ones,
+        // Old-style 10-byte application blocks are written back as 11-byte ones,
         // "ANIMEXTS1.0" as "NETSCAPE2.0".
-        TFixture{"py_app10", true, false, true, {}}, TFixture{"py_app12", false, false, true, {}},
+        TFixture{"py_app10", true, false, true, {}}, TFixture{"py_app12", false, true, true, {}},
         TFixture{"py_animexts", true, false, true, {}},
         // giflib stops at zero bytes between blocks and at bytes in front of the signature.
         TFixture{"py_zerobytes", true, true, false, {}},
