@@ -819,6 +819,13 @@ int TGIFSubImage::TransparentIndex() const {
   return HasTransparency && graphicControl_ ? graphicControl_->TransparentColorIndex : -1;
 }
 
+void TGIFSubImage::Changed() {
+  dirty_ = true;
+  bitmap_.reset();
+  mask_.reset();
+  palette_.reset();
+}
+
 int TGIFSubImage::Version() const {
   return colorMap_.Sorted || extensions_.Count() > 0 ? 2 : 1;
 }

@@ -22,8 +22,10 @@
 
 #include "imaging/GifCodec.h"
 #include "platform/base/ByteOrder.h"
+#include "platform/gfx/Bitmap.h"
 #include "platform/gfx/Color.h"
 #include "platform/gfx/Geometry.h"
+#include "platform/gfx/Picture.h"
 
 namespace imaging {
 
@@ -519,8 +521,8 @@ class TGIFSubImage : public TGIFItem {
   int TransparentIndex() const;
 
   int Version() const override;
-  // Drops what was computed from the pixels or colours (rendering caches).
-  virtual void Changed() {}
+  // Marks what was computed from the pixels or colours (bitmap, mask, palette) out of date.
+  void Changed();
   // Empties the frame: no pixels, no table, no extensions, bounds 0.
   void Clear();
   // Copies descriptor, transparency, pixels, local table and extensions of another frame.
@@ -531,6 +533,24 @@ class TGIFSubImage : public TGIFItem {
   // Raster data only (the encoder of the image's CompressionKind).
   void Compress(TGIFBytes& out);
   void Decompress(TGIFReader& in);
+
+  // Rendering (GifRender.cpp). The frame as an 8-bit bitmap, made on first use and again after
+  // a change: its palette's colours, or the web palette dithered when the image dithers. Empty
+  // frames give a bitmap of their size without pixels.
+  const platform::TBitmap& Bitmap();
+  // Set where the pixel is the transparent index; null when no pixel is.
+  const platform::TBitmap* Mask();
+  // The colours the frame draws with: its local table, else the global one, else the image's
+  // palette.
+  std::vector<platform::TColor> Palette();
+  bool Dirty() const { return dirty_; }
+
+  // Import (GifReduce.cpp). The frame becomes the bitmap: 1, 4 and 8-bit bitmaps are copied
+  // with their palette, others reduced by the image's ReductionMethod, DitherKind and
+  // ReductionBitCount. Pixels set in `mask` become transparent.
+  void Assign(const platform::TBitmap& bitmap, const platform::TBitmap* mask = nullptr);
+  // Any picture: drawn into a bitmap of its size and imported; null empties the frame.
+  void Assign(const platform::TGraphic* graphic);
 
  private:
   friend class TGIFGraphicControlExtension;
@@ -546,6 +566,11 @@ class TGIFSubImage : public TGIFItem {
   TGIFExtensionList extensions_;
   std::vector<uint8_t> data_;
   TGIFGraphicControlExtension* graphicControl_ = nullptr;
+  // Rendering caches.
+  std::unique_ptr<platform::TBitmap> bitmap_;
+  std::unique_ptr<platform::TBitmap> mask_;
+  std::unique_ptr<std::vector<platform::TColor>> palette_;
+  bool dirty_ = true;
 };
 
 class TGIFImageList : public TGIFList<TGIFSubImage> {
