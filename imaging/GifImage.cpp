@@ -416,7 +416,8 @@ void TGIFImage::DrawAnimated(const std::shared_ptr<TCanvas>& canvas, const TRect
   }
   DropBitmap();
 
-  std::shared_ptr<TCanvas> target = canvas;
+  // A direct painter holds the caller's canvas only weakly, so no strong hold here either.
+  std::shared_ptr<TCanvas> target;
   TRect area = rect;
   if (!(options & poDirect)) {
     if (Width() <= 0 || Height() <= 0) return;
@@ -436,8 +437,8 @@ void TGIFImage::DrawAnimated(const std::shared_ptr<TCanvas>& canvas, const TRect
           OnPainterMessage(message, lParam);
           return 0;
         });
-  auto made = std::make_unique<TGIFPainter>(*this, options, target, area, canvas.get(),
-                                            window_->Handle(), PainterTiming);
+  auto made = std::make_unique<TGIFPainter>(*this, options, target ? target : canvas, area,
+                                            canvas.get(), window_->Handle(), PainterTiming);
   TGIFPainter* painter = made.get();
   {
     std::lock_guard lock(paintersLock_);

@@ -64,7 +64,17 @@ const TBitmap& TGIFSubImage::Bitmap() {
   };
   progress(psStarting, 0);
   const bool dither = image && image->Dithering();
-  std::vector<TColor> palette = dither ? WebPalette() : Palette();
+  std::vector<TColor> palette;
+  if (dither) {
+    palette = WebPalette();
+  } else {
+    try {
+      palette = Palette();
+    } catch (const GIFException&) {
+      // No table anywhere: the frame is drawn with the display's default colours.
+      palette = platform::DefaultPalette(platform::pf8bit);
+    }
+  }
   if (palette.size() > 256) palette.resize(256);
   const int transparent = TransparentIndex();
   auto bitmap = std::make_unique<TBitmap>(0, 0, platform::pf8bit);
