@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "imaging/GIFFormat.h"
+#include "platform/gfx/Canvas.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace imaging;
@@ -19,6 +20,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   } catch (const GIFException&) {
     return 0;
   }
+  // Render and draw what loaded, dithered and not: frames, masks and the first-frame bitmap.
+  for (bool dither : {false, true}) {
+    GIFPaletteDisplay() = dither;
+    for (int i = 0; i < image.Images().Count() && i < 8; ++i) {
+      TGIFSubImage& frame = *image.Images()[i];
+      frame.Changed();
+      frame.Bitmap();
+      frame.Mask();
+    }
+    if (size_t(image.Width()) * size_t(image.Height()) <= (size_t(1) << 20)) {
+      image.DropBitmap();
+      image.Bitmap();
+      platform::TBitmap target(64, 48, platform::pf24bit);
+      platform::TCanvas canvas(target);
+      image.Draw(canvas, platform::TRect{-5, 3, 70, 40});
+    }
+  }
+  GIFPaletteDisplay() = false;
   for (uint8_t kind : {0, 1}) {
     image.CompressionKind = kind;
     std::vector<uint8_t> saved;

@@ -34,15 +34,6 @@ struct TRecorder {
   void Load(const Bytes& data) { Image.LoadFromStream(data.data(), data.size()); }
 };
 
-std::string ErrorOf(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const GIFException& e) {
-    return e.what();
-  }
-  return "";
-}
-
 // A frame of the given indices added to an image (a local table of `colors` greys when given).
 TGIFSubImage& AddFrame(TGIFImage& image, int width, int height, const Bytes& pixels,
                        int localColors = 0, int left = 0, int top = 0) {

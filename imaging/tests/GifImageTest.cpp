@@ -20,15 +20,6 @@ using platform::TRect;
 
 namespace {
 
-std::string ErrorOf(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const std::exception& e) {
-    return e.what();
-  }
-  return "";
-}
-
 std::unique_ptr<TGIFImage> Loaded(const std::string& name) {
   auto image = std::make_unique<TGIFImage>();
   const Bytes data = ReadFixture(name);

@@ -22,15 +22,6 @@ using platform::TColor;
 
 namespace {
 
-std::string ErrorOf(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const std::exception& e) {
-    return e.what();
-  }
-  return "";
-}
-
 // A 24-bit picture whose colours differ in the top 5 bits of some channel from one another,
 // so the lookups' 15-bit cache answers each of them exactly.
 TBitmap CoarsePicture(int width, int height, uint32_t seed) {

@@ -4,6 +4,8 @@
 // reader that reports every code with its width.
 #include <cctype>
 #include <cstdint>
+#include <exception>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -91,6 +93,16 @@ inline Bytes WrapFrame(int width, int height, int bits, const Bytes& raster,
   out.insert(out.end(), raster.begin(), raster.end());
   out.push_back(';');
   return out;
+}
+
+// The text of the exception `f` throws, or "" when it throws none.
+inline std::string ErrorOf(const std::function<void()>& f) {
+  try {
+    f();
+  } catch (const std::exception& e) {
+    return e.what();
+  }
+  return "";
 }
 
 // Deterministic pseudo-random bytes below `limit`.
