@@ -458,9 +458,11 @@ void TGIFImage::DrawAnimated(const std::shared_ptr<TCanvas>& canvas, const TRect
     if (!(options & poDirect) && bitmap_) PaintSurface(*canvas, rect, *bitmap_, false);
     return;
   }
+  const std::shared_ptr<platform::TWaitableEvent> shown = painter->FirstFrameOrEnd();
   painter->Start();
   if (!(options & poDirect)) {
-    platform::PumpUntil(painter->FirstFrameOrEnd());
+    // The painter may end, and be freed, while this thread handles its messages.
+    platform::PumpUntil(*shown);
     if (bitmap_) PaintSurface(*canvas, rect, *bitmap_, false);
   }
 }

@@ -101,13 +101,13 @@ void TGIFPainter::Start() {
   if (!async_) {
     Execute();
     finished_.Set();
-    firstFrame_.Set();
+    firstFrame_->Set();
     if (failure_) std::rethrow_exception(failure_);
     return;
   }
   thread_ = std::jthread([this] {
     Execute();
-    firstFrame_.Set();
+    firstFrame_->Set();
     finished_.Set();
     platform::PostMessageTo(window_, WM_GIFPAINTERDONE, 0, reinterpret_cast<intptr_t>(this));
   });
@@ -345,7 +345,7 @@ void TGIFPainter::PaintFrame(TGIFSubImage& frame) {
     }
   }
   started_ = true;
-  firstFrame_.Set();
+  firstFrame_->Set();
 }
 
 }  // namespace imaging

@@ -118,8 +118,9 @@ class TGIFPainter {
   // Asks the painter to stop and wakes it from a wait.
   void Stop();
   bool StopRequested() const { return stop_.stop_requested(); }
-  // Set once a frame was drawn or the painter ended.
-  const platform::TWaitableEvent& FirstFrameOrEnd() const { return firstFrame_; }
+  // Set once a frame was drawn or the painter ended. Shared, so a caller can wait on it while
+  // the painter ends and is freed.
+  std::shared_ptr<platform::TWaitableEvent> FirstFrameOrEnd() const { return firstFrame_; }
   // Set when the painter has ended.
   const platform::TWaitableEvent& Finished() const { return finished_; }
   bool Started() const { return started_; }
@@ -153,7 +154,7 @@ class TGIFPainter {
   std::unique_ptr<TGIFWaiter> waiter_;
   std::stop_source stop_;
   std::jthread thread_;
-  platform::TWaitableEvent firstFrame_;
+  std::shared_ptr<platform::TWaitableEvent> firstFrame_ = std::make_shared<platform::TWaitableEvent>();
   platform::TWaitableEvent finished_;
   std::exception_ptr failure_;
 
