@@ -402,11 +402,10 @@ void TCanvas::PlgBlt(const TPoint points[3], const TBitmap& src, const TRect& so
 
 TSize TCanvas::TextExtent(std::string_view text) const { return platform::TextExtent(Font, text); }
 
-void TCanvas::DrawRun(TRealizedFont& font, const TTextLayout& layout, size_t first, size_t last,
-                      int x, int y, const TRect& clip) {
+void TCanvas::DrawRun(TRealizedFont& font, TColor color, TFontStyles style,
+                      std::span<const TLaidChar> chars, int x, int baseline, const TRect& clip) {
   const TFontMetrics& m = font.Metrics();
-  const int baseline = y + m.Ascent;
-  const uint32_t packed = bitmap_->PackColor(Font.Color);
+  const uint32_t packed = bitmap_->PackColor(color);
   const TPixelFormat pf = bitmap_->PixelFormat();
   auto rule = [&](int x0, int x1, int top, int thickness) {
     TRect r = Intersect({x0, top, x1, top + thickness}, clip);
@@ -414,9 +413,11 @@ void TCanvas::DrawRun(TRealizedFont& font, const TTextLayout& layout, size_t fir
       for (int rx = r.Left; rx < r.Right; ++rx) WriteRowPixel(bitmap_->ScanLine(ry), rx, pf, packed);
   };
   const int start = x;
-  for (size_t k = first; k < last; ++k) {
-    const TLaidChar& c = layout.Chars[k];
-    if (c.Advance == 0 && c.Char.Code < 0x20) continue;
+  for (const TLaidChar& c : chars) {
+    if (c.Char.Code < 0x20) {  // line ends and tabs show no glyph
+      x += c.Advance;
+      continue;
+    }
     std::shared_ptr<const TGlyphImage> g = font.Glyph(c.Char.Code);
     const int left = x + g->Left, top = baseline - g->Top;
     const TRect box = Intersect(Bounds(left, top, g->Width, g->Height), clip);
@@ -429,10 +430,15 @@ void TCanvas::DrawRun(TRealizedFont& font, const TTextLayout& layout, size_t fir
     if (c.Underlined) rule(x, x + c.Advance, baseline + m.UnderlineOffset, m.UnderlineThickness);
     x += c.Advance;
   }
-  if (Font.Style & FontStyleBit(fsUnderline))
+  if (style & FontStyleBit(fsUnderline))
     rule(start, x, baseline + m.UnderlineOffset, m.UnderlineThickness);
-  if (Font.Style & FontStyleBit(fsStrikeOut))
+  if (style & FontStyleBit(fsStrikeOut))
     rule(start, x, baseline + m.StrikeOutOffset, m.StrikeOutThickness);
+}
+
+void TCanvas::DrawChars(TRealizedFont& font, const TFontDescription& look,
+                        std::span<const TLaidChar> chars, int x, int baseline) {
+  DrawRun(font, look.Color, look.Style, chars, x + origin_.X, baseline + origin_.Y, DeviceClip());
 }
 
 void TCanvas::TextOut(int x, int y, std::string_view text) {
@@ -449,7 +455,8 @@ void TCanvas::TextOut(int x, int y, std::string_view text) {
     if (!cell.IsEmpty())
       for (int row = cell.Top; row < cell.Bottom; ++row) brush.Span(row, cell.Left, cell.Right);
   }
-  if (!layout.Lines.empty()) DrawRun(*font, layout, 0, layout.Chars.size(), x, y, clip);
+  if (!layout.Lines.empty())
+    DrawRun(*font, Font.Color, Font.Style, layout.Chars, x, y + font->Metrics().Ascent, clip);
 }
 
 int TCanvas::DrawText(std::string_view text, TRect& rect, unsigned flags) {
@@ -483,7 +490,9 @@ int TCanvas::DrawText(std::string_view text, TRect& rect, unsigned flags) {
       if (!cell.IsEmpty())
         for (int row = cell.Top; row < cell.Bottom; ++row) brush.Span(row, cell.Left, cell.Right);
     }
-    DrawRun(*font, layout, line.First, line.Last, x, y, clip);
+    DrawRun(*font, Font.Color, Font.Style,
+            std::span(layout.Chars).subspan(line.First, line.Last - line.First), x,
+            y + font->Metrics().Ascent, clip);
     y += layout.LineHeight;
   }
   return layout.Height();
