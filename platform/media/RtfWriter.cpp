@@ -135,15 +135,18 @@ class TWriter {
     return colors_.size();
   }
 
+  // A run is a group of its own: some readers let a \plain reset the text before it.
   void AppendRun(std::string& out, const TRichRun& run) {
     const TRichFormat& f = run.Format;
-    out += "\\plain\\f";
+    out += "{\\plain\\f";
     AppendNumber(out, long(FontNumber(f)));
     out += "\\fs";
     AppendNumber(out, std::clamp(f.HalfPoints, TRichFormat::kMinHalfPoints,
                                  TRichFormat::kMaxHalfPoints));
-    out += "\\cf";
-    AppendNumber(out, f.Color ? long(ColorNumber(*f.Color)) : 0);
+    if (f.Color) {  // \plain leaves the colour automatic
+      out += "\\cf";
+      AppendNumber(out, long(ColorNumber(*f.Color)));
+    }
     if (f.Style & FontStyleBit(fsBold)) out += "\\b";
     if (f.Style & FontStyleBit(fsItalic)) out += "\\i";
     if (f.Style & FontStyleBit(fsUnderline)) out += "\\ul";
@@ -158,6 +161,7 @@ class TWriter {
       else if (c >= 0x20)
         AppendCharacter(out, c, codePage, false);
     }
+    out += '}';
   }
 
   const TRichDocument& document_;

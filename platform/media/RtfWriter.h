@@ -7,8 +7,12 @@
 //                                               order of first use (宋体/134 when none)
 //   {\colortbl ;\red255\green0\blue0;...}        the first entry empty: automatic
 //   \pard\qc                                     per paragraph, \qc \qr \qj as aligned
-//   \plain\f0\fs24\cf1\b\i\ul\strike text        per run; \cf0 is automatic
-//   \tab \line \par                              tabs, line breaks, paragraph ends
+//   {\plain\f0\fs24\cf1\b\i\ul\strike text}      per run, in a group of its own (a reader
+//                                               that lets \plain reset the text before it
+//                                               still reads each run right); no \cf for
+//                                               automatic colour: \plain leaves it so
+//   \tab \line \par                              tabs and line breaks in the runs; the
+//                                               paragraph end after them
 //   }
 // Text: printable ASCII as it stands with \ { } escaped; in a run whose font reads bytes as GBK
 // (character set 134, or one that falls back on \ansicpg936) characters that GBK holds as
