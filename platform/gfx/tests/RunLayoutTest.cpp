@@ -8,8 +8,10 @@
 #include "platform/base/GbkText.h"
 #include "platform/gfx/Canvas.h"
 #include "platform/gfx/RunLayout.h"
+#include "platform/gfx/tests/TextPictures.h"
 
 using namespace platform;
+using namespace platform::testing;
 
 namespace {
 
@@ -56,33 +58,11 @@ struct TDocument {
   }
 };
 
-void ExpectSameBitmap(const TBitmap& a, const TBitmap& b) {
-  ASSERT_EQ(a.Width(), b.Width());
-  ASSERT_EQ(a.Height(), b.Height());
-  int differing = 0;
-  for (int y = 0; y < a.Height(); ++y)
-    for (int x = 0; x < a.Width(); ++x) {
-      if (a.GetPixel(x, y) != b.GetPixel(x, y) && differing < 8)
-        ADD_FAILURE() << "(" << x << ", " << y << "): " << std::hex << a.GetPixel(x, y)
-                      << " against " << b.GetPixel(x, y);
-      differing += a.GetPixel(x, y) != b.GetPixel(x, y);
-    }
-  EXPECT_EQ(differing, 0);
-}
-
 bool HasInk(const TBitmap& b, const TRect& r) {
   for (int y = std::max(r.Top, 0); y < std::min(r.Bottom, b.Height()); ++y)
     for (int x = std::max(r.Left, 0); x < std::min(r.Right, b.Width()); ++x)
       if (b.GetPixel(x, y) != clBlack) return true;
   return false;
-}
-
-// Draws text the way TextOut does, with its cell's top-left at (x, y), on a clear ground.
-void TextAt(TBitmap& b, const TFontDescription& f, int x, int y, const char* text) {
-  TCanvas c(b);
-  c.Brush.Style = bsClear;
-  c.Font = f;
-  c.TextOut(x, y, Gbk(text));
 }
 
 }  // namespace
@@ -107,10 +87,7 @@ TEST(RunLayout, RunsOfTwoSizesShareOneBaselineAndMatchTheGlyphsOfTextOut) {
   TBitmap expected(300, 60);
   const int baseline = 7 + line.Ascent;
   TextAt(expected, small, 5, baseline - ms.Ascent, "AB汉");
-  TBitmap probe(1, 1);
-  TCanvas measure(probe);
-  measure.Font = small;
-  TextAt(expected, large, 5 + measure.TextWidth(Gbk("AB汉")), baseline - ml.Ascent, "显示g");
+  TextAt(expected, large, 5 + WidthOf(small, "AB汉"), baseline - ml.Ascent, "显示g");
   ExpectSameBitmap(b, expected);
   EXPECT_TRUE(HasInk(b, {0, 0, 300, 60}));
 }
@@ -244,12 +221,8 @@ TEST(RunLayout, UnderlineAndStrikeOutFollowEachRunsOwnFont) {
   const int baseline = layout.Lines()[0].Ascent;
   TBitmap expected(300, 40);
   TextAt(expected, plain, 0, baseline - MetricsOf(plain).Ascent, "ab");
-  TBitmap probe(1, 1);
-  TCanvas measure(probe);
-  measure.Font = under;
-  const int cd = measure.TextWidth("cd");
   TextAt(expected, under, 16, baseline - MetricsOf(under).Ascent, "cd");
-  TextAt(expected, struck, 16 + cd, baseline - MetricsOf(struck).Ascent, "ef");
+  TextAt(expected, struck, 16 + WidthOf(under, "cd"), baseline - MetricsOf(struck).Ascent, "ef");
   ExpectSameBitmap(b, expected);
   const TFontMetrics& mu = MetricsOf(under);
   EXPECT_EQ(b.GetPixel(16, baseline + mu.UnderlineOffset), clLime);

@@ -10,6 +10,7 @@
 
 #include "platform/base/FilePath.h"
 #include "platform/gfx/Canvas.h"
+#include "platform/gfx/tests/TextPictures.h"
 #include "platform/media/RichTextLayout.h"
 #include "platform/media/RtfReader.h"
 #include "platform/media/RtfWriter.h"
@@ -36,22 +37,6 @@ class TTempFolder {
  private:
   std::string path_;
 };
-
-void ExpectSameBitmap(const TBitmap& a, const TBitmap& b) {
-  ASSERT_EQ(a.Width(), b.Width());
-  ASSERT_EQ(a.Height(), b.Height());
-  int differing = 0;
-  for (int y = 0; y < a.Height(); ++y)
-    for (int x = 0; x < a.Width(); ++x) differing += a.GetPixel(x, y) != b.GetPixel(x, y);
-  EXPECT_EQ(differing, 0);
-}
-
-void TextAt(TBitmap& b, const TFontDescription& f, int x, int y, const char* textUtf8) {
-  TCanvas c(b);
-  c.Brush.Style = bsClear;
-  c.Font = f;
-  c.TextOut(x, y, Gbk(textUtf8));
-}
 
 }  // namespace
 
