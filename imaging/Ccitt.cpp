@@ -13,13 +13,21 @@ namespace {
 constexpr int32_t kEndOfLine = -1;
 constexpr int32_t kInternal = -2;
 
-// One decoding tree: entry 0 is the root; a child index of 0 means no child.
+// One decoding tree: entry 0 is the root; a child index of 0 means no child. A table of the
+// root's first eight steps lets most codes be found in one look-up.
 struct TCodeTree {
   struct TNode {
     uint32_t Child[2] = {0, 0};
     int32_t Run = kInternal;
   };
+  // Where the first (up to) eight bits of a code lead from the root.
+  struct TStart {
+    uint32_t Node = 0;
+    uint8_t Bits = 0;      // bits consumed on the way
+    bool Invalid = false;  // a bit with no child was met (not consumed)
+  };
   std::vector<TNode> Nodes{TNode{}};
+  TStart Starts[256];
 
   void Add(const char* bits, int32_t run) {
     uint32_t node = 0;
@@ -32,6 +40,21 @@ struct TCodeTree {
       node = Nodes[node].Child[bit];
     }
     Nodes[node].Run = run;
+  }
+
+  void MakeStarts() {
+    for (unsigned v = 0; v < 256; ++v) {
+      TStart& start = Starts[v];
+      while (start.Bits < 8 && Nodes[start.Node].Run == kInternal) {
+        const uint32_t child = Nodes[start.Node].Child[(v >> (7 - start.Bits)) & 1];
+        if (child == 0) {
+          start.Invalid = true;
+          break;
+        }
+        start.Node = child;
+        ++start.Bits;
+      }
+    }
   }
 };
 
@@ -117,6 +140,7 @@ TCodeTree MakeTree(const TCode* codes, size_t count) {
   // The end of line, after up to 12 fill bits.
   std::string eol = "000000000001";
   for (int fill = 0; fill <= 12; ++fill, eol.insert(eol.begin(), '0')) tree.Add(eol.c_str(), kEndOfLine);
+  tree.MakeStarts();
   return tree;
 }
 
@@ -130,31 +154,38 @@ const TCodeTree& BlackTree() {
   return tree;
 }
 
-// Source bits, highest first.
+// Source bits, highest first, through a 64-bit buffer of whole bytes.
 class TBitSource {
  public:
   TBitSource(const uint8_t* data, size_t size) : data_(data), size_(size) {}
 
-  bool HasBits() const { return left_ > 0 || next_ < size_; }
-  // The next bit, not yet consumed; HasBits must hold.
-  int Peek() {
-    if (left_ == 0) {
-      current_ = data_[next_++];
-      left_ = 8;
+  bool HasBits() const { return held_ > 0 || next_ < size_; }
+  // Bits in hand after topping the buffer up.
+  int Fill() {
+    while (held_ <= 56 && next_ < size_) {
+      buffer_ |= uint64_t(data_[next_++]) << (56 - held_);
+      held_ += 8;
     }
-    return (current_ >> (left_ - 1)) & 1;
+    return held_;
   }
-  void Consume() { --left_; }
-  // Drops the unread bits of the current byte.
-  void AlignToByte() { left_ = 0; }
-  size_t BytesFetched() const { return next_; }
+  // The next bit, or the next eight, not yet consumed; Fill must have given enough.
+  int Peek() const { return int(buffer_ >> 63); }
+  unsigned Peek8() const { return unsigned(buffer_ >> 56); }
+  void Consume(int bits) {
+    buffer_ <<= bits;
+    held_ -= bits;
+  }
+  // Drops the unread bits of the byte being read.
+  void AlignToByte() { Consume(held_ % 8); }
+  // Bytes of which at least one bit was read.
+  size_t BytesRead() const { return (next_ * 8 - size_t(held_) + 7) / 8; }
 
  private:
   const uint8_t* data_;
   size_t size_;
   size_t next_ = 0;
-  unsigned current_ = 0;
-  int left_ = 0;
+  uint64_t buffer_ = 0;
+  int held_ = 0;
 };
 
 // One code of a colour: make-up runs add up until a terminating run (below 64) ends it. An end
@@ -164,11 +195,17 @@ int64_t ReadCode(TBitSource& bits, const TCodeTree& tree) {
   int64_t sum = 0;
   for (;;) {
     uint32_t node = 0;
+    if (bits.Fill() >= 8) {
+      const TCodeTree::TStart& start = tree.Starts[bits.Peek8()];
+      bits.Consume(start.Bits);
+      if (start.Invalid) return sum;
+      node = start.Node;
+    }
     while (tree.Nodes[node].Run == kInternal) {
-      if (!bits.HasBits()) return sum;
+      if (bits.Fill() == 0) return sum;
       const uint32_t child = tree.Nodes[node].Child[bits.Peek()];
       if (child == 0) return sum;
-      bits.Consume();
+      bits.Consume(1);
       node = child;
     }
     const int32_t run = tree.Nodes[node].Run;
@@ -254,7 +291,7 @@ TDecodeResult TCCITTDecoder::Decode(const uint8_t*& source, size_t& packedSize, 
     isWhite = !isWhite;
   }
   TDecodeResult r;
-  r.Consumed = bits.BytesFetched();
+  r.Consumed = bits.BytesRead();
   r.Produced = std::min(unpackedSize, (row + (x > 0 ? 1 : 0)) * rowBytes);
   r.SourceEnded = row < rows;
   return r;

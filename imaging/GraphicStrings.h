@@ -64,6 +64,17 @@ inline constexpr std::string_view SReadingIs = "Reading is";
 inline constexpr std::string_view SCompressionIs = "The compression scheme is";
 inline constexpr std::string_view SPspVersionsAre = "File versions other than 3 or 4 are";
 inline constexpr std::string_view SPcdSizesAre = "Image sizes other than Base16, Base4 or Base are";
+// What the TIFF reader would otherwise misread.
+inline constexpr std::string_view SDeepPalettesAre = "Palette images deeper than 8 bits are";
+inline constexpr std::string_view SSeparatePlanesAre = "Separate color planes are";
+inline constexpr std::string_view STwoDimensionalFaxIs = "Two-dimensional fax coding is";
+inline constexpr std::string_view SDeepFaxIs = "Fax compression of more than one bit per pixel is";
+inline constexpr std::string_view SDeepPredictorIs =
+    "Horizontal differencing of samples other than 8 bits is";
+inline constexpr std::string_view SSampleCountIs = "This number of samples per pixel is";
+inline constexpr std::string_view SPhotometricIs = "This photometric interpretation is";
+inline constexpr std::string_view SSubsamplingIs = "YCbCr subsampling is";
+inline constexpr std::string_view SDeepYCbCrIs = "YCbCr with samples other than 8 bits is";
 
 // Format names for the templates.
 inline constexpr std::string_view SFormatTiff = "TIF/TIFF";

@@ -157,6 +157,9 @@ class TColorManager {
                                   int layout, size_t colorCount, bool blueFirst) const;
 
  private:
+  void SetDepth(uint8_t& field, uint8_t bits);
+  void SetSamples(uint8_t& field, TSampleScheme& scheme, uint8_t samples);
+  void SetScheme(TSampleScheme& field, uint8_t& samples, TSampleScheme scheme);
   // Picks the row converter and the buffer rules for the current settings.
   void ChooseConverter();
   void EnsureConverter();
@@ -181,5 +184,10 @@ class TColorManager {
   TRowOptions chosenTargetOptions_ = 0;
   enum class TFamily : uint8_t { None, Indexed, Gray, Color } family_ = TFamily::None;
 };
+
+// 2-bit palette indexes widened to 4-bit pixels without scaling them (0-3 stay 0-3, high nibble
+// first), for readers whose 2-bit palette pictures go into a 4-bit bitmap under the file's four
+// colours. Throws std::length_error, writing nothing, when a span is short for `count` pixels.
+void WidenIndexes2To4(std::span<const uint8_t> source, std::span<uint8_t> target, size_t count);
 
 }  // namespace imaging

@@ -630,3 +630,32 @@ TEST(ColorManager, PalettesFromEveryLayout) {
   EXPECT_THROW(plain.MakePalette({Bytes(15)}, palQuads16, 2, false), std::length_error);
   EXPECT_TRUE(plain.MakePalette({Bytes{}}, palTriples8, 0, false).empty());
 }
+
+// The fast paths of 8-bit RGB rows (several pixels a step) against the rule pixel by pixel, for
+// every row length around their step sizes, in exact-size rows.
+TEST(ColorManager, FastRgbRowsEqualThePixelRuleAtEveryLength) {
+  for (int alpha = 0; alpha < 2; ++alpha)
+    for (size_t count = 0; count <= 40; ++count) {
+      const size_t bytes = count * (alpha ? 4 : 3);
+      Bytes source(bytes), expected(bytes);
+      for (size_t i = 0; i < bytes; ++i) source[i] = uint8_t(i * 7 + 3);
+      for (size_t p = 0; p < count; ++p) {
+        const size_t o = p * (alpha ? 4 : 3);
+        expected[o] = source[o + 2];
+        expected[o + 1] = source[o + 1];
+        expected[o + 2] = source[o];
+        if (alpha) expected[o + 3] = source[o + 3];
+      }
+      TColorManager m;
+      if (alpha) {
+        m.SetSourceColorScheme(schRGBA);
+        m.SetTargetColorScheme(schBGRA);
+      }
+      auto exact = std::make_unique<uint8_t[]>(bytes);
+      auto in = std::make_unique<uint8_t[]>(bytes);
+      std::copy(source.begin(), source.end(), in.get());
+      m.ConvertRow({std::span<const uint8_t>(in.get(), bytes)},
+                   std::span<uint8_t>(exact.get(), bytes), count);
+      EXPECT_EQ(Bytes(exact.get(), exact.get() + bytes), expected) << count << " " << alpha;
+    }
+}
