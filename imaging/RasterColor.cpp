@@ -266,36 +266,17 @@ size_t SwapRedBlueSsse3(const uint8_t*, uint8_t*, size_t, bool) { return 0; }
 bool HasSsse3() { return false; }
 #endif
 
-// Red and blue change places in rows of 3-byte pixels: where every RGB picture spends its
-// load.
-void SwapRedBlue3(const uint8_t* s, uint8_t* t, size_t count) {
-  size_t i = 0;
-  if (HasSsse3()) {
-    i = SwapRedBlueSsse3(s, t, count, false);
-    s += 3 * i;
-    t += 3 * i;
-  }
-  for (; i < count; ++i, s += 3, t += 3) {
+// Red and blue change places in rows of 3-byte pixels, or of 4-byte pixels whose fourth byte
+// (alpha) stays: where every RGB picture spends its load.
+void SwapRedBlue(const uint8_t* s, uint8_t* t, size_t count, bool alpha) {
+  const size_t bytes = alpha ? 4 : 3;
+  size_t i = HasSsse3() ? SwapRedBlueSsse3(s, t, count, alpha) : 0;
+  for (s += bytes * i, t += bytes * i; i < count; ++i, s += bytes, t += bytes) {
     const uint8_t r = s[0];
     t[1] = s[1];
     t[0] = s[2];
     t[2] = r;
-  }
-}
-
-// The same for 4-byte pixels whose fourth byte (alpha) stays in place.
-void SwapRedBlue4(const uint8_t* s, uint8_t* t, size_t count) {
-  size_t i = 0;
-  if (HasSsse3()) {
-    i = SwapRedBlueSsse3(s, t, count, true);
-    s += 4 * i;
-    t += 4 * i;
-  }
-  for (; i < count; ++i, s += 4, t += 4) {
-    uint32_t v;
-    std::memcpy(&v, s, 4);
-    v = (v & 0xFF00FF00) | ((v >> 16) & 0xFF) | ((v & 0xFF) << 16);
-    std::memcpy(t, &v, 4);
+    if (alpha) t[3] = s[3];
   }
 }
 
@@ -313,10 +294,8 @@ void ConvertRgb(const TColorManager& m, const TRowJob& job) {
   if (!step.Src16 && !step.Dst16 && !step.Gamma && job.Planes == 1 && job.Mask == 0xFF) {
     const uint8_t* s = job.Sources[0];
     uint8_t* t = job.Target;
-    if (reverse && sourceSamples == 3 && targetSamples == 3) {
-      SwapRedBlue3(s, t, job.Count);
-    } else if (reverse && carry) {
-      SwapRedBlue4(s, t, job.Count);
+    if (reverse && sourceSamples == targetSamples && carry == sourceAlpha) {
+      SwapRedBlue(s, t, job.Count, carry);
     } else if (reverse) {
       for (size_t i = 0; i < job.Count; ++i, s += sourceSamples, t += targetSamples) {
         t[0] = s[2];
