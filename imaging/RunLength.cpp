@@ -8,6 +8,23 @@ namespace imaging {
 
 namespace {
 
+// Short packets are the rule in photographs: a few bytes are moved in place rather than
+// through a library call.
+inline void CopyBytes(uint8_t* t, const uint8_t* s, size_t n) {
+  if (n > 16) {
+    std::memcpy(t, s, n);
+    return;
+  }
+  for (size_t i = 0; i < n; ++i) t[i] = s[i];
+}
+inline void FillBytes(uint8_t* t, uint8_t value, size_t n) {
+  if (n > 16) {
+    std::memset(t, value, n);
+    return;
+  }
+  for (size_t i = 0; i < n; ++i) t[i] = value;
+}
+
 // The source and target of one decode, with the bounds every packet is cut to.
 class TRunCursor {
  public:
@@ -36,6 +53,13 @@ class TRunCursor {
   // `count` literal units of `unit` bytes: as many whole units as the target has room for are
   // copied, and the source moves past all of them. A source that ends first gives what it holds.
   void Literal(size_t count, size_t unit = 1) {
+    // The usual packet: single bytes, all there, all fitting.
+    if (unit == 1 && count <= sourceSize_ - in_ && count <= destSize_ - out_) {
+      CopyBytes(dest_ + out_, source_ + in_, count);
+      in_ += count;
+      out_ += count;
+      return;
+    }
     size_t bytes = count * unit;
     const size_t available = sourceSize_ - in_;
     if (bytes > available) {
@@ -58,12 +82,12 @@ class TRunCursor {
     }
     const uint8_t* value = source_ + in_;
     in_ += unit;
-    const size_t n = std::min(count, (destSize_ - out_) / unit);
+    const size_t n = std::min(count, unit == 1 ? destSize_ - out_ : (destSize_ - out_) / unit);
     if (n == 0) return;
     uint8_t* t = dest_ + out_;
     out_ += n * unit;
     if (unit == 1) {
-      std::memset(t, *value, n);
+      FillBytes(t, *value, n);
       return;
     }
     // Longer pixels: one copy, then the filled part doubles.
