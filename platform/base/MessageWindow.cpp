@@ -1,5 +1,7 @@
 #include "MessageWindow.h"
 
+#include "Timer.h"
+
 #include <poll.h>
 
 #include <algorithm>
@@ -230,7 +232,8 @@ size_t ProcessMessages() {
     }
     ++handled;
   }
-  return handled;
+  // Timers come after the messages, as the original's timer messages did.
+  return handled + FireDueTimers();
 }
 
 namespace {

@@ -58,8 +58,8 @@ bool PostMessageTo(TWindowHandle window, uint32_t message, uintptr_t wParam = 0,
 bool IsWindowAlive(TWindowHandle window);
 
 // The calling thread's queue.
-// Handles every sent message, and the posted messages that were waiting when it was called;
-// returns how many messages it handled.
+// Handles every sent message, and the posted messages that were waiting when it was called,
+// then fires the thread's due timers (Timer.h); returns how many messages and timers it handled.
 size_t ProcessMessages();
 // Waits until a message is waiting or timeoutMs passed (-1: no limit); true when one is.
 bool WaitMessage(int timeoutMs);
