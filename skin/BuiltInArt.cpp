@@ -250,10 +250,11 @@ void TitleButtons(TCanvas& c, const TTones& t, int w, int h) {
 // The three title sections share their rows so that the bar reads as one piece; the left and
 // right ones close it with the window border.
 void TitleRows(TCanvas& c, const TTones& t, int w, int h) {
+  // Rows 0-2 are drawn twice: as the window's top edge and as the bar's own top.
   Fill(c, {0, 0, w, h}, t.Title);
-  Fill(c, {0, 0, w, 1}, t.Frame == t.Title ? Darken(t.Title, 0.3) : t.Frame);
-  Fill(c, {0, 1, w, 2}, Lighten(t.Title, 0.45));
-  Fill(c, {0, 2, w, 3}, Lighten(t.Title, 0.2));
+  Fill(c, {0, 0, w, 1}, Lighten(t.Title, 0.3));
+  Fill(c, {0, 1, w, 2}, Lighten(t.Title, 0.2));
+  Fill(c, {0, 2, w, 3}, Lighten(t.Title, 0.1));
   if (t.Glass) Fill(c, {0, 3, w, h / 2}, Lighten(t.Title, 0.12));
   Fill(c, {0, h - 1, w, h}, Darken(t.Title, 0.25));
 }

@@ -2,6 +2,8 @@
 #include "skin/SkinPublic.h"
 
 #include <algorithm>
+#include <cstring>
+#include <vector>
 
 namespace skin {
 
@@ -32,6 +34,39 @@ void TileImage(TCanvas& canvas, const TBitmap& picture, const TRect& rect) {
   if (w <= 0 || h <= 0) return;
   for (int y = 0; y < rect.Height() + h; y += h)
     for (int x = 0; x < rect.Width() + w; x += w) canvas.Draw(x, y, picture);
+}
+
+void FillPattern(TCanvas& canvas, const TBitmap& tile, const TRect& area, TPoint tileOrigin) {
+  const int tw = tile.Width(), th = tile.Height();
+  if (tw <= 0 || th <= 0) return;
+  TBitmap& dst = canvas.Bitmap();
+  const TPoint o = canvas.Origin();
+  const TRect device = Intersect(Intersect(area.Offset(o.X, o.Y), canvas.ClipRect().Offset(o.X, o.Y)),
+                                 {0, 0, dst.Width(), dst.Height()});
+  if (device.IsEmpty()) return;
+  const TPixelFormat pf = dst.PixelFormat();
+  const int bpp = BitsPerPixel(pf);
+  const int ox = tileOrigin.X + o.X, oy = tileOrigin.Y + o.Y;  // the tile's (0, 0) on the device
+  const int w = device.Width();
+  // One finished row per tile row, then whole rows copied where the format allows.
+  std::vector<TBitmap> rows;
+  rows.reserve(size_t(th));
+  for (int ty = 0; ty < th; ++ty) {
+    TBitmap row(w, 1, pf);
+    if (IsIndexed(pf)) row.SetPalette(dst.Palette());
+    for (int x = 0; x < w; ++x)
+      row.SetPixel(x, 0, tile.GetPixel(((device.Left + x - ox) % tw + tw) % tw, ty));
+    rows.push_back(std::move(row));
+  }
+  for (int y = device.Top; y < device.Bottom; ++y) {
+    const TBitmap& row = rows[size_t(((y - oy) % th + th) % th)];
+    if (bpp >= 8) {
+      std::memcpy(dst.ScanLine(y) + size_t(device.Left) * size_t(bpp / 8), row.ScanLine(0), size_t(w) * size_t(bpp / 8));
+    } else {
+      for (int x = 0; x < w; ++x)
+        WriteRowPixel(dst.ScanLine(y), device.Left + x, pf, ReadRowPacked(row.ScanLine(0), x, pf));
+    }
+  }
 }
 
 bool PointInRect(int x, int y, const TRect& rect) {

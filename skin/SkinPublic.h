@@ -53,6 +53,10 @@ constexpr TColor clSkinKey = 0xFF00FF;
 // with no width or height draws nothing.
 void TileImage(TCanvas& canvas, const TBitmap& picture, const TRect& rect);
 
+// Fills `area` (logical) with `tile` repeated so that the tile's (0, 0) falls on the logical
+// point `tileOrigin`; inside the canvas's clip. Row copies, fast enough for whole windows.
+void FillPattern(TCanvas& canvas, const TBitmap& tile, const TRect& area, platform::TPoint tileOrigin);
+
 // left <= x <= right and top <= y <= bottom: the edges count as inside.
 bool PointInRect(int x, int y, const TRect& rect);
 
@@ -98,6 +102,10 @@ void PaintParentBackground(TCanvas& canvas, const QWidget* control);
 // As above, but paints `ancestor` (a parent of the control's parent) behind the control: the
 // background of a tab sheet or tool bar seen through it.
 void PaintAncestorBackground(TCanvas& canvas, const QWidget* control, const QWidget* ancestor);
+
+// The ground of a transparent control: its parent's painting; for a control on a tab sheet or a
+// tool bar, the painting of that parent's parent.
+void PaintTransparentBackground(TCanvas& canvas, const QWidget* control);
 
 // The work area of the screen a window is on (of the primary screen without a window), right
 // and bottom exclusive.

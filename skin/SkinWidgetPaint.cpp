@@ -79,6 +79,13 @@ void PaintParentBackground(TCanvas& canvas, const QWidget* control) {
   if (control) PaintAncestorBackground(canvas, control, control->parentWidget());
 }
 
+void PaintTransparentBackground(TCanvas& canvas, const QWidget* control) {
+  const QWidget* parent = control ? control->parentWidget() : nullptr;
+  if (!parent) return;
+  const bool seeThrough = parent->inherits("skin::TskTabSheet") || parent->inherits("QToolBar");
+  PaintAncestorBackground(canvas, control, seeThrough && parent->parentWidget() ? parent->parentWidget() : parent);
+}
+
 TRect GetWorkArea(const QWidget* window) {
   QScreen* screen = window ? window->screen() : nullptr;
   if (!screen) screen = QGuiApplication::primaryScreen();

@@ -9,11 +9,19 @@
 #include <QMetaType>
 #include <QObject>
 #include <QPointer>
+#include <stdexcept>
 
 #include "skin/SkinFileTheme.h"
+#include "skin/SkinPublic.h"
 #include "skin/SkinThemes.h"
 
 namespace skin {
+
+// Errors of the skinned controls, with the fixed texts the controls raise.
+class ESkinError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
 
 // Which theme a control uses: a style other than FromThemeFile is its own answer (an assigned
 // theme is then ignored); FromThemeFile uses the theme when one is assigned and loaded, else
