@@ -13,6 +13,7 @@
 
 #include "platform/base/GbkText.h"
 #include "skin/BuiltInArt.h"
+#include "skin/SkinButton.h"
 #include "skin/SkinPublic.h"
 
 namespace skin {
@@ -577,6 +578,47 @@ void TskForm::mouseMoveEvent(QMouseEvent* event) {
   else if (e & (Qt::LeftEdge | Qt::RightEdge)) shape = Qt::SizeHorCursor;
   else if (e & (Qt::TopEdge | Qt::BottomEdge)) shape = Qt::SizeVerCursor;
   setCursor(shape);
+}
+
+// --- TskPopupForm ---
+
+TskPopupForm::TskPopupForm(QObject* owner)
+    : QObject(owner), TitleFont(DefaultControlFont()), MessageFont(DefaultControlFont()),
+      form_(std::make_unique<TfrmPopupForm>()) {
+  TitleFont.Color = 0x800000;
+  MessageFont.Color = 0x800000;
+  form_->OnClick = [this] {
+    if (OnClick) OnClick();
+  };
+  form_->OnTitleClick = [this] {
+    if (OnTitleClick) OnTitleClick();
+  };
+  form_->OnClose = [this] {
+    if (OnClose) OnClose();
+  };
+}
+
+TskPopupForm::~TskPopupForm() {
+  form_->OnClose = nullptr;
+}
+
+void TskPopupForm::Popup() {
+  TfrmPopupForm& f = *form_;
+  f.AnimateTime = AnimateTime;
+  f.StayTime = StayTime;
+  f.ClickHide = ClickHide;
+  f.Title = Gbk(Title);
+  f.TitleFont = TitleFont;
+  f.Text = Gbk(MessageText);
+  f.TextFont = MessageFont;
+  if (OnShow) OnShow();
+  QPoint at(PositionX, PositionY);
+  if (AutoPosition) {
+    const auto* owner = qobject_cast<const QWidget*>(parent());
+    const TRect work = GetWorkArea(owner ? owner->window() : nullptr);
+    at = QPoint(work.Right - f.FinalGeometry().width() - 18, work.Bottom - f.FinalGeometry().height());
+  }
+  f.ShowAt(at);
 }
 
 }  // namespace skin

@@ -18,6 +18,7 @@
 #include "skin/SkinMainMenu.h"
 #include "skin/SkinTitleBar.h"
 #include "skin/Skinnable.h"
+#include "skin/frmPopup.h"
 
 class QShortcut;
 
@@ -147,6 +148,38 @@ class TskForm : public QWidget, public TSkinnable {
   int menuBarHeight_ = 22;
   QRect normalGeometry_;
   friend class TskClientArea;
+};
+
+// TskPopupForm: the popup notifier a window holds. Popup shows its notice window in the corner
+// of the work area (or at PositionX, PositionY) with Title and MessageText.
+class TskPopupForm : public QObject {
+  Q_OBJECT
+
+ public:
+  explicit TskPopupForm(QObject* owner = nullptr);
+  ~TskPopupForm() override;
+
+  int AnimateTime = 400;
+  int StayTime = 2000;
+  int PositionX = 0;
+  int PositionY = 0;
+  bool AutoPosition = true;
+  bool ClickHide = false;
+  QString Title;
+  QString MessageText;  // a single CR ends a line
+  platform::TFontDescription TitleFont;
+  platform::TFontDescription MessageFont;
+  TfrmPopupForm* Form() const { return form_.get(); }
+
+  std::function<void()> OnTitleClick;
+  std::function<void()> OnClick;
+  std::function<void()> OnClose;
+  std::function<void()> OnShow;
+
+  void Popup();
+
+ private:
+  std::unique_ptr<TfrmPopupForm> form_;
 };
 
 }  // namespace skin
