@@ -44,6 +44,7 @@ class GuiNotifier : public ::testing::Test {
     }
   }
 
+  QApplication& app = skintest::App();  // before the notice window
   TFakeClock clock{100000};
   TskPopupForm popup;
   int shows = 0, closes = 0, clicks = 0, titleClicks = 0;
