@@ -72,33 +72,28 @@ TTones TonesOf(TskUIStyle style) {
 
 // --- Drawing helpers ---
 
-void Fill(TCanvas& c, const TRect& r, TColor color) {
-  c.Brush.Style = bsSolid;
-  c.Brush.Color = color;
-  c.FillRect(r);
-}
 
 void Px(TCanvas& c, int x, int y, TColor color) { c.SetPixel(x, y, color); }
 
 void Outline(TCanvas& c, const TRect& r, TColor color) {
-  Fill(c, {r.Left, r.Top, r.Right, r.Top + 1}, color);
-  Fill(c, {r.Left, r.Bottom - 1, r.Right, r.Bottom}, color);
-  Fill(c, {r.Left, r.Top, r.Left + 1, r.Bottom}, color);
-  Fill(c, {r.Right - 1, r.Top, r.Right, r.Bottom}, color);
+  FillColor(c, {r.Left, r.Top, r.Right, r.Top + 1}, color);
+  FillColor(c, {r.Left, r.Bottom - 1, r.Right, r.Bottom}, color);
+  FillColor(c, {r.Left, r.Top, r.Left + 1, r.Bottom}, color);
+  FillColor(c, {r.Right - 1, r.Top, r.Right, r.Bottom}, color);
 }
 
 // A box: outline, face, and a one-pixel bevel inside (light top-left, dark bottom-right;
 // swapped when sunken). Corner pixels take `corner` unless it is clInvalid.
 void Box(TCanvas& c, const TRect& r, TColor border, TColor face, bool sunken = false,
          TColor corner = clInvalid) {
-  Fill(c, r, face);
+  FillColor(c, r, face);
   if (r.Width() > 4 && r.Height() > 4) {
     TColor light = Lighten(face, 0.6), dark = Darken(face, 0.15);
     if (sunken) std::swap(light, dark);
-    Fill(c, {r.Left + 1, r.Top + 1, r.Right - 1, r.Top + 2}, light);
-    Fill(c, {r.Left + 1, r.Top + 1, r.Left + 2, r.Bottom - 1}, light);
-    Fill(c, {r.Left + 1, r.Bottom - 2, r.Right - 1, r.Bottom - 1}, dark);
-    Fill(c, {r.Right - 2, r.Top + 1, r.Right - 1, r.Bottom - 1}, dark);
+    FillColor(c, {r.Left + 1, r.Top + 1, r.Right - 1, r.Top + 2}, light);
+    FillColor(c, {r.Left + 1, r.Top + 1, r.Left + 2, r.Bottom - 1}, light);
+    FillColor(c, {r.Left + 1, r.Bottom - 2, r.Right - 1, r.Bottom - 1}, dark);
+    FillColor(c, {r.Right - 2, r.Top + 1, r.Right - 1, r.Bottom - 1}, dark);
   }
   Outline(c, r, border);
   if (corner != clInvalid) {
@@ -116,10 +111,10 @@ void Arrow(TCanvas& c, int cx, int cy, int s, TArrow dir, TColor color) {
   for (int i = 0; i <= s; ++i) {
     int half = s - i;  // row i from the tip
     switch (dir) {
-      case aUp: Fill(c, {cx - (s - half), cy - s / 2 + i, cx + (s - half) + 1, cy - s / 2 + i + 1}, color); break;
-      case aDown: Fill(c, {cx - (s - half), cy + s / 2 - i, cx + (s - half) + 1, cy + s / 2 - i + 1}, color); break;
-      case aLeft: Fill(c, {cx - s / 2 + i, cy - (s - half), cx - s / 2 + i + 1, cy + (s - half) + 1}, color); break;
-      case aRight: Fill(c, {cx + s / 2 - i, cy - (s - half), cx + s / 2 - i + 1, cy + (s - half) + 1}, color); break;
+      case aUp: FillColor(c, {cx - (s - half), cy - s / 2 + i, cx + (s - half) + 1, cy - s / 2 + i + 1}, color); break;
+      case aDown: FillColor(c, {cx - (s - half), cy + s / 2 - i, cx + (s - half) + 1, cy + s / 2 - i + 1}, color); break;
+      case aLeft: FillColor(c, {cx - s / 2 + i, cy - (s - half), cx - s / 2 + i + 1, cy + (s - half) + 1}, color); break;
+      case aRight: FillColor(c, {cx + s / 2 - i, cy - (s - half), cx + s / 2 - i + 1, cy + (s - half) + 1}, color); break;
     }
   }
 }
@@ -127,7 +122,7 @@ void Arrow(TCanvas& c, int cx, int cy, int s, TArrow dir, TColor color) {
 // The check mark: 7 x 7, three pixels thick, top-left at (x, y).
 void CheckMark(TCanvas& c, int x, int y, TColor color) {
   static const int rows[7] = {2, 3, 4, 3, 2, 1, 0};
-  for (int i = 0; i < 7; ++i) Fill(c, {x + i, y + rows[i], x + i + 1, y + rows[i] + 3}, color);
+  for (int i = 0; i < 7; ++i) FillColor(c, {x + i, y + rows[i], x + i + 1, y + rows[i] + 3}, color);
 }
 
 // --- Pictures of the styles ---
@@ -139,13 +134,13 @@ void Buttons(TCanvas& c, const TTones& t, int w, int h) {
   for (int i = 0; i < 3; ++i) {
     TRect r = Bounds(i * fw, 0, fw, h);
     Box(c, r, t.Border, faces[i], i == 2, clSkinKey);
-    if (t.Glass) Fill(c, {r.Left + 2, r.Top + 2, r.Right - 2, r.Top + h / 2}, Lighten(faces[i], 0.35));
+    if (t.Glass) FillColor(c, {r.Left + 2, r.Top + 2, r.Right - 2, r.Top + h / 2}, Lighten(faces[i], 0.35));
   }
 }
 
 void CheckBoxes(TCanvas& c, const TTones& t, int w, int h, bool radio) {
   const int fw = w / 4, s = std::min(13, std::min(fw, h));
-  Fill(c, {0, 0, w, h}, clSkinKey);
+  FillColor(c, {0, 0, w, h}, clSkinKey);
   for (int f = 0; f < 4; ++f) {
     const bool checked = f == 0 || f == 2, enabled = f < 2;
     const int x = f * fw + (fw - s) / 2, y = (h - s) / 2;
@@ -164,7 +159,7 @@ void CheckBoxes(TCanvas& c, const TTones& t, int w, int h, bool radio) {
         c.Ellipse(Bounds(x + s / 2 - 2, y + s / 2 - 2, 5, 5));
       }
     } else {
-      Fill(c, Bounds(x, y, s, s), inside);
+      FillColor(c, Bounds(x, y, s, s), inside);
       Outline(c, Bounds(x, y, s, s), border);
       for (TPoint p : {TPoint{x, y}, TPoint{x + s - 1, y}, TPoint{x, y + s - 1}, TPoint{x + s - 1, y + s - 1}})
         Px(c, p.X, p.Y, clSkinKey);
@@ -180,7 +175,7 @@ void TitleGlyph(TCanvas& c, TTitleGlyph g, int x, int y, int s, TColor color) {
   switch (g) {
     case tgControlBox:
       Outline(c, Bounds(x, y, s, s), color);
-      Fill(c, Bounds(x, y, s, 2), color);
+      FillColor(c, Bounds(x, y, s, 2), color);
       break;
     case tgHelp: {
       static const char* q[7] = {".###.", "#...#", "....#", "...#.", "..#..", ".....", "..#.."};
@@ -192,24 +187,24 @@ void TitleGlyph(TCanvas& c, TTitleGlyph g, int x, int y, int s, TColor color) {
     }
     case tgMax:
       Outline(c, Bounds(x, y, s, s), color);
-      Fill(c, Bounds(x, y, s, 2), color);
+      FillColor(c, Bounds(x, y, s, 2), color);
       break;
     case tgRestore: {
       const int d = std::max(2, s / 3), k = s - d;
       Outline(c, Bounds(x + d, y, k, k), color);
-      Fill(c, Bounds(x + d, y, k, 2), color);
-      Fill(c, Bounds(x, y + d, k, k), Darken(color, 0));  // over the back window
+      FillColor(c, Bounds(x + d, y, k, 2), color);
+      FillColor(c, Bounds(x, y + d, k, k), Darken(color, 0));  // over the back window
       Outline(c, Bounds(x, y + d, k, k), color);
-      Fill(c, Bounds(x, y + d, k, 2), color);
+      FillColor(c, Bounds(x, y + d, k, 2), color);
       break;
     }
     case tgMin:
-      Fill(c, {x, y + s - 2, x + s, y + s}, color);
+      FillColor(c, {x, y + s - 2, x + s, y + s}, color);
       break;
     case tgClose:
       for (int i = 0; i < s; ++i) {
-        Fill(c, Bounds(x + i, y + i, std::min(2, s - i), 1), color);
-        Fill(c, Bounds(x + s - 1 - i - std::min(1, s - 1 - i), y + i, std::min(2, s - i), 1), color);
+        FillColor(c, Bounds(x + i, y + i, std::min(2, s - i), 1), color);
+        FillColor(c, Bounds(x + s - 1 - i - std::min(1, s - 1 - i), y + i, std::min(2, s - i), 1), color);
       }
       break;
   }
@@ -222,7 +217,7 @@ void TitleButtons(TCanvas& c, const TTones& t, int w, int h) {
   for (int group = 0; group < 6; ++group)
     for (int state = 0; state < 3; ++state) {
       const TRect r = Bounds((group * 3 + state) * fw, 0, fw, h);
-      Fill(c, r, transparent ? clSkinKey : t.Title);
+      FillColor(c, r, transparent ? clSkinKey : t.Title);
       const int g = std::max(5, fw / 2 - 1);
       const int gx = r.Left + (fw - g) / 2, gy = (h - g) / 2;
       if (t.Style == MacOS) {
@@ -251,38 +246,38 @@ void TitleButtons(TCanvas& c, const TTones& t, int w, int h) {
 // right ones close it with the window border.
 void TitleRows(TCanvas& c, const TTones& t, int w, int h) {
   // Rows 0-2 are drawn twice: as the window's top edge and as the bar's own top.
-  Fill(c, {0, 0, w, h}, t.Title);
-  Fill(c, {0, 0, w, 1}, Lighten(t.Title, 0.3));
-  Fill(c, {0, 1, w, 2}, Lighten(t.Title, 0.2));
-  Fill(c, {0, 2, w, 3}, Lighten(t.Title, 0.1));
-  if (t.Glass) Fill(c, {0, 3, w, h / 2}, Lighten(t.Title, 0.12));
-  Fill(c, {0, h - 1, w, h}, Darken(t.Title, 0.25));
+  FillColor(c, {0, 0, w, h}, t.Title);
+  FillColor(c, {0, 0, w, 1}, Lighten(t.Title, 0.3));
+  FillColor(c, {0, 1, w, 2}, Lighten(t.Title, 0.2));
+  FillColor(c, {0, 2, w, 3}, Lighten(t.Title, 0.1));
+  if (t.Glass) FillColor(c, {0, 3, w, h / 2}, Lighten(t.Title, 0.12));
+  FillColor(c, {0, h - 1, w, h}, Darken(t.Title, 0.25));
 }
 
 void TitleSection(TCanvas& c, const TTones& t, int w, int h, int side) {
   TitleRows(c, t, w, h);
   const TColor edge = t.Frame == t.Title ? Darken(t.Title, 0.3) : t.Frame;
   if (side < 0) {
-    Fill(c, {0, 0, 1, h}, edge);
-    Fill(c, {1, 1, 2, h - 1}, Lighten(t.Title, 0.35));
+    FillColor(c, {0, 0, 1, h}, edge);
+    FillColor(c, {1, 1, 2, h - 1}, Lighten(t.Title, 0.35));
     if (w > 60) {  // the wide left pieces carry a lighter band behind the caption
-      Fill(c, {6, 4, w - 6, h - 4}, Lighten(t.Title, 0.1));
+      FillColor(c, {6, 4, w - 6, h - 4}, Lighten(t.Title, 0.1));
       Outline(c, {6, 4, w - 6, h - 4}, Lighten(t.Title, 0.22));
     }
   } else if (side > 0) {
-    Fill(c, {w - 1, 0, w, h}, edge);
-    Fill(c, {w - 2, 1, w - 1, h - 1}, Darken(t.Title, 0.15));
+    FillColor(c, {w - 1, 0, w, h}, edge);
+    FillColor(c, {w - 2, 1, w - 1, h - 1}, Darken(t.Title, 0.15));
   }
 }
 
 void TrackBar(TCanvas& c, const TTones& t, int w, int h) {
-  Fill(c, {0, 0, w, h}, t.Style == MacOS ? clWhite : Darken(t.Face, 0.08));
+  FillColor(c, {0, 0, w, h}, t.Style == MacOS ? clWhite : Darken(t.Face, 0.08));
   Outline(c, {0, 0, w, h}, t.Border);
   for (TPoint p : {TPoint{0, 0}, TPoint{w - 1, 0}, TPoint{0, h - 1}, TPoint{w - 1, h - 1}}) Px(c, p.X, p.Y, clSkinKey);
 }
 
 void Slider(TCanvas& c, const TTones& t, int w, int h, bool vertical) {
-  Fill(c, {0, 0, w, h}, clSkinKey);
+  FillColor(c, {0, 0, w, h}, clSkinKey);
   const TColor face = t.Style == MacOS ? Lighten(t.Accent, 0.35) : Lighten(t.Face, 0.5);
   c.Brush.Style = bsSolid;
   c.Brush.Color = face;
@@ -292,14 +287,14 @@ void Slider(TCanvas& c, const TTones& t, int w, int h, bool vertical) {
     const int tip = w / 2 + 1;
     TPoint pts[5] = {{0, 0}, {w - 1, 0}, {w - 1, h - tip}, {w / 2, h - 1}, {0, h - tip}};
     c.Polygon(pts);
-    Fill(c, {1, 1, w - 1, 2}, Lighten(face, 0.6));
+    FillColor(c, {1, 1, w - 1, 2}, Lighten(face, 0.6));
     Px(c, 0, 0, clSkinKey);
     Px(c, w - 1, 0, clSkinKey);
   } else {
     const int tip = h / 2 + 1;
     TPoint pts[5] = {{0, 0}, {w - tip, 0}, {w - 1, h / 2}, {w - tip, h - 1}, {0, h - 1}};
     c.Polygon(pts);
-    Fill(c, {1, 1, 2, h - 1}, Lighten(face, 0.6));
+    FillColor(c, {1, 1, 2, h - 1}, Lighten(face, 0.6));
     Px(c, 0, 0, clSkinKey);
     Px(c, 0, h - 1, clSkinKey);
   }
@@ -319,10 +314,10 @@ void ScrollButtons(TCanvas& c, const TTones& t, int w, int h) {
 void ScrollTrack(TCanvas& c, const TTones& t, int w, int h) {
   const int fw = w / 3;
   const TColor thumb = t.Style == MacOS ? Lighten(t.Accent, 0.2) : Mix(t.Face, t.Border, 0.25);
-  Fill(c, {0, 0, w, h}, t.Track);
+  FillColor(c, {0, 0, w, h}, t.Track);
   const TRect body{1, 1, w - 1, h - 1};
-  Fill(c, body, thumb);
-  Fill(c, {1, 2, w - 1, 3}, Lighten(thumb, 0.45));
+  FillColor(c, body, thumb);
+  FillColor(c, {1, 2, w - 1, 3}, Lighten(thumb, 0.45));
   Outline(c, body, Darken(thumb, 0.3));
   Px(c, 1, 1, t.Track);
   Px(c, 1, h - 2, t.Track);
@@ -343,25 +338,25 @@ void MoreButtons(TCanvas& c, const TTones& t, int w, int h) {
 
 void Tabs(TCanvas& c, const TTones& t, int w, int h) {
   const int fw = w / 2;
-  Fill(c, {0, 0, w, h}, clSkinKey);
+  FillColor(c, {0, 0, w, h}, clSkinKey);
   for (int f = 0; f < 2; ++f) {
     const bool active = f == 0;
     const TRect r = Bounds(f * fw, 0, fw, h);
     const TColor face = active ? Lighten(t.Face, 0.7) : Darken(t.Face, 0.05);
-    Fill(c, r, face);
-    Fill(c, {r.Left, 0, r.Right, 1}, t.Border);
-    Fill(c, {r.Left, 0, r.Left + 1, h}, t.Border);
-    Fill(c, {r.Right - 1, 0, r.Right, h}, t.Border);
-    if (!active) Fill(c, {r.Left, h - 1, r.Right, h}, t.Border);
-    if (active && t.Style == WinXP) Fill(c, {r.Left + 1, 1, r.Right - 1, 3}, 0x3C8CFF);
+    FillColor(c, r, face);
+    FillColor(c, {r.Left, 0, r.Right, 1}, t.Border);
+    FillColor(c, {r.Left, 0, r.Left + 1, h}, t.Border);
+    FillColor(c, {r.Right - 1, 0, r.Right, h}, t.Border);
+    if (!active) FillColor(c, {r.Left, h - 1, r.Right, h}, t.Border);
+    if (active && t.Style == WinXP) FillColor(c, {r.Left + 1, 1, r.Right - 1, 3}, 0x3C8CFF);
     Px(c, r.Left, 0, clSkinKey);
     Px(c, r.Right - 1, 0, clSkinKey);
   }
 }
 
 void TabLine(TCanvas& c, const TTones& t, int w, int h) {
-  Fill(c, {0, 0, w, h}, Lighten(t.Face, 0.7));
-  Fill(c, {0, 0, w, 1}, t.Border);
+  FillColor(c, {0, 0, w, h}, Lighten(t.Face, 0.7));
+  FillColor(c, {0, 0, w, 1}, t.Border);
 }
 
 void SideHandle(TCanvas& c, const TTones& t, int w, int h) {
@@ -377,23 +372,23 @@ void SideBar(TCanvas& c, const TTones& t, int w, int h) {
   const TColor base = t.Style == MacOS ? Mix(t.Face, t.Border, 0.15)
                       : t.Style == WinXP ? Mix(t.Face, t.Accent, 0.25)
                                          : t.Title;
-  Fill(c, {0, 0, w, h}, base);
-  Fill(c, {0, 0, w, 1}, Lighten(base, 0.5));
-  if (t.Glass) Fill(c, {0, 1, w, h / 2}, Lighten(base, 0.12));
-  Fill(c, {0, h - 1, w, h}, Darken(base, 0.25));
+  FillColor(c, {0, 0, w, h}, base);
+  FillColor(c, {0, 0, w, 1}, Lighten(base, 0.5));
+  if (t.Glass) FillColor(c, {0, 1, w, h / 2}, Lighten(base, 0.12));
+  FillColor(c, {0, h - 1, w, h}, Darken(base, 0.25));
 }
 
 void Progress(TCanvas& c, const TTones& t, int w, int h) {
   const TColor base = t.Style == WinXP ? 0x21C121 : t.Accent;
-  Fill(c, {0, 0, w, h}, base);
-  Fill(c, {0, 0, w, h / 3}, Lighten(base, 0.4));
-  Fill(c, {0, h - 1, w, h}, Darken(base, 0.25));
-  if (w > 4) Fill(c, {w - 2, 0, w, h}, Lighten(base, 0.6));  // the gap between blocks
+  FillColor(c, {0, 0, w, h}, base);
+  FillColor(c, {0, 0, w, h / 3}, Lighten(base, 0.4));
+  FillColor(c, {0, h - 1, w, h}, Darken(base, 0.25));
+  if (w > 4) FillColor(c, {w - 2, 0, w, h}, Lighten(base, 0.6));  // the gap between blocks
 }
 
 void CheckList(TCanvas& c, const TTones& t, int w, int h) {
   const int fw = w / 4;
-  Fill(c, {0, 0, w, h}, clWhite);
+  FillColor(c, {0, 0, w, h}, clWhite);
   for (int f = 0; f < 4; ++f) {
     const int s = std::min(fw - 1, h - 2), x = f * fw + (fw - s) / 2, y = (h - s) / 2;
     const bool enabled = f < 2, checked = f % 2 == 1;
@@ -405,10 +400,10 @@ void CheckList(TCanvas& c, const TTones& t, int w, int h) {
 // --- Pictures of single controls ---
 
 void PopupForm(TCanvas& c, int w, int h) {
-  Fill(c, {0, 0, w, h}, 0xFFFAF5);
-  Fill(c, {1, 1, w - 1, 24}, 0xF5D8C0);
-  Fill(c, {1, 1, w - 1, 2}, 0xFCF0E4);
-  Fill(c, {1, 24, w - 1, 25}, 0xC09070);
+  FillColor(c, {0, 0, w, h}, 0xFFFAF5);
+  FillColor(c, {1, 1, w - 1, 24}, 0xF5D8C0);
+  FillColor(c, {1, 1, w - 1, 2}, 0xFCF0E4);
+  FillColor(c, {1, 24, w - 1, 25}, 0xC09070);
   Outline(c, {0, 0, w, h}, 0x804000);
   // The close box: 162 <= x < 176, 6 <= y < 20.
   Box(c, {162, 6, 176, 20}, 0x804000, 0xF0E0D0);
@@ -420,7 +415,7 @@ void PopupForm(TCanvas& c, int w, int h) {
 
 void PanelButton(TCanvas& c, int w, int h) {
   const int fw = w / 4;
-  Fill(c, {0, 0, w, h}, clSkinKey);
+  FillColor(c, {0, 0, w, h}, clSkinKey);
   for (int f = 0; f < 4; ++f) {
     const bool hot = f % 2 == 1, expanded = f < 2;
     const TRect r{f * fw + 1, 0, f * fw + fw - 1, h};
@@ -431,17 +426,17 @@ void PanelButton(TCanvas& c, int w, int h) {
 }
 
 void SpinArrow(TCanvas& c, int w, int h, bool up) {
-  Fill(c, {0, 0, w, h}, clSkinKey);
+  FillColor(c, {0, 0, w, h}, clSkinKey);
   Arrow(c, w / 2, h / 2, 3, up ? aUp : aDown, clBlack);
 }
 
 void MenuChecked(TCanvas& c, int w, int h) {
-  Fill(c, {0, 0, w, h}, clWhite);  // white is the transparent colour of this glyph
+  FillColor(c, {0, 0, w, h}, clWhite);  // white is the transparent colour of this glyph
   CheckMark(c, 4, 4, clBlack);
 }
 
 void StatusHandle(TCanvas& c, int w, int h) {
-  Fill(c, {0, 0, w, h}, clSkinKey);
+  FillColor(c, {0, 0, w, h}, clSkinKey);
   for (int d = 2; d < w; d += 4)
     for (int i = 0; i <= d; ++i) {
       Px(c, w - 1 - d + i, h - 1 - i, 0x808080);
@@ -450,39 +445,39 @@ void StatusHandle(TCanvas& c, int w, int h) {
 }
 
 void SideChannelButton(TCanvas& c, int w, int h) {
-  Fill(c, {0, 0, w, h}, clSkinKey);
+  FillColor(c, {0, 0, w, h}, clSkinKey);
   Arrow(c, w / 2, h / 2, 3, aRight, clBlack);
 }
 
 void FontGlyph(TCanvas& c, int w, int h, bool trueType) {
-  Fill(c, {0, 0, w, h}, clSkinKey);
+  FillColor(c, {0, 0, w, h}, clSkinKey);
   if (trueType) {
     auto tee = [&](int x, int y, TColor color) {
-      Fill(c, Bounds(x, y, 7, 2), color);
-      Fill(c, Bounds(x + 3, y, 2, 8), color);
+      FillColor(c, Bounds(x, y, 7, 2), color);
+      FillColor(c, Bounds(x + 3, y, 2, 8), color);
     };
     tee(2, 1, 0x808080);
     tee(7, 3, 0x000000);
   } else {
     Box(c, {3, 3, 16, 10}, 0x404040, 0xE0E0E0);
-    Fill(c, {6, 1, 13, 3}, 0x404040);
-    Fill(c, {6, 9, 13, 11}, 0xFFFFFF);
+    FillColor(c, {6, 1, 13, 3}, 0x404040);
+    FillColor(c, {6, 9, 13, 11}, 0xFFFFFF);
   }
 }
 
 void MacMenuSelect(TCanvas& c, int w, int h) {
   const TColor a = GetBuiltInColor(MacOS, tiMenuSelectedBackgroundColor);
-  Fill(c, {0, 0, w, h}, a);
-  Fill(c, {0, 0, w, 1}, Lighten(a, 0.3));
-  Fill(c, {0, 1, w, h / 2}, Lighten(a, 0.1));
-  Fill(c, {0, h - 1, w, h}, Darken(a, 0.2));
+  FillColor(c, {0, 0, w, h}, a);
+  FillColor(c, {0, 0, w, 1}, Lighten(a, 0.3));
+  FillColor(c, {0, 1, w, h / 2}, Lighten(a, 0.1));
+  FillColor(c, {0, h - 1, w, h}, Darken(a, 0.2));
 }
 
 void MacMenuBar(TCanvas& c, int w, int h) {
-  Fill(c, {0, 0, w, h}, 0xE6E6E6);
-  Fill(c, {0, 0, w, 1}, clWhite);
-  Fill(c, {0, 1, w, h / 2}, 0xF2F2F2);
-  Fill(c, {0, h - 1, w, h}, 0xA0A0A0);
+  FillColor(c, {0, 0, w, h}, 0xE6E6E6);
+  FillColor(c, {0, 0, w, 1}, clWhite);
+  FillColor(c, {0, 1, w, h / 2}, 0xF2F2F2);
+  FillColor(c, {0, h - 1, w, h}, 0xA0A0A0);
 }
 
 void ComboButton(TCanvas& c, int w, int h, bool xp) {
@@ -491,16 +486,16 @@ void ComboButton(TCanvas& c, int w, int h, bool xp) {
     Arrow(c, w / 2, h / 2, 3, aDown, 0x84614D);
   } else {
     Box(c, {0, 0, w, h}, 0x7F7F7F, 0xF2E4D8);
-    Fill(c, {1, 1, w - 1, h / 2}, 0xF8F0EA);
+    FillColor(c, {1, 1, w - 1, h / 2}, 0xF8F0EA);
     Outline(c, {0, 0, w, h}, 0x7F7F7F);
   }
 }
 
 void FormPattern(TCanvas& c, int w, int h, bool mac) {
   if (mac) {
-    for (int y = 0; y < h; ++y) Fill(c, {0, y, w, y + 1}, (y / 2) % 2 == 0 ? 0xECECEC : 0xE4E4E4);
+    for (int y = 0; y < h; ++y) FillColor(c, {0, y, w, y + 1}, (y / 2) % 2 == 0 ? 0xECECEC : 0xE4E4E4);
   } else {
-    Fill(c, {0, 0, w, h}, 0xFBFBFB);
+    FillColor(c, {0, 0, w, h}, 0xFBFBFB);
     for (int y = 0; y < h; ++y)
       for (int x = 0; x < w; ++x)
         if ((x + y) % 4 == 0) Px(c, x, y, 0xF0F0F0);

@@ -17,12 +17,6 @@ namespace {
 
 TClock* gClock = nullptr;
 
-void Fill(TCanvas& c, const TRect& r, TColor color) {
-  c.Brush.Style = bsSolid;
-  c.Brush.Pattern = nullptr;
-  c.Brush.Color = ColorToRGB(color);
-  c.FillRect(r);
-}
 
 // Text on one line in `r` by DT flags; disabled: white one pixel right and down, then grey.
 void DrawLine(TCanvas& c, const std::string& text, TRect r, unsigned flags, bool enabled, TColor color) {
@@ -142,7 +136,7 @@ std::string TskCustomButton::CaptionGbk() const { return Utf8ToGbk(text().toStdS
 
 void TskCustomButton::PaintBackground(TCanvas& c) {
   if (transparent_) PaintTransparentBackground(c, this);
-  else Fill(c, {0, 0, width(), height()}, Color);
+  else FillColor(c, {0, 0, width(), height()}, Color);
 }
 
 void TskCustomButton::DrawPicture(TCanvas& c, const TBitmap& picture) {
@@ -387,7 +381,7 @@ void TskArrowButton::DrawPicture(TCanvas& c, const TBitmap& picture) {
   const int x0 = (width() - 6) / 2, y0 = (height() - 3) / 2;
   for (int i = 0; i <= 3; ++i) {
     const int y = arrow_ == skUp ? y0 + i : y0 + 3 - i;
-    Fill(c, {x0 + 3 - i, y, x0 + 4 + i, y + 1}, 0);
+    FillColor(c, {x0 + 3 - i, y, x0 + 4 + i, y + 1}, 0);
   }
 }
 
@@ -401,7 +395,7 @@ TskToolBarSpeedButton::TskToolBarSpeedButton(QWidget* parent) : QWidget(parent) 
 void TskToolBarSpeedButton::paintEvent(QPaintEvent*) {
   TBitmap b = ControlBitmap(this);
   TCanvas c(b);
-  Fill(c, {0, 0, width(), height()}, Color);
+  FillColor(c, {0, 0, width(), height()}, Color);
   if (!Glyph.Empty()) {
     if (mouseOn_) DrawControlBorder(c, width(), height(), 0, 0, false);
     DrawMaskedPicture(c, Glyph, 1, 1, Glyph.GetPixel(0, 0), false);
@@ -483,7 +477,7 @@ TBitmap TskCheckBox::PaintBitmap() {
   TBitmap b = ControlBitmap(this);
   TCanvas c(b);
   if (transparent_) PaintTransparentBackground(c, this);
-  else Fill(c, {0, 0, width(), height()}, Color);
+  else FillColor(c, {0, 0, width(), height()}, Color);
   const int f = isEnabled() ? (isChecked() ? 0 : 1) : (isChecked() ? 2 : 3);
   const TBitmap& pic = frames_[f];
   DrawMaskedPicture(c, pic, 1, (height() - pic.Height()) / 2, clSkinKey, false);

@@ -27,12 +27,6 @@ std::vector<TskForm*>& Frames() {
   return frames;
 }
 
-void Fill(TCanvas& c, const TRect& r, TColor color) {
-  c.Brush.Style = bsSolid;
-  c.Brush.Pattern = nullptr;
-  c.Brush.Color = ColorToRGB(color);
-  c.FillRect(r);
-}
 
 std::string Gbk(const QString& s) { return Utf8ToGbk(s.toStdString()); }
 
@@ -105,7 +99,7 @@ void TskMenuBarStyle::drawControl(ControlElement element, const QStyleOption* op
   if (mac) {
     if (const TBitmap* bar = BuiltInPicture("MACOS_MENU_BAR")) c.StretchDraw(all, *bar);
   } else {
-    Fill(c, all, frame_->MenuBarColor());
+    FillColor(c, all, frame_->MenuBarColor());
   }
   if (element == CE_MenuBarItem) {
     const auto* o = qstyleoption_cast<const QStyleOptionMenuItem*>(option);
@@ -120,7 +114,7 @@ void TskMenuBarStyle::drawControl(ControlElement element, const QStyleOption* op
         if (const TBitmap* sel = BuiltInPicture("MACOS_MENU_SELECT")) c.StretchDraw(all, *sel);
       } else {
         const TRect box = pressed ? TRect{0, 0, all.Right, all.Bottom - 2} : all;
-        Fill(c, box, source.Color(tiMenuSelectedBackgroundColor));
+        FillColor(c, box, source.Color(tiMenuSelectedBackgroundColor));
         c.Brush.Style = bsClear;
         c.Pen.Style = psSolid;
         c.Pen.Width = 1;
@@ -446,7 +440,7 @@ void TskForm::PaintBackground(TCanvas& c, const TRect& area, QPoint clientOrigin
   if (const TBitmap* tile = pattern ? BuiltInPicture(pattern) : nullptr) {
     FillPattern(c, *tile, area, {clientOrigin.x(), clientOrigin.y()});  // from the client's origin
   } else {
-    Fill(c, area, color_);
+    FillColor(c, area, color_);
   }
 }
 
@@ -474,19 +468,19 @@ void TskForm::Paint(TCanvas& c) {
     c.RemoveClip();
   }
   // 1. The left, bottom and right bands in the border colour.
-  Fill(c, {0, 0, border, h}, borderColor_);
-  Fill(c, {w - border, 0, w, h}, borderColor_);
-  Fill(c, {0, h - border, w, h}, borderColor_);
+  FillColor(c, {0, 0, border, h}, borderColor_);
+  FillColor(c, {w - border, 0, w, h}, borderColor_);
+  FillColor(c, {0, h - border, w, h}, borderColor_);
   // 2. The rest of the 3-pixel bands: the form colour, the menu bar's beside it.
   if (border < 4) {
     const int menuBottom = titleBottom + MenuHeight();
     if (MenuHeight() > 0) {
-      Fill(c, {border, titleBottom, bw, menuBottom}, menuBarColor_);
-      Fill(c, {w - bw, titleBottom, w - border, menuBottom}, menuBarColor_);
+      FillColor(c, {border, titleBottom, bw, menuBottom}, menuBarColor_);
+      FillColor(c, {w - bw, titleBottom, w - border, menuBottom}, menuBarColor_);
     }
-    Fill(c, {border, menuBottom, bw, h - border}, color_);
-    Fill(c, {w - bw, menuBottom, w - border, h - border}, color_);
-    Fill(c, {border, h - bw, w - border, h - border}, color_);
+    FillColor(c, {border, menuBottom, bw, h - border}, color_);
+    FillColor(c, {w - bw, menuBottom, w - border, h - border}, color_);
+    FillColor(c, {border, h - bw, w - border, h - border}, color_);
   }
   // 3. and 4. The top three rows.
   const TskTitleBarSections& s = titleBar_->Sections();
@@ -510,8 +504,8 @@ void TskForm::Paint(TCanvas& c) {
       c.RemoveClip();
     }
   } else if (!titleBarVisible_) {
-    Fill(c, {0, 0, w, 1}, borderColor_);
-    Fill(c, {border, 1, w - border, 3}, color_);
+    FillColor(c, {0, 0, w, 1}, borderColor_);
+    FillColor(c, {border, 1, w - border, 3}, color_);
   }
 }
 

@@ -13,12 +13,6 @@ using namespace platform;
 
 namespace {
 
-void Fill(TCanvas& c, const TRect& r, TColor color) {
-  c.Brush.Style = bsSolid;
-  c.Brush.Pattern = nullptr;
-  c.Brush.Color = ColorToRGB(color);
-  c.FillRect(r);
-}
 
 }  // namespace
 
@@ -81,7 +75,7 @@ void TskCustomPanel::PaintPicture(TCanvas& c) {
         break;
     }
   } else if (!transparent_) {
-    Fill(c, {0, 0, width(), height()}, Color);
+    FillColor(c, {0, 0, width(), height()}, Color);
   }
 }
 
@@ -200,7 +194,7 @@ TBitmap TskPanel::PaintBitmap() {
   TBitmap b = ControlBitmap(this);
   TCanvas c(b);
   const int w = width(), h = height(), th = TitleHeight();
-  Fill(c, {0, 0, w, h}, Color);
+  FillColor(c, {0, 0, w, h}, Color);
   DrawControlBorder(c, w, h, BorderColor, 0, false);
   if (!title_.Empty() && w > 2) c.StretchDraw({1, 0, w - 1, title_.Height()}, title_);
   c.Font = Font;

@@ -20,12 +20,6 @@ const char kSystemMenuFont[] = "\xCB\xCE\xCC\xE5";  // "宋体"
 
 std::string Gbk(const QString& s) { return Utf8ToGbk(s.toStdString()); }
 
-void FillColor(TCanvas& c, const TRect& r, TColor color) {
-  c.Brush.Style = bsSolid;
-  c.Brush.Pattern = nullptr;
-  c.Brush.Color = ColorToRGB(color);
-  c.FillRect(r);
-}
 
 // A MacOS picture resized to `rows` (keeping its top rows) and stretched over r.
 void StretchRows(TCanvas& c, const char* name, int rows, const TRect& r) {

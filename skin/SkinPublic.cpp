@@ -29,6 +29,13 @@ TColor ColorToRGB(TColor color) {
   }
 }
 
+void FillColor(TCanvas& canvas, const TRect& r, TColor color) {
+  canvas.Brush.Style = bsSolid;
+  canvas.Brush.Pattern = nullptr;
+  canvas.Brush.Color = ColorToRGB(color);
+  canvas.FillRect(r);
+}
+
 void TileImage(TCanvas& canvas, const TBitmap& picture, const TRect& rect) {
   const int w = picture.Width(), h = picture.Height();
   if (w <= 0 || h <= 0) return;

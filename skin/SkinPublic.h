@@ -48,6 +48,9 @@ TColor ColorToRGB(TColor color);
 // The key colour of pictures drawn masked.
 constexpr TColor clSkinKey = 0xFF00FF;
 
+// Fills a rectangle with one colour (system colours through the table).
+void FillColor(TCanvas& canvas, const TRect& r, TColor color);
+
 // Draws the picture repeatedly from x = 0 in steps of its width and y = 0 in steps of its
 // height while x < rect width + picture width and y < rect height + picture height. A picture
 // with no width or height draws nothing.

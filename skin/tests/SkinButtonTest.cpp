@@ -14,6 +14,9 @@
 
 using namespace skin;
 using namespace platform;
+using skintest::Click;
+using skintest::Key;
+using skintest::Send;
 
 namespace {
 
@@ -33,11 +36,6 @@ TBitmap Frame(TskUIStyle style, int index) {
   TBitmap f;
   GetBuiltInImage(style, tiButtonImage, &f, index, 3);
   return f;
-}
-
-void Send(QWidget* w, QEvent::Type type, QPoint local, Qt::MouseButton button, Qt::MouseButtons buttons) {
-  QMouseEvent e(type, QPointF(local), QPointF(w->mapToGlobal(local)), button, buttons, Qt::NoModifier);
-  QApplication::sendEvent(w, &e);
 }
 
 }  // namespace
@@ -150,13 +148,7 @@ TEST(GuiSkinButton, GlyphFramesAndGreying) {
   two.SetPixel(0, 0, 0x00FF00);
   two.SetPixel(16, 0, 0x00FF00);
   button.SetGlyph(two);
-  auto count = [&](TColor c) {
-    const TBitmap b = button.PaintBitmap();
-    int n = 0;
-    for (int y = 0; y < b.Height(); ++y)
-      for (int x = 0; x < b.Width(); ++x) n += b.GetPixel(x, y) == c;
-    return n;
-  };
+  auto count = [&](TColor c) { return skintest::CountColour(button.PaintBitmap(), c); };
   EXPECT_EQ(count(0x0000FF), 255);  // the enabled frame, 16 x 16 less its key pixel
   EXPECT_EQ(count(0xFF0000), 0);
   button.setEnabled(false);
@@ -202,12 +194,7 @@ TEST(GuiSkinButton, Focus) {
   blue.SetCaption("OK");
   ground.show();
   QApplication::setActiveWindow(&ground);
-  auto ink = [](const TBitmap& b, TColor c) {
-    int n = 0;
-    for (int y = 0; y < b.Height(); ++y)
-      for (int x = 0; x < b.Width(); ++x) n += b.GetPixel(x, y) == c;
-    return n;
-  };
+  auto ink = [](const TBitmap& b, TColor c) { return skintest::CountColour(b, c); };
   blue.setFocus();
   ASSERT_TRUE(blue.hasFocus());
   const TBitmap macPlain = mac.PaintBitmap();
@@ -226,18 +213,12 @@ TEST(GuiSkinButton, Focus) {
 
 TEST(GuiSkinButton, RepeatWhileHeld) {
   skintest::App();
-  TFakeClock clock(5000);
-  SetSkinClock(&clock);
+  skintest::TTestClock clock;
   TskButton button;
   button.resize(50, 20);
   int calls = 0;
   button.OnMouseContinuouslyDown = [&] { ++calls; };
-  auto hold = [&](int ms) {
-    for (int t = 0; t < ms; t += 10) {
-      clock.Advance(10);
-      ProcessMessages();
-    }
-  };
+  auto hold = [&](int ms) { clock.Run(ms); };
   Send(&button, QEvent::MouseButtonPress, {5, 5}, Qt::LeftButton, Qt::LeftButton);
   hold(350);
   EXPECT_EQ(calls, 3);
@@ -251,7 +232,6 @@ TEST(GuiSkinButton, RepeatWhileHeld) {
   hold(300);
   EXPECT_EQ(calls, 3);  // no pause at all would be no repeat
   Send(&button, QEvent::MouseButtonRelease, {5, 5}, Qt::LeftButton, Qt::NoButton);
-  SetSkinClock(nullptr);
 }
 
 TEST(GuiSkinButton, DialogKeysAndModalResult) {

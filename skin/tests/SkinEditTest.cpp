@@ -16,13 +16,9 @@
 
 using namespace skin;
 using namespace platform;
+using skintest::Key;
 
 namespace {
-
-void Key(QWidget* w, int key, const QString& text = QString(), Qt::KeyboardModifiers mods = Qt::NoModifier) {
-  QKeyEvent e(QEvent::KeyPress, key, mods, text);
-  QApplication::sendEvent(w, &e);
-}
 
 void Focus(QWidget* w, QEvent::Type type, Qt::FocusReason reason) {
   QFocusEvent e(type, reason);

@@ -12,6 +12,9 @@
 
 using namespace skin;
 using namespace platform;
+using skintest::Click;
+using skintest::Key;
+using skintest::Send;
 
 namespace {
 
@@ -31,11 +34,6 @@ TBitmap Picture(TskUIStyle style, int item) {
   TBitmap b;
   GetBuiltInImage(style, item, &b);
   return b;
-}
-
-void Send(QWidget* w, QEvent::Type type, QPoint local, Qt::MouseButton button, Qt::MouseButtons buttons) {
-  QMouseEvent e(type, QPointF(local), QPointF(w->mapToGlobal(local)), button, buttons, Qt::NoModifier);
-  QApplication::sendEvent(w, &e);
 }
 
 std::string PixelDifferenceOf(const TBitmap& a, const TBitmap& b) { return gfxtest::PixelDifference(a, b); }

@@ -19,7 +19,6 @@ class GuiNotifier : public ::testing::Test {
  protected:
   void SetUp() override {
     skintest::App();
-    SetSkinClock(&clock);
     popup.OnShow = [this] { ++shows; };
     popup.OnClose = [this] { ++closes; };
     popup.OnClick = [this] { ++clicks; };
@@ -27,14 +26,7 @@ class GuiNotifier : public ::testing::Test {
     popup.Title = QString::fromUtf8("提示信息");
     popup.MessageText = "Card 1 timed out";
   }
-  void TearDown() override { SetSkinClock(nullptr); }
-
-  void Run(int ms) {
-    for (int t = 0; t < ms; t += 10) {
-      clock.Advance(10);
-      ProcessMessages();
-    }
-  }
+  void Run(int ms) { time.Run(ms); }
   TfrmPopupForm& Form() { return *popup.Form(); }
   void Click(QPoint at) {
     for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
@@ -45,7 +37,8 @@ class GuiNotifier : public ::testing::Test {
   }
 
   QApplication& app = skintest::App();  // before the notice window
-  TFakeClock clock{100000};
+  skintest::TTestClock time;  // before the notifier, which reads it
+  TFakeClock& clock = time.Clock;
   TskPopupForm popup;
   int shows = 0, closes = 0, clicks = 0, titleClicks = 0;
 };

@@ -26,25 +26,13 @@
 
 using namespace skin;
 using namespace platform;
-
-namespace {
-
-void Send(QWidget* w, QEvent::Type type, QPoint local, Qt::MouseButton button, Qt::MouseButtons buttons) {
-  QMouseEvent e(type, QPointF(local), QPointF(w->mapToGlobal(local)), button, buttons, Qt::NoModifier);
-  QApplication::sendEvent(w, &e);
-}
-
-void Click(QWidget* w, QPoint p) {
-  Send(w, QEvent::MouseButtonPress, p, Qt::LeftButton, Qt::LeftButton);
-  Send(w, QEvent::MouseButtonRelease, p, Qt::LeftButton, Qt::NoButton);
-}
-
-}  // namespace
+using skintest::Click;
+using skintest::Key;
+using skintest::Send;
 
 TEST(GuiSkinPanel, CollapseAndExpandInSteps) {
   skintest::App();
-  TFakeClock clock(500);
-  SetSkinClock(&clock);
+  skintest::TTestClock clock;
   TskPanel panel;
   panel.SetUIStyle(MacOS);  // a 21-pixel title
   ASSERT_EQ(panel.TitleHeight(), 21);
@@ -55,8 +43,7 @@ TEST(GuiSkinPanel, CollapseAndExpandInSteps) {
   Click(&panel, panel.ButtonRect().center());
   std::vector<int> heights;
   for (int i = 0; i < 20; ++i) {
-    clock.Advance(10);
-    ProcessMessages();
+    clock.Run(10);
     if (heights.empty() || heights.back() != panel.height()) heights.push_back(panel.height());
     if (i == 2) Click(&panel, panel.ButtonRect().center());  // ignored while it moves
   }
@@ -70,10 +57,7 @@ TEST(GuiSkinPanel, CollapseAndExpandInSteps) {
   EXPECT_EQ(panel.height(), 21);
   panel.SetHeight(200);
   Click(&panel, panel.ButtonRect().center());
-  for (int i = 0; i < 20; ++i) {
-    clock.Advance(10);
-    ProcessMessages();
-  }
+  clock.Run(200);
   EXPECT_EQ(panel.height(), 200);
   EXPECT_EQ(pops, 1);
   EXPECT_TRUE(panel.Expanded());
@@ -84,7 +68,6 @@ TEST(GuiSkinPanel, CollapseAndExpandInSteps) {
   } catch (const ESkinError& e) {
     EXPECT_STREQ(e.what(), "Can't push when Align is alClient, alLeft or alRight.");
   }
-  SetSkinClock(nullptr);
 }
 
 TEST(GuiSkinPanel, GroupBoxLine) {

@@ -6,12 +6,17 @@
 #include <QApplication>
 #include <QDir>
 #include <QImage>
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPixmap>
 #include <QWidget>
 #include <cstdlib>
 #include <string>
 
+#include "platform/base/Clock.h"
+#include "platform/base/MessageWindow.h"
 #include "platform/gfx/tests/PnmFile.h"
+#include "skin/SkinButton.h"
 #include "skin/SkinPublic.h"
 
 namespace skintest {
@@ -31,6 +36,41 @@ inline QApplication& App() {
 inline std::string Fixture(const std::string& name) { return std::string(CORVANE_FIXTURES) + "/" + name; }
 
 inline TBitmap Grab(QWidget& w) { return skin::FromQImage(w.grab().toImage()); }
+
+// Mouse and key events sent straight to a widget (no window system in between).
+inline void Send(QWidget* w, QEvent::Type type, QPoint local, Qt::MouseButton button, Qt::MouseButtons buttons) {
+  QMouseEvent e(type, QPointF(local), QPointF(w->mapToGlobal(local)), button, buttons, Qt::NoModifier);
+  QApplication::sendEvent(w, &e);
+}
+inline void Click(QWidget* w, QPoint p) {
+  Send(w, QEvent::MouseButtonPress, p, Qt::LeftButton, Qt::LeftButton);
+  Send(w, QEvent::MouseButtonRelease, p, Qt::LeftButton, Qt::NoButton);
+}
+inline void Key(QWidget* w, int key, const QString& text = QString()) {
+  QKeyEvent e(QEvent::KeyPress, key, Qt::NoModifier, text);
+  QApplication::sendEvent(w, &e);
+}
+// A fake clock for the skin's timers while it lives; Run moves it in 10 ms steps and pumps the
+// timers after each, as the program's loop would.
+struct TTestClock {
+  TFakeClock Clock{1000};
+  TTestClock() { skin::SetSkinClock(&Clock); }
+  ~TTestClock() { skin::SetSkinClock(nullptr); }
+  void Run(int ms) {
+    for (int t = 0; t < ms; t += 10) {
+      Clock.Advance(10);
+      ProcessMessages();
+    }
+  }
+};
+
+// How many pixels of a bitmap have the colour.
+inline int CountColour(const TBitmap& b, TColor c) {
+  int n = 0;
+  for (int y = 0; y < b.Height(); ++y)
+    for (int x = 0; x < b.Width(); ++x) n += b.GetPixel(x, y) == c;
+  return n;
+}
 
 // Compares a picture with tests/references/<name>.png. CORVANE_UPDATE_REFERENCES=1 writes the
 // reference instead. On a mismatch the actual picture and a difference image (red where they

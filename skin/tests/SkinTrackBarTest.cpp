@@ -13,30 +13,12 @@
 
 using namespace skin;
 using namespace platform;
+using skintest::Click;
+using skintest::Key;
+using skintest::Send;
 
 namespace {
 
-void Send(QWidget* w, QEvent::Type type, QPoint local, Qt::MouseButton button, Qt::MouseButtons buttons) {
-  QMouseEvent e(type, QPointF(local), QPointF(w->mapToGlobal(local)), button, buttons, Qt::NoModifier);
-  QApplication::sendEvent(w, &e);
-}
-
-void Key(QWidget* w, int key) {
-  QKeyEvent e(QEvent::KeyPress, key, Qt::NoModifier);
-  QApplication::sendEvent(w, &e);
-}
-
-struct TClockGuard {
-  TFakeClock Clock{1000};
-  TClockGuard() { SetSkinClock(&Clock); }
-  ~TClockGuard() { SetSkinClock(nullptr); }
-  void Run(int ms) {
-    for (int t = 0; t < ms; t += 10) {
-      Clock.Advance(10);
-      ProcessMessages();
-    }
-  }
-};
 
 }  // namespace
 
@@ -102,7 +84,7 @@ TEST(GuiTrackBar, TheWholeThirtyTwoBitRange) {
 
 TEST(GuiTrackBar, KeysDraggingAndPaging) {
   skintest::App();
-  TClockGuard clock;
+  skintest::TTestClock clock;
   TskTrackBar bar;
   bar.resize(211, bar.height());  // room of 200 pixels
   bar.SetMax(100);
@@ -196,7 +178,7 @@ TEST(GuiScrollBar, SliderLengthAndLayouts) {
 
 TEST(GuiScrollBar, HeldButtonsStepEvery100ms) {
   skintest::App();
-  TClockGuard clock;
+  skintest::TTestClock clock;
   TskScrollBar bar;
   bar.resize(200, 16);
   bar.show();
