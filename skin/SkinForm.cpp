@@ -165,6 +165,10 @@ TskForm::~TskForm() {
 TskForm* TskForm::Attach(QWidget* window, TskUIStyle style) {
   auto* frame = new TskForm(window);
   frame->SetUIStyle(style);
+  // The controls the window already holds were made before their frame: they take its style
+  // now, as a control made after it would (a control that needs another style sets it after).
+  for (QObject* o : window->findChildren<QObject*>())
+    if (HasPublishedProperty(o, "UIStyle") && AsSkinnable(o)) o->setProperty("UIStyle", QVariant::fromValue(style));
   return frame;
 }
 

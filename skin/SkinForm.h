@@ -51,7 +51,8 @@ class TskForm : public QWidget, public TSkinnable {
   // frame stays a plain panel on it.
   explicit TskForm(QWidget* host);
   ~TskForm() override;
-  // Skins a window in one call.
+  // Skins a window in one call: the frame in that style, and every skinned control the window
+  // already holds in the same style.
   static TskForm* Attach(QWidget* window, TskUIStyle style);
   // The frame of the program's main window: the first frame made that is still alive.
   static TskForm* MainFrame();

@@ -8,6 +8,7 @@
 #include "SkinTestUtil.h"
 #include "platform/base/GbkText.h"
 #include "skin/BuiltInArt.h"
+#include "skin/SkinButton.h"
 #include "skin/SkinForm.h"
 
 using namespace skin;
@@ -136,6 +137,17 @@ TEST(GuiSkinForm, ContentMovesIntoTheClientArea) {
   } catch (const ESkinError& e) {
     EXPECT_STREQ(e.what(), "Sorry, you can't select the Form assign to FormPanel property");
   }
+}
+
+TEST(GuiSkinForm, AttachStylesTheControlsTheWindowHolds) {
+  skintest::App();
+  QWidget window;
+  QWidget group(&window);
+  TskButton button(&group);
+  EXPECT_EQ(button.UIStyle(), DeepBlue);
+  TskForm::Attach(&window, MacOS);
+  EXPECT_EQ(button.UIStyle(), MacOS);
+  EXPECT_TRUE(button.Transparent());  // its style hook ran
 }
 
 TEST(GuiSkinForm, CaptionFollowsTheWindowTitle) {
