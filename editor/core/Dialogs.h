@@ -4,6 +4,7 @@
 // GBK, like the model's strings.
 //
 // Issues that bring more dialogs add their slot here, each returning what the dialog decided.
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -25,6 +26,10 @@ class TDialogs {
   // The system-password prompt shown at start-up when "Enter" is 1; true when the password was
   // accepted.
   virtual bool StartupPassword() = 0;
+  // An open or a save dialog: the chosen file as a GBK path, or nothing when cancelled. `filter`
+  // lists "description|pattern" pairs ("亮度文件|*.Bri"); `fileName` is the name it starts with.
+  virtual std::optional<std::string> OpenFileName(std::string_view filter, std::string_view fileName) = 0;
+  virtual std::optional<std::string> SaveFileName(std::string_view filter, std::string_view fileName) = 0;
 };
 
 // "提示信息", the caption of the editor's message boxes, in GBK.

@@ -2,10 +2,13 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QFile>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QMimeData>
 
 #include "editor/ui/QtText.h"
+#include "platform/base/FilePath.h"
 
 namespace editor::ui {
 
@@ -37,6 +40,47 @@ TMessageAnswer TQtDialogs::MessageBox(std::string_view text, std::string_view ca
   if (buttons == TMessageButtons::Ok) return TMessageAnswer::Ok;
   if (buttons == TMessageButtons::YesNo) return TMessageAnswer::No;
   return TMessageAnswer::Cancel;
+}
+
+namespace {
+
+// "description|pattern|description|pattern" as Qt writes it: "description (patterns)" per line.
+// Names on Linux are case-sensitive while the patterns are written for a system where they are
+// not, so each pattern also comes in lower and upper case.
+QString QtFilter(std::string_view filter) {
+  const QStringList parts = QStringFromGbk(filter).split(u'|');
+  QStringList lines;
+  for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+    QStringList patterns;
+    for (const QString& pattern : parts[i + 1].split(u';', Qt::SkipEmptyParts))
+      for (const QString& variant : {pattern, pattern.toLower(), pattern.toUpper()})
+        if (!patterns.contains(variant)) patterns << variant;
+    lines << QStringLiteral("%1 (%2)").arg(parts[i], patterns.join(u' '));
+  }
+  return lines.join(QStringLiteral(";;"));
+}
+
+// The start name, unless it is only a pattern.
+QString StartName(std::string_view fileName) {
+  const QString name = QStringFromGbk(fileName);
+  return name.contains(u'*') || name.contains(u'?') ? QString() : name;
+}
+
+std::optional<std::string> Chosen(const QString& name) {
+  if (name.isEmpty()) return std::nullopt;
+  return platform::GbkPathFromOs(QFile::encodeName(name).toStdString());
+}
+
+}  // namespace
+
+std::optional<std::string> TQtDialogs::OpenFileName(std::string_view filter, std::string_view fileName) {
+  return Chosen(QFileDialog::getOpenFileName(QApplication::activeWindow(), QString(), StartName(fileName),
+                                             QtFilter(filter)));
+}
+
+std::optional<std::string> TQtDialogs::SaveFileName(std::string_view filter, std::string_view fileName) {
+  return Chosen(QFileDialog::getSaveFileName(QApplication::activeWindow(), QString(), StartName(fileName),
+                                             QtFilter(filter)));
 }
 
 bool TQtClipboard::HasDisplayFormat() const {

@@ -12,6 +12,8 @@ class TQtDialogs : public TDialogs {
                             TMessageButtons buttons) override;
   // Refused until the system-password dialog exists: with "Enter" = 1 the program ends.
   bool StartupPassword() override { return false; }
+  std::optional<std::string> OpenFileName(std::string_view filter, std::string_view fileName) override;
+  std::optional<std::string> SaveFileName(std::string_view filter, std::string_view fileName) override;
 };
 
 class TQtClipboard : public TClipboardAccess {

@@ -6,6 +6,7 @@
 #include <deque>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -36,9 +37,29 @@ class TFakeDialogs : public TDialogs {
     ++PasswordPrompts;
     return PasswordAccepted;
   }
+  struct TFileRequest {
+    bool Save = false;
+    std::string Filter, FileName;  // GBK
+  };
+  std::optional<std::string> OpenFileName(std::string_view filter, std::string_view fileName) override {
+    return FileAnswer(false, filter, fileName);
+  }
+  std::optional<std::string> SaveFileName(std::string_view filter, std::string_view fileName) override {
+    return FileAnswer(true, filter, fileName);
+  }
+  // The next scripted file (GBK), or a cancel once they run out.
+  std::optional<std::string> FileAnswer(bool save, std::string_view filter, std::string_view fileName) {
+    FileRequests.push_back({save, std::string(filter), std::string(fileName)});
+    if (Files.empty()) return std::nullopt;
+    auto file = Files.front();
+    Files.pop_front();
+    return file;
+  }
 
   std::deque<TMessageAnswer> Answers;
   std::vector<TBox> Boxes;
+  std::deque<std::optional<std::string>> Files;
+  std::vector<TFileRequest> FileRequests;
   bool PasswordAccepted = false;
   int PasswordPrompts = 0;
 };
