@@ -11,7 +11,9 @@
 #include <cstring>
 #include <utility>
 
+#include "model/FormConstructEx.h"
 #include "platform/base/ByteOrder.h"
+#include "platform/base/GbkText.h"
 #include "platform/base/WaitableEvent.h"
 #include "platform/comm/UdpSocket.h"
 
@@ -412,6 +414,71 @@ std::string TOnLineGrid::Cell(int column, int row) const {
     default:
       return {};
   }
+}
+
+// --- import -------------------------------------------------------------------------------------
+
+namespace {
+
+bool IsBlank(std::string_view text) {
+  return std::all_of(text.begin(), text.end(), [](char c) { return uint8_t(c) <= ' '; });
+}
+
+}  // namespace
+
+bool CanImportOnLineCard(const model::TConstructer& root, const std::string& name) {
+  return root.FindScreen(name) == nullptr;
+}
+
+std::string OnLineCardExistsText(const std::string& name) {
+  return "\"" + name + "\"" + platform::Utf8ToGbk(" 已存在，无法引入!");
+}
+
+model::TLEDScreen* ImportOnLineCard(const TOnLineEntry& entry, const TOnLineImportHooks& hooks) {
+  model::TConstructer* root = hooks.Root ? hooks.Root() : nullptr;
+  if (root == nullptr) return nullptr;
+  const std::string name = entry.Image.Name();
+  if (!CanImportOnLineCard(*root, name)) {
+    if (hooks.ShowError) hooks.ShowError(OnLineCardExistsText(name));
+    return nullptr;
+  }
+  if (IsBlank(name)) return nullptr;
+  model::TLEDScreen* screen = root->AddScreen(name);
+  screen->SetAddress(entry.Image.Address());
+  model::TCommunication& link = screen->Communicate();
+  link.SetIP(entry.Image.DottedIp());
+  link.SetRemotePort(entry.Image.Port());
+  link.SetLocalPort(ImportedCardLocalPort);
+  link.SetCommunicationType(model::ctNetWork);
+  // A screen added here is an edit like any other: closing must ask before losing it.
+  if (hooks.SetModified) hooks.SetModified();
+  if (hooks.RebuildTree) hooks.RebuildTree();
+  return screen;
+}
+
+TOnLineFormLogic::TOnLineFormLogic(TOnLineTable& table, TOnLineImportHooks hooks)
+    : table_(table), hooks_(std::move(hooks)) {}
+
+void TOnLineFormLogic::Refresh() { grid_.Update(table_.TakeSnapshot()); }
+
+bool TOnLineFormLogic::ClickRow(int row) {
+  const TOnLineEntry* entry = grid_.EntryAt(row);
+  clicked_ = true;
+  selected_ = entry ? std::optional<TOnLineEntry>(*entry) : std::nullopt;
+  model::TConstructer* root = hooks_.Root ? hooks_.Root() : nullptr;
+  const std::string name = entry ? entry->Image.Name() : std::string();
+  importEnabled_ = root == nullptr || CanImportOnLineCard(*root, name);
+  return importEnabled_;
+}
+
+model::TLEDScreen* TOnLineFormLogic::Import() {
+  // Before any click the grid's current row is its first.
+  if (!clicked_) {
+    const TOnLineEntry* first = grid_.EntryAt(1);
+    return first ? ImportOnLineCard(*first, hooks_) : nullptr;
+  }
+  // An empty row imports nothing, as a blank name does.
+  return selected_ ? ImportOnLineCard(*selected_, hooks_) : nullptr;
 }
 
 }  // namespace editor

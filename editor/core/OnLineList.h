@@ -16,6 +16,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -28,6 +29,11 @@
 #include "platform/base/DateTime.h"
 #include "platform/base/MessageWindow.h"
 #include "platform/base/SettingsFile.h"
+
+namespace model {
+class TConstructer;
+class TLEDScreen;
+}  // namespace model
 
 namespace editor {
 
@@ -224,6 +230,52 @@ class TOnLineGrid {
  private:
   std::vector<TOnLineEntry> entries_;
   int rowCount_ = InitialRowCount;
+};
+
+// What an import needs of the main window, which fills these in.
+struct TOnLineImportHooks {
+  std::function<model::TConstructer*()> Root;                  // the current project root
+  std::function<void(const std::string& gbkText)> ShowError;  // an error box titled "提示信息"
+  std::function<void()> SetModified;
+  std::function<void()> RebuildTree;
+};
+
+// The local port of an imported card's link.
+inline constexpr int32_t ImportedCardLocalPort = 5182;
+
+// Whether a card of this name may be imported: no screen has it as its Text, letter case aside.
+bool CanImportOnLineCard(const model::TConstructer& root, const std::string& name);
+// The error shown for a name already in the project: "\"" name "\" 已存在，无法引入!" (GBK).
+std::string OnLineCardExistsText(const std::string& name);
+// Adds the card as a network screen named after it: its hardware address, dotted IP and port,
+// local port 5182. An existing name shows the error; a blank name does nothing. Sets the modified
+// flag and rebuilds the tree. Returns the new screen, or null.
+model::TLEDScreen* ImportOnLineCard(const TOnLineEntry& entry, const TOnLineImportHooks& hooks);
+
+// The online dialog without its window: the grid painted from the table's copies, and the
+// selected row, remembered as the card it showed when it was clicked.
+class TOnLineFormLogic {
+ public:
+  TOnLineFormLogic(TOnLineTable& table, TOnLineImportHooks hooks);
+
+  // Takes a fresh copy of the table into the grid (on the refresh message, and when shown).
+  void Refresh();
+  const TOnLineGrid& Grid() const { return grid_; }
+
+  // A click on row r (1-based, as the grid counts): remembers that row's card and tells whether
+  // the import button is enabled.
+  bool ClickRow(int row);
+  bool ImportEnabled() const { return importEnabled_; }
+  // Imports the card of the row last clicked (before any click: the first row's).
+  model::TLEDScreen* Import();
+
+ private:
+  TOnLineTable& table_;
+  TOnLineImportHooks hooks_;
+  TOnLineGrid grid_;
+  bool clicked_ = false;
+  std::optional<TOnLineEntry> selected_;
+  bool importEnabled_ = true;
 };
 
 }  // namespace editor

@@ -3,6 +3,7 @@
 #include <arpa/inet.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -11,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include "model/FormConstructEx.h"
+#include "model/LoadMode.h"
 #include "platform/base/GbkText.h"
 
 using namespace editor;
@@ -323,4 +326,111 @@ TEST(OnLineGrid, CellsAndRows) {
   grid.Update({entry});
   EXPECT_EQ(grid.RowCount(), 41);
   EXPECT_EQ(grid.Cell(0, 2), "");
+}
+
+namespace {
+
+// A real project root behind the import hooks; error boxes and the main window's calls are
+// recorded.
+class OnLineImport : public ::testing::Test {
+ protected:
+  void SetUp() override { model::SetLoadMode(model::LoadModeNormal); }
+
+  TOnLineImportHooks Hooks() {
+    return {[this] { return &Root; },
+            [this](const std::string& text) { Errors.push_back(text); },
+            [this] { ++Modified; },
+            [this] { ++Rebuilt; }};
+  }
+
+  static TOnLineEntry Entry(uint32_t id, std::string_view name) {
+    TOnLineEntry entry;
+    entry.Image = Card(id, name);
+    platform::StoreU16(entry.Image.Bytes.data() + 40, 7);
+    entry.Image.SetSource(htonl(INADDR_LOOPBACK), htons(40123));
+    return entry;
+  }
+
+  model::TConstructer Root{nullptr};
+  std::vector<std::string> Errors;
+  int Modified = 0;
+  int Rebuilt = 0;
+};
+
+}  // namespace
+
+TEST_F(OnLineImport, AddsANetworkScreenForTheCard) {
+  const std::string name = platform::Utf8ToGbk("东门屏");
+  model::TLEDScreen* screen = ImportOnLineCard(Entry(1, name), Hooks());
+  ASSERT_NE(screen, nullptr);
+  EXPECT_EQ(Root.ScreenCount(), 2);
+  EXPECT_EQ(Root.GetScreen(1), screen);
+  EXPECT_EQ(screen->Text(), name);
+  EXPECT_EQ(screen->Address(), 7);
+  EXPECT_EQ(Root.GetLeafCount(1), 1);
+  const model::TCommunication& link = screen->Communicate();
+  EXPECT_EQ(link.CommunicationType(), model::ctNetWork);
+  EXPECT_EQ(link.IP(), "127.0.0.1");
+  EXPECT_EQ(link.RemotePort(), 40123);
+  EXPECT_EQ(link.LocalPort(), 5182);
+  // The screen's table shows the network rows.
+  EXPECT_NE(std::find(screen->PropertyTable().begin(), screen->PropertyTable().end(),
+                      platform::Utf8ToGbk("Communicate.IP|IP地址|$000000F0")),
+            screen->PropertyTable().end());
+  EXPECT_EQ(Modified, 1);
+  EXPECT_EQ(Rebuilt, 1);
+  EXPECT_TRUE(Errors.empty());
+}
+
+TEST_F(OnLineImport, AnExistingNameInOtherLettersIsRefusedWithItsQuotes) {
+  Root.GetScreen(0)->SetText("Gate-A");
+  EXPECT_FALSE(CanImportOnLineCard(Root, "gate-a"));
+  EXPECT_EQ(ImportOnLineCard(Entry(1, "GATE-a"), Hooks()), nullptr);
+  ASSERT_EQ(Errors.size(), 1u);
+  EXPECT_EQ(platform::GbkToUtf8(Errors[0]), "\"GATE-a\" 已存在，无法引入!");
+  EXPECT_EQ(Root.ScreenCount(), 1);
+  EXPECT_EQ(Modified + Rebuilt, 0);
+}
+
+TEST_F(OnLineImport, ABlankNameDoesNothing) {
+  for (const char* blank : {"", "   "}) {
+    EXPECT_EQ(ImportOnLineCard(Entry(1, blank), Hooks()), nullptr);
+  }
+  EXPECT_EQ(Root.ScreenCount(), 1);
+  EXPECT_TRUE(Errors.empty());
+  EXPECT_EQ(Modified + Rebuilt, 0);
+}
+
+TEST_F(OnLineImport, TheDialogImportsTheCardTheClickedRowShowed) {
+  TOnLineTable table;
+  table.Report(Card(1, "first"), htonl(INADDR_LOOPBACK), htons(1), 0, 0);
+  table.Report(Card(2, "second"), htonl(INADDR_LOOPBACK), htons(2), 10, 0);
+  TOnLineFormLogic form(table, Hooks());
+  form.Refresh();
+  EXPECT_TRUE(form.ClickRow(2));
+  // The first card goes and a refresh repaints before the button is pressed.
+  table.Expire(60005, 60000);
+  table.Report(Card(3, "third"), htonl(INADDR_LOOPBACK), htons(3), 60005, 0);
+  form.Refresh();
+  EXPECT_EQ(form.Grid().Cell(0, 2), "third");
+  ASSERT_NE(form.Import(), nullptr);
+  EXPECT_EQ(Root.GetScreen(1)->Text(), "second");
+
+  // The imported name now disables the button; an empty row enables it and imports nothing.
+  form.Refresh();
+  EXPECT_FALSE(form.ClickRow(1));
+  EXPECT_TRUE(form.ClickRow(5));
+  EXPECT_EQ(form.Import(), nullptr);
+  EXPECT_EQ(Root.ScreenCount(), 2);
+}
+
+TEST_F(OnLineImport, BeforeAnyClickTheFirstRowIsImported) {
+  TOnLineTable table;
+  TOnLineFormLogic form(table, Hooks());
+  form.Refresh();
+  EXPECT_EQ(form.Import(), nullptr);  // nothing listed
+  table.Report(Card(1, "only"), htonl(INADDR_LOOPBACK), htons(1), 0, 0);
+  form.Refresh();
+  ASSERT_NE(form.Import(), nullptr);
+  EXPECT_EQ(Root.GetScreen(1)->Text(), "only");
 }
