@@ -55,7 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         break;
     }
     // Once per input, many cards at once: the table must stop listing at its limit.
-    if ((op & 0xF0) == 0xF0 && !flooded && d.Kind != TOnLineDatagramKind::Ignored) {
+    if (op == 0xFF && !flooded && d.Kind != TOnLineDatagramKind::Ignored) {
       flooded = true;
       TCardImage image = d.Image;
       for (uint32_t i = 0; i < MaxOnLineCards + 10; ++i) {
