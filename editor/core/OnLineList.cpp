@@ -120,16 +120,17 @@ bool TOnLineTable::Store(const TCardImage& image, const TOnLineSource& source, i
                          platform::TDateTime local) {
   std::lock_guard guard(lock_);
   const uint32_t id = image.DeviceId();
-  auto found = std::find_if(entries_.begin(), entries_.end(),
-                            [id](const TOnLineEntry& e) { return e.Image.DeviceId() == id; });
-  if (found == entries_.end()) {
+  auto found = index_.find(id);
+  if (found == index_.end()) {
     if (entries_.size() >= MaxOnLineCards) return false;
-    found = entries_.insert(entries_.end(), TOnLineEntry{});
+    found = index_.emplace(id, entries_.size()).first;
+    entries_.emplace_back();
   }
-  found->Image = image;
-  found->LastReportMs = nowMs;
-  found->Shown = local;
-  found->Source = source;
+  TOnLineEntry& entry = entries_[found->second];
+  entry.Image = image;
+  entry.LastReportMs = nowMs;
+  entry.Shown = local;
+  entry.Source = source;
   return true;
 }
 
@@ -139,6 +140,8 @@ bool TOnLineTable::Expire(int64_t nowMs, int64_t maxAgeMs) {
                              [&](const TOnLineEntry& e) { return nowMs - e.LastReportMs > maxAgeMs; });
   if (gone == entries_.end()) return false;
   entries_.erase(gone, entries_.end());
+  index_.clear();
+  for (size_t i = 0; i < entries_.size(); ++i) index_.emplace(entries_[i].Image.DeviceId(), i);
   return true;
 }
 

@@ -23,6 +23,7 @@
 #include <string>
 #include <string_view>
 #include <thread>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/base/Clock.h"
@@ -127,6 +128,8 @@ class TOnLineTable {
 
   mutable std::mutex lock_;
   std::vector<TOnLineEntry> entries_;
+  // Device identifier -> position in entries_; identifiers are unique in the table.
+  std::unordered_map<uint32_t, size_t> index_;
   bool refreshPending_ = false;
 };
 
