@@ -437,12 +437,12 @@ std::string OnLineCardExistsText(const std::string& name) {
   return "\"" + name + "\"" + platform::Utf8ToGbk(" 已存在，无法引入!");
 }
 
-model::TLEDScreen* ImportOnLineCard(const TOnLineEntry& entry, const TOnLineImportHooks& hooks) {
+model::TLEDScreen* ImportOnLineCard(const TOnLineEntry& entry, const TOnLineImportHooks& hooks, TDialogs& dialogs) {
   model::TConstructer* root = hooks.Root ? hooks.Root() : nullptr;
   if (root == nullptr) return nullptr;
   const std::string name = entry.Image.Name();
   if (!CanImportOnLineCard(*root, name)) {
-    if (hooks.ShowError) hooks.ShowError(OnLineCardExistsText(name));
+    dialogs.MessageBox(OnLineCardExistsText(name), MessageCaption(), TMessageIcon::Error, TMessageButtons::Ok);
     return nullptr;
   }
   if (IsBlank(name)) return nullptr;
@@ -459,8 +459,8 @@ model::TLEDScreen* ImportOnLineCard(const TOnLineEntry& entry, const TOnLineImpo
   return screen;
 }
 
-TOnLineFormLogic::TOnLineFormLogic(TOnLineTable& table, TOnLineImportHooks hooks)
-    : table_(table), hooks_(std::move(hooks)) {}
+TOnLineFormLogic::TOnLineFormLogic(TOnLineTable& table, TOnLineImportHooks hooks, TDialogs& dialogs)
+    : table_(table), hooks_(std::move(hooks)), dialogs_(dialogs) {}
 
 void TOnLineFormLogic::Refresh() { grid_.Update(table_.TakeSnapshot()); }
 
@@ -478,10 +478,10 @@ model::TLEDScreen* TOnLineFormLogic::Import() {
   // Before any click the grid's current row is its first.
   if (!clicked_) {
     const TOnLineEntry* first = grid_.EntryAt(1);
-    return first ? ImportOnLineCard(*first, hooks_) : nullptr;
+    return first ? ImportOnLineCard(*first, hooks_, dialogs_) : nullptr;
   }
   // An empty row imports nothing, as a blank name does.
-  return selected_ ? ImportOnLineCard(*selected_, hooks_) : nullptr;
+  return selected_ ? ImportOnLineCard(*selected_, hooks_, dialogs_) : nullptr;
 }
 
 }  // namespace editor

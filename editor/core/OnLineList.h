@@ -26,6 +26,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "editor/core/Dialogs.h"
 #include "platform/base/Clock.h"
 #include "platform/base/DateTime.h"
 #include "platform/base/MessageWindow.h"
@@ -237,8 +238,7 @@ class TOnLineGrid {
 
 // What an import needs of the main window, which fills these in.
 struct TOnLineImportHooks {
-  std::function<model::TConstructer*()> Root;                  // the current project root
-  std::function<void(const std::string& gbkText)> ShowError;  // an error box titled "提示信息"
+  std::function<model::TConstructer*()> Root;  // the current project root; null: none yet
   std::function<void()> SetModified;
   std::function<void()> RebuildTree;
 };
@@ -251,15 +251,15 @@ bool CanImportOnLineCard(const model::TConstructer& root, const std::string& nam
 // The error shown for a name already in the project: "\"" name "\" 已存在，无法引入!" (GBK).
 std::string OnLineCardExistsText(const std::string& name);
 // Adds the card as a network screen named after it: its hardware address, dotted IP and port,
-// local port 5182. An existing name shows the error; a blank name does nothing. Sets the modified
-// flag and rebuilds the tree. Returns the new screen, or null.
-model::TLEDScreen* ImportOnLineCard(const TOnLineEntry& entry, const TOnLineImportHooks& hooks);
+// local port 5182. An existing name shows the error box; a blank name does nothing. Sets the
+// modified flag and rebuilds the tree. Returns the new screen, or null.
+model::TLEDScreen* ImportOnLineCard(const TOnLineEntry& entry, const TOnLineImportHooks& hooks, TDialogs& dialogs);
 
 // The online dialog without its window: the grid painted from the table's copies, and the
 // selected row, remembered as the card it showed when it was clicked.
 class TOnLineFormLogic {
  public:
-  TOnLineFormLogic(TOnLineTable& table, TOnLineImportHooks hooks);
+  TOnLineFormLogic(TOnLineTable& table, TOnLineImportHooks hooks, TDialogs& dialogs);
 
   // Takes a fresh copy of the table into the grid (on the refresh message, and when shown).
   void Refresh();
@@ -275,6 +275,7 @@ class TOnLineFormLogic {
  private:
   TOnLineTable& table_;
   TOnLineImportHooks hooks_;
+  TDialogs& dialogs_;
   TOnLineGrid grid_;
   bool clicked_ = false;
   std::optional<TOnLineEntry> selected_;

@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include "editor/core/tests/Fakes.h"
 #include "model/FormConstructEx.h"
 #include "model/LoadMode.h"
 #include "platform/base/GbkText.h"
@@ -337,10 +338,7 @@ class OnLineImport : public ::testing::Test {
   void SetUp() override { model::SetLoadMode(model::LoadModeNormal); }
 
   TOnLineImportHooks Hooks() {
-    return {[this] { return &Root; },
-            [this](const std::string& text) { Errors.push_back(text); },
-            [this] { ++Modified; },
-            [this] { ++Rebuilt; }};
+    return {[this] { return &Root; }, [this] { ++Modified; }, [this] { ++Rebuilt; }};
   }
 
   static TOnLineEntry Entry(uint32_t id, std::string_view name) {
@@ -352,7 +350,7 @@ class OnLineImport : public ::testing::Test {
   }
 
   model::TConstructer Root{nullptr};
-  std::vector<std::string> Errors;
+  test::TFakeDialogs Dialogs;
   int Modified = 0;
   int Rebuilt = 0;
 };
@@ -361,7 +359,7 @@ class OnLineImport : public ::testing::Test {
 
 TEST_F(OnLineImport, AddsANetworkScreenForTheCard) {
   const std::string name = platform::Utf8ToGbk("东门屏");
-  model::TLEDScreen* screen = ImportOnLineCard(Entry(1, name), Hooks());
+  model::TLEDScreen* screen = ImportOnLineCard(Entry(1, name), Hooks(), Dialogs);
   ASSERT_NE(screen, nullptr);
   EXPECT_EQ(Root.ScreenCount(), 2);
   EXPECT_EQ(Root.GetScreen(1), screen);
@@ -379,25 +377,28 @@ TEST_F(OnLineImport, AddsANetworkScreenForTheCard) {
             screen->PropertyTable().end());
   EXPECT_EQ(Modified, 1);
   EXPECT_EQ(Rebuilt, 1);
-  EXPECT_TRUE(Errors.empty());
+  EXPECT_TRUE(Dialogs.Boxes.empty());
 }
 
 TEST_F(OnLineImport, AnExistingNameInOtherLettersIsRefusedWithItsQuotes) {
   Root.GetScreen(0)->SetText("Gate-A");
   EXPECT_FALSE(CanImportOnLineCard(Root, "gate-a"));
-  EXPECT_EQ(ImportOnLineCard(Entry(1, "GATE-a"), Hooks()), nullptr);
-  ASSERT_EQ(Errors.size(), 1u);
-  EXPECT_EQ(platform::GbkToUtf8(Errors[0]), "\"GATE-a\" 已存在，无法引入!");
+  EXPECT_EQ(ImportOnLineCard(Entry(1, "GATE-a"), Hooks(), Dialogs), nullptr);
+  ASSERT_EQ(Dialogs.Boxes.size(), 1u);
+  EXPECT_EQ(platform::GbkToUtf8(Dialogs.Boxes[0].Text), "\"GATE-a\" 已存在，无法引入!");
+  EXPECT_EQ(platform::GbkToUtf8(Dialogs.Boxes[0].Caption), "提示信息");
+  EXPECT_EQ(Dialogs.Boxes[0].Icon, TMessageIcon::Error);
+  EXPECT_EQ(Dialogs.Boxes[0].Buttons, TMessageButtons::Ok);
   EXPECT_EQ(Root.ScreenCount(), 1);
   EXPECT_EQ(Modified + Rebuilt, 0);
 }
 
 TEST_F(OnLineImport, ABlankNameDoesNothing) {
   for (const char* blank : {"", "   "}) {
-    EXPECT_EQ(ImportOnLineCard(Entry(1, blank), Hooks()), nullptr);
+    EXPECT_EQ(ImportOnLineCard(Entry(1, blank), Hooks(), Dialogs), nullptr);
   }
   EXPECT_EQ(Root.ScreenCount(), 1);
-  EXPECT_TRUE(Errors.empty());
+  EXPECT_TRUE(Dialogs.Boxes.empty());
   EXPECT_EQ(Modified + Rebuilt, 0);
 }
 
@@ -405,7 +406,7 @@ TEST_F(OnLineImport, TheDialogImportsTheCardTheClickedRowShowed) {
   TOnLineTable table;
   table.Report(Card(1, "first"), htonl(INADDR_LOOPBACK), htons(1), 0, 0);
   table.Report(Card(2, "second"), htonl(INADDR_LOOPBACK), htons(2), 10, 0);
-  TOnLineFormLogic form(table, Hooks());
+  TOnLineFormLogic form(table, Hooks(), Dialogs);
   form.Refresh();
   EXPECT_TRUE(form.ClickRow(2));
   // The first card goes and a refresh repaints before the button is pressed.
@@ -426,7 +427,7 @@ TEST_F(OnLineImport, TheDialogImportsTheCardTheClickedRowShowed) {
 
 TEST_F(OnLineImport, BeforeAnyClickTheFirstRowIsImported) {
   TOnLineTable table;
-  TOnLineFormLogic form(table, Hooks());
+  TOnLineFormLogic form(table, Hooks(), Dialogs);
   form.Refresh();
   EXPECT_EQ(form.Import(), nullptr);  // nothing listed
   table.Report(Card(1, "only"), htonl(INADDR_LOOPBACK), htons(1), 0, 0);
