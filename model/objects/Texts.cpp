@@ -126,6 +126,20 @@ void WriteCodeText(const platform::TControl& object, const platform::TStringList
                     EffectCode(method), SpeedCode(speed), transparent, stream);
 }
 
+// What both code-text classes publish besides the source of their lines.
+template <class T>
+platform::TClassBuilder<T, platform::TGraphicControl>& AddCodeTextProperties(
+    platform::TClassBuilder<T, platform::TGraphicControl>& b) {
+  return b.Property("Font", TypeFontSet(), &T::Font, &T::SetFont)
+      .Property("Color", platform::TypeColor(), &T::Color, &T::SetColor)
+      .Property("Transparent", &T::Transparent, &T::SetTransparent)
+      .Property("Method", TypeDisplayMethod(), &T::Method, &T::SetMethod)
+      .Property("Speed", TypeDisplaySpeed(), &T::Speed, &T::SetSpeed)
+      .Property("Text", &T::Text, &T::SetText)
+      .Property("PropertyTable", [](T& t) { return &t.PropertyTable(); }, nullptr)
+      .template StreamProperty<TProgramStream>("RecordSelf", &T::SetRecordSelf);
+}
+
 }  // namespace
 
 platform::TFontDescription CodeTextFont(TFontSet font, platform::TColor color) {
@@ -217,18 +231,11 @@ void TText::SetRecordSelf(TProgramStream* stream) {
 
 const platform::TClassInfo& TMultiString::StaticClassInfo() {
   using T = TMultiString;
-  static const platform::TClassInfo info =
-      platform::TClassBuilder<T, platform::TGraphicControl>("TMultiString")
-          .Property("Lines", [](T& t) { return &t.Lines(); }, &T::SetLines)
-          .Property("Font", TypeFontSet(), &T::Font, &T::SetFont)
-          .Property("Color", platform::TypeColor(), &T::Color, &T::SetColor)
-          .Property("Transparent", &T::Transparent, &T::SetTransparent)
-          .Property("Method", TypeDisplayMethod(), &T::Method, &T::SetMethod)
-          .Property("Speed", TypeDisplaySpeed(), &T::Speed, &T::SetSpeed)
-          .Property("Text", &T::Text, &T::SetText)
-          .Property("PropertyTable", [](T& t) { return &t.PropertyTable(); }, nullptr)
-          .StreamProperty<TProgramStream>("RecordSelf", &T::SetRecordSelf)
-          .Build();
+  static const platform::TClassInfo info = [] {
+    platform::TClassBuilder<T, platform::TGraphicControl> b("TMultiString");
+    b.Property("Lines", [](T& t) { return &t.Lines(); }, &T::SetLines);
+    return AddCodeTextProperties(b).Build();
+  }();
   return info;
 }
 
@@ -274,18 +281,11 @@ void TMultiString::SetRecordSelf(TProgramStream* stream) {
 
 const platform::TClassInfo& TStringFile::StaticClassInfo() {
   using T = TStringFile;
-  static const platform::TClassInfo info =
-      platform::TClassBuilder<T, platform::TGraphicControl>("TStringFile")
-          .Property("FileName", &T::FileName, &T::SetFileName)
-          .Property("Font", TypeFontSet(), &T::Font, &T::SetFont)
-          .Property("Color", platform::TypeColor(), &T::Color, &T::SetColor)
-          .Property("Transparent", &T::Transparent, &T::SetTransparent)
-          .Property("Method", TypeDisplayMethod(), &T::Method, &T::SetMethod)
-          .Property("Speed", TypeDisplaySpeed(), &T::Speed, &T::SetSpeed)
-          .Property("Text", &T::Text, &T::SetText)
-          .Property("PropertyTable", [](T& t) { return &t.PropertyTable(); }, nullptr)
-          .StreamProperty<TProgramStream>("RecordSelf", &T::SetRecordSelf)
-          .Build();
+  static const platform::TClassInfo info = [] {
+    platform::TClassBuilder<T, platform::TGraphicControl> b("TStringFile");
+    b.Property("FileName", &T::FileName, &T::SetFileName);
+    return AddCodeTextProperties(b).Build();
+  }();
   return info;
 }
 

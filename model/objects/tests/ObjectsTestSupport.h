@@ -16,6 +16,7 @@
 #include "platform/base/GbkText.h"
 #include "platform/component/Strings.h"
 #include "platform/gfx/Bitmap.h"
+#include "platform/gfx/Canvas.h"
 
 namespace model::test {
 
@@ -100,6 +101,16 @@ inline bool SamePixels(const platform::TBitmap& a, const platform::TBitmap& b) {
     for (int x = 0; x < a.Width(); ++x)
       if (a.GetPixel(x, y) != b.GetPixel(x, y)) return false;
   return true;
+}
+
+// A page of the given size, blue, with `control` painted on it as the page paints it.
+inline platform::TBitmap PaintedOnBlue(platform::TControl& control, int width, int height) {
+  platform::TBitmap page(width, height);
+  platform::TCanvas canvas(page);
+  canvas.Brush = {platform::clBlue, platform::bsSolid};
+  canvas.FillRect({0, 0, width, height});
+  PaintControl(control, canvas);
+  return page;
 }
 
 inline bool HasColor(const platform::TBitmap& b, platform::TColor color) {

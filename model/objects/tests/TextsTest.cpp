@@ -228,19 +228,13 @@ TEST_F(TTextObject, PaintsTheLinesEndToEnd) {
     c.TextOut(3, 2, "AB");
     c.TextOut(3 + c.TextWidth("AB"), 2, "CD");
   }
-  TBitmap page(80, 30);
-  TCanvas canvas(page);
-  canvas.Brush = {platform::clBlue, platform::bsSolid};
-  canvas.FillRect({0, 0, 80, 30});
-  PaintControl(text, canvas);
+  TBitmap page = test::PaintedOnBlue(text, 80, 30);
   EXPECT_TRUE(test::SamePixels(page, expected));
   EXPECT_TRUE(test::HasColor(page, platform::clRed));
 
   // Transparent: the page shows through around the strokes.
   text.SetTransparent(true);
-  canvas.Brush = {platform::clBlue, platform::bsSolid};
-  canvas.FillRect({0, 0, 80, 30});
-  PaintControl(text, canvas);
+  page = test::PaintedOnBlue(text, 80, 30);
   TBitmap seeThrough = expected;
   for (int y = 2; y < 22; ++y)
     for (int x = 3; x < 63; ++x)
@@ -413,11 +407,7 @@ TEST(TMultiStringObject, PaintsEachLineBelowTheOneBeforeInTheCardFont) {
   }
   EXPECT_EQ(CodeTextFont(fs24, 0).Size(), 18);
   EXPECT_EQ(CodeTextFont(fs16, 0).Size(), 12);
-  TBitmap page(60, 60);
-  TCanvas canvas(page);
-  canvas.Brush = {platform::clBlue, platform::bsSolid};
-  canvas.FillRect({0, 0, 60, 60});
-  PaintControl(multi, canvas);
+  const TBitmap page = test::PaintedOnBlue(multi, 60, 60);
   EXPECT_TRUE(test::SamePixels(page, expected));
   EXPECT_TRUE(test::HasColor(page, platform::clLime));
 }
