@@ -13,6 +13,7 @@
 #include "model/ObjectText.h"
 #include "model/ProgramRecords.h"
 #include "model/objects/Texts.h"
+#include "model/objects/rtf.h"
 #include "platform/base/GbkText.h"
 #include "platform/component/Strings.h"
 #include "platform/gfx/Bitmap.h"
@@ -57,6 +58,7 @@ inline const TComponentManager& Registry() {
     r->RegisterClass(TText::StaticClassInfo());
     r->RegisterClass(TMultiString::StaticClassInfo());
     r->RegisterClass(TStringFile::StaticClassInfo());
+    r->RegisterClass(TMultiText::StaticClassInfo());
     return r;
   }();
   return *registry;
