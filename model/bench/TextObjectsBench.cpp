@@ -47,18 +47,27 @@ class TScratchFile {
   std::string path_;
 };
 
-void BM_BreakTextFile(benchmark::State& state) {
-  const TScratchFile file("mixed64k.txt", MixedText(64 * 1024));
-  model::TStringFile object(nullptr);
+// A resize drag over an object of class T showing the file: every step breaks or renders its
+// text again. `report` sets the counters from the object afterwards.
+template <class T, class F>
+void Drag(benchmark::State& state, const char* name, const std::string& content, F report) {
+  const TScratchFile file(name, content);
+  T object(nullptr);
   object.SetBounds(0, 0, 512, 256);
   object.SetFileName(file.GbkName());
   int width = 512;
   for (auto _ : state) {
-    width = width == 512 ? 511 : 512;  // a drag: every step breaks the file again
+    width = width == 512 ? 511 : 512;
     object.SetWidth(width);
-    benchmark::DoNotOptimize(object.Lines().Count());
   }
-  state.counters["lines"] = object.Lines().Count();
+  report(object);
+}
+
+void BM_BreakTextFile(benchmark::State& state) {
+  Drag<model::TStringFile>(state, "mixed64k.txt", MixedText(64 * 1024),
+                           [&](const model::TStringFile& o) {
+                             state.counters["lines"] = o.Lines().Count();
+                           });
 }
 BENCHMARK(BM_BreakTextFile)->Unit(benchmark::kMillisecond);
 
@@ -87,28 +96,21 @@ std::string MixedRtf() {
   return platform::WriteRtf(rich);
 }
 
-// A resize drag over a multi-line text object showing `content`.
-void DragMultiText(benchmark::State& state, const char* name, const std::string& content) {
-  const TScratchFile file(name, content);
-  model::TMultiText object(nullptr);
-  object.SetBounds(0, 0, 512, 256);
-  object.SetFileName(file.GbkName());
-  int width = 512;
-  for (auto _ : state) {
-    width = width == 512 ? 511 : 512;  // a drag: every step renders the document again
-    object.SetWidth(width);
-    benchmark::DoNotOptimize(object.Picture().Height());
-  }
+void ReportPicture(benchmark::State& state, const model::TMultiText& object) {
   state.counters["height"] = object.Picture().Height();
   state.counters["paragraphs"] = double(object.Document().Paragraphs.size());
 }
 
 void BM_RenderPlainText(benchmark::State& state) {
-  DragMultiText(state, "mixed64k.txt", MixedText(64 * 1024));
+  Drag<model::TMultiText>(state, "mixed64k.txt", MixedText(64 * 1024),
+                          [&](const model::TMultiText& o) { ReportPicture(state, o); });
 }
 BENCHMARK(BM_RenderPlainText)->Unit(benchmark::kMillisecond);
 
-void BM_RenderRichText(benchmark::State& state) { DragMultiText(state, "mixed64k.rtf", MixedRtf()); }
+void BM_RenderRichText(benchmark::State& state) {
+  Drag<model::TMultiText>(state, "mixed64k.rtf", MixedRtf(),
+                          [&](const model::TMultiText& o) { ReportPicture(state, o); });
+}
 BENCHMARK(BM_RenderRichText)->Unit(benchmark::kMillisecond);
 
 }  // namespace

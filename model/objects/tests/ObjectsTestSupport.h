@@ -1,6 +1,8 @@
 #pragma once
 // Helpers of the display-object tests: fixtures, GBK text, object text through a registry of
 // the display classes, records and pixels.
+#include <gtest/gtest.h>
+
 #include <fstream>
 #include <initializer_list>
 #include <iterator>
@@ -10,6 +12,7 @@
 
 #include "model/ComponentManager.h"
 #include "model/DFMStream.h"
+#include "model/FormConstructEx.h"
 #include "model/ObjectText.h"
 #include "model/ProgramRecords.h"
 #include "model/objects/Texts.h"
@@ -20,6 +23,38 @@
 #include "platform/gfx/Canvas.h"
 
 namespace model::test {
+
+// The 21 effect rows and the 8 speed rows every class with Method and Speed carries.
+inline constexpr const char* kEffectAndSpeedRows = R"(dmCopy|立即显示
+dmRightToLeftRoll|左滚显示
+dmLeftToRightRollEx|连续左滚
+dmBottomToTopRoll|上滚显示
+dmCenterToTopBottom|中间向上下展开
+dmCenterToBothSide|中间向两边展开
+dmCenterToFourSide|中间向四周展开
+dmLeftMoveIn|向左移入
+dmRightMoveIn|向右移入
+dmLeftToRight|从左向右展开
+dmRightToLeft|从右向左展开
+dmRightTopMoveIn|从右上角移入
+dmRightBottomMoveIn|从右下角移入
+dmLeftTopMoveIn|从左上角移入
+dmLeftBottomMoveIn|从左下角移入
+dmTopMoveIn|从上向下移入
+dmBottomMoveIn|从下向上移入
+dmFlicker|闪  烁
+dmTopToBottomRoll|从上向下滚动
+dmLeftToRightRoll|从左向右滚动
+dmBottomToTopRollEx|连续下滚
+dsFirst|一级速度
+dsSecond|二级速度
+dsThree|三级速度
+dsFour|四级速度
+dsFive|五级速度
+dsSix|六级速度
+dsSeven|七级速度
+dsEight|八级速度
+)";
 
 inline std::string Fixture(std::string_view name) {
   return std::string(CORVANE_FIXTURES) + "/" + std::string(name);
@@ -88,6 +123,20 @@ inline bool ReadInto(platform::TComponent& parent, std::string_view text) {
   s.Write(text.data(), int32_t(text.size()));
   s.SetPosition(0);
   return ReadObjectText(parent, parent, s, Registry(), false);
+}
+
+// Saves the objects of `page`, reads them into a new page and saves those: the two texts must
+// be the same bytes, and so must the two pages' records. Gives the page record.
+inline std::vector<uint8_t> ExpectRoundTrip(TLeaf& page) {
+  const std::string first = ChildrenText(page);
+  TLeaf copy(nullptr);
+  EXPECT_TRUE(ReadInto(copy, first));
+  EXPECT_EQ(ChildrenText(copy), first);
+  TProgramStream a, b;
+  page.SetRecordSelf(&a);
+  copy.SetRecordSelf(&b);
+  EXPECT_EQ(a.Bytes(), b.Bytes());
+  return a.Bytes();
 }
 
 // The record an object appends through RecordSelf to an empty stream.

@@ -30,41 +30,10 @@ using platform::Utf8ToGbk;
 using test::Fixture;
 using test::Gbk;
 using test::Joined;
+using test::kEffectAndSpeedRows;
 using test::Lines;
 
 // ---- Property tables, as the Part lists them ---------------------------------------------------
-
-// The 21 effect rows and the 8 speed rows every class with Method and Speed carries.
-constexpr const char* kEffectAndSpeedRows = R"(dmCopy|立即显示
-dmRightToLeftRoll|左滚显示
-dmLeftToRightRollEx|连续左滚
-dmBottomToTopRoll|上滚显示
-dmCenterToTopBottom|中间向上下展开
-dmCenterToBothSide|中间向两边展开
-dmCenterToFourSide|中间向四周展开
-dmLeftMoveIn|向左移入
-dmRightMoveIn|向右移入
-dmLeftToRight|从左向右展开
-dmRightToLeft|从右向左展开
-dmRightTopMoveIn|从右上角移入
-dmRightBottomMoveIn|从右下角移入
-dmLeftTopMoveIn|从左上角移入
-dmLeftBottomMoveIn|从左下角移入
-dmTopMoveIn|从上向下移入
-dmBottomMoveIn|从下向上移入
-dmFlicker|闪  烁
-dmTopToBottomRoll|从上向下滚动
-dmLeftToRightRoll|从左向右滚动
-dmBottomToTopRollEx|连续下滚
-dsFirst|一级速度
-dsSecond|二级速度
-dsThree|三级速度
-dsFour|四级速度
-dsFive|五级速度
-dsSix|六级速度
-dsSeven|七级速度
-dsEight|八级速度
-)";
 
 std::string TextTable() {
   return std::string(R"(Text|名称
@@ -574,15 +543,7 @@ TEST(TextObjectText, SaveLoadSaveGivesTheSameBytes) {
   file->SetSpeed(dsSecond);
   file->SetText(Gbk("文本文件3"));
 
-  const std::string first = test::ChildrenText(page);
-  TLeaf copy(nullptr);
-  ASSERT_TRUE(test::ReadInto(copy, first));
-  EXPECT_EQ(test::ChildrenText(copy), first);
-  // The copy sends what the original sends.
-  TProgramStream a, b;
-  page.SetRecordSelf(&a);
-  copy.SetRecordSelf(&b);
-  EXPECT_EQ(a.Bytes(), b.Bytes());
+  test::ExpectRoundTrip(page);
 }
 
 }  // namespace
