@@ -298,12 +298,14 @@ TStringFile::TStringFile(platform::TComponent* owner) : TGraphicControl(owner) {
 
 void TStringFile::SetFileName(std::string_view fileName) {
   fileName_ = fileName;
+  if (Loading()) return;  // Loaded() breaks the file once every property is in
   BreakFile();
   Invalidate();
 }
 
 void TStringFile::SetFont(TFontSet font) {
   font_ = font;
+  if (Loading()) return;
   BreakFile();
   Invalidate();
 }

@@ -134,9 +134,10 @@ class TMultiString : public platform::TGraphicControl {
 // a multi-line edit control; CR LF, LF and CR end the file's lines. A file that cannot be read
 // (an empty FileName, a missing file, a folder, pipe or device) shows the line "文本文件".
 //
-// The file is read and broken again whenever FileName or Font is set, on every resize outside
-// loading (the constructor's own 160 x 64 included, so a new object shows "文本文件" at once),
-// once when loading ends, and before each record.
+// The file is read and broken again whenever FileName or Font is set and on every resize (the
+// constructor's own 160 x 64 included, so a new object shows "文本文件" at once), except while
+// object text is loading the object: then once when loading ends, at the final size. And before
+// each record.
 //
 // Published: FileName (""), Font, Color, Transparent, Method, Speed, Text with the defaults of
 // TMultiString, PropertyTable, RecordSelf; 160 x 64.

@@ -86,6 +86,7 @@ TMultiText::TMultiText(platform::TComponent* owner) : TGraphicControl(owner) {
 void TMultiText::SetFileName(std::string_view fileName) {
   fileName_ = fileName;
   if (!LoadFile()) fileName_.clear();
+  if (Loading()) return;  // Loaded() renders once, at the final width
   Render();
   Invalidate();
 }

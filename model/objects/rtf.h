@@ -36,8 +36,9 @@ int RenderRichText(const platform::TRichDocument& document, platform::TBitmap& b
 // PropertyTable, RecordSelf; 160 x 64.
 //
 // The file is loaded and rendered when FileName is set (a file that cannot be read empties
-// FileName), rendered again at the new width on every resize outside loading and once when
-// loading ends, and loaded and rendered again before each record.
+// FileName) and rendered again at the new width on every resize; while object text is loading
+// the object, rendering waits until loading ends and runs once at the final width. Before each
+// record the file is loaded and rendered again.
 class TMultiText : public platform::TGraphicControl {
   DECLARE_CLASS_INFO()
 
