@@ -22,7 +22,13 @@ TApplication::TApplication() {
 
 TApplication::~TApplication() {
   StopOnLineListener();
+  autoSend_.reset();
   ledManager_.reset();
+}
+
+TAutoSend& TApplication::MakeAutoSend(TDialogs& dialogs, TAutoSendOptions options) {
+  autoSend_ = std::make_unique<TAutoSend>(dialogs, std::move(options));
+  return *autoSend_;
 }
 
 void TApplication::StartOnLineListener(TTransferOptions options) {

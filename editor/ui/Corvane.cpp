@@ -4,6 +4,7 @@
 #include <thread>
 
 #include "editor/ui/About.h"
+#include "editor/ui/AutoSendForms.h"
 #include "editor/ui/ErrorGuard.h"
 #include "editor/ui/Main.h"
 #include "editor/ui/MessagePump.h"
@@ -67,6 +68,8 @@ void TCorvane::MakeForm(std::string_view className) {
       {"TAboutForm", &TCorvane::MakeAboutForm},
       {"TOnLineForm", &TCorvane::MakeOnLineForm},
       {"TSetRemoteServerForm", &TCorvane::MakeSetRemoteServerForm},
+      {"TAutoSendForm", &TCorvane::MakeAutoSendForm},
+      {"TAutoSendTimeForm", &TCorvane::MakeAutoSendTimeForm},
   };
   for (const auto& entry : factories) {
     if (entry.ClassName == className) {
@@ -118,6 +121,22 @@ std::unique_ptr<QWidget> TCorvane::MakeOnLineForm() {
 
 std::unique_ptr<QWidget> TCorvane::MakeSetRemoteServerForm() {
   return std::make_unique<TSetRemoteServerForm>(main_->Form().Settings().Path());
+}
+
+TAutoSendForm* TCorvane::AutoSendForm() const { return static_cast<TAutoSendForm*>(Form("TAutoSendForm")); }
+
+// The automatic sender (the application keeps it) with its dialog.
+std::unique_ptr<QWidget> TCorvane::MakeAutoSendForm() {
+  TAutoSendOptions options = options_.AutoSend;
+  if (options.ListPath.empty()) options.ListPath = main_->Form().ProgramDir() + "AutoSend.Lst";
+  return std::make_unique<TAutoSendForm>(application_->MakeAutoSend(*options_.Dialogs, std::move(options)));
+}
+
+// Made after the automatic-send dialog, which shows it.
+std::unique_ptr<QWidget> TCorvane::MakeAutoSendTimeForm() {
+  auto form = std::make_unique<TAutoSendTimeForm>();
+  if (TAutoSendForm* sender = AutoSendForm()) sender->SetTimeForm(form.get());
+  return form;
 }
 
 bool TCorvane::Start() {

@@ -16,6 +16,7 @@
 namespace editor::ui {
 
 class TAboutForm;
+class TAutoSendForm;
 class TDesignFormView;
 class TOnLineForm;
 class TSetRemoteServerForm;
@@ -48,6 +49,9 @@ struct TStartupOptions {
   // (network byte order; 0: every address).
   std::optional<uint16_t> OnLinePort;
   uint32_t OnLineAddress = 0;
+  // The automatic sender's list file (empty: "AutoSend.Lst" in the program directory), clock
+  // and send.
+  TAutoSendOptions AutoSend;
 };
 
 class TCorvane {
@@ -74,6 +78,7 @@ class TCorvane {
   TAboutForm* AboutForm() const;
   TOnLineForm* OnLineForm() const;
   TSetRemoteServerForm* SetRemoteServerForm() const;
+  TAutoSendForm* AutoSendForm() const;
   TDialogs& Dialogs() { return *options_.Dialogs; }
   // A form made at start-up, by class name ("TAboutForm"); null when its unit does not exist.
   QWidget* Form(std::string_view className) const;
@@ -86,6 +91,8 @@ class TCorvane {
   std::unique_ptr<QWidget> MakeAboutForm();
   std::unique_ptr<QWidget> MakeOnLineForm();
   std::unique_ptr<QWidget> MakeSetRemoteServerForm();
+  std::unique_ptr<QWidget> MakeAutoSendForm();
+  std::unique_ptr<QWidget> MakeAutoSendTimeForm();
 
   TStartupOptions options_;
   std::unique_ptr<TApplication> application_;

@@ -17,7 +17,10 @@
 #include <QToolButton>
 
 #include "editor/core/tests/Fakes.h"
+#include <arpa/inet.h>
+
 #include "editor/ui/AutoSendForms.h"
+#include "editor/ui/Corvane.h"
 #include "editor/ui/ErrorGuard.h"
 #include "editor/ui/GridTable.h"
 #include "model/FormConstructEx.h"
@@ -276,6 +279,41 @@ TEST_F(AutoSendDialog, TheIntervalDialogSetsTheInterval) {
   for (auto* button : time.findChildren<QPushButton*>())
     buttons += button->text() == Text("确  定") || button->text() == Text("返  回");
   EXPECT_EQ(buttons, 2);
+}
+
+TEST_F(AutoSendDialog, TheProgramKeepsTheSenderFromStartUpToTheEnd) {
+  {
+    TAutoSendList list;
+    list.Interval = 25;
+    list.Entries[0] = {true, "/show/one.fmt"};
+    const auto block = EncodeAutoSendList(list);
+    dir_.Write("AutoSend.Lst", std::string(block.begin(), block.end()));
+  }
+  TStartupOptions options;
+  options.SplashMs = 0;
+  options.Dialogs = &dialogs_;
+  test::TFakeClipboard clipboard;
+  options.Clipboard = &clipboard;
+  options.Main.ProgramDir = dir_.Path();
+  options.HandleSignals = false;
+  options.OnLinePort = 0;
+  options.OnLineAddress = htonl(INADDR_LOOPBACK);
+  options.AutoSend.Clock = &clock_;
+  TCorvane program(std::move(options));
+  ASSERT_TRUE(program.Start());
+  TAutoSend* sender = program.Application().AutoSend();
+  ASSERT_TRUE(sender);
+  EXPECT_EQ(sender->ListPath(), dir_.File("AutoSend.Lst"));
+  EXPECT_EQ(sender->Root().Owner(), nullptr) << "a project root of its own";
+  EXPECT_FALSE(sender->Root().OnStatusChanged) << "its outcomes are not shown";
+  TAutoSendForm* form = program.AutoSendForm();
+  ASSERT_TRUE(form);
+  EXPECT_TRUE(program.Form("TAutoSendTimeForm"));
+  form->show();
+  EXPECT_EQ(form->Grid()->item(0, 1)->text(), "/show/one.fmt");
+  EXPECT_EQ(form->Grid()->item(0, 0)->text(), Text("   √"));
+  EXPECT_EQ(sender->TimeValue(), 25);
+  form->close();
 }
 
 }  // namespace
