@@ -21,7 +21,6 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <span>
 #include <stdexcept>
 #include <string>
@@ -38,9 +37,8 @@
 #include "platform/component/TypeInfo.h"
 
 namespace cardlink {
-class TLEDManager;
 struct TNotifyRecord;
-}  // namespace cardlink
+}
 
 namespace model {
 

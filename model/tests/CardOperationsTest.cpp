@@ -295,6 +295,8 @@ TEST(CardOperations, ASendIsSkippedOnlyInItsOwnBusyStatus) {
   EXPECT_EQ(rig.Log->Entries.size(), 1u);
   rig.Root->DownloadScreens(screen);
   rig.Root->DownloadScreens(screen);
+  rig.Root->DownloadScreens(screen.Text());
+  rig.Root->DownloadScreens("");
   EXPECT_EQ(rig.TraceOf(screen), (Trace{ssReadingForSend, ssReadingForDownload}));
   ASSERT_TRUE(rig.WaitStatus(screen, ssSendDone));
   ASSERT_TRUE(rig.WaitFrames(cards.Sim, 7, 2));
