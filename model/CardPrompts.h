@@ -18,7 +18,8 @@ class TCardPrompts {
   virtual bool AskYesNo(std::string_view caption, std::string_view text) = 0;
   // A save-file dialog with `filter` ("caption|pattern", as file dialogs take it) and
   // `fileName` preset; the chosen path, or nothing when the person cancels.
-  virtual std::optional<std::string> AskSaveFileName(std::string_view filter, std::string_view fileName) = 0;
+  virtual std::optional<std::string> AskSaveFileName(std::string_view filter,
+                                                     std::string_view fileName) = 0;
   // Shows the preview window modally; it plays the preview stream (StreamContext()) and
   // returns when it closes.
   virtual void ShowPreview() = 0;

@@ -477,8 +477,8 @@ using cardlink::TLEDManager;
 using cardlink::TNotifyRecord;
 
 // Queues one command on an open device to a card (address, remote port, IP).
-using TQueueCommand = std::function<bool(TLEDManager& manager, int device, uint8_t address, int port,
-                                         std::string_view ip)>;
+using TQueueCommand = std::function<bool(TLEDManager& manager, int device, uint8_t address,
+                                         int port, std::string_view ip)>;
 
 struct TCardCommand {
   int32_t Busy = ssNotKnown;
@@ -506,161 +506,182 @@ TDeviceRecord DeviceRecordOf(const TCommunication& link) {
   return r;
 }
 
-TCardCommand Command(int32_t busy, TQueueCommand queue) {
+TCardCommand Command(int32_t busy, TQueueCommand queue, bool subCardsFirst = false) {
   TCardCommand c;
   c.Busy = busy;
+  c.SubCardsFirst = subCardsFirst;
   c.Queue = std::move(queue);
   return c;
 }
 
-TCardCommand SubCardsFirst(TCardCommand c) {
-  c.SubCardsFirst = true;
-  return c;
+// A command without a value or payload of the caller's.
+using TPlainSender = bool (TLEDManager::*)(int, uint8_t, int, std::string_view);
+
+TCardCommand Command(int32_t busy, TPlainSender sender, bool subCardsFirst = false) {
+  return Command(
+      busy,
+      [sender](TLEDManager& m, int d, uint8_t a, int p, std::string_view ip) {
+        return (m.*sender)(d, a, p, ip);
+      },
+      subCardsFirst);
 }
 
 TCardCommand ParamsHandshake(int32_t busy) {
-  TCardCommand c = Command(busy, [](TLEDManager& m, int d, uint8_t a, int p, std::string_view ip) {
-    return m.GetParams(d, a, p, ip);
-  });
+  TCardCommand c = Command(busy, &TLEDManager::GetParams);
   c.SkipWhenBusy = true;
   return c;
+}
+
+TCardCommand CampaignTimeCommand() {
+  return Command(
+      ssSettingClock,
+      [](TLEDManager& m, int d, uint8_t a, int p, std::string_view ip) {
+        return m.SetCampaignTime(d, a, CampaignTime(), p, ip);
+      },
+      true);
+}
+
+TCardCommand SetPowerCommand(int32_t on) {
+  return Command(
+      ssSettingPower,
+      [on](TLEDManager& m, int d, uint8_t a, int p, std::string_view ip) {
+        return m.SetPower(d, a, uint32_t(on), p, ip);
+      },
+      true);
+}
+
+TCardCommand SetBrightCommand(int32_t level) {
+  return Command(
+      ssSettingBright,
+      [level](TLEDManager& m, int d, uint8_t a, int p, std::string_view ip) {
+        return m.SetBrightness(d, a, uint32_t(level), p, ip);
+      },
+      true);
+}
+
+TCardCommand WritePowerScheduleCommand(
+    std::span<const uint8_t, TLEDScreen::PowerScheduleSize> schedule) {
+  std::array<uint8_t, TLEDScreen::PowerScheduleSize> block;
+  std::copy(schedule.begin(), schedule.end(), block.begin());
+  return Command(
+      ssWritingPowerSchedule,
+      [block](TLEDManager& m, int d, uint8_t a, int p, std::string_view ip) {
+        return m.SetAutoClose(d, a, block, p, ip);
+      },
+      true);
+}
+
+TCardCommand WriteBrightScheduleCommand(
+    std::span<const uint8_t, TLEDScreen::BrightScheduleSize> schedule) {
+  std::array<uint8_t, TLEDScreen::BrightScheduleSize> block;
+  std::copy(schedule.begin(), schedule.end(), block.begin());
+  TCardCommand c = Command(
+      ssWritingBrightSchedule,
+      [block](TLEDManager& m, int d, uint8_t a, int p, std::string_view ip) {
+        return m.SetAutoBright(d, a, block, p, ip);
+      },
+      true);
+  c.QuietSubCards = true;
+  return c;
+}
+
+TCardCommand FreeCommand(uint16_t kind) {
+  return Command(ssReadingDisplay,
+                 [kind](TLEDManager& m, int d, uint8_t a, int p, std::string_view ip) {
+                   return m.SendCommand(d, a, kind, p, ip);
+                 });
 }
 
 std::string Quote(std::string_view text) { return "\"" + std::string(text) + "\""; }
 
 }  // namespace
 
-void TConstructer::SendScreens(std::string_view text) { RunCommand(text, ParamsHandshake(ssReadingForSend)); }
-void TConstructer::SendScreens(TLEDScreen& screen) { RunCommand(screen, ParamsHandshake(ssReadingForSend)); }
-
+void TConstructer::SendScreens(std::string_view text) {
+  RunCommand(text, ParamsHandshake(ssReadingForSend));
+}
+void TConstructer::SendScreens(TLEDScreen& screen) {
+  RunCommand(screen, ParamsHandshake(ssReadingForSend));
+}
 void TConstructer::DownloadScreens(std::string_view text) {
   RunCommand(text, ParamsHandshake(ssReadingForDownload));
 }
 void TConstructer::DownloadScreens(TLEDScreen& screen) {
   RunCommand(screen, ParamsHandshake(ssReadingForDownload));
 }
-
-namespace {
-
-TCardCommand AdjustTimeCommand() {
-  return SubCardsFirst(Command(ssSettingClock, [](TLEDManager& m, int d, uint8_t a, int p, std::string_view ip) {
-    return m.AdjustTime(d, a, p, ip);
-  }));
+void TConstructer::AdjustTime(std::string_view text) {
+  RunCommand(text, Command(ssSettingClock, &TLEDManager::AdjustTime, true));
 }
-
-TCardCommand CampaignTimeCommand() {
-  return SubCardsFirst(Command(ssSettingClock, [](TLEDManager& m, int d, uint8_t a, int p, std::string_view ip) {
-    return m.SetCampaignTime(d, a, CampaignTime(), p, ip);
-  }));
+void TConstructer::AdjustTime(TLEDScreen& screen) {
+  RunCommand(screen, Command(ssSettingClock, &TLEDManager::AdjustTime, true));
 }
-
-TCardCommand SetPowerCommand(int32_t on) {
-  return SubCardsFirst(Command(ssSettingPower, [on](TLEDManager& m, int d, uint8_t a, int p, std::string_view ip) {
-    return m.SetPower(d, a, uint32_t(on), p, ip);
-  }));
+void TConstructer::SendTimeRecord(std::string_view text) {
+  RunCommand(text, CampaignTimeCommand());
 }
-
-TCardCommand ReadPowerCommand() {
-  return Command(ssReadingPower, [](TLEDManager& m, int d, uint8_t a, int p, std::string_view ip) {
-    return m.GetPower(d, a, p, ip);
-  });
-}
-
-TCardCommand SetBrightCommand(int32_t level) {
-  return SubCardsFirst(
-      Command(ssSettingBright, [level](TLEDManager& m, int d, uint8_t a, int p, std::string_view ip) {
-        return m.SetBrightness(d, a, uint32_t(level), p, ip);
-      }));
-}
-
-TCardCommand ReadBrightCommand() {
-  return Command(ssReadingBright, [](TLEDManager& m, int d, uint8_t a, int p, std::string_view ip) {
-    return m.GetBrightness(d, a, p, ip);
-  });
-}
-
-TCardCommand ReadParamsCommand() {
-  return Command(ssReadingParams, [](TLEDManager& m, int d, uint8_t a, int p, std::string_view ip) {
-    return m.GetParams(d, a, p, ip);
-  });
-}
-
-TCardCommand ReadPowerScheduleCommand() {
-  return Command(ssReadingPowerSchedule, [](TLEDManager& m, int d, uint8_t a, int p, std::string_view ip) {
-    return m.GetAutoClose(d, a, p, ip);
-  });
-}
-
-TCardCommand WritePowerScheduleCommand(std::span<const uint8_t, TLEDScreen::PowerScheduleSize> schedule) {
-  std::array<uint8_t, TLEDScreen::PowerScheduleSize> block;
-  std::copy(schedule.begin(), schedule.end(), block.begin());
-  return SubCardsFirst(
-      Command(ssWritingPowerSchedule, [block](TLEDManager& m, int d, uint8_t a, int p, std::string_view ip) {
-        return m.SetAutoClose(d, a, block, p, ip);
-      }));
-}
-
-TCardCommand ReadBrightScheduleCommand() {
-  return Command(ssReadingBrightSchedule, [](TLEDManager& m, int d, uint8_t a, int p, std::string_view ip) {
-    return m.GetAutoBright(d, a, p, ip);
-  });
-}
-
-TCardCommand WriteBrightScheduleCommand(std::span<const uint8_t, TLEDScreen::BrightScheduleSize> schedule) {
-  std::array<uint8_t, TLEDScreen::BrightScheduleSize> block;
-  std::copy(schedule.begin(), schedule.end(), block.begin());
-  TCardCommand c = SubCardsFirst(
-      Command(ssWritingBrightSchedule, [block](TLEDManager& m, int d, uint8_t a, int p, std::string_view ip) {
-        return m.SetAutoBright(d, a, block, p, ip);
-      }));
-  c.QuietSubCards = true;
-  return c;
-}
-
-TCardCommand FreeCommand(uint16_t kind) {
-  return Command(ssReadingDisplay, [kind](TLEDManager& m, int d, uint8_t a, int p, std::string_view ip) {
-    return m.SendCommand(d, a, kind, p, ip);
-  });
-}
-
-}  // namespace
-
-void TConstructer::AdjustTime(std::string_view text) { RunCommand(text, AdjustTimeCommand()); }
-void TConstructer::AdjustTime(TLEDScreen& screen) { RunCommand(screen, AdjustTimeCommand()); }
-void TConstructer::SendTimeRecord(std::string_view text) { RunCommand(text, CampaignTimeCommand()); }
 void TConstructer::SendTimeRecord(TLEDScreen& screen) { RunCommand(screen, CampaignTimeCommand()); }
-void TConstructer::SetPower(std::string_view text, int32_t on) { RunCommand(text, SetPowerCommand(on)); }
-void TConstructer::SetPower(TLEDScreen& screen, int32_t on) { RunCommand(screen, SetPowerCommand(on)); }
-void TConstructer::ReadPower(std::string_view text) { RunCommand(text, ReadPowerCommand()); }
-void TConstructer::ReadPower(TLEDScreen& screen) { RunCommand(screen, ReadPowerCommand()); }
-void TConstructer::SetBright(std::string_view text, int32_t level) { RunCommand(text, SetBrightCommand(level)); }
-void TConstructer::SetBright(TLEDScreen& screen, int32_t level) { RunCommand(screen, SetBrightCommand(level)); }
-void TConstructer::ReadBright(std::string_view text) { RunCommand(text, ReadBrightCommand()); }
-void TConstructer::ReadBright(TLEDScreen& screen) { RunCommand(screen, ReadBrightCommand()); }
-void TConstructer::ReadParams(std::string_view text) { RunCommand(text, ReadParamsCommand()); }
-void TConstructer::ReadParams(TLEDScreen& screen) { RunCommand(screen, ReadParamsCommand()); }
-void TConstructer::ReadPowerSchedule(std::string_view text) { RunCommand(text, ReadPowerScheduleCommand()); }
-void TConstructer::ReadPowerSchedule(TLEDScreen& screen) { RunCommand(screen, ReadPowerScheduleCommand()); }
-void TConstructer::WritePowerSchedule(std::string_view text,
-                                      std::span<const uint8_t, TLEDScreen::PowerScheduleSize> schedule) {
+void TConstructer::SetPower(std::string_view text, int32_t on) {
+  RunCommand(text, SetPowerCommand(on));
+}
+void TConstructer::SetPower(TLEDScreen& screen, int32_t on) {
+  RunCommand(screen, SetPowerCommand(on));
+}
+void TConstructer::ReadPower(std::string_view text) {
+  RunCommand(text, Command(ssReadingPower, &TLEDManager::GetPower));
+}
+void TConstructer::ReadPower(TLEDScreen& screen) {
+  RunCommand(screen, Command(ssReadingPower, &TLEDManager::GetPower));
+}
+void TConstructer::SetBright(std::string_view text, int32_t level) {
+  RunCommand(text, SetBrightCommand(level));
+}
+void TConstructer::SetBright(TLEDScreen& screen, int32_t level) {
+  RunCommand(screen, SetBrightCommand(level));
+}
+void TConstructer::ReadBright(std::string_view text) {
+  RunCommand(text, Command(ssReadingBright, &TLEDManager::GetBrightness));
+}
+void TConstructer::ReadBright(TLEDScreen& screen) {
+  RunCommand(screen, Command(ssReadingBright, &TLEDManager::GetBrightness));
+}
+void TConstructer::ReadParams(std::string_view text) {
+  RunCommand(text, Command(ssReadingParams, &TLEDManager::GetParams));
+}
+void TConstructer::ReadParams(TLEDScreen& screen) {
+  RunCommand(screen, Command(ssReadingParams, &TLEDManager::GetParams));
+}
+void TConstructer::ReadPowerSchedule(std::string_view text) {
+  RunCommand(text, Command(ssReadingPowerSchedule, &TLEDManager::GetAutoClose));
+}
+void TConstructer::ReadPowerSchedule(TLEDScreen& screen) {
+  RunCommand(screen, Command(ssReadingPowerSchedule, &TLEDManager::GetAutoClose));
+}
+void TConstructer::WritePowerSchedule(
+    std::string_view text, std::span<const uint8_t, TLEDScreen::PowerScheduleSize> schedule) {
   RunCommand(text, WritePowerScheduleCommand(schedule));
 }
-void TConstructer::WritePowerSchedule(TLEDScreen& screen,
-                                      std::span<const uint8_t, TLEDScreen::PowerScheduleSize> schedule) {
+void TConstructer::WritePowerSchedule(
+    TLEDScreen& screen, std::span<const uint8_t, TLEDScreen::PowerScheduleSize> schedule) {
   RunCommand(screen, WritePowerScheduleCommand(schedule));
 }
-void TConstructer::ReadBrightSchedule(std::string_view text) { RunCommand(text, ReadBrightScheduleCommand()); }
-void TConstructer::ReadBrightSchedule(TLEDScreen& screen) { RunCommand(screen, ReadBrightScheduleCommand()); }
-void TConstructer::WriteBrightSchedule(std::string_view text,
-                                       std::span<const uint8_t, TLEDScreen::BrightScheduleSize> schedule) {
+void TConstructer::ReadBrightSchedule(std::string_view text) {
+  RunCommand(text, Command(ssReadingBrightSchedule, &TLEDManager::GetAutoBright));
+}
+void TConstructer::ReadBrightSchedule(TLEDScreen& screen) {
+  RunCommand(screen, Command(ssReadingBrightSchedule, &TLEDManager::GetAutoBright));
+}
+void TConstructer::WriteBrightSchedule(
+    std::string_view text, std::span<const uint8_t, TLEDScreen::BrightScheduleSize> schedule) {
   RunCommand(text, WriteBrightScheduleCommand(schedule));
 }
-void TConstructer::WriteBrightSchedule(TLEDScreen& screen,
-                                       std::span<const uint8_t, TLEDScreen::BrightScheduleSize> schedule) {
+void TConstructer::WriteBrightSchedule(
+    TLEDScreen& screen, std::span<const uint8_t, TLEDScreen::BrightScheduleSize> schedule) {
   RunCommand(screen, WriteBrightScheduleCommand(schedule));
 }
-void TConstructer::SendCommand(std::string_view text, uint16_t kind) { RunCommand(text, FreeCommand(kind)); }
-void TConstructer::SendCommand(TLEDScreen& screen, uint16_t kind) { RunCommand(screen, FreeCommand(kind)); }
+void TConstructer::SendCommand(std::string_view text, uint16_t kind) {
+  RunCommand(text, FreeCommand(kind));
+}
+void TConstructer::SendCommand(TLEDScreen& screen, uint16_t kind) {
+  RunCommand(screen, FreeCommand(kind));
+}
 
 TLEDScreen* TConstructer::ScreenByIdentity(uint64_t identity) const {
   for (TLEDScreen* screen : Screens())
@@ -668,7 +689,9 @@ TLEDScreen* TConstructer::ScreenByIdentity(uint64_t identity) const {
   return nullptr;
 }
 
-bool TConstructer::OwnsScreen(const TLEDScreen& screen) const { return ScreenByIdentity(screen.Identity()) != nullptr; }
+bool TConstructer::OwnsScreen(const TLEDScreen& screen) const {
+  return ScreenByIdentity(screen.Identity()) != nullptr;
+}
 
 void TConstructer::StatusChanged(TLEDScreen& screen) {
   if (OnStatusChanged) OnStatusChanged(&screen);
@@ -703,7 +726,8 @@ int TConstructer::OpenLink(TCommunication& link) {
   const bool anyPort = link.CommunicationType() == ctNetWork && link.LocalPort() == 0;
   if (anyPort && link.BoundDevice() >= 0) {
     const cardlink::TDeviceEntry* device = manager->GetDevice(link.BoundDevice());
-    if (device && device->Record.LinkKind == int32_t(ctNetWork) && device->Record.LocalPort == link.BoundPort())
+    if (device && device->Record.LinkKind == int32_t(ctNetWork) &&
+        device->Record.LocalPort == link.BoundPort())
       record.LocalPort = link.BoundPort();
     else
       link.SetBound(-1, 0);
@@ -847,10 +871,12 @@ void TConstructer::DeviceNotify(const TNotifyRecord& record) {
   if ((screen = ScreenByIdentity(identity))) StatusChanged(*screen);
 }
 
-bool TConstructer::OfferReceivedData(uint64_t identity, bool program, std::span<const uint8_t> data) {
+bool TConstructer::OfferReceivedData(uint64_t identity, bool program,
+                                     std::span<const uint8_t> data) {
   TLEDScreen* screen = ScreenByIdentity(identity);
   if (!screen) return false;
-  const std::string question = program ? SimulateQuestion(screen->Text()) : SaveQuestion(screen->Text());
+  const std::string question =
+      program ? SimulateQuestion(screen->Text()) : SaveQuestion(screen->Text());
   const bool yes = prompts_ && prompts_->AskYesNo(QuestionCaption(), question);
   // Other notifications and timers ran inside the question: the screen may be gone.
   if (!ScreenByIdentity(identity)) return false;
@@ -864,7 +890,8 @@ bool TConstructer::OfferReceivedData(uint64_t identity, bool program, std::span<
   }
   const std::optional<std::string> path = prompts_->AskSaveFileName(SaveFilter(), SaveFileName());
   std::string error;
-  if (path && !platform::SaveFileAtomic(platform::OsPathFromGbk(*path), data.data(), data.size(), &error))
+  if (path &&
+      !platform::SaveFileAtomic(platform::OsPathFromGbk(*path), data.data(), data.size(), &error))
     throw EFCreateError("Cannot create file " + Quote(*path) + ". " + error);
   return false;
 }
@@ -909,11 +936,11 @@ void TConstructer::SendScreen(uintptr_t download, uint64_t identity) {
     throw;
   }
   if (!built) {
-    const std::string reason =
-        ValidColorMode(mode)
-            ? "Screen " + Quote(screen->Text()) + " has no pages to send."
-            : "The card of screen " + Quote(screen->Text()) + " reports colour mode " + std::to_string(mode) +
-                  "; programs are built for modes 1 to 4.";
+    const std::string reason = ValidColorMode(mode)
+                                   ? "Screen " + Quote(screen->Text()) + " has no pages to send."
+                                   : "The card of screen " + Quote(screen->Text()) +
+                                         " reports colour mode " + std::to_string(mode) +
+                                         "; programs are built for modes 1 to 4.";
     stream_.Clear();
     ChangeStatus(*screen, ssNotKnown);
     throw ECardOperationError(reason);
@@ -924,10 +951,13 @@ void TConstructer::SendScreen(uintptr_t download, uint64_t identity) {
   const std::vector<uint8_t> program = stream_.Bytes();
   auto send = [&](int device, int32_t address, const TCommunication& link) {
     TLEDManager* manager = LEDManager();
-    if (manager && manager->SendData(device, program, link.RemotePort(), link.IP(), uint8_t(address)) >= 0) return;
+    if (manager &&
+        manager->SendData(device, program, link.RemotePort(), link.IP(), uint8_t(address)) >= 0)
+      return;
     ChangeStatus(*screen, ssNotKnown);
     throw ECardOperationError("The program of screen " + Quote(screen->Text()) + " (" +
-                              std::to_string(program.size()) + " bytes) cannot be queued to its card.");
+                              std::to_string(program.size()) +
+                              " bytes) cannot be queued to its card.");
   };
 
   if (!(screen = ScreenByIdentity(identity))) return;

@@ -389,16 +389,20 @@ class TConstructer : public platform::TWinControl {
   void ReadPowerSchedule(TLEDScreen& screen);
   // `schedule` to the card (25, then 23 on the card's message). The screen's own PowerSchedule
   // changes only through reads. Sub-cards first.
-  void WritePowerSchedule(std::string_view text, std::span<const uint8_t, TLEDScreen::PowerScheduleSize> schedule);
-  void WritePowerSchedule(TLEDScreen& screen, std::span<const uint8_t, TLEDScreen::PowerScheduleSize> schedule);
+  void WritePowerSchedule(std::string_view text,
+                          std::span<const uint8_t, TLEDScreen::PowerScheduleSize> schedule);
+  void WritePowerSchedule(TLEDScreen& screen,
+                          std::span<const uint8_t, TLEDScreen::PowerScheduleSize> schedule);
   // (26, then 28 with BrightSchedule.)
   void ReadBrightSchedule(std::string_view text);
   void ReadBrightSchedule(TLEDScreen& screen);
   // `schedule` to the card (27, then 29 on the card's message). Sub-cards first, but a
   // sub-card's open leaves the screen's Status alone, and the first sub-card that cannot be
   // opened gives 0 and skips the rest of them.
-  void WriteBrightSchedule(std::string_view text, std::span<const uint8_t, TLEDScreen::BrightScheduleSize> schedule);
-  void WriteBrightSchedule(TLEDScreen& screen, std::span<const uint8_t, TLEDScreen::BrightScheduleSize> schedule);
+  void WriteBrightSchedule(std::string_view text,
+                           std::span<const uint8_t, TLEDScreen::BrightScheduleSize> schedule);
+  void WriteBrightSchedule(TLEDScreen& screen,
+                           std::span<const uint8_t, TLEDScreen::BrightScheduleSize> schedule);
   // A command of the given kind without payload (32). The editor reads the card's display
   // content with ReadDisplayCommand: the data that comes back is offered for preview (a
   // program) or for saving (anything else) through the card prompts.

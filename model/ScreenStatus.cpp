@@ -28,8 +28,10 @@ bool NotificationMatches(const TLEDScreen& screen, const TNotifyRecord& record) 
   return false;
 }
 
-TLEDScreen* FindNotifiedScreen(const std::vector<TLEDScreen*>& screens, const TNotifyRecord& record) {
-  if (record.Code == cardlink::ncSendProgress || record.Code == cardlink::ncReceiveProgress) return nullptr;
+TLEDScreen* FindNotifiedScreen(const std::vector<TLEDScreen*>& screens,
+                               const TNotifyRecord& record) {
+  if (record.Code == cardlink::ncSendProgress || record.Code == cardlink::ncReceiveProgress)
+    return nullptr;
   for (TLEDScreen* screen : screens)
     if (NotificationMatches(*screen, record)) return screen;
   return nullptr;
@@ -121,8 +123,10 @@ TStatusStep NextStatusStep(const TNotifyRecord& record, int32_t status, int32_t 
         step.Status = ssTimedOut;
       break;
     case cardlink::ncCardMessage:
-      if (record.Status == PowerScheduleMessage) step.Status = ssPowerScheduleDone;
-      else if (record.Status == BrightScheduleMessage) step.Status = ssBrightScheduleDone;
+      if (record.Status == PowerScheduleMessage)
+        step.Status = ssPowerScheduleDone;
+      else if (record.Status == BrightScheduleMessage)
+        step.Status = ssBrightScheduleDone;
       break;
     default:  // progress
       break;

@@ -51,7 +51,9 @@ class TPrompts : public model::TCardPrompts {
     if (b & 0x80) root_.DeleteScreen(b & 3);  // the screen may go while the question is up
     return b & 1;
   }
-  std::optional<std::string> AskSaveFileName(std::string_view, std::string_view) override { return std::nullopt; }
+  std::optional<std::string> AskSaveFileName(std::string_view, std::string_view) override {
+    return std::nullopt;
+  }
   void ShowPreview() override {}
 
  private:
@@ -109,7 +111,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       const uint16_t kind = in.U16();
       r.AnsweredKind = kind < 0x8000 ? kKinds[kind % std::size(kKinds)] : kind;
       r.Status = int32_t(in.U32() % 128 == 0 ? 99 : in.U8());
-      if (r.Code == cardlink::ncCardMessage && (what & 0x10)) r.Status = (what & 0x20) ? 0x10005 : 0x10006;
+      if (r.Code == cardlink::ncCardMessage && (what & 0x10))
+        r.Status = (what & 0x20) ? 0x10005 : 0x10006;
       r.Number = int32_t(in.U32());
       r.CardAddress = in.U8() % 4;
       r.Device.LinkKind = in.U8() % 3;
@@ -121,7 +124,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       r.Data = n ? bytes : nullptr;
       r.Length = int32_t(n);
       try {
-        platform::SendMessageTo(root.WindowHandle(), model::WM_DEVICE_NOTIFY, reinterpret_cast<uintptr_t>(&r));
+        platform::SendMessageTo(root.WindowHandle(), model::WM_DEVICE_NOTIFY,
+                                reinterpret_cast<uintptr_t>(&r));
       } catch (const std::exception&) {
       }
     } else if (what < 0xF0) {
@@ -133,8 +137,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     } else if (what < 0xF8) {
       const uint8_t which = in.U8();
       if (model::TLEDScreen* s = root.GetScreen(which % 4)) {
-        if (which & 0x10) root.SendScreens(*s);
-        else root.ReadParams(*s);
+        if (which & 0x10)
+          root.SendScreens(*s);
+        else
+          root.ReadParams(*s);
       }
     } else if (root.ScreenCount() > 1) {
       root.DeleteScreen(in.U8() % 4);

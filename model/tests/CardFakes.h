@@ -1,7 +1,8 @@
 #pragma once
 // What the card-operation tests put in place of the person at the screen, and how they watch a
-// project root: scripted answers to the card prompts, and every (screen, status) the root
-// reports through OnStatusChanged.
+// project root: scripted answers to the card prompts, every (screen, status) the root reports
+// through OnStatusChanged, and test data.
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -12,6 +13,19 @@
 #include "model/stream/StreamContext.h"
 
 namespace model::test {
+
+// Bytes that differ for every seed and look like nothing in particular.
+inline std::vector<uint8_t> Pattern(size_t n, uint32_t seed) {
+  std::vector<uint8_t> v(n);
+  uint32_t x = 2463534242u + seed;
+  for (auto& b : v) {
+    x ^= x << 13;
+    x ^= x >> 17;
+    x ^= x << 5;
+    b = uint8_t(x);
+  }
+  return v;
+}
 
 class TFakePrompts : public TCardPrompts {
  public:
@@ -35,7 +49,8 @@ class TFakePrompts : public TCardPrompts {
     if (WhileAsking) WhileAsking();
     return Answer;
   }
-  std::optional<std::string> AskSaveFileName(std::string_view filter, std::string_view fileName) override {
+  std::optional<std::string> AskSaveFileName(std::string_view filter,
+                                             std::string_view fileName) override {
     SaveDialogs.emplace_back(std::string(filter), std::string(fileName));
     return SavePath;
   }
@@ -72,7 +87,8 @@ class TStatusLog {
   std::vector<int32_t> Trace(uint64_t identity) const {
     std::vector<int32_t> trace;
     for (const TEntry& e : Entries)
-      if (e.Screen == identity && (trace.empty() || trace.back() != e.Status)) trace.push_back(e.Status);
+      if (e.Screen == identity && (trace.empty() || trace.back() != e.Status))
+        trace.push_back(e.Status);
     return trace;
   }
   // Position of the first report of `status` for `screen` (Entries.size() when none).

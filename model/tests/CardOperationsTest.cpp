@@ -2,11 +2,8 @@
 // through a link manager of the test's own with short link timing. The test thread is the GUI
 // thread: it pumps the root's queue while it waits, and every wait has a generous limit that
 // only a fault reaches. Each screen's statuses are compared with the transitions they must take.
-#include "model/FormConstructEx.h"
-
-#include <stdlib.h>
-
 #include <gtest/gtest.h>
+#include <stdlib.h>
 
 #include <algorithm>
 #include <chrono>
@@ -21,6 +18,7 @@
 #include "TreeFixtures.h"
 #include "link/tsSender.h"
 #include "model/CardLink.h"
+#include "model/FormConstructEx.h"
 #include "model/LoadMode.h"
 #include "model/ProgramRecords.h"
 #include "model/ScreenStatus.h"
@@ -40,6 +38,7 @@ using namespace std::chrono_literals;
 using cardsim::fdIn;
 using cardsim::TCardSim;
 using cardsim::TFaultRule;
+using model::test::Pattern;
 using model::test::TFakePrompts;
 using model::test::TPictureObject;
 using model::test::TStatusLog;
@@ -64,26 +63,16 @@ cardlink::TLinkTiming ShortTiming() {
   return t;
 }
 
-Bytes Pattern(size_t n, uint32_t seed) {
-  Bytes v(n);
-  uint32_t x = 2463534242u + seed;
-  for (auto& b : v) {
-    x ^= x << 13;
-    x ^= x >> 17;
-    x ^= x << 5;
-    b = uint8_t(x);
-  }
-  return v;
-}
-
 // Pumps the calling thread's queue until `done` holds. With a fake clock for the root's timer,
 // the clock moves one timer interval per round, so a timer that is on fires on the next round.
-bool PumpFor(const std::function<bool()>& done, platform::TFakeClock* clock = nullptr, int ms = kGenerous) {
+bool PumpFor(const std::function<bool()>& done, platform::TFakeClock* clock = nullptr,
+             int ms = kGenerous) {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
   for (;;) {
     platform::ProcessMessages();
     if (done()) return true;
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline - std::chrono::steady_clock::now());
     if (left.count() <= 0) return false;
     if (clock) {
       clock->Advance(SendTimerInterval);
@@ -145,7 +134,8 @@ cardsim::TCardSimOptions SimOptions() { return {.AnswerTimeoutMs = 500, .Retries
 
 // A line of simulated cards on a UDP socket of the given loopback address.
 struct TUdpCards {
-  explicit TUdpCards(std::vector<uint8_t> addresses = {0}, std::string ip = "127.0.0.1") : Ip(std::move(ip)) {
+  explicit TUdpCards(std::vector<uint8_t> addresses = {0}, std::string ip = "127.0.0.1")
+      : Ip(std::move(ip)) {
     for (uint8_t a : addresses) Sim.AddCard(a);
     std::string error;
     EXPECT_TRUE(Sim.StartUdp(0, Ip, &error)) << error;
@@ -205,7 +195,8 @@ TMultiCard& AddSubCard(TLEDScreen& screen, int address) {
 }
 
 void SetColourMode(TCardSim& sim, uint8_t card, uint16_t mode) {
-  sim.UpdateCard(card, [mode](cardsim::TCardState& c) { platform::StoreU16(c.Params.data() + 4, mode); });
+  sim.UpdateCard(card,
+                 [mode](cardsim::TCardState& c) { platform::StoreU16(c.Params.data() + 4, mode); });
 }
 
 // A picture as big as a small screen: the program spans many 512-byte blocks.
@@ -228,8 +219,18 @@ std::vector<cardsim::TFrameRecord> FramesIn(const TCardSim& sim, uint16_t kind) 
   return found;
 }
 
+// One screen on one simulated card (address 0) over UDP.
+class OneCard : public testing::Test {
+ protected:
+  OneCard() { cards.Connect(screen.Communicate()); }
+  TRig rig;
+  TUdpCards cards;
+  TLEDScreen& screen = rig.Screen(0);
+};
+
 const Trace kSent = {ssReadingForSend, ssWaitingToSend, ssBuilding, ssSending, ssSendDone};
-const Trace kDownloaded = {ssReadingForDownload, ssWaitingToDownload, ssBuilding, ssSending, ssSendDone};
+const Trace kDownloaded = {ssReadingForDownload, ssWaitingToDownload, ssBuilding, ssSending,
+                           ssSendDone};
 
 }  // namespace
 
@@ -278,14 +279,11 @@ TEST_P(SendAndDownload, TheCardGetsTheProgramOfItsColourMode) {
   EXPECT_EQ(transfer->ContentKind(), kind);
   EXPECT_GT(transfer->Data.size(), 20u * 512) << "many blocks";
   EXPECT_EQ(transfer->Data, ExpectedProgram(screen, kind, 3));
-  EXPECT_EQ(rig.Root->Stream().Bytes(), transfer->Data) << "the stream keeps it until the next send";
+  EXPECT_EQ(rig.Root->Stream().Bytes(), transfer->Data)
+      << "the stream keeps it until the next send";
 }
 
-TEST(CardOperations, ASendIsSkippedOnlyInItsOwnBusyStatus) {
-  TRig rig;
-  TUdpCards cards;
-  TLEDScreen& screen = rig.Screen(0);
-  cards.Connect(screen.Communicate());
+TEST_F(OneCard, ASendIsSkippedOnlyInItsOwnBusyStatus) {
   // Until its answer is handled the screen stays in 4: a second send does nothing, a download
   // starts at once (and the first answer then finds the screen in 5).
   screen.SetTag(4);
@@ -306,8 +304,9 @@ TEST(CardOperations, ASendIsSkippedOnlyInItsOwnBusyStatus) {
 // ---- two screens at once ------------------------------------------------------------------
 
 class TwoCards : public testing::TestWithParam<bool> {};
-INSTANTIATE_TEST_SUITE_P(LocalPorts, TwoCards, testing::Bool(),
-                         [](const auto& info) { return info.param ? "OneLocalPort" : "TwoLocalPorts"; });
+INSTANTIATE_TEST_SUITE_P(LocalPorts, TwoCards, testing::Bool(), [](const auto& info) {
+  return info.param ? "OneLocalPort" : "TwoLocalPorts";
+});
 
 TEST_P(TwoCards, AreSentOneAfterTheOther) {
   const bool shared = GetParam();
@@ -331,7 +330,8 @@ TEST_P(TwoCards, AreSentOneAfterTheOther) {
   }
 
   rig.Root->SendScreens("");
-  ASSERT_TRUE(PumpFor([&] { return a.Status() == ssWaitingToSend && b.Status() == ssWaitingToSend; }));
+  ASSERT_TRUE(
+      PumpFor([&] { return a.Status() == ssWaitingToSend && b.Status() == ssWaitingToSend; }));
   // Now the timer ticks: one screen per tick, the second only once a notification enabled the
   // timer again, and here that is the end of the first one's transfer.
   ASSERT_TRUE(rig.Pump([&] { return a.Status() == ssSendDone && b.Status() == ssSendDone; }));
@@ -350,11 +350,7 @@ TEST_P(TwoCards, AreSentOneAfterTheOther) {
 
 // ---- time-outs and answers ----------------------------------------------------------------
 
-TEST(CardOperations, ACardThatNeverAnswersIsReadSevenTimesThenTimedOut) {
-  TRig rig;
-  TUdpCards cards;
-  TLEDScreen& screen = rig.Screen(0);
-  cards.Connect(screen.Communicate());
+TEST_F(OneCard, ACardThatNeverAnswersIsReadSevenTimesThenTimedOut) {
   cards.Sim.AddFault({.Action = cardsim::faDropAnswer, .Kind = 7, .Times = 0});
   rig.Root->SendScreens("");
   ASSERT_TRUE(rig.WaitStatus(screen, ssTimedOut));
@@ -374,11 +370,7 @@ TEST(CardOperations, ACardThatNeverAnswersIsReadSevenTimesThenTimedOut) {
   EXPECT_EQ(rig.TraceOf(screen), (Trace{ssSettingPower, ssTimedOut}));
 }
 
-TEST(CardOperations, PowerAndBrightnessAreSetReadOrRefused) {
-  TRig rig;
-  TUdpCards cards;
-  TLEDScreen& screen = rig.Screen(0);
-  cards.Connect(screen.Communicate());
+TEST_F(OneCard, PowerAndBrightnessAreSetReadOrRefused) {
   auto run = [&](const std::function<void()>& operation, int32_t end) {
     rig.Log->Entries.clear();
     operation();
@@ -389,16 +381,20 @@ TEST(CardOperations, PowerAndBrightnessAreSetReadOrRefused) {
   cards.Sim.SetAutomatic(0, true, true);
   screen.SetPower(5);
   screen.SetBright(5);
-  EXPECT_EQ(run([&] { rig.Root->SetPower("", 0); }, ssAutoPower), (Trace{ssSettingPower, ssAutoPower}));
-  EXPECT_EQ(run([&] { rig.Root->SetBright("", 2); }, ssAutoBright), (Trace{ssSettingBright, ssAutoBright}));
+  EXPECT_EQ(run([&] { rig.Root->SetPower("", 0); }, ssAutoPower),
+            (Trace{ssSettingPower, ssAutoPower}));
+  EXPECT_EQ(run([&] { rig.Root->SetBright("", 2); }, ssAutoBright),
+            (Trace{ssSettingBright, ssAutoBright}));
   EXPECT_EQ(screen.Power(), 5);
   EXPECT_EQ(screen.Bright(), 5);
   EXPECT_EQ(cards.Sim.Card(0)->Power, 1u);
 
   cards.Sim.SetAutomatic(0, false, false);
-  EXPECT_EQ(run([&] { rig.Root->SetPower(screen, 0); }, ssPowerSet), (Trace{ssSettingPower, ssPowerSet}));
+  EXPECT_EQ(run([&] { rig.Root->SetPower(screen, 0); }, ssPowerSet),
+            (Trace{ssSettingPower, ssPowerSet}));
   EXPECT_EQ(screen.Power(), 0);
-  EXPECT_EQ(run([&] { rig.Root->SetBright(screen, 3); }, ssBrightSet), (Trace{ssSettingBright, ssBrightSet}));
+  EXPECT_EQ(run([&] { rig.Root->SetBright(screen, 3); }, ssBrightSet),
+            (Trace{ssSettingBright, ssBrightSet}));
   EXPECT_EQ(screen.Bright(), 3);
   EXPECT_EQ(cards.Sim.Card(0)->Power, 0u);
   EXPECT_EQ(cards.Sim.Card(0)->Brightness, 3u);
@@ -407,17 +403,15 @@ TEST(CardOperations, PowerAndBrightnessAreSetReadOrRefused) {
     c.Power = 1;
     c.Brightness = 6;
   });
-  EXPECT_EQ(run([&] { rig.Root->ReadPower(""); }, ssPowerRead), (Trace{ssReadingPower, ssPowerRead}));
+  EXPECT_EQ(run([&] { rig.Root->ReadPower(""); }, ssPowerRead),
+            (Trace{ssReadingPower, ssPowerRead}));
   EXPECT_EQ(screen.Power(), 1);
-  EXPECT_EQ(run([&] { rig.Root->ReadBright(""); }, ssBrightRead), (Trace{ssReadingBright, ssBrightRead}));
+  EXPECT_EQ(run([&] { rig.Root->ReadBright(""); }, ssBrightRead),
+            (Trace{ssReadingBright, ssBrightRead}));
   EXPECT_EQ(screen.Bright(), 6);
 }
 
-TEST(CardOperations, SchedulesAndTheClock) {
-  TRig rig;
-  TUdpCards cards;
-  TLEDScreen& screen = rig.Screen(0);
-  cards.Connect(screen.Communicate());
+TEST_F(OneCard, SchedulesAndTheClock) {
   const Bytes power = Pattern(TLEDScreen::PowerScheduleSize, 1);
   const Bytes bright = Pattern(TLEDScreen::BrightScheduleSize, 2);
   cards.Sim.UpdateCard(0, [&](cardsim::TCardState& c) {
@@ -431,8 +425,8 @@ TEST(CardOperations, SchedulesAndTheClock) {
   rig.Root->ReadBrightSchedule(screen);
   ASSERT_TRUE(rig.WaitStatus(screen, ssBrightScheduleRead));
   EXPECT_EQ(Bytes(screen.BrightSchedule().begin(), screen.BrightSchedule().end()), bright);
-  EXPECT_EQ(rig.TraceOf(screen),
-            (Trace{ssReadingPowerSchedule, ssPowerScheduleRead, ssReadingBrightSchedule, ssBrightScheduleRead}));
+  EXPECT_EQ(rig.TraceOf(screen), (Trace{ssReadingPowerSchedule, ssPowerScheduleRead,
+                                        ssReadingBrightSchedule, ssBrightScheduleRead}));
 
   // Writes go to the card; the screen's blocks change only through reads.
   rig.Log->Entries.clear();
@@ -445,8 +439,8 @@ TEST(CardOperations, SchedulesAndTheClock) {
   ASSERT_TRUE(rig.WaitStatus(screen, ssPowerScheduleDone));
   rig.Root->WriteBrightSchedule(screen, newBright);
   ASSERT_TRUE(rig.WaitStatus(screen, ssBrightScheduleDone));
-  EXPECT_EQ(rig.TraceOf(screen), (Trace{ssWritingPowerSchedule, ssPowerScheduleDone, ssWritingBrightSchedule,
-                                        ssBrightScheduleDone}));
+  EXPECT_EQ(rig.TraceOf(screen), (Trace{ssWritingPowerSchedule, ssPowerScheduleDone,
+                                        ssWritingBrightSchedule, ssBrightScheduleDone}));
   const auto card = cards.Sim.Card(0);
   EXPECT_EQ(Bytes(card->PowerSchedule.begin(), card->PowerSchedule.end()), p2);
   EXPECT_EQ(Bytes(card->BrightSchedule.begin(), card->BrightSchedule.end()), b2);
@@ -459,11 +453,7 @@ TEST(CardOperations, SchedulesAndTheClock) {
   EXPECT_EQ(cards.Sim.Card(0)->Clock, kHostTime);
 }
 
-TEST(CardOperations, TheCampaignTimeAwaitsNoAnswer) {
-  TRig rig;
-  TUdpCards cards;
-  TLEDScreen& screen = rig.Screen(0);
-  cards.Connect(screen.Communicate());
+TEST_F(OneCard, TheCampaignTimeAwaitsNoAnswer) {
   const platform::TSystemTime campaign{2030, 6, 1, 17, 8, 30, 0, 0};
   CampaignTime() = campaign;
   rig.Root->SendTimeRecord("");
@@ -482,21 +472,17 @@ TEST(CardOperations, TheCampaignTimeAwaitsNoAnswer) {
 
 // ---- lost answers -------------------------------------------------------------------------
 
-TEST(CardOperations, ALostParamsAnswerIsReadAgainThenSent) {
-  TRig rig;
-  TUdpCards cards;
-  TLEDScreen& screen = rig.Screen(0);
-  cards.Connect(screen.Communicate());
+TEST_F(OneCard, ALostParamsAnswerIsReadAgainThenSent) {
   cards.Sim.AddFault({.Action = cardsim::faDropAnswer, .Kind = 7});
   rig.Root->SendScreens("");
   ASSERT_TRUE(rig.WaitStatus(screen, ssSendDone));
   EXPECT_EQ(screen.Tag(), 1);
-  EXPECT_EQ(rig.TraceOf(screen), (Trace{ssReadingForSend, ssReadingParams, ssReadingForSend, ssWaitingToSend,
-                                        ssBuilding, ssSending, ssSendDone}));
+  EXPECT_EQ(rig.TraceOf(screen), (Trace{ssReadingForSend, ssReadingParams, ssReadingForSend,
+                                        ssWaitingToSend, ssBuilding, ssSending, ssSendDone}));
   EXPECT_EQ(cards.Sim.CountFrames(fdIn, 7), 2u);
 }
 
-TEST(CardOperations, LostDuplicatedAndCorruptBlocksStillDeliverTheProgram) {
+TEST_F(OneCard, LostDuplicatedAndCorruptBlocksStillDeliverTheProgram) {
   const std::vector<TFaultRule> faults = {
       {.Action = cardsim::faDrop, .Kind = 2, .Number = 3},
       {.Action = cardsim::faDropAnswer, .Kind = 2, .Number = 6},
@@ -505,10 +491,6 @@ TEST(CardOperations, LostDuplicatedAndCorruptBlocksStillDeliverTheProgram) {
       {.Action = cardsim::faDrop, .Kind = 0},
       {.Action = cardsim::faDropAnswer, .Kind = 1},
   };
-  TRig rig;
-  TUdpCards cards;
-  TLEDScreen& screen = rig.Screen(0);
-  cards.Connect(screen.Communicate());
   AddBigPicture(screen);
   for (const TFaultRule& f : faults) cards.Sim.AddFault(f);
   rig.Root->SendScreens("");
@@ -519,11 +501,7 @@ TEST(CardOperations, LostDuplicatedAndCorruptBlocksStillDeliverTheProgram) {
   EXPECT_EQ(t->Data, ExpectedProgram(screen, rkSendHeader, 1));
 }
 
-TEST(CardOperations, ATransferWhoseEndIsNeverAnsweredTimesOut) {
-  TRig rig;
-  TUdpCards cards;
-  TLEDScreen& screen = rig.Screen(0);
-  cards.Connect(screen.Communicate());
+TEST_F(OneCard, ATransferWhoseEndIsNeverAnsweredTimesOut) {
   cards.Sim.AddFault({.Action = cardsim::faDropAnswer, .Kind = 1, .Times = 0});
   rig.Root->SendScreens("");
   ASSERT_TRUE(rig.WaitStatus(screen, ssTimedOut));
@@ -573,11 +551,7 @@ TEST(CardOperations, TwoRs485ScreensOnOneLineAreBothSent) {
   EXPECT_EQ(received[2], ExpectedProgram(b, rkSendHeader, 1));
 }
 
-TEST(CardOperations, LocalPortZeroKeepsOneDeviceAndMatchesEveryNotification) {
-  TRig rig;
-  TUdpCards cards;
-  TLEDScreen& screen = rig.Screen(0);
-  cards.Connect(screen.Communicate());
+TEST_F(OneCard, LocalPortZeroKeepsOneDeviceAndMatchesEveryNotification) {
   ASSERT_EQ(screen.Communicate().LocalPort(), 0);
   const std::vector<std::pair<std::function<void()>, int32_t>> operations = {
       {[&] { rig.Root->ReadPower(""); }, ssPowerRead},
@@ -597,47 +571,49 @@ TEST(CardOperations, LocalPortZeroKeepsOneDeviceAndMatchesEveryNotification) {
 
 // ---- reading the card's display content back ----------------------------------------------
 
-TEST(CardOperations, ReadBackOfAProgramIsPreviewed) {
-  for (uint16_t kind : {uint16_t(17), uint16_t(18)}) {
-    TRig rig;
-    TUdpCards cards;
-    TLEDScreen& screen = rig.Screen(0);
-    cards.Connect(screen.Communicate());
-    Bytes content = Pattern(3000, kind);
-    platform::StoreU16(content.data(), kind);
-    cards.Sim.UpdateCard(0, [&](cardsim::TCardState& c) { c.DisplayContent = content; });
-    rig.Prompts.Answer = true;
-    rig.Root->SendCommand("", ReadDisplayCommand);
-    ASSERT_TRUE(rig.Pump([&] { return rig.Prompts.Previews == 1; })) << kind;
-    EXPECT_EQ(rig.Prompts.PreviewShowed, content);
-    EXPECT_EQ(StreamContext().PreviewStream().Size(), 0u) << "cleared when the preview closed";
-    EXPECT_EQ(rig.TraceOf(screen), (Trace{ssReadingDisplay, ssDisplayRead}));
-    ASSERT_EQ(rig.Prompts.Questions.size(), 1u);
-    EXPECT_EQ(rig.Prompts.Questions[0].Text, SimulateQuestion(screen.Text()));
-  }
-}
-
-TEST(CardOperations, ReadBackOfOtherDataIsOfferedForSaving) {
-  for (size_t size : {size_t(1), size_t(2000)}) {
-    TRig rig;
-    TUdpCards cards;
-    model::test::TTempDir dir;
-    TLEDScreen& screen = rig.Screen(0);
-    cards.Connect(screen.Communicate());
-    Bytes content = Pattern(size, 5);
-    content[0] = size > 1 ? 19 : 17;  // one byte is no program, whatever it is
-    if (size > 1) content[1] = 0;
+// The card sends its display content back: a program is offered for preview, anything else
+// (a single byte included) for saving.
+class ReadBack : public OneCard, public testing::WithParamInterface<Bytes> {
+ protected:
+  void ReadDisplay(const Bytes& content) {
     cards.Sim.UpdateCard(0, [&](cardsim::TCardState& c) { c.DisplayContent = content; });
     rig.Prompts.Answer = true;
     rig.Prompts.SavePath = platform::GbkPathFromOs(dir.File("content.bin"));
-    rig.Root->SendCommand(screen, ReadDisplayCommand);
-    ASSERT_TRUE(rig.Pump([&] { return !rig.Prompts.SaveDialogs.empty(); })) << size;
+    rig.Root->SendCommand("", ReadDisplayCommand);
+    ASSERT_TRUE(
+        rig.Pump([&] { return rig.Prompts.Previews == 1 || !rig.Prompts.SaveDialogs.empty(); }));
+  }
+  model::test::TTempDir dir;
+};
+
+Bytes Content(std::initializer_list<uint8_t> head, size_t size) {
+  Bytes content = Pattern(size, size);
+  std::copy(head.begin(), head.end(), content.begin());
+  return content;
+}
+
+INSTANTIATE_TEST_SUITE_P(Contents, ReadBack,
+                         testing::Values(Content({17, 0}, 3000), Content({18, 0}, 700),
+                                         Content({19, 0}, 2000), Content({17}, 1),
+                                         Content({18, 1}, 600)));
+
+TEST_P(ReadBack, ProgramsArePreviewedAndOtherDataSaved) {
+  const Bytes& content = GetParam();
+  ReadDisplay(content);
+  const bool program = IsProgramData(content.data(), int32_t(content.size()));
+  ASSERT_EQ(rig.Prompts.Questions.size(), 1u);
+  if (program) {
+    EXPECT_EQ(rig.Prompts.Questions[0].Text, SimulateQuestion(screen.Text()));
+    EXPECT_EQ(rig.Prompts.PreviewShowed, content);
+    EXPECT_EQ(StreamContext().PreviewStream().Size(), 0u) << "cleared when the preview closed";
+    EXPECT_EQ(rig.TraceOf(screen), (Trace{ssReadingDisplay, ssDisplayRead}));
+  } else {
+    EXPECT_EQ(rig.Prompts.Questions[0].Text, SaveQuestion(screen.Text()));
     std::string saved;
     ASSERT_TRUE(platform::ReadWholeFile(dir.File("content.bin"), saved));
     EXPECT_EQ(Bytes(saved.begin(), saved.end()), content);
     EXPECT_EQ(rig.TraceOf(screen), (Trace{ssReadingDisplay, ssDataReceived}));
-    ASSERT_EQ(rig.Prompts.Questions.size(), 1u);
-    EXPECT_EQ(rig.Prompts.Questions[0].Text, SaveQuestion(screen.Text()));
+    EXPECT_EQ(rig.Prompts.Previews, 0);
   }
 }
 
@@ -681,7 +657,8 @@ TEST(CardOperations, AScreenDeletedBeforeItsSendLetsTheNextOneGo) {
   cards.Connect(b.Communicate());
   rig.Root->SendScreens("");
   // Both wait in 34 before the clock moves.
-  ASSERT_TRUE(PumpFor([&] { return a.Status() == ssWaitingToSend && b.Status() == ssWaitingToSend; }));
+  ASSERT_TRUE(
+      PumpFor([&] { return a.Status() == ssWaitingToSend && b.Status() == ssWaitingToSend; }));
   clock.Advance(SendTimerInterval);
   platform::ProcessMessages();  // the tick posts the send of a ...
   EXPECT_FALSE(rig.Root->SendTimer().Enabled());
@@ -707,7 +684,8 @@ TEST(CardOperations, ASubCardThatCannotOpenAtSendTimeLetsTheNextScreenGo) {
   missing.Connect(AddSubCard(a, 5).Communicate());
   rig.Root->SendScreens("");
   ASSERT_TRUE(rig.WaitStatus(b, ssSendDone));
-  EXPECT_EQ(rig.TraceOf(a), (Trace{ssReadingForSend, ssWaitingToSend, ssBuilding, ssSending, ssPortError}));
+  EXPECT_EQ(rig.TraceOf(a),
+            (Trace{ssReadingForSend, ssWaitingToSend, ssBuilding, ssSending, ssPortError}));
   EXPECT_EQ(rig.TraceOf(b), kSent);
 }
 
@@ -738,7 +716,8 @@ TEST(CardOperations, SubCardsGetTheSameProgramAndTheScreenTheCascade) {
   EXPECT_EQ(cascades[0].Destination, 0);
   const auto log = main.Sim.Frames();
   auto position = [&](uint16_t kind) {
-    return std::find_if(log.begin(), log.end(), [&](auto& f) { return f.Direction == fdIn && f.Kind == kind; }) -
+    return std::find_if(log.begin(), log.end(),
+                        [&](auto& f) { return f.Direction == fdIn && f.Kind == kind; }) -
            log.begin();
   };
   EXPECT_GT(position(0x50), position(1)) << "after the end of the transfer";
@@ -772,7 +751,8 @@ TEST(CardOperations, ABrightnessScheduleStopsAtTheFirstSubCardThatCannotOpen) {
   EXPECT_EQ(Bytes(sub->BrightSchedule.begin(), sub->BrightSchedule.end()), pattern);
   EXPECT_EQ(FramesIn(main.Sim, 0x3F).size(), 1u);
   // The sub-card's answer and message name address 1: they move nothing.
-  EXPECT_EQ(rig.TraceOf(screen), (Trace{ssPortError, ssWritingBrightSchedule, ssBrightScheduleDone}));
+  EXPECT_EQ(rig.TraceOf(screen),
+            (Trace{ssPortError, ssWritingBrightSchedule, ssBrightScheduleDone}));
 
   // Other operations go on past a sub-card that cannot open, each open telling the screen.
   rig.Log->Entries.clear();

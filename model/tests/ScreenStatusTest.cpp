@@ -1,8 +1,6 @@
 // The screen status machine without a link: which screen a notification belongs to, what each
 // notification does, and the project root's handler fed hand-made notify records (no manager is
 // set, so every link it tries to open fails, as a port that cannot be opened does).
-#include "model/ScreenStatus.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -17,6 +15,7 @@
 #include "link/tsSender.h"
 #include "model/CardLink.h"
 #include "model/LoadMode.h"
+#include "model/ScreenStatus.h"
 #include "model/TimerClock.h"
 #include "model/stream/StreamContext.h"
 #include "platform/base/AtomicFile.h"
@@ -28,6 +27,7 @@
 
 using namespace model;
 using cardlink::TNotifyRecord;
+using model::test::Pattern;
 using model::test::TFakePrompts;
 using model::test::TStatusLog;
 using platform::Utf8ToGbk;
@@ -35,12 +35,6 @@ using platform::Utf8ToGbk;
 namespace {
 
 using Bytes = std::vector<uint8_t>;
-
-Bytes Pattern(size_t n, uint8_t seed) {
-  Bytes v(n);
-  for (size_t i = 0; i < n; ++i) v[i] = uint8_t(seed + i * 7);
-  return v;
-}
 
 // A notification from the link of `screen` as the manager would fill it.
 TNotifyRecord From(const TLEDScreen& screen, int32_t code) {
@@ -56,7 +50,8 @@ TNotifyRecord From(const TLEDScreen& screen, int32_t code) {
   return r;
 }
 
-TNotifyRecord Answer(const TLEDScreen& screen, int32_t kind, int32_t status = 1, int32_t number = 0) {
+TNotifyRecord Answer(const TLEDScreen& screen, int32_t kind, int32_t status = 1,
+                     int32_t number = 0) {
   TNotifyRecord r = From(screen, cardlink::ncReply);
   r.AnsweredKind = kind;
   r.Status = status;
@@ -82,7 +77,8 @@ class ScreenStatus : public ::testing::Test {
   // Sends the record to the root's window as a link thread does, then handles what the root
   // posted itself.
   void Notify(const TNotifyRecord& record) {
-    platform::SendMessageTo(root.WindowHandle(), WM_DEVICE_NOTIFY, reinterpret_cast<uintptr_t>(&record));
+    platform::SendMessageTo(root.WindowHandle(), WM_DEVICE_NOTIFY,
+                            reinterpret_cast<uintptr_t>(&record));
     platform::ProcessMessages();
   }
 
@@ -184,7 +180,19 @@ TEST_F(ScreenStatus, StepsFollowTheTransitionTable) {
       {3, 4, 1, 0, ssNotKnown, 0, false, ssNotKnown, saNone, false, abNone, {}, {}},
       {3, 6, 1, 0, ssSettingClock, 0, false, ssClockSet, saNone, false, abNone, {}, {}},
       {3, 7, 1, 0, ssReadingForSend, 3, false, ssWaitingToSend, saNone, true, abParams, {}, {}},
-      {3, 7, 1, 0, ssReadingForDownload, 0, false, ssWaitingToDownload, saNone, true, abParams, {}, {}},
+      {3,
+       7,
+       1,
+       0,
+       ssReadingForDownload,
+       0,
+       false,
+       ssWaitingToDownload,
+       saNone,
+       true,
+       abParams,
+       {},
+       {}},
       {3, 7, 1, 0, ssReadingParams, 0, false, {}, saNone, false, abParams, {}, {}},
       {3, 7, 1, 0, ssWaitingToSend, 0, false, {}, saNone, false, abParams, {}, {}},
       {3, 9, 1, 0, ssReadingPower, 0, false, ssPowerRead, saNone, false, abNone, 0, {}},
@@ -193,8 +201,32 @@ TEST_F(ScreenStatus, StepsFollowTheTransitionTable) {
       {3, 11, 1, 6, ssReadingBright, 0, false, ssBrightRead, saNone, false, abNone, {}, 6},
       {3, 12, 1, 3, ssSettingBright, 0, false, ssBrightSet, saNone, false, abNone, {}, 3},
       {3, 12, 99, 3, ssSettingBright, 0, false, ssAutoBright, saNone, false, abNone, {}, {}},
-      {3, 0x3C, 1, 0, ssReadingPowerSchedule, 0, false, ssPowerScheduleRead, saNone, false, abPowerSchedule, {}, {}},
-      {3, 0x3E, 1, 0, ssReadingBrightSchedule, 0, false, ssBrightScheduleRead, saNone, false, abBrightSchedule, {}, {}},
+      {3,
+       0x3C,
+       1,
+       0,
+       ssReadingPowerSchedule,
+       0,
+       false,
+       ssPowerScheduleRead,
+       saNone,
+       false,
+       abPowerSchedule,
+       {},
+       {}},
+      {3,
+       0x3E,
+       1,
+       0,
+       ssReadingBrightSchedule,
+       0,
+       false,
+       ssBrightScheduleRead,
+       saNone,
+       false,
+       abBrightSchedule,
+       {},
+       {}},
       {3, 8923, 1, 0, ssReadingDisplay, 0, false, {}, saNone, false, abAnswerBlock, {}, {}},
       {3, 0x3D, 1, 0, ssWritingPowerSchedule, 0, false, {}, saNone, false, abNone, {}, {}},
       {3, 0x3F, 1, 0, ssWritingBrightSchedule, 0, false, {}, saNone, false, abNone, {}, {}},
@@ -210,8 +242,32 @@ TEST_F(ScreenStatus, StepsFollowTheTransitionTable) {
       {4, 0, 0, 0, ssSending, 0, false, ssTimedOut, saNone, true, abNone, {}, {}},
       {4, 0, 0, 0, ssSettingPower, 0, false, ssTimedOut, saNone, true, abNone, {}, {}},
       // card messages
-      {5, 0, 0x10005, 0, ssWritingPowerSchedule, 0, false, ssPowerScheduleDone, saNone, false, abNone, {}, {}},
-      {5, 0, 0x10006, 0, ssWritingBrightSchedule, 0, false, ssBrightScheduleDone, saNone, false, abNone, {}, {}},
+      {5,
+       0,
+       0x10005,
+       0,
+       ssWritingPowerSchedule,
+       0,
+       false,
+       ssPowerScheduleDone,
+       saNone,
+       false,
+       abNone,
+       {},
+       {}},
+      {5,
+       0,
+       0x10006,
+       0,
+       ssWritingBrightSchedule,
+       0,
+       false,
+       ssBrightScheduleDone,
+       saNone,
+       false,
+       abNone,
+       {},
+       {}},
       {5, 0, 0x10001, 0, ssSending, 0, false, {}, saNone, false, abNone, {}, {}},
       // progress
       {7, 0, 512, 0, ssSending, 0, false, {}, saNone, false, abNone, {}, {}},
@@ -224,8 +280,8 @@ TEST_F(ScreenStatus, StepsFollowTheTransitionTable) {
     r.Status = c.AnswerStatus;
     r.Number = c.Number;
     const TStatusStep step = NextStatusStep(r, c.Status, c.Tag, c.Cascade);
-    const std::string what = "code " + std::to_string(c.Code) + " kind " + std::to_string(c.Kind) + " in " +
-                             std::to_string(c.Status);
+    const std::string what = "code " + std::to_string(c.Code) + " kind " + std::to_string(c.Kind) +
+                             " in " + std::to_string(c.Status);
     EXPECT_EQ(step.Status, c.Next) << what;
     EXPECT_EQ(step.Action, c.Action) << what;
     EXPECT_EQ(step.EnableTimer, c.Timer) << what;
@@ -236,7 +292,8 @@ TEST_F(ScreenStatus, StepsFollowTheTransitionTable) {
 }
 
 TEST_F(ScreenStatus, ReceivedDataIsAProgramOnlyWithTwoBytesStarting17Or18) {
-  const Bytes data17 = {17, 0, 9}, data18 = {18, 0}, data19 = {19, 0}, data1 = {17}, data256 = {17, 1};
+  const Bytes data17 = {17, 0, 9}, data18 = {18, 0}, data19 = {19, 0}, data1 = {17},
+              data256 = {17, 1};
   EXPECT_TRUE(IsProgramData(data17.data(), 3));
   EXPECT_TRUE(IsProgramData(data18.data(), 2));
   EXPECT_FALSE(IsProgramData(data19.data(), 2));
@@ -249,7 +306,8 @@ TEST_F(ScreenStatus, ReceivedDataIsAProgramOnlyWithTwoBytesStarting17Or18) {
 TEST_F(ScreenStatus, QuestionTextsAreSpelledAsTheEditorShowsThem) {
   const std::string text = Utf8ToGbk("控制卡1");
   EXPECT_EQ(QuestionCaption(), Utf8ToGbk("提示信息"));
-  EXPECT_EQ(SimulateQuestion(text), Utf8ToGbk("已读出\" 控制卡1\" 的显示数据，是否进行模拟显示(Y/N)?"));
+  EXPECT_EQ(SimulateQuestion(text),
+            Utf8ToGbk("已读出\" 控制卡1\" 的显示数据，是否进行模拟显示(Y/N)?"));
   EXPECT_EQ(SaveQuestion(text), Utf8ToGbk("有来自于\" 控制卡1\" 的数据，是否保存这些数据(Y/N)?"));
   EXPECT_EQ(SaveFilter(), Utf8ToGbk("所有文件类型|*.*"));
   EXPECT_EQ(SaveFileName(), "*.*");
@@ -271,7 +329,8 @@ TEST_F(ScreenStatus, AnswerBlocksCopyNoMoreThanArrivedAndNoMoreThanFits) {
   for (const TBlock& b : blocks) {
     std::span<uint8_t> block = b.Of();
     const Bytes before = Pattern(block.size(), 0x40);
-    for (size_t payload : {size_t(0), size_t(1), size_t(5), block.size() - 1, block.size(), block.size() + 300}) {
+    for (size_t payload :
+         {size_t(0), size_t(1), size_t(5), block.size() - 1, block.size(), block.size() + 300}) {
       std::copy(before.begin(), before.end(), block.begin());
       // Exactly as long as announced: the sanitizers catch any read past it.
       const Bytes data = Pattern(payload, 0x91);
@@ -279,7 +338,8 @@ TEST_F(ScreenStatus, AnswerBlocksCopyNoMoreThanArrivedAndNoMoreThanFits) {
       const size_t copied = std::min(payload, block.size());
       Bytes want = before;
       std::copy_n(data.begin(), copied, want.begin());
-      EXPECT_EQ(Bytes(block.begin(), block.end()), want) << "kind " << b.Kind << ", " << payload << " bytes";
+      EXPECT_EQ(Bytes(block.begin(), block.end()), want)
+          << "kind " << b.Kind << ", " << payload << " bytes";
     }
   }
   // A payload length without data copies nothing.
@@ -323,7 +383,8 @@ TEST_F(ScreenStatus, PowerAndBrightnessComeFromTheAnswersNumber) {
   Notify(Answer(screen, 12, 1, 3));
   EXPECT_EQ(screen.Power(), 0);
   EXPECT_EQ(screen.Bright(), 3);
-  EXPECT_EQ(log.Trace(screen), (std::vector<int32_t>{ssAutoPower, ssAutoBright, ssPowerSet, ssBrightSet}));
+  EXPECT_EQ(log.Trace(screen),
+            (std::vector<int32_t>{ssAutoPower, ssAutoBright, ssPowerSet, ssBrightSet}));
 }
 
 TEST_F(ScreenStatus, AParamsAnswerInFourWaitsForTheTimer) {
@@ -412,7 +473,8 @@ TEST_F(ScreenStatus, EachTickStartsTheFirstWaitingScreenOnly) {
     // A time-out enables the timer, as notifications do.
     first.SetStatus(ssSettingPower);
     const TNotifyRecord r = From(first, cardlink::ncTimeout);
-    platform::SendMessageTo(timed.WindowHandle(), WM_DEVICE_NOTIFY, reinterpret_cast<uintptr_t>(&r));
+    platform::SendMessageTo(timed.WindowHandle(), WM_DEVICE_NOTIFY,
+                            reinterpret_cast<uintptr_t>(&r));
     ASSERT_TRUE(timed.SendTimer().Enabled());
 
     clock.Advance(SendTimerInterval - 1);
@@ -504,9 +566,9 @@ TEST_F(ScreenStatus, AFileThatCannotBeWrittenRaisesAnError) {
   prompts.SavePath = platform::GbkPathFromOs(dir.File("no/such/folder/x.bin"));
   const Bytes data = {1, 2, 3};
   const TNotifyRecord r = WithData(From(screen, cardlink::ncDataReceived), data);
-  EXPECT_THROW(
-      platform::SendMessageTo(root.WindowHandle(), WM_DEVICE_NOTIFY, reinterpret_cast<uintptr_t>(&r)),
-      EFCreateError);
+  EXPECT_THROW(platform::SendMessageTo(root.WindowHandle(), WM_DEVICE_NOTIFY,
+                                       reinterpret_cast<uintptr_t>(&r)),
+               EFCreateError);
 }
 
 TEST_F(ScreenStatus, AnAnswerAfterTheScreenWasDeletedDoesNothing) {
