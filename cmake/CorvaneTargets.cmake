@@ -1,9 +1,11 @@
 # Helpers every folder uses, so tests, fuzz targets and benchmarks are declared the same way.
 
-# corvane_test(NAME name SOURCES ... LIBS ... [LABELS ...])
+# corvane_test(NAME name SOURCES ... LIBS ... [LABELS ...] [RESOURCE_LOCK ...])
 # One GoogleTest binary per folder; each case becomes its own CTest test so ctest -j spreads them.
+# RESOURCE_LOCK names what the cases hold exclusively (a fixed port, say): ctest runs no two
+# tests that name the same resource at once.
 function(corvane_test)
-  cmake_parse_arguments(T "" "NAME" "SOURCES;LIBS;LABELS" ${ARGN})
+  cmake_parse_arguments(T "" "NAME" "SOURCES;LIBS;LABELS;RESOURCE_LOCK" ${ARGN})
   if(CORVANE_FUZZ)
     return()
   endif()
@@ -14,8 +16,12 @@ function(corvane_test)
   if(NOT T_LABELS)
     set(T_LABELS unit)
   endif()
+  set(lock)
+  if(T_RESOURCE_LOCK)
+    set(lock RESOURCE_LOCK "${T_RESOURCE_LOCK}")
+  endif()
   gtest_discover_tests(${T_NAME}
-    PROPERTIES LABELS "${T_LABELS}"
+    PROPERTIES LABELS "${T_LABELS}" ${lock}
     DISCOVERY_TIMEOUT 60)
 endfunction()
 

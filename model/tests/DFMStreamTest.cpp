@@ -9,27 +9,15 @@
 #include <string>
 #include <vector>
 
+#include "TempDir.h"
 #include "platform/base/AtomicFile.h"
 
 using namespace model;
+using model::test::TTempDir;
 
 namespace {
 
 constexpr int32_t MiB = 1048576;
-
-// A fresh directory for one test, removed afterwards.
-class TTempDir {
- public:
-  TTempDir() {
-    std::string tmpl = (std::filesystem::temp_directory_path() / "dfmstream-XXXXXX").string();
-    path_ = ::mkdtemp(tmpl.data());
-  }
-  ~TTempDir() { std::filesystem::remove_all(path_); }
-  std::string File(const char* name) const { return path_ + "/" + name; }
-
- private:
-  std::string path_;
-};
 
 }  // namespace
 

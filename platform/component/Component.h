@@ -44,4 +44,13 @@ class TComponent : public TPersistent {
   int32_t tag_ = 0;
 };
 
+// The components `owner` owns that are of class T (or derived from it), in creation order.
+template <class T>
+std::vector<T*> OwnedOfClass(const TComponent& owner) {
+  std::vector<T*> found;
+  for (TComponent* c : owner.OwnedComponents())
+    if (auto* t = dynamic_cast<T*>(c)) found.push_back(t);
+  return found;
+}
+
 }  // namespace platform

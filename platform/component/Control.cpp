@@ -32,9 +32,25 @@ void TControl::SetParent(TWinControl* parent) {
   }
   parent_ = parent;
   if (parent_) parent_->controls_.push_back(this);
+  FillParent();
+}
+
+void TControl::SetAlign(TAlign align) {
+  align_ = align;
+  FillParent();
+}
+
+void TControl::FillParent() {
+  if (align_ == alClient && parent_) SetBounds(0, 0, parent_->Width(), parent_->Height());
 }
 
 void TControl::SetBounds(int32_t left, int32_t top, int32_t width, int32_t height) {
+  if (align_ == alClient && parent_) {
+    left = 0;
+    top = 0;
+    width = parent_->Width();
+    height = parent_->Height();
+  }
   bool resized = width != width_ || height != height_;
   if (!resized && left == left_ && top == top_) return;
   left_ = left;
@@ -81,6 +97,16 @@ TWinControl::TWinControl(TComponent* owner) : TControl(owner) {}
 TWinControl::~TWinControl() {
   // Children go first, last first; each leaves this list (and its owner's) as it goes.
   while (!controls_.empty()) delete controls_.back();
+}
+
+void TWinControl::SetBounds(int32_t left, int32_t top, int32_t width, int32_t height) {
+  const int32_t oldWidth = Width(), oldHeight = Height();
+  TControl::SetBounds(left, top, width, height);
+  if (Width() == oldWidth && Height() == oldHeight) return;
+  // A copy: a child's Resize() may add or remove controls.
+  const std::vector<TControl*> children = controls_;
+  for (TControl* c : children)
+    if (c->Align() == alClient) c->FillParent();
 }
 
 TControl* TWinControl::Controls(int index) const {

@@ -21,6 +21,10 @@ class EInvalidOperation : public std::logic_error {
   using std::logic_error::logic_error;
 };
 
+// How a control places itself in its parent. Only filling the parent is needed here (a page
+// on its screen or on the editor's container); the ordinal is the framework's.
+enum TAlign : uint8_t { alNone = 0, alClient = 5 };
+
 class TControl : public TComponent {
   DECLARE_CLASS_INFO()
 
@@ -41,8 +45,14 @@ class TControl : public TComponent {
   void SetTop(int32_t v) { SetBounds(left_, v, width_, height_); }
   void SetWidth(int32_t v) { SetBounds(left_, top_, v, height_); }
   void SetHeight(int32_t v) { SetBounds(left_, top_, width_, v); }
-  // Sets all four at once; calls Resize() when the width or height changed.
+  // Sets all four at once; calls Resize() when the width or height changed. A control that
+  // fills its parent keeps the parent's size whatever it is given.
   virtual void SetBounds(int32_t left, int32_t top, int32_t width, int32_t height);
+
+  // alClient: the control covers its parent's whole area, now, whenever it gets a parent and
+  // whenever the parent's size changes. alNone leaves the bounds as they are.
+  TAlign Align() const { return align_; }
+  void SetAlign(TAlign align);
 
   bool Visible() const { return visible_; }
   // Calls VisibleChanged() when the value changes.
@@ -64,7 +74,10 @@ class TControl : public TComponent {
 
  private:
   friend class TWinControl;
+  void FillParent();
+
   TWinControl* parent_ = nullptr;
+  TAlign align_ = alNone;
   int32_t left_ = 0, top_ = 0, width_ = 0, height_ = 0;
   bool visible_ = true;
   std::string caption_;
@@ -81,6 +94,9 @@ class TWinControl : public TControl {
   // The child at `index` in the order they were parented; null when out of range.
   TControl* Controls(int index) const;
   const std::vector<TControl*>& ChildControls() const { return controls_; }
+
+  // Also resizes the children that fill this control.
+  void SetBounds(int32_t left, int32_t top, int32_t width, int32_t height) override;
 
   // Told about every Invalidate() below this control; the view that shows it repaints.
   std::function<void(TControl&)> OnInvalidate;

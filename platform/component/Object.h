@@ -2,11 +2,17 @@
 // The root of every class that carries run-time class information: its class name, its parent
 // class and its published properties, which object text, the property inspector and the
 // program-stream writer all use by name.
+#include <functional>
 #include <string>
 
 namespace platform {
 
 class TClassInfo;
+class TObject;
+
+// An event handler that is told which object raised the event (the sender, or the object the
+// event is about, as each event says).
+using TNotifyEvent = std::function<void(TObject* sender)>;
 
 class TObject {
  public:

@@ -191,6 +191,54 @@ TEST(Control, InvalidateReachesTheNearestHandlerUpTheParentChain) {
   delete screen;
 }
 
+TEST(Control, AControlThatFillsItsParentFollowsTheParentsSize) {
+  std::vector<std::string> log;
+  auto* screen = new TWinControl(nullptr);
+  screen->SetBounds(0, 0, 512, 256);
+  auto* container = new TWinControl(nullptr);
+  container->SetBounds(3, 3, 64, 32);
+  auto* page = new TLoggedWin(screen, &log, "page");
+  page->SetBounds(5, 6, 7, 8);
+  page->SetAlign(alClient);  // no parent yet: stays where it is
+  EXPECT_EQ(page->Width(), 7);
+
+  page->SetParent(screen);
+  EXPECT_EQ(page->Left(), 0);
+  EXPECT_EQ(page->Top(), 0);
+  EXPECT_EQ(page->Width(), 512);
+  EXPECT_EQ(page->Height(), 256);
+  page->SetBounds(10, 10, 20, 20);  // refused while it fills its parent
+  page->SetLeft(4);
+  EXPECT_EQ(page->Left(), 0);
+  EXPECT_EQ(page->Width(), 512);
+
+  screen->SetBounds(1, 1, 128, 32);  // the parent's position does not matter, its size does
+  EXPECT_EQ(page->Left(), 0);
+  EXPECT_EQ(page->Width(), 128);
+  EXPECT_EQ(page->Height(), 32);
+
+  // Nested: the container fills its own parent; the page fills the container.
+  auto* panel = new TWinControl(nullptr);
+  panel->SetBounds(0, 0, 70, 40);
+  container->SetParent(panel);
+  container->SetAlign(alClient);
+  EXPECT_EQ(container->Width(), 70);
+  page->SetParent(container);
+  EXPECT_EQ(page->Width(), 70);
+  panel->SetHeight(90);
+  EXPECT_EQ(container->Height(), 90);
+  EXPECT_EQ(page->Height(), 90);
+
+  // Back to no alignment: the bounds are its own again.
+  page->SetAlign(alNone);
+  page->SetBounds(2, 2, 10, 10);
+  EXPECT_EQ(page->Width(), 10);
+  panel->SetWidth(300);
+  EXPECT_EQ(page->Width(), 10);
+  delete panel;
+  delete screen;
+}
+
 TEST(Control, ClassHierarchy) {
   EXPECT_EQ(TControl::StaticClassInfo().Parent(), &TComponent::StaticClassInfo());
   EXPECT_EQ(TWinControl::StaticClassInfo().Parent(), &TControl::StaticClassInfo());

@@ -1,0 +1,32 @@
+#pragma once
+// Sending one display item to its card through the linked sending library: the item's picture
+// as the one window of one page, then the card's send.
+#include <cstdint>
+#include <vector>
+
+#include "clients/quayside/StationData.h"
+
+namespace quayside {
+
+// The card's UDP port.
+constexpr int32_t CardPort = 6666;
+
+enum TSendResult {
+  srSent,          // the program went to the library's send queue
+  srNoCard,        // CardNo names no card of the list
+  srBadColorMode,  // the card's Type gives no colour mode a program can have
+  srTooLarge,      // the picture would exceed 65535 pixels a side (or memory)
+  srBuildFailed,   // the library refused a build call; nothing was sent
+};
+
+// The page's display time for the library: the item's seconds times 10,000,000, as the cards
+// have always been given it, computed in 64 bits and capped at the largest u32.
+uint32_t PageTime(const TDisplayItem& item);
+
+// Builds the item's program (MakeRoot, AddLeaf, AddWindow) and sends it with LED_SendToScreen
+// to the card's low address byte and IP, port 6666, only when every build call succeeded. An
+// empty text sends its page alone. Nothing is built for a missing card or a bad colour mode.
+TSendResult SendItem(int32_t device, const TDisplayItem& item,
+                     const std::vector<TStationCard>& cards);
+
+}  // namespace quayside
