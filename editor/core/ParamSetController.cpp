@@ -293,11 +293,7 @@ void TParamSetController::UpdateFirmware() {
     return;
   }
   state_.OperationText = state_.ProgressCommand = "更新控制卡操作系统";
-  state_.OutcomeText = state_.ProgressMessage = kTransferring;
-  const TTarget t = Target();
-  manager_.SendData(device_, *buffer, options_.CardPort, t.Ip, t.Address);
-  state_.ButtonsEnabled = false;
-  ShowProgress(true);
+  SendTransfer(*buffer);
 }
 
 void TParamSetController::DownloadFonts() {
@@ -309,13 +305,18 @@ void TParamSetController::DownloadFonts() {
     view_.Message("所选择文件不是字库文件,请重新选择!");
     return;
   }
+  state_.OperationText = "下载内置字库";
+  state_.ProgressCommand = "更新控制卡内置字库";
+  SendTransfer(*buffer);
+}
+
+// Sends a firmware or font-set buffer; the card's message on it ends the wait.
+void TParamSetController::SendTransfer(const std::vector<uint8_t>& buffer) {
   // A success shortly before must not close the progress window of this transfer.
   timer1_.SetEnabled(false);
-  state_.OperationText = "下载内置字库";
   state_.OutcomeText = state_.ProgressMessage = kTransferring;
-  state_.ProgressCommand = "更新控制卡内置字库";
   const TTarget t = Target();
-  manager_.SendData(device_, *buffer, options_.CardPort, t.Ip, t.Address);
+  manager_.SendData(device_, buffer, options_.CardPort, t.Ip, t.Address);
   state_.ButtonsEnabled = false;
   ShowProgress(true);
 }

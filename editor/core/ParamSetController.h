@@ -16,6 +16,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "editor/core/CardParams.h"
 #include "link/tsSender.h"
@@ -187,6 +188,7 @@ class TParamSetController {
   void SetOutcomeAddressed(std::string_view what, int cardAddress);
   void ShowProgress(bool modal);
   void HideProgress();
+  void SendTransfer(const std::vector<uint8_t>& buffer);
   void StartWaiting();  // Timer2, counting from 0 when it was off
   void StopWaiting();
   TParamBlock BuildFromControls();

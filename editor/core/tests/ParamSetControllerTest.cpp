@@ -754,3 +754,45 @@ TEST(ParamSet, AnExistingFileIsKeptUnlessOverwritingIsAllowed) {
   EXPECT_EQ(ReadFile(path).size(), 112u);
   EXPECT_NE(ReadFile(path), old);
 }
+
+// ---- a port another window of the program holds ----
+
+TEST(ParamSet, OpeningAPortTheProgramHoldsTakesItsLinkOver) {
+  TRig rig(tPty, 1000, 45);
+  // Another window of the program (the project root) reads the power through COM45, and the
+  // card is slow to answer.
+  std::vector<cardlink::TNotifyRecord> other;
+  platform::TMessageWindow window([&](uint32_t, uintptr_t w, intptr_t) {
+    other.push_back(*reinterpret_cast<const cardlink::TNotifyRecord*>(w));
+    other.back().Data = nullptr;
+    return intptr_t(0);
+  });
+  cardlink::TDeviceRecord record;
+  record.ComPort = 45;
+  record.SpeedIndex = 4;
+  const int held = rig.Manager->OpenDevice(record, 1, window.Handle(), 0x401);
+  ASSERT_GE(held, 0);
+  rig.Sim.AddFault({.Action = cardsim::faDelay, .Kind = cardsim::mkGetPower, .DelayMs = 600});
+  ASSERT_TRUE(rig.Manager->GetPower(held, kCard, 0, ""));
+  ASSERT_TRUE(rig.Sim.WaitForFrameCount(cardsim::fdIn, cardsim::mkGetPower, 1, std::chrono::milliseconds(kGenerous)));
+
+  // The dialog opens the same port: its unfinished read ends in a time-out for its own window.
+  rig.Link();
+  EXPECT_EQ(rig.Dialog->DeviceIndex(), held);
+  ASSERT_TRUE(PumpFor([&] { return !other.empty(); }));
+  EXPECT_EQ(other[0].Code, cardlink::ncTimeout);
+  EXPECT_EQ(rig.View.State.ProgressMessage, "读取控制卡参数正常，通讯速率为: 57600bps");
+
+  // Once the dialog has closed its link, the port opens again for the other window.
+  rig.Dialog->Close();
+  EXPECT_FALSE(rig.Manager->GetDevice(held));
+  const int again = rig.Manager->OpenDevice(record, 1, window.Handle(), 0x401);
+  ASSERT_GE(again, 0);
+  rig.Sim.ClearFaults();
+  other.clear();
+  ASSERT_TRUE(rig.Manager->GetPower(again, kCard, 0, ""));
+  ASSERT_TRUE(PumpFor([&] { return !other.empty(); }));
+  EXPECT_EQ(other[0].Code, cardlink::ncReply);
+  EXPECT_EQ(other[0].AnsweredKind, cardlink::ckReadPower);
+  EXPECT_EQ(other[0].Number, 1);
+}
