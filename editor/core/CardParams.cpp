@@ -20,8 +20,8 @@ namespace {
 // Offsets in the block.
 constexpr size_t oWidth = 0, oHeight = 2, oType = 4, oFreq = 6, oFlags = 8, oUartSpeed = 12, oMac = 16, oIp = 22,
                  oRemoteHost = 32, oBrightness = 36, oLeft = 44, oTop = 48, oScanMode = 52, oRemotePort = 54,
-                 oLineOrder = 56, oOeTime = 58, oShiftFrequency = 60, oRefreshFreq = 62, oGateIp = 64,
-                 oIpMask = 68, oCardName = 72, oStamp = 104, oAddress = 108;
+                 oLineOrder = 56, oOeTime = 58, oShiftFrequency = 60, oRefreshFreq = 62, oGateIp = 64, oIpMask = 68,
+                 oCardName = 72, oStamp = 104, oAddress = 108;
 static_assert(oCardName + kCardNameField == oStamp);
 static_assert(oAddress + 4 == kParamBlockSize);
 
@@ -62,10 +62,17 @@ TParamBlock BuildParamBlock(const TParamControls& c, uint32_t stamp) {
   if (c.EN) flags |= pfEN;
   if (c.Report_Self_Address) flags |= pfReport_Self_Address;
   switch (c.Link_Prop) {
-    case lpAlone: flags |= pfCascadeAlone; break;
-    case lpMaster: flags |= pfCascadeMaster; break;
-    case lpSlave: flags |= pfCascadeSlave; break;
-    default: break;
+    case lpAlone:
+      flags |= pfCascadeAlone;
+      break;
+    case lpMaster:
+      flags |= pfCascadeMaster;
+      break;
+    case lpSlave:
+      flags |= pfCascadeSlave;
+      break;
+    default:
+      break;
   }
   if (c.Link_method == lmRs485) flags |= pfRs485Cascade;
   StoreU32(p + oFlags, flags);
@@ -120,9 +127,15 @@ TParamControls ControlsFromBlock(std::span<const uint8_t> block) {
   c.EN = flags & pfEN;
   c.Report_Self_Address = flags & pfReport_Self_Address;
   switch (flags & pfCascadeMask) {
-    case pfCascadeMaster: c.Link_Prop = lpMaster; break;
-    case pfCascadeSlave: c.Link_Prop = lpSlave; break;
-    default: c.Link_Prop = lpAlone; break;
+    case pfCascadeMaster:
+      c.Link_Prop = lpMaster;
+      break;
+    case pfCascadeSlave:
+      c.Link_Prop = lpSlave;
+      break;
+    default:
+      c.Link_Prop = lpAlone;
+      break;
   }
   c.Link_method = (flags & pfRs485Cascade) ? lmRs485 : lmRs232;
 
@@ -188,17 +201,20 @@ uint32_t UartSpeedMask(int item) {
 
 int UartSpeedItem(uint32_t mask) {
   switch (mask) {
-    case 1: return 0;
-    case 2: return 1;
-    case 4: return 2;
-    case 8: return 3;
-    default: return 4;
+    case 1:
+      return 0;
+    case 2:
+      return 1;
+    case 4:
+      return 2;
+    case 8:
+      return 3;
+    default:
+      return 4;
   }
 }
 
-int ScanModeItem(int number) {
-  return number >= 0 && number < int(kScanModeItems.size()) ? number : -1;
-}
+int ScanModeItem(int number) { return number >= 0 && number < int(kScanModeItems.size()) ? number : -1; }
 
 std::string CardNameField(std::string_view name) {
   size_t end = 0;

@@ -57,7 +57,7 @@ inline constexpr std::array<std::string_view, 5> kUartSpeedItems = {"9600", "144
 inline constexpr std::array<std::string_view, 5> kLineOrderItems = {"-2", "-1", "0", "+1", "+2"};
 inline constexpr std::array<std::string_view, 5> kOeTimeItems = {"正常", "一倍", "二倍", "四倍", "八倍"};
 inline constexpr std::array<std::string_view, 5> kShiftFrequencyItems = {"12.5MHZ", "10MHZ", "6.25MHZ", "5MHZ",
-                                                                          "4.5MHZ"};
+                                                                         "4.5MHZ"};
 inline constexpr std::array<std::string_view, 5> kRefreshFreqItems = {"125HZ", "120HZ", "100HZ", "80HZ", "60HZ"};
 // Link_Prop: the cascade type.
 inline constexpr std::array<std::string_view, 3> kLinkPropItems = {"独立使用", "作为主控", "作为副控"};
@@ -65,8 +65,8 @@ inline constexpr std::array<std::string_view, 3> kLinkPropItems = {"独立使用
 inline constexpr std::array<std::string_view, 2> kLinkMethodItems = {"使用RS-232级联", "使用RS-485级联"};
 // The scan-mode radio group: scan modes, then the static latch modes.
 inline constexpr std::array<std::string_view, 23> kScanModeItems = {
-    "1/16扫描",  "1/16扫描B", "1/16扫描C", "1/16扫描D", "1/8扫描",   "1/8扫描B",  "1/8扫描C",  "1/8扫描D",
-    "1/4扫描",   "1/4扫描B",  "1/4扫描C",  "1/4扫描D",  "1/2扫描",   "1/2扫描B",  "1/2扫描C",  "1/2扫描D",
+    "1/16扫描",  "1/16扫描B", "1/16扫描C", "1/16扫描D", "1/8扫描",   "1/8扫描B",  "1/8扫描C", "1/8扫描D",
+    "1/4扫描",   "1/4扫描B",  "1/4扫描C",  "1/4扫描D",  "1/2扫描",   "1/2扫描B",  "1/2扫描C", "1/2扫描D",
     "静态锁存A", "静态锁存B", "静态锁存C", "静态锁存D", "静态锁存E", "静态锁存F", "静态锁存G"};
 
 enum TLinkPropItem { lpAlone = 0, lpMaster = 1, lpSlave = 2 };
@@ -75,12 +75,13 @@ enum TLinkMethodItem { lmRs232 = 0, lmRs485 = 1 };
 // What the dialog's parameter controls hold. Defaults are those of a new dialog.
 struct TParamControls {
   // "基本参数"
-  int LED_Width = 64;    // 8..2048
-  int LED_Height = 16;   // 16..512
-  int LED_Type = 0;      // kLedTypeItems
-  int LED_Freq = 20;     // step time, 20..2000 ms
+  int LED_Width = 64;   // 8..2048
+  int LED_Height = 16;  // 16..512
+  int LED_Type = 0;     // kLedTypeItems
+  int LED_Freq = 20;    // step time, 20..2000 ms
   std::string IPAddress = "192.168.0.99";
-  std::array<std::string, 6> MAC = {"00", "00", "00", "00", "00", "00"};  // MAC0..MAC5
+  // MAC0..MAC5
+  std::array<std::string, 6> MAC = {"00", "00", "00", "00", "00", "00"};
   uint32_t Brightness = 0;  // 0..7
   int uart_Speed = 4;       // kUartSpeedItems
   uint32_t Address = 0;     // hardware address, 0..31

@@ -20,8 +20,8 @@ namespace {
 
 constexpr std::string_view kSection = "Param";
 constexpr uint32_t kSearching = 0x80000000u;
-constexpr int kSearchSpeeds = 5;        // 57600, 38400, 19200, 14400 and 9600 bit/s
-constexpr int kFirstSearchSpeed = 4;    // 57600 bit/s
+constexpr int kSearchSpeeds = 5;      // 57600, 38400, 19200, 14400 and 9600 bit/s
+constexpr int kFirstSearchSpeed = 4;  // 57600 bit/s
 constexpr int kParamReadRetries = 8;
 constexpr uint32_t kTimer1Ms = 2000;
 constexpr uint32_t kTimer2Ms = 600;
@@ -41,6 +41,9 @@ constexpr std::string_view kNoLink = "无法和控制卡建立通讯，请仔细
 constexpr std::string_view kPowerOn = "显示屏电源已打开";
 constexpr std::string_view kPowerOff = "显示屏电源已关闭";
 constexpr std::string_view kTransferring = "正在传输数据......";
+
+// The dialog's texts are GBK, like every text of the editor; the source spells them in UTF-8.
+std::string G(std::string_view utf8) { return platform::Utf8ToGbk(utf8); }
 
 std::string Format(const char* format, int value) {
   char text[160];
@@ -99,6 +102,7 @@ TParamSetController::TParamSetController(TParamSetView& view, cardlink::TLEDMana
   if (!options_.LocalTime) options_.LocalTime = platform::LocalSystemTime;
   if (!options_.Random) options_.Random = DefaultRandom;
   if (options_.DumpPath.empty()) options_.DumpPath = platform::ProgramFile("Debug.dat");
+  state_.Caption = G(kCaption);
   // Both start off.
   timer1_.SetEnabled(false);
   timer2_.SetEnabled(false);
@@ -123,7 +127,7 @@ void TParamSetController::Show() {
   device_ = -1;
   timer2Ticks_ = 0;
   state_.ButtonsEnabled = false;
-  state_.Caption = kCaption;
+  state_.Caption = G(kCaption);
   state_.OperationText.clear();
   state_.OutcomeText.clear();
   Changed();
@@ -145,8 +149,8 @@ void TParamSetController::Close() {
 void TParamSetController::EstablishLink() {
   state_.Error = false;
   state_.ButtonsEnabled = false;
-  state_.OperationText = kReadingParams;
-  state_.ProgressCommand = "建立通讯";
+  state_.OperationText = G(kReadingParams);
+  state_.ProgressCommand = G("建立通讯");
   state_.ProgressMessage.clear();
   if (!state_.ProgressVisible) ShowProgress(false);
   Changed();
@@ -172,12 +176,12 @@ void TParamSetController::EstablishLink() {
   record.LocalPort = options_.LocalUdpPort;
   device_ = manager_.OpenDevice(record, 1, window_.Handle(), WM_PARAMSET_NOTIFY);
   if (device_ < 0) {
-    SetMessage("无法建立网络连接,请检查网络是否正常!", clParamRed);
+    SetMessage(G("无法建立网络连接,请检查网络是否正常!"), clParamRed);
     return;
   }
   const cardlink::TDeviceEntry* entry = manager_.GetDevice(device_);
   const int localPort = entry ? entry->Record.LocalPort : options_.LocalUdpPort;
-  SetMessage("正在通过端口" + Decimal(localPort) + "与控制卡建立连接");
+  SetMessage(G("正在通过端口") + Decimal(localPort) + G("与控制卡建立连接"));
   const TTarget t = Target();
   manager_.GetParams(device_, t.Address, options_.CardPort, t.Ip);
   retries_ = 0;
@@ -191,10 +195,10 @@ bool TParamSetController::OpenSerial(int speedIndex, int comPort) {
   record.ComPort = comPort;
   device_ = manager_.OpenDevice(record, 1, window_.Handle(), WM_PARAMSET_NOTIFY);
   if (device_ < 0) {
-    SetMessage(Format("无法打开串口%d,请检查是否被其他程序占用", comPort), clParamRed);
+    SetMessage(G(Format("无法打开串口%d,请检查是否被其他程序占用", comPort)), clParamRed);
     return false;
   }
-  SetMessage("正在以" + std::string(SpeedName(speedIndex)) + "与控制卡建立连接");
+  SetMessage(G("正在以") + std::string(SpeedName(speedIndex)) + G("与控制卡建立连接"));
   const TTarget t = Target();
   manager_.GetParams(device_, t.Address, options_.CardPort, t.Ip);
   return true;
@@ -204,8 +208,8 @@ void TParamSetController::NextSpeed() {
   if (!state_.ProgressVisible) return;
   const int attempt = int(search_ & ~kSearching);
   if (attempt >= kSearchSpeeds) {
-    SetMessage(kNoLink, clParamRed);
-    state_.Caption = kCaption;
+    SetMessage(G(kNoLink), clParamRed);
+    state_.Caption = G(kCaption);
     Changed();
     return;
   }
@@ -220,32 +224,32 @@ TParamSetController::TTarget TParamSetController::Target() const {
 // ---- the function buttons ----
 
 void TParamSetController::QueryStatus() {
-  StartOperation("查询控制卡状态");
+  StartOperation(G("查询控制卡状态"));
   const TTarget t = Target();
   manager_.Query(device_, t.Address, options_.CardPort, t.Ip);
 }
 
 void TParamSetController::AdjustTime() {
-  StartOperation("校正控制卡时钟");
+  StartOperation(G("校正控制卡时钟"));
   const TTarget t = Target();
   manager_.AdjustTime(device_, t.Address, options_.CardPort, t.Ip);
 }
 
 void TParamSetController::PowerOn() {
-  StartOperation("打开显示屏电源");
+  StartOperation(G("打开显示屏电源"));
   const TTarget t = Target();
   manager_.SetPower(device_, t.Address, 1, options_.CardPort, t.Ip);
 }
 
 void TParamSetController::PowerOff() {
-  StartOperation("关闭显示屏电源");
+  StartOperation(G("关闭显示屏电源"));
   const TTarget t = Target();
   manager_.SetPower(device_, t.Address, 0, options_.CardPort, t.Ip);
 }
 
 void TParamSetController::ReadParams() {
   retries_ = 0;
-  StartOperation(kReadingParams);
+  StartOperation(G(kReadingParams));
   const TTarget t = Target();
   manager_.GetParams(device_, t.Address, options_.CardPort, t.Ip);
 }
@@ -256,26 +260,26 @@ void TParamSetController::AdjustBrightness() {
 }
 
 void TParamSetController::BrightnessAdjust(int value) {
-  StartOperation("调节显示屏亮度");
+  StartOperation(G("调节显示屏亮度"));
   const TTarget t = Target();
   manager_.SetBrightness(device_, t.Address, uint32_t(std::max(value, 0)), options_.CardPort, t.Ip);
 }
 
 void TParamSetController::BrightnessRead() {
-  StartOperation("读取显示屏亮度");
+  StartOperation(G("读取显示屏亮度"));
   const TTarget t = Target();
   manager_.GetBrightness(device_, t.Address, options_.CardPort, t.Ip);
 }
 
 void TParamSetController::SetParams() {
-  if (!view_.Question("不正确的参数会导致控制卡输出错误，您确定需要重新设置控制卡参数吗?")) return;
+  if (!view_.Question(G("不正确的参数会导致控制卡输出错误，您确定需要重新设置控制卡参数吗?"))) return;
   block_ = BuildFromControls();
   const TTarget t = Target();
   manager_.SetParams(device_, t.Address, block_, options_.CardPort, t.Ip);
-  state_.OperationText = "设置控制卡参数";
-  state_.OutcomeText = "正在等待控制卡应答......";
-  state_.ProgressCommand = "设置控制卡参数";
-  state_.ProgressMessage = kWaitPower;
+  state_.OperationText = G("设置控制卡参数");
+  state_.OutcomeText = G("正在等待控制卡应答......");
+  state_.ProgressCommand = G("设置控制卡参数");
+  state_.ProgressMessage = G(kWaitPower);
   state_.ProgressColour = clParamRed;
   StartWaiting();
   state_.ButtonsEnabled = false;
@@ -283,30 +287,30 @@ void TParamSetController::SetParams() {
 }
 
 void TParamSetController::UpdateFirmware() {
-  const auto file = view_.OpenFileName({"请选择控制卡操作系统文件", "二进制文件|*.Bin", "*.Bin"});
+  const auto file = view_.OpenFileName({G("请选择控制卡操作系统文件"), G("二进制文件|*.Bin"), "*.Bin"});
   if (!file) return;
   timer2Ticks_ = 0;
   timer1_.SetEnabled(false);
   const auto buffer = cardlink::LoadFirmwareBuffer(platform::OsPathFromGbk(*file));
   if (!buffer) {
-    view_.Message("您所选择的文件不是控制卡操作系统文件，请检查文件是否损坏!");
+    view_.Message(G("您所选择的文件不是控制卡操作系统文件，请检查文件是否损坏!"));
     return;
   }
-  state_.OperationText = state_.ProgressCommand = "更新控制卡操作系统";
+  state_.OperationText = state_.ProgressCommand = G("更新控制卡操作系统");
   SendTransfer(*buffer);
 }
 
 void TParamSetController::DownloadFonts() {
-  const auto file = view_.OpenFileName({"", "字库文件|*.Dat", "*.DAT"});
+  const auto file = view_.OpenFileName({"", G("字库文件|*.Dat"), "*.DAT"});
   if (!file) return;
   // The shared reader refuses what is no font set, and what is no regular file or too large.
   const auto buffer = cardlink::LoadFontSetBuffer(platform::OsPathFromGbk(*file));
   if (!buffer) {
-    view_.Message("所选择文件不是字库文件,请重新选择!");
+    view_.Message(G("所选择文件不是字库文件,请重新选择!"));
     return;
   }
-  state_.OperationText = "下载内置字库";
-  state_.ProgressCommand = "更新控制卡内置字库";
+  state_.OperationText = G("下载内置字库");
+  state_.ProgressCommand = G("更新控制卡内置字库");
   SendTransfer(*buffer);
 }
 
@@ -314,7 +318,7 @@ void TParamSetController::DownloadFonts() {
 void TParamSetController::SendTransfer(const std::vector<uint8_t>& buffer) {
   // A success shortly before must not close the progress window of this transfer.
   timer1_.SetEnabled(false);
-  state_.OutcomeText = state_.ProgressMessage = kTransferring;
+  state_.OutcomeText = state_.ProgressMessage = G(kTransferring);
   const TTarget t = Target();
   manager_.SendData(device_, buffer, options_.CardPort, t.Ip, t.Address);
   state_.ButtonsEnabled = false;
@@ -322,25 +326,23 @@ void TParamSetController::SendTransfer(const std::vector<uint8_t>& buffer) {
 }
 
 void TParamSetController::ExportParams() {
-  const auto chosen = view_.SaveFileName({"请输入要保存的参数文件名", "参数文件|*.pam", "*.pam"});
+  const auto chosen = view_.SaveFileName({G("请输入要保存的参数文件名"), G("参数文件|*.pam"), "*.pam"});
   if (!chosen) return;
   const std::string name = platform::SetFileExt(*chosen, ".pam");
   const std::string path = platform::OsPathFromGbk(name);
   struct stat st {};
-  if (::stat(path.c_str(), &st) == 0 &&
-      !view_.Question("文件" + platform::GbkToUtf8(name) + "已存在，是否覆盖?"))
-    return;
+  if (::stat(path.c_str(), &st) == 0 && !view_.Question(G("文件") + name + G("已存在，是否覆盖?"))) return;
   block_ = BuildFromControls();
-  if (!SaveParamFile(path, block_)) view_.Message("无法保存文件" + platform::GbkToUtf8(name) + "!");
+  if (!SaveParamFile(path, block_)) view_.Message(G("无法保存文件") + name + "!");
 }
 
 void TParamSetController::ImportParams() {
-  if (!view_.Question("引入参数将覆盖当前参数设置，是否引入(Y/N)?")) return;
-  const auto file = view_.OpenFileName({"请选择要打开的参数文件名", "参数文件|*.pam", "*.pam"});
+  if (!view_.Question(G("引入参数将覆盖当前参数设置，是否引入(Y/N)?"))) return;
+  const auto file = view_.OpenFileName({G("请选择要打开的参数文件名"), G("参数文件|*.pam"), "*.pam"});
   if (!file) return;
   const auto bytes = ReadParamFile(platform::OsPathFromGbk(*file));
   if (!bytes) {
-    view_.Message("无法读取文件" + platform::GbkToUtf8(*file) + "!");
+    view_.Message(G("无法读取文件") + *file + "!");
     return;
   }
   // A shorter file replaces only its own length of the block.
@@ -368,14 +370,14 @@ void TParamSetController::Notify(const cardlink::TNotifyRecord& r) {
   if (!visible_) return;
   switch (r.Code) {
     case cardlink::ncDataReceived: {
-      SetOutcome("数据接收完成");
+      SetOutcome(G("数据接收完成"));
       const size_t length = r.Data ? size_t(std::max(r.Length, 0)) : 0;
       platform::SaveFileAtomic(options_.DumpPath, r.Data, length);
       break;
     }
     case cardlink::ncSendDone:
-      SetMessage(kWaitPower, clParamRed);
-      SetOutcome("数据传输完毕，等待主板应答！");
+      SetMessage(G(kWaitPower), clParamRed);
+      SetOutcome(G("数据传输完毕，等待主板应答！"));
       StartWaiting();
       break;
     case cardlink::ncReply:
@@ -389,8 +391,8 @@ void TParamSetController::Notify(const cardlink::TNotifyRecord& r) {
       break;
     case cardlink::ncSendProgress:
     case cardlink::ncReceiveProgress:
-      SetOutcome("数据长度：" + Decimal(r.Length) +
-                 (r.Code == cardlink::ncSendProgress ? "     已发送: " : "     已接收: ") + Decimal(r.Status));
+      SetOutcome(G("数据长度：") + Decimal(r.Length) +
+                 (r.Code == cardlink::ncSendProgress ? G("     已发送: ") : G("     已接收: ")) + Decimal(r.Status));
       break;
     default:
       break;
@@ -404,53 +406,54 @@ void TParamSetController::Reply(const cardlink::TNotifyRecord& r) {
   };
   switch (r.AnsweredKind) {
     case cardlink::ckQuery:
-      both("显示屏状态正常！");
+      both(G("显示屏状态正常！"));
       break;
     case cardlink::ckSetTime:
-      both("控制卡时钟已校正为计算机时间");
+      both(G("控制卡时钟已校正为计算机时间"));
       break;
     case cardlink::ckReadParams: {
       state_.ProgressColour = clParamGreen;
       const int speed = r.Device.SpeedIndex;
       if (r.Device.LinkKind == options_.NetworkLinkKind) {
-        SetMessage("读取控制卡参数正常");
-        state_.Caption = "控制卡设置  [ 通讯方式: 网络通讯  本地端口: " + Decimal(r.Device.LocalPort) + " ]";
+        SetMessage(G("读取控制卡参数正常"));
+        state_.Caption = G("控制卡设置  [ 通讯方式: 网络通讯  本地端口: ") + Decimal(r.Device.LocalPort) + " ]";
       } else {
         // The speed of the link that answered: after the search it is the one found.
-        SetMessage("读取控制卡参数正常，通讯速率为: " + std::string(SpeedName(speed)));
-        state_.Caption = "控制卡设置  [ 通讯方式: 串口通讯  通讯速率: " + std::string(SpeedName(speed)) + " ]";
+        SetMessage(G("读取控制卡参数正常，通讯速率为: ") + std::string(SpeedName(speed)));
+        state_.Caption = G("控制卡设置  [ 通讯方式: 串口通讯  通讯速率: ") + std::string(SpeedName(speed)) + " ]";
       }
       search_ = 0;
       // A short answer fills what came; the rest of the block is zero.
       block_.fill(0);
-      if (r.Data && r.Length > 0) std::copy_n(r.Data, std::min<size_t>(size_t(r.Length), block_.size()), block_.begin());
+      if (r.Data && r.Length > 0)
+        std::copy_n(r.Data, std::min<size_t>(size_t(r.Length), block_.size()), block_.begin());
       FillControls();
       state_.ButtonsEnabled = true;
       timer1_.SetEnabled(true);
       state_.Error = false;
-      SetOutcomeAddressed("正常", r.CardAddress);
+      SetOutcomeAddressed(G("正常"), r.CardAddress);
       break;
     }
     case cardlink::ckReadPower:
       // The power state is the answer's number; the status only ever tells a refusal.
-      both(r.Number == 1 ? kPowerOn : kPowerOff);
+      both(r.Number == 1 ? G(kPowerOn) : G(kPowerOff));
       break;
     case cardlink::ckSetPower:
       if (r.Status == cardlink::kStatusAutomaticMode)
-        both("目前处于自动电源管理状态，不能手动开关电源!");
+        both(G("目前处于自动电源管理状态，不能手动开关电源!"));
       else
-        both(r.Number == 1 ? kPowerOn : kPowerOff);
+        both(r.Number == 1 ? G(kPowerOn) : G(kPowerOff));
       break;
     case cardlink::ckReadBrightness:
-      both("显示屏当前亮度为：" + Decimal(r.Number));
+      both(G("显示屏当前亮度为：") + Decimal(r.Number));
       state_.BrightnessValue = r.Number;
       break;
     case cardlink::ckSetBrightness:
       if (r.Status == cardlink::kStatusAutomaticMode) {
-        SetMessage("处于自动亮度调节模式，不能手动调节亮度!");
-        SetOutcome("处于自动亮度调节模式，不能手动调节亮度");
+        SetMessage(G("处于自动亮度调节模式，不能手动调节亮度!"));
+        SetOutcome(G("处于自动亮度调节模式，不能手动调节亮度"));
       } else {
-        both("显示屏亮度已校正，当前亮度为：" + Decimal(r.Number));
+        both(G("显示屏亮度已校正，当前亮度为：") + Decimal(r.Number));
       }
       break;
     default:
@@ -468,16 +471,16 @@ void TParamSetController::TimedOut(const cardlink::TNotifyRecord& r) {
     // Only a command's time-out carries its data; a transfer's carries none.
     const bool paramsRead = r.Data && platform::LoadU16(r.Data) == cardlink::ckReadParams;
     if (paramsRead && retries_ < kParamReadRetries) {
-      StartOperation(kReadingParams);
+      StartOperation(G(kReadingParams));
       const TTarget t = Target();
       manager_.GetParams(device_, t.Address, options_.CardPort, t.Ip);
       ++retries_;
       return;
     }
-    SetMessage(kNoLink, clParamRed);
+    SetMessage(G(kNoLink), clParamRed);
   }
   state_.Error = true;
-  SetOutcomeAddressed("命令执行超时", r.CardAddress);
+  SetOutcomeAddressed(G("命令执行超时"), r.CardAddress);
   state_.ButtonsEnabled = false;
   Changed();
 }
@@ -491,11 +494,20 @@ void TParamSetController::CardMessage(const cardlink::TNotifyRecord& r) {
     state_.Error = error;
   };
   switch (r.Status) {
-    case kProgramDone: outcome("程序下载成功！", false); break;
-    case kFontDone: outcome("字库下载成功！", false); break;
-    case kParamsDone: outcome("控制卡参数设置成功！", false); break;
-    case kFontFailed: outcome("字库下载失败，请重新下载！", true); break;
-    default: break;
+    case kProgramDone:
+      outcome(G("程序下载成功！"), false);
+      break;
+    case kFontDone:
+      outcome(G("字库下载成功！"), false);
+      break;
+    case kParamsDone:
+      outcome(G("控制卡参数设置成功！"), false);
+      break;
+    case kFontFailed:
+      outcome(G("字库下载失败，请重新下载！"), true);
+      break;
+    default:
+      break;
   }
   if (!state_.Error) timer1_.SetEnabled(true);
   Changed();
@@ -518,7 +530,7 @@ void TParamSetController::Timer2Tick() {
     timer2Ticks_ = 0;
     state_.ButtonsEnabled = true;
     Changed();
-    view_.Message("控制卡无应答，请检查控制卡！");
+    view_.Message(G("控制卡无应答，请检查控制卡！"));
     return;
   }
   Changed();
@@ -558,7 +570,7 @@ void TParamSetController::SetOutcome(std::string_view text) {
 void TParamSetController::SetOutcomeAddressed(std::string_view what, int cardAddress) {
   char address[16];
   std::snprintf(address, sizeof address, "%02d", cardAddress & 0xFF);
-  SetOutcome(state_.OperationText + std::string(what) + "  控制卡地址=" + address);
+  SetOutcome(state_.OperationText + std::string(what) + G("  控制卡地址=") + address);
 }
 
 void TParamSetController::ShowProgress(bool modal) {

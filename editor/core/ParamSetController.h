@@ -35,19 +35,19 @@ constexpr uint32_t WM_PARAMSET_OPEN = 0x402;    // open the link for the next sp
 // Colours, 0x00BBGGRR.
 constexpr uint32_t clParamBlack = 0x000000;
 constexpr uint32_t clParamRed = 0x0000FF;
-constexpr uint32_t clParamDarkBlue = 0xC00000;    // RGB 0,0,192
-constexpr uint32_t clParamGreen = 0x00C000;       // RGB 0,192,0: a good reading
-constexpr uint32_t clParamOperation = 0x808000;   // RGB 0,128,128: status panel 1
-constexpr uint32_t clParamOutcomeOk = 0x00E400;   // RGB 0,228,0: status panel 2 without error
-constexpr uint32_t clParamGrey = 0x808080;        // labels of disabled controls
+constexpr uint32_t clParamDarkBlue = 0xC00000;   // RGB 0,0,192
+constexpr uint32_t clParamGreen = 0x00C000;      // RGB 0,192,0: a good reading
+constexpr uint32_t clParamOperation = 0x808000;  // RGB 0,128,128: status panel 1
+constexpr uint32_t clParamOutcomeOk = 0x00E400;  // RGB 0,228,0: status panel 2 without error
+constexpr uint32_t clParamGrey = 0x808080;       // labels of disabled controls
 // Not a colour: the progress panel's own face, so the waiting text disappears (it blinks).
 constexpr uint32_t clParamPanelFace = 0xFF000000;
 
 // The link settings on the dialog, kept in "Param.ini", section "Param".
 struct TCardLinkSettings {
-  int CommTypeIndex = 0;  // `CommType`: 0 "串口通讯", 1 "网络通讯"
-  int CardAddress = 0;    // `Card_Address`, 0..255: used in every command
-  int locPort = 1;        // COM port number, 1..64
+  int CommTypeIndex = 0;                       // `CommType`: 0 "串口通讯", 1 "网络通讯"
+  int CardAddress = 0;                         // `Card_Address`, 0..255: used in every command
+  int locPort = 1;                             // COM port number, 1..64
   std::string CardIPAddress = "192.168.0.99";  // `Card_IP_Address`
   bool operator==(const TCardLinkSettings&) const = default;
 };
@@ -57,9 +57,9 @@ constexpr size_t kCardIpTextMax = 15;  // the IP is read into a 16-byte buffer
 TCardLinkSettings LoadCardLinkSettings(const platform::TSettingsFile& settings);
 void SaveCardLinkSettings(platform::TSettingsFile& settings, const TCardLinkSettings& link);
 
-// What the dialog shows, besides its controls. Texts are UTF-8.
+// What the dialog shows, besides its controls. Texts are GBK.
 struct TParamSetState {
-  std::string Caption = "控制卡设置";
+  std::string Caption;
   bool ButtonsEnabled = false;  // the eleven function buttons of "设置功能"
   std::string OperationText;    // status panel 1, the operation in progress
   std::string OutcomeText;      // status panel 2, its outcome
@@ -82,7 +82,7 @@ inline uint32_t LabelColour(bool enabled) { return enabled ? clParamBlack : clPa
 // Speed names by speed index 0-4, spelled as the dialog shows them; "" for other indices.
 std::string_view SpeedName(int speedIndex);
 
-// A file dialog: its title, filter ("description|pattern") and initial file name.
+// A file dialog: its title, filter ("description|pattern") and initial file name, in GBK.
 struct TFileRequest {
   std::string Title;
   std::string Filter;
@@ -97,7 +97,7 @@ class TParamSetView {
   virtual void SetLinkSettings(const TCardLinkSettings& link) = 0;
   virtual TParamControls Controls() const = 0;
   virtual void SetControls(const TParamControls& controls) = 0;
-  // A Yes/No box titled "提示信息"; true for Yes.
+  // A Yes/No box titled "提示信息"; true for Yes. Texts are GBK.
   virtual bool Question(std::string_view text) = 0;
   // A message box titled "提示信息".
   virtual void Message(std::string_view text) = 0;
@@ -109,11 +109,11 @@ class TParamSetView {
 };
 
 struct TParamSetOptions {
-  int32_t SerialLinkKind = 0;   // the device record's link kinds in Corvane
-  int32_t NetworkLinkKind = 2;  // "网络通讯" is a UDP link
-  int LocalUdpPort = 9999;      // the network link binds this port (0: any free one)
-  int CardPort = 6666;          // the card's UDP port in every command
-  platform::TClock* TimerClock = nullptr;           // the timers' clock; the steady clock when empty
+  int32_t SerialLinkKind = 0;                        // the device record's link kinds in Corvane
+  int32_t NetworkLinkKind = 2;                       // "网络通讯" is a UDP link
+  int LocalUdpPort = 9999;                           // the network link binds this port (0: any free one)
+  int CardPort = 6666;                               // the card's UDP port in every command
+  platform::TClock* TimerClock = nullptr;            // the timers' clock; the steady clock when empty
   std::function<platform::TSystemTime()> LocalTime;  // the stamp's time; the computer's when empty
   std::function<uint32_t()> Random;                  // the stamp's 0..63; a random one when empty
   std::string DumpPath;  // where received data goes (OS path); "Debug.dat" in the program folder
@@ -137,17 +137,17 @@ class TParamSetController {
   // "建立通讯".
   void EstablishLink();
   // The function buttons.
-  void QueryStatus();     // "查询状态"
-  void AdjustTime();      // "校正时钟"
-  void PowerOn();         // "打开电源"
-  void PowerOff();        // "关闭电源"
-  void ReadParams();      // "读取参数"
-  void SetParams();       // "设置参数"
+  void QueryStatus();       // "查询状态"
+  void AdjustTime();        // "校正时钟"
+  void PowerOn();           // "打开电源"
+  void PowerOff();          // "关闭电源"
+  void ReadParams();        // "读取参数"
+  void SetParams();         // "设置参数"
   void AdjustBrightness();  // "调节亮度": reads the brightness, then the brightness dialog
-  void UpdateFirmware();  // "更新程序"
-  void DownloadFonts();   // "下载字库"
-  void ExportParams();    // "导出设置"
-  void ImportParams();    // "导入设置"
+  void UpdateFirmware();    // "更新程序"
+  void DownloadFonts();     // "下载字库"
+  void ExportParams();      // "导出设置"
+  void ImportParams();      // "导入设置"
   // The brightness dialog's buttons "调  节" and "读  取".
   void BrightnessAdjust(int value);
   void BrightnessRead();

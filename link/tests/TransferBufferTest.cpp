@@ -1,6 +1,4 @@
 // The firmware and font-set buffers, against the fixtures made by make_fixtures.py.
-#include "link/TransferBuffer.h"
-
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -10,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "link/TransferBuffer.h"
 #include "platform/base/AtomicFile.h"
 #include "platform/base/ByteOrder.h"
 
@@ -30,9 +29,8 @@ std::vector<uint8_t> ReadFixture(const std::string& name) {
 class TransferBuffer : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir = fs::temp_directory_path() /
-          ("cardlink-transfer-" + std::to_string(getpid()) + "-" +
-           ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    dir = fs::temp_directory_path() / ("cardlink-transfer-" + std::to_string(getpid()) + "-" +
+                                       ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::create_directories(dir);
   }
   void TearDown() override { fs::remove_all(dir); }

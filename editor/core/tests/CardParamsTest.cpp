@@ -1,6 +1,4 @@
 // The parameter block codec and "*.pam" files, against blocks packed by make_fixtures.py.
-#include "editor/core/CardParams.h"
-
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -12,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "editor/core/CardParams.h"
 #include "platform/base/AtomicFile.h"
 #include "platform/base/ByteOrder.h"
 #include "platform/base/FilePath.h"
@@ -126,8 +125,8 @@ TEST(CardParams, StampMatchesTheScriptsArithmetic) {
     unsigned year, month, day, hour, minute, random;
     uint64_t stamp;
     s >> year >> month >> day >> hour >> minute >> random >> stamp;
-    platform::TSystemTime t{uint16_t(year), uint16_t(month), 0, uint16_t(day), uint16_t(hour), uint16_t(minute), 59,
-                            999};
+    platform::TSystemTime t{uint16_t(year), uint16_t(month),  0,  uint16_t(day),
+                            uint16_t(hour), uint16_t(minute), 59, 999};
     EXPECT_EQ(ParamStamp(t, random), uint32_t(stamp)) << line;
     ++cases;
   }
@@ -142,7 +141,7 @@ TEST(CardParams, MacTexts) {
     const char* Text;
     uint8_t Byte;
   } cases[] = {
-      {"G1", 0x00}, {"1G", 0xFF}, {"a", 0x0A}, {"", 0x00},  {"0", 0x00},   {"f", 0x0F},  {"ff", 0xFF},
+      {"G1", 0x00}, {"1G", 0xFF}, {"a", 0x0A}, {"", 0x00},   {"0", 0x00},   {"f", 0x0F},  {"ff", 0xFF},
       {"7f", 0x7F}, {"A0", 0xA0}, {"z", 0xFF}, {"9 ", 0xFF}, {"12x", 0x12}, {"-1", 0x00}, {"\xB0\xA1", 0x00},
   };
   for (const auto& c : cases) EXPECT_EQ(MacByte(c.Text), c.Byte) << '"' << c.Text << '"';
@@ -183,9 +182,7 @@ TEST(CardParams, ScanModeItems) {
   EXPECT_EQ(kScanModeItems.size(), 23u);
   EXPECT_EQ(kScanModeItems.front(), "1/16扫描");
   EXPECT_EQ(kScanModeItems.back(), "静态锁存G");
-  const struct {
-    int Number, Item;
-  } cases[] = {{0, 0}, {7, 7}, {22, 22}, {23, -1}, {63, -1}, {-1, -1}};
+  const struct { int Number, Item; } cases[] = {{0, 0}, {7, 7}, {22, 22}, {23, -1}, {63, -1}, {-1, -1}};
   for (const auto& c : cases) EXPECT_EQ(ScanModeItem(c.Number), c.Item) << c.Number;
 }
 
@@ -248,7 +245,7 @@ TEST_F(ParamFiles, SetExtensionKeepsAPamExtensionOfAnyCase) {
   const struct {
     std::string In, Out;
   } cases[] = {
-      {d + "a", d + "a.pam"},         {d + "a.txt", d + "a.pam"},       {d + "A.PAM", d + "A.PAM"},
+      {d + "a", d + "a.pam"},         {d + "a.txt", d + "a.pam"},         {d + "A.PAM", d + "A.PAM"},
       {d + "b.Pam", d + "b.Pam"},     {d + "c.pam.txt", d + "c.pam.pam"}, {d + "d.", d + "d.pam"},
       {"/x.y/name", "/x.y/name.pam"}, {"/x.y/name.pam", "/x.y/name.pam"},
   };

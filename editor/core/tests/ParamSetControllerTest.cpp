@@ -2,8 +2,6 @@
 // that the link opens as COM n, with a fake view that answers every question. The link runs
 // with short time constants; the dialog's two timers run on a fake clock and move only when a
 // test says so.
-#include "editor/core/ParamSetController.h"
-
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/stat.h>
@@ -11,13 +9,14 @@
 
 #include <chrono>
 #include <deque>
-#include <fstream>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "editor/core/ParamSetController.h"
 #include "link/Packet.h"
 #include "platform/base/AppPaths.h"
 #include "platform/base/AtomicFile.h"
@@ -39,7 +38,9 @@ constexpr uint8_t kCard = 3;
 const platform::TSystemTime kStampTime{2024, 5, 5, 3, 14, 27, 0, 0};
 constexpr uint32_t kStampRandom = 21;
 
-const std::string kNoLink = "无法和控制卡建立通讯，请仔细检查通讯参数是否正确!";
+std::string G(std::string_view utf8) { return platform::Utf8ToGbk(utf8); }
+
+const std::string kNoLink = G("无法和控制卡建立通讯，请仔细检查通讯参数是否正确!");
 
 std::string Fixture(const std::string& name) { return std::string(CORVANE_FIXTURES) + "/" + name; }
 std::string LinkFixture(const std::string& name) {
@@ -135,9 +136,8 @@ class TRig {
  public:
   explicit TRig(TTransport transport, int64_t answerMs = 1000, int comPort = 7)
       : transport_(transport), comPort_(comPort) {
-    dir_ = fs::temp_directory_path() /
-           ("editor-paramset-" + std::to_string(getpid()) + "-" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    dir_ = fs::temp_directory_path() / ("editor-paramset-" + std::to_string(getpid()) + "-" +
+                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::remove_all(dir_);
     fs::create_directories(dir_);
     ::setenv("CORVANE_PROGRAM_DIR", dir_.c_str(), 1);
@@ -221,7 +221,7 @@ TEST(ParamSet, ShowLoadsAndCloseSavesTheLinkSettings) {
   // Defaults when nothing is stored.
   rig.Dialog->Show();
   EXPECT_EQ(rig.View.Link, (TCardLinkSettings{0, 0, 1, "192.168.0.99"}));
-  EXPECT_EQ(rig.View.State.Caption, "控制卡设置");
+  EXPECT_EQ(rig.View.State.Caption, G("控制卡设置"));
   EXPECT_FALSE(rig.View.State.ButtonsEnabled);
   EXPECT_EQ(rig.Dialog->DeviceIndex(), -1);
   rig.View.Link = {1, 12, 33, "127.0.0.1"};
@@ -248,12 +248,12 @@ TEST(ParamSet, NotificationsAreIgnoredWhileHidden) {
   EXPECT_TRUE(rig.View.State.OutcomeText.empty());
   rig.Dialog->Show();
   rig.Notify(r);
-  EXPECT_EQ(rig.View.State.OutcomeText, "显示屏状态正常！");
+  EXPECT_EQ(rig.View.State.OutcomeText, G("显示屏状态正常！"));
   // Codes of 9 and more mean nothing here.
   r.Code = 9;
   r.AnsweredKind = 0;
   rig.Notify(r);
-  EXPECT_EQ(rig.View.State.OutcomeText, "显示屏状态正常！");
+  EXPECT_EQ(rig.View.State.OutcomeText, G("显示屏状态正常！"));
 }
 
 // ---- establishing the link ----
@@ -269,19 +269,19 @@ TEST(ParamSet, NetworkLinkReadsTheParameters) {
   rig.Dialog->EstablishLink();
   EXPECT_TRUE(rig.View.State.ProgressVisible);
   EXPECT_FALSE(rig.View.State.ProgressModal);
-  EXPECT_EQ(rig.View.State.ProgressCommand, "建立通讯");
+  EXPECT_EQ(rig.View.State.ProgressCommand, G("建立通讯"));
   const auto* device = rig.Manager->GetDevice(rig.Dialog->DeviceIndex());
   ASSERT_TRUE(device);
   EXPECT_EQ(device->Record.LinkKind, 2);
   const std::string port = std::to_string(device->Record.LocalPort);
-  EXPECT_EQ(rig.View.State.ProgressMessage, "正在通过端口" + port + "与控制卡建立连接");
-  EXPECT_EQ(rig.View.State.OperationText, "读取控制卡参数");
+  EXPECT_EQ(rig.View.State.ProgressMessage, G("正在通过端口") + port + G("与控制卡建立连接"));
+  EXPECT_EQ(rig.View.State.OperationText, G("读取控制卡参数"));
 
   ASSERT_TRUE(PumpFor([&] { return rig.View.State.ButtonsEnabled; }));
-  EXPECT_EQ(rig.View.State.ProgressMessage, "读取控制卡参数正常");
+  EXPECT_EQ(rig.View.State.ProgressMessage, G("读取控制卡参数正常"));
   EXPECT_EQ(rig.View.State.ProgressColour, clParamGreen);
-  EXPECT_EQ(rig.View.State.Caption, "控制卡设置  [ 通讯方式: 网络通讯  本地端口: " + port + " ]");
-  EXPECT_EQ(rig.View.State.OutcomeText, "读取控制卡参数正常  控制卡地址=03");
+  EXPECT_EQ(rig.View.State.Caption, G("控制卡设置  [ 通讯方式: 网络通讯  本地端口: ") + port + " ]");
+  EXPECT_EQ(rig.View.State.OutcomeText, G("读取控制卡参数正常  控制卡地址=03"));
   EXPECT_FALSE(rig.View.State.Error);
   EXPECT_EQ(OutcomeColour(rig.View.State), clParamOutcomeOk);
   EXPECT_EQ(rig.View.Shown, ControlsFromBlock(ReadFile(Fixture("params_slave.bin"))));
@@ -301,10 +301,10 @@ TEST(ParamSet, SerialLinkAtTheFirstSpeed) {
   TRig rig(tPty, 1000, 41);
   rig.Link();
   EXPECT_EQ(rig.View.Messages.front(), "");
-  EXPECT_NE(std::find(rig.View.Messages.begin(), rig.View.Messages.end(), "正在以57600bps与控制卡建立连接"),
+  EXPECT_NE(std::find(rig.View.Messages.begin(), rig.View.Messages.end(), G("正在以57600bps与控制卡建立连接")),
             rig.View.Messages.end());
-  EXPECT_EQ(rig.View.State.ProgressMessage, "读取控制卡参数正常，通讯速率为: 57600bps");
-  EXPECT_EQ(rig.View.State.Caption, "控制卡设置  [ 通讯方式: 串口通讯  通讯速率: 57600bps ]");
+  EXPECT_EQ(rig.View.State.ProgressMessage, G("读取控制卡参数正常，通讯速率为: 57600bps"));
+  EXPECT_EQ(rig.View.State.Caption, G("控制卡设置  [ 通讯方式: 串口通讯  通讯速率: 57600bps ]"));
   EXPECT_EQ(rig.Sim.CountFrames(cardsim::fdIn, cardsim::mkGetParams), 1u);
 }
 
@@ -313,13 +313,13 @@ TEST(ParamSet, SpeedSearchFindsANineHundredCardOnTheFifthAttempt) {
   rig.Sim.AddFault({.Action = cardsim::faDrop, .Kind = cardsim::mkGetParams, .Times = 4});
   rig.Link();
   EXPECT_EQ(rig.Sim.CountFrames(cardsim::fdIn, cardsim::mkGetParams), 5u);
-  EXPECT_EQ(rig.View.State.Caption, "控制卡设置  [ 通讯方式: 串口通讯  通讯速率: 9600bs ]");
-  EXPECT_EQ(rig.View.State.ProgressMessage, "读取控制卡参数正常，通讯速率为: 9600bs");
+  EXPECT_EQ(rig.View.State.Caption, G("控制卡设置  [ 通讯方式: 串口通讯  通讯速率: 9600bs ]"));
+  EXPECT_EQ(rig.View.State.ProgressMessage, G("读取控制卡参数正常，通讯速率为: 9600bs"));
   EXPECT_EQ(rig.Manager->GetDevice(rig.Dialog->DeviceIndex())->Record.SpeedIndex, 0);
   // Every speed was tried from the fastest down, each announced.
   for (const char* speed : {"57600bps", "38400bps", "19200bps", "14400", "9600bs"})
     EXPECT_NE(std::find(rig.View.Messages.begin(), rig.View.Messages.end(),
-                        std::string("正在以") + speed + "与控制卡建立连接"),
+                        std::string(G("正在以")) + speed + G("与控制卡建立连接")),
               rig.View.Messages.end())
         << speed;
   EXPECT_EQ(rig.Dialog->SearchWord(), 0u);
@@ -334,10 +334,10 @@ TEST(ParamSet, ASilentSerialCardGetsExactlyFiveAttempts) {
   rig.Dialog->EstablishLink();
   ASSERT_TRUE(PumpFor([&] { return rig.View.State.ProgressMessage == kNoLink; }));
   EXPECT_EQ(rig.View.State.ProgressColour, clParamRed);
-  EXPECT_EQ(rig.View.State.Caption, "控制卡设置");
+  EXPECT_EQ(rig.View.State.Caption, G("控制卡设置"));
   EXPECT_TRUE(rig.View.State.Error);
   EXPECT_EQ(OutcomeColour(rig.View.State), clParamRed);
-  EXPECT_EQ(rig.View.State.OutcomeText, "读取控制卡参数命令执行超时  控制卡地址=03");
+  EXPECT_EQ(rig.View.State.OutcomeText, G("读取控制卡参数命令执行超时  控制卡地址=03"));
   EXPECT_FALSE(rig.View.State.ButtonsEnabled);
   // No sixth attempt follows.
   PumpFor([] { return false; }, 600);
@@ -354,7 +354,7 @@ TEST(ParamSet, ASilentNetworkCardGetsNineReads) {
   EXPECT_EQ(rig.Dialog->RetryCount(), 8);
   PumpFor([] { return false; }, 400);
   EXPECT_EQ(rig.Sim.CountFrames(cardsim::fdIn, cardsim::mkGetParams), 9u);
-  EXPECT_EQ(rig.View.State.OutcomeText, "读取控制卡参数命令执行超时  控制卡地址=03");
+  EXPECT_EQ(rig.View.State.OutcomeText, G("读取控制卡参数命令执行超时  控制卡地址=03"));
 }
 
 TEST(ParamSet, ABusyPortIsReported) {
@@ -368,7 +368,7 @@ TEST(ParamSet, ABusyPortIsReported) {
   rig.Dialog->Show();
   rig.View.Link = {0, kCard, 44, "127.0.0.1"};
   rig.Dialog->EstablishLink();
-  EXPECT_EQ(rig.View.State.ProgressMessage, "无法打开串口44,请检查是否被其他程序占用");
+  EXPECT_EQ(rig.View.State.ProgressMessage, G("无法打开串口44,请检查是否被其他程序占用"));
   EXPECT_EQ(rig.View.State.ProgressColour, clParamRed);
   EXPECT_EQ(rig.Dialog->DeviceIndex(), -1);
 }
@@ -381,15 +381,15 @@ TEST(ParamSet, SetParametersWritesTheDialogsBlock) {
   rig.View.Shown = FixtureControls();
   rig.View.Answers = {false};
   rig.Dialog->SetParams();
-  EXPECT_EQ(rig.View.Questions.back(), "不正确的参数会导致控制卡输出错误，您确定需要重新设置控制卡参数吗?");
+  EXPECT_EQ(rig.View.Questions.back(), G("不正确的参数会导致控制卡输出错误，您确定需要重新设置控制卡参数吗?"));
   EXPECT_FALSE(rig.Dialog->Timer2Running());
 
   rig.View.Answers = {true};
   const int modalShows = rig.View.ModalShows;
   rig.Dialog->SetParams();
-  EXPECT_EQ(rig.View.State.OperationText, "设置控制卡参数");
-  EXPECT_EQ(rig.View.State.ProgressCommand, "设置控制卡参数");
-  EXPECT_EQ(rig.View.State.ProgressMessage, "正在等待应答，此期间绝对不能断开控制卡电源!");
+  EXPECT_EQ(rig.View.State.OperationText, G("设置控制卡参数"));
+  EXPECT_EQ(rig.View.State.ProgressCommand, G("设置控制卡参数"));
+  EXPECT_EQ(rig.View.State.ProgressMessage, G("正在等待应答，此期间绝对不能断开控制卡电源!"));
   EXPECT_TRUE(rig.View.State.ProgressModal);
   EXPECT_GT(rig.View.ModalShows, modalShows);
   EXPECT_FALSE(rig.View.State.ButtonsEnabled);
@@ -397,12 +397,12 @@ TEST(ParamSet, SetParametersWritesTheDialogsBlock) {
   EXPECT_FALSE(rig.Dialog->ProgressCloseQuery()) << "no closing while waiting";
   EXPECT_TRUE(rig.View.State.ProgressVisible);
 
-  ASSERT_TRUE(rig.WaitOutcome("控制卡参数设置成功！"));
+  ASSERT_TRUE(rig.WaitOutcome(G("控制卡参数设置成功！")));
   const auto card = rig.Card();
   EXPECT_EQ(Bytes(card.Params.begin(), card.Params.end()),
             Bytes(rig.Dialog->Block().begin(), rig.Dialog->Block().end()));
   EXPECT_EQ(rig.Dialog->Block(), BuildParamBlock(FixtureControls(), ParamStamp(kStampTime, kStampRandom)));
-  EXPECT_EQ(rig.View.State.ProgressMessage, "控制卡参数设置成功！");
+  EXPECT_EQ(rig.View.State.ProgressMessage, G("控制卡参数设置成功！"));
   EXPECT_EQ(rig.View.State.ProgressColour, clParamGreen);
   EXPECT_TRUE(rig.View.State.ButtonsEnabled);
   EXPECT_FALSE(rig.Dialog->Timer2Running());
@@ -424,24 +424,24 @@ TEST(ParamSet, CommandsAndTheirTexts) {
     std::function<void()> Check;
   };
   const std::vector<Case> cases = {
-      {"query", [&] { rig.Dialog->QueryStatus(); }, "查询控制卡状态", "显示屏状态正常！", "", nullptr},
-      {"clock", [&] { rig.Dialog->AdjustTime(); }, "校正控制卡时钟", "控制卡时钟已校正为计算机时间", "",
+      {"query", [&] { rig.Dialog->QueryStatus(); }, G("查询控制卡状态"), G("显示屏状态正常！"), "", nullptr},
+      {"clock", [&] { rig.Dialog->AdjustTime(); }, G("校正控制卡时钟"), G("控制卡时钟已校正为计算机时间"), "",
        [&] { EXPECT_TRUE(rig.Card().Clock); }},
-      {"power off", [&] { rig.Dialog->PowerOff(); }, "关闭显示屏电源", "显示屏电源已关闭", "",
+      {"power off", [&] { rig.Dialog->PowerOff(); }, G("关闭显示屏电源"), G("显示屏电源已关闭"), "",
        [&] { EXPECT_EQ(rig.Card().Power, 0u); }},
       // A card whose power is off reads as off: the state is the answer's number, not its status.
       {"read power", [&] { rig.Manager->GetPower(rig.Dialog->DeviceIndex(), kCard, port, "127.0.0.1"); },
-       "关闭显示屏电源", "显示屏电源已关闭", "", nullptr},
-      {"power on", [&] { rig.Dialog->PowerOn(); }, "打开显示屏电源", "显示屏电源已打开", "",
+       G("关闭显示屏电源"), G("显示屏电源已关闭"), "", nullptr},
+      {"power on", [&] { rig.Dialog->PowerOn(); }, G("打开显示屏电源"), G("显示屏电源已打开"), "",
        [&] { EXPECT_EQ(rig.Card().Power, 1u); }},
       {"read power on", [&] { rig.Manager->GetPower(rig.Dialog->DeviceIndex(), kCard, port, "127.0.0.1"); },
-       "打开显示屏电源", "显示屏电源已打开", "", nullptr},
-      {"set brightness", [&] { rig.Dialog->BrightnessAdjust(3); }, "调节显示屏亮度", "显示屏亮度已校正，当前亮度为：3",
-       "", [&] { EXPECT_EQ(rig.Card().Brightness, 3u); }},
-      {"read brightness", [&] { rig.Dialog->BrightnessRead(); }, "读取显示屏亮度", "显示屏当前亮度为：3", "",
+       G("打开显示屏电源"), G("显示屏电源已打开"), "", nullptr},
+      {"set brightness", [&] { rig.Dialog->BrightnessAdjust(3); }, G("调节显示屏亮度"),
+       G("显示屏亮度已校正，当前亮度为：3"), "", [&] { EXPECT_EQ(rig.Card().Brightness, 3u); }},
+      {"read brightness", [&] { rig.Dialog->BrightnessRead(); }, G("读取显示屏亮度"), G("显示屏当前亮度为：3"), "",
        [&] { EXPECT_EQ(rig.View.State.BrightnessValue, 3); }},
-      {"read parameters", [&] { rig.Dialog->ReadParams(); }, "读取控制卡参数", "读取控制卡参数正常", "读取控制卡参数正常  控制卡地址=03",
-       nullptr},
+      {"read parameters", [&] { rig.Dialog->ReadParams(); }, G("读取控制卡参数"), G("读取控制卡参数正常"),
+       G("读取控制卡参数正常  控制卡地址=03"), nullptr},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Name);
@@ -460,12 +460,12 @@ TEST(ParamSet, AutomaticModeRefusals) {
   rig.Link();
   rig.Sim.SetAutomatic(kCard, true, true);
   rig.Dialog->PowerOff();
-  ASSERT_TRUE(rig.WaitOutcome("目前处于自动电源管理状态，不能手动开关电源!"));
-  EXPECT_EQ(rig.View.State.ProgressMessage, "目前处于自动电源管理状态，不能手动开关电源!");
+  ASSERT_TRUE(rig.WaitOutcome(G("目前处于自动电源管理状态，不能手动开关电源!")));
+  EXPECT_EQ(rig.View.State.ProgressMessage, G("目前处于自动电源管理状态，不能手动开关电源!"));
   EXPECT_EQ(rig.Card().Power, 1u);
   rig.Dialog->BrightnessAdjust(1);
-  ASSERT_TRUE(rig.WaitOutcome("处于自动亮度调节模式，不能手动调节亮度"));
-  EXPECT_EQ(rig.View.State.ProgressMessage, "处于自动亮度调节模式，不能手动调节亮度!");
+  ASSERT_TRUE(rig.WaitOutcome(G("处于自动亮度调节模式，不能手动调节亮度")));
+  EXPECT_EQ(rig.View.State.ProgressMessage, G("处于自动亮度调节模式，不能手动调节亮度!"));
 }
 
 TEST(ParamSet, BrightnessDialogReadsFirstAndShowsTheValue) {
@@ -475,9 +475,9 @@ TEST(ParamSet, BrightnessDialogReadsFirstAndShowsTheValue) {
   rig.View.InBrightnessDialog = [&] {
     // Modal: notifications keep arriving while it is open.
     ASSERT_TRUE(PumpFor([&] { return rig.View.State.BrightnessValue == 6; }));
-    EXPECT_EQ(rig.View.State.OperationText, "读取显示屏亮度");
+    EXPECT_EQ(rig.View.State.OperationText, G("读取显示屏亮度"));
     rig.Dialog->BrightnessAdjust(2);
-    ASSERT_TRUE(rig.WaitOutcome("显示屏亮度已校正，当前亮度为：2"));
+    ASSERT_TRUE(rig.WaitOutcome(G("显示屏亮度已校正，当前亮度为：2")));
   };
   rig.Dialog->AdjustBrightness();
   EXPECT_EQ(rig.View.BrightnessDialogs, 1);
@@ -493,14 +493,14 @@ TEST(ParamSet, FirmwareArrivesWhole) {
     rig.Link();
     rig.View.OpenFile = platform::GbkPathFromOs(LinkFixture(std::string(name) + ".Bin"));
     rig.Dialog->UpdateFirmware();
-    EXPECT_EQ(rig.View.Requests.back().Title, "请选择控制卡操作系统文件");
-    EXPECT_EQ(rig.View.Requests.back().Filter, "二进制文件|*.Bin");
-    EXPECT_EQ(rig.View.State.OperationText, "更新控制卡操作系统");
-    EXPECT_EQ(rig.View.State.ProgressCommand, "更新控制卡操作系统");
-    EXPECT_EQ(rig.View.State.ProgressMessage, "正在传输数据......");
+    EXPECT_EQ(rig.View.Requests.back().Title, G("请选择控制卡操作系统文件"));
+    EXPECT_EQ(rig.View.Requests.back().Filter, G("二进制文件|*.Bin"));
+    EXPECT_EQ(rig.View.State.OperationText, G("更新控制卡操作系统"));
+    EXPECT_EQ(rig.View.State.ProgressCommand, G("更新控制卡操作系统"));
+    EXPECT_EQ(rig.View.State.ProgressMessage, G("正在传输数据......"));
     EXPECT_TRUE(rig.View.State.ProgressModal);
     EXPECT_FALSE(rig.View.State.ButtonsEnabled);
-    ASSERT_TRUE(rig.WaitOutcome("程序下载成功！"));
+    ASSERT_TRUE(rig.WaitOutcome(G("程序下载成功！")));
     const auto transfer = rig.Sim.WaitForTransfer(std::chrono::milliseconds(kGenerous));
     ASSERT_TRUE(transfer);
     const Bytes expected = ReadFile(LinkFixture(std::string(name) + ".expected"));
@@ -511,9 +511,9 @@ TEST(ParamSet, FirmwareArrivesWhole) {
     EXPECT_EQ(platform::LoadU32(transfer->Data.data() + 8), 0u);
     EXPECT_EQ(Bytes(transfer->Data.begin() + 12, transfer->Data.end()), expected);
     // Sent, then waiting for the card's message.
-    EXPECT_NE(std::find(rig.View.Messages.begin(), rig.View.Messages.end(),
-                        "正在等待应答，此期间绝对不能断开控制卡电源!"),
-              rig.View.Messages.end());
+    EXPECT_NE(
+        std::find(rig.View.Messages.begin(), rig.View.Messages.end(), G("正在等待应答，此期间绝对不能断开控制卡电源!")),
+        rig.View.Messages.end());
     EXPECT_TRUE(rig.View.State.ButtonsEnabled);
     EXPECT_TRUE(rig.Dialog->Timer1Running());
   }
@@ -525,7 +525,7 @@ TEST(ParamSet, ABadFirmwareFileIsRefusedBeforeAnythingIsSent) {
   rig.View.OpenFile = platform::GbkPathFromOs(LinkFixture("badcrc_block2.Bin"));
   rig.Dialog->UpdateFirmware();
   ASSERT_EQ(rig.View.Boxes.size(), 1u);
-  EXPECT_EQ(rig.View.Boxes[0], "您所选择的文件不是控制卡操作系统文件，请检查文件是否损坏!");
+  EXPECT_EQ(rig.View.Boxes[0], G("您所选择的文件不是控制卡操作系统文件，请检查文件是否损坏!"));
   // A cancelled dialog does nothing at all.
   rig.View.OpenFile.reset();
   rig.Dialog->UpdateFirmware();
@@ -543,19 +543,19 @@ TEST(ParamSet, FontFiles) {
     rig.View.OpenFile = platform::GbkPathFromOs(bad);
     rig.Dialog->DownloadFonts();
     ASSERT_FALSE(rig.View.Boxes.empty()) << bad;
-    EXPECT_EQ(rig.View.Boxes.back(), "所选择文件不是字库文件,请重新选择!");
+    EXPECT_EQ(rig.View.Boxes.back(), G("所选择文件不是字库文件,请重新选择!"));
   }
   EXPECT_EQ(rig.View.Boxes.size(), 3u);
-  EXPECT_EQ(rig.View.Requests.back().Filter, "字库文件|*.Dat");
+  EXPECT_EQ(rig.View.Requests.back().Filter, G("字库文件|*.Dat"));
   EXPECT_EQ(rig.View.Requests.back().FileName, "*.DAT");
   PumpFor([] { return false; }, 200);
   EXPECT_EQ(rig.Sim.CountFrames(cardsim::fdIn, cardsim::mkStart), 0u);
 
   rig.View.OpenFile = platform::GbkPathFromOs(Fixture("good.Dat"));
   rig.Dialog->DownloadFonts();
-  EXPECT_EQ(rig.View.State.OperationText, "下载内置字库");
-  EXPECT_EQ(rig.View.State.ProgressCommand, "更新控制卡内置字库");
-  ASSERT_TRUE(rig.WaitOutcome("字库下载成功！"));
+  EXPECT_EQ(rig.View.State.OperationText, G("下载内置字库"));
+  EXPECT_EQ(rig.View.State.ProgressCommand, G("更新控制卡内置字库"));
+  ASSERT_TRUE(rig.WaitOutcome(G("字库下载成功！")));
   const auto transfer = rig.Sim.WaitForTransfer(std::chrono::milliseconds(kGenerous));
   ASSERT_TRUE(transfer);
   const Bytes font = ReadFile(Fixture("good.Dat"));
@@ -569,14 +569,14 @@ TEST(ParamSet, ACardMessageOfFailure) {
   TRig rig(tUdp);
   rig.Link();
   rig.Sim.SendCardMessage(kCard, 0x20001);
-  ASSERT_TRUE(rig.WaitOutcome("字库下载失败，请重新下载！"));
+  ASSERT_TRUE(rig.WaitOutcome(G("字库下载失败，请重新下载！")));
   EXPECT_TRUE(rig.View.State.Error);
   EXPECT_EQ(rig.View.State.ProgressColour, clParamRed);
   EXPECT_TRUE(rig.View.State.ButtonsEnabled);
   // A message of another kind changes no text.
   rig.Sim.SendCardMessage(kCard, 0x10005);
   rig.Sim.SendCardMessage(kCard, 0x10001);
-  ASSERT_TRUE(rig.WaitOutcome("程序下载成功！"));
+  ASSERT_TRUE(rig.WaitOutcome(G("程序下载成功！")));
   EXPECT_FALSE(rig.View.State.Error);
 }
 
@@ -587,7 +587,7 @@ TEST(ParamSet, ReceivedDataGoesToDebugDat) {
   for (size_t i = 0; i < data.size(); ++i) data[i] = uint8_t(i * 13 + 5);
   const int id = rig.Sim.Push(kCard, data);
   ASSERT_GE(id, 0);
-  ASSERT_TRUE(rig.WaitOutcome("数据接收完成"));
+  ASSERT_TRUE(rig.WaitOutcome(G("数据接收完成")));
   EXPECT_EQ(ReadFile(rig.Dir() / "Debug.dat"), data);
 }
 
@@ -609,7 +609,7 @@ TEST(ParamSet, TheWaitEndsAfterTwoHundredTicks) {
   EXPECT_TRUE(rig.View.State.ProgressVisible);
   rig.Tick(600);
   ASSERT_EQ(rig.View.Boxes.size(), 1u);
-  EXPECT_EQ(rig.View.Boxes[0], "控制卡无应答，请检查控制卡！");
+  EXPECT_EQ(rig.View.Boxes[0], G("控制卡无应答，请检查控制卡！"));
   EXPECT_FALSE(rig.View.State.ProgressVisible);
   EXPECT_FALSE(rig.Dialog->Timer2Running());
   EXPECT_EQ(rig.Dialog->Timer2Ticks(), 0);
@@ -649,7 +649,7 @@ TEST(ParamSet, ATransferTimeOutIsNoParameterRead) {
   rig.Notify(r);  // no data: a transfer's time-out
   EXPECT_EQ(rig.View.State.ProgressMessage, kNoLink);
   EXPECT_EQ(rig.Dialog->RetryCount(), 0);
-  EXPECT_EQ(rig.View.State.OutcomeText, "命令执行超时  控制卡地址=07");
+  EXPECT_EQ(rig.View.State.OutcomeText, G("命令执行超时  控制卡地址=07"));
   EXPECT_TRUE(rig.View.State.Error);
 
   // A parameter read that timed out is read again, up to eight times, and nothing else shows.
@@ -659,7 +659,7 @@ TEST(ParamSet, ATransferTimeOutIsNoParameterRead) {
   TParamSetState before = rig.Dialog->State();
   rig.Notify(r);
   EXPECT_EQ(rig.Dialog->RetryCount(), 1);
-  before.OperationText = "读取控制卡参数";
+  before.OperationText = G("读取控制卡参数");
   const TParamSetState& after = rig.Dialog->State();
   EXPECT_EQ(after.OperationText, before.OperationText);
   EXPECT_EQ(after.OutcomeText, before.OutcomeText);
@@ -676,8 +676,8 @@ TEST(ParamSet, ExportThenImportGivesTheSameControls) {
   rig.View.Shown = controls;
   rig.View.SaveFile = platform::GbkPathFromOs((rig.Dir() / "card.one.txt").string());
   rig.Dialog->ExportParams();
-  EXPECT_EQ(rig.View.Requests.back().Title, "请输入要保存的参数文件名");
-  EXPECT_EQ(rig.View.Requests.back().Filter, "参数文件|*.pam");
+  EXPECT_EQ(rig.View.Requests.back().Title, G("请输入要保存的参数文件名"));
+  EXPECT_EQ(rig.View.Requests.back().Filter, G("参数文件|*.pam"));
   EXPECT_EQ(rig.View.Requests.back().FileName, "*.pam");
   const fs::path saved = rig.Dir() / "card.one.pam";
   ASSERT_TRUE(fs::exists(saved));
@@ -690,8 +690,8 @@ TEST(ParamSet, ExportThenImportGivesTheSameControls) {
   rig.View.Answers = {true};
   rig.View.OpenFile = platform::GbkPathFromOs(saved.string());
   rig.Dialog->ImportParams();
-  EXPECT_EQ(rig.View.Questions.back(), "引入参数将覆盖当前参数设置，是否引入(Y/N)?");
-  EXPECT_EQ(rig.View.Requests.back().Title, "请选择要打开的参数文件名");
+  EXPECT_EQ(rig.View.Questions.back(), G("引入参数将覆盖当前参数设置，是否引入(Y/N)?"));
+  EXPECT_EQ(rig.View.Requests.back().Title, G("请选择要打开的参数文件名"));
   EXPECT_EQ(rig.View.Shown, controls);
 
   // An upper-case extension is kept.
@@ -735,7 +735,7 @@ TEST(ParamSet, AnExistingFileIsKeptUnlessOverwritingIsAllowed) {
   rig.View.SaveFile = platform::GbkPathFromOs(path.string());
   rig.View.Answers = {false};
   rig.Dialog->ExportParams();
-  EXPECT_EQ(rig.View.Questions.back(), "文件" + path.string() + "已存在，是否覆盖?");
+  EXPECT_EQ(rig.View.Questions.back(), G("文件") + path.string() + G("已存在，是否覆盖?"));
   EXPECT_EQ(ReadFile(path), old);
 
   // A save that fails (the temporary name beside it is too long) leaves the old file too.
@@ -746,7 +746,7 @@ TEST(ParamSet, AnExistingFileIsKeptUnlessOverwritingIsAllowed) {
   rig.Dialog->ExportParams();
   EXPECT_EQ(ReadFile(longName), old);
   ASSERT_EQ(rig.View.Boxes.size(), 1u);
-  EXPECT_EQ(rig.View.Boxes[0], "无法保存文件" + longName.string() + "!");
+  EXPECT_EQ(rig.View.Boxes[0], G("无法保存文件") + longName.string() + "!");
 
   rig.View.SaveFile = platform::GbkPathFromOs(path.string());
   rig.View.Answers = {true};
@@ -781,7 +781,7 @@ TEST(ParamSet, OpeningAPortTheProgramHoldsTakesItsLinkOver) {
   EXPECT_EQ(rig.Dialog->DeviceIndex(), held);
   ASSERT_TRUE(PumpFor([&] { return !other.empty(); }));
   EXPECT_EQ(other[0].Code, cardlink::ncTimeout);
-  EXPECT_EQ(rig.View.State.ProgressMessage, "读取控制卡参数正常，通讯速率为: 57600bps");
+  EXPECT_EQ(rig.View.State.ProgressMessage, G("读取控制卡参数正常，通讯速率为: 57600bps"));
 
   // Once the dialog has closed its link, the port opens again for the other window.
   rig.Dialog->Close();
