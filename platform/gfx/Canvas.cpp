@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 namespace platform {
@@ -10,6 +11,21 @@ namespace platform {
 namespace {
 
 TRect Area(const TBitmap& b) { return {0, 0, b.Width(), b.Height()}; }
+
+// Pixels [x0, x1) of a 24-bit row in one packed colour.
+void FillRow24(uint8_t* row, int x0, int x1, uint32_t packed) {
+  uint8_t* p = row + 3 * size_t(x0);
+  const uint8_t b = uint8_t(packed), g = uint8_t(packed >> 8), r = uint8_t(packed >> 16);
+  if (b == g && g == r) {
+    std::memset(p, b, 3 * size_t(x1 - x0));
+    return;
+  }
+  for (int x = x0; x < x1; ++x, p += 3) {
+    p[0] = b;
+    p[1] = g;
+    p[2] = r;
+  }
+}
 
 // Paints spans of device pixels with a brush: a solid colour, or a pattern repeated from the
 // device's (0, 0).
@@ -28,6 +44,10 @@ class TBrushPainter {
     uint8_t* row = bitmap_.ScanLine(y);
     const TPixelFormat pf = bitmap_.PixelFormat();
     if (!pattern_) {
+      if (pf == pf24bit) {  // the pictures of display objects: worth a loop of its own
+        FillRow24(row, x0, x1, packed_);
+        return;
+      }
       for (int x = x0; x < x1; ++x) WriteRowPixel(row, x, pf, packed_);
       return;
     }
@@ -402,11 +422,10 @@ void TCanvas::PlgBlt(const TPoint points[3], const TBitmap& src, const TRect& so
 
 TSize TCanvas::TextExtent(std::string_view text) const { return platform::TextExtent(Font, text); }
 
-void TCanvas::DrawRun(TRealizedFont& font, const TTextLayout& layout, size_t first, size_t last,
-                      int x, int y, const TRect& clip) {
+void TCanvas::DrawRun(TRealizedFont& font, TColor color, TFontStyles style,
+                      std::span<const TLaidChar> chars, int x, int baseline, const TRect& clip) {
   const TFontMetrics& m = font.Metrics();
-  const int baseline = y + m.Ascent;
-  const uint32_t packed = bitmap_->PackColor(Font.Color);
+  const uint32_t packed = bitmap_->PackColor(color);
   const TPixelFormat pf = bitmap_->PixelFormat();
   auto rule = [&](int x0, int x1, int top, int thickness) {
     TRect r = Intersect({x0, top, x1, top + thickness}, clip);
@@ -414,25 +433,44 @@ void TCanvas::DrawRun(TRealizedFont& font, const TTextLayout& layout, size_t fir
       for (int rx = r.Left; rx < r.Right; ++rx) WriteRowPixel(bitmap_->ScanLine(ry), rx, pf, packed);
   };
   const int start = x;
-  for (size_t k = first; k < last; ++k) {
-    const TLaidChar& c = layout.Chars[k];
-    if (c.Advance == 0 && c.Char.Code < 0x20) continue;
+  for (const TLaidChar& c : chars) {
+    if (c.Char.Code < 0x20) {  // line ends and tabs show no glyph
+      x += c.Advance;
+      continue;
+    }
     std::shared_ptr<const TGlyphImage> g = font.Glyph(c.Char.Code);
     const int left = x + g->Left, top = baseline - g->Top;
     const TRect box = Intersect(Bounds(left, top, g->Width, g->Height), clip);
     for (int gy = box.Top; gy < box.Bottom; ++gy) {
       uint8_t* row = bitmap_->ScanLine(gy);
       const uint8_t* ink = &g->Ink[size_t(gy - top) * size_t(g->Width)];
+      if (pf == pf24bit) {  // the pictures of display objects: worth a loop of its own
+        const uint8_t b = uint8_t(packed), g8 = uint8_t(packed >> 8), r = uint8_t(packed >> 16);
+        // Without a branch per pixel: ink is 0 or 1, a mask of it picks the pixel's colour.
+        uint8_t* p = row + 3 * size_t(box.Left);
+        for (int gx = box.Left; gx < box.Right; ++gx, p += 3) {
+          const uint8_t mask = uint8_t(-int(ink[gx - left] != 0));
+          p[0] = uint8_t((p[0] & ~mask) | (b & mask));
+          p[1] = uint8_t((p[1] & ~mask) | (g8 & mask));
+          p[2] = uint8_t((p[2] & ~mask) | (r & mask));
+        }
+        continue;
+      }
       for (int gx = box.Left; gx < box.Right; ++gx)
         if (ink[gx - left]) WriteRowPixel(row, gx, pf, packed);
     }
     if (c.Underlined) rule(x, x + c.Advance, baseline + m.UnderlineOffset, m.UnderlineThickness);
     x += c.Advance;
   }
-  if (Font.Style & FontStyleBit(fsUnderline))
+  if (style & FontStyleBit(fsUnderline))
     rule(start, x, baseline + m.UnderlineOffset, m.UnderlineThickness);
-  if (Font.Style & FontStyleBit(fsStrikeOut))
+  if (style & FontStyleBit(fsStrikeOut))
     rule(start, x, baseline + m.StrikeOutOffset, m.StrikeOutThickness);
+}
+
+void TCanvas::DrawChars(TRealizedFont& font, const TFontDescription& look,
+                        std::span<const TLaidChar> chars, int x, int baseline) {
+  DrawRun(font, look.Color, look.Style, chars, x + origin_.X, baseline + origin_.Y, DeviceClip());
 }
 
 void TCanvas::TextOut(int x, int y, std::string_view text) {
@@ -449,7 +487,8 @@ void TCanvas::TextOut(int x, int y, std::string_view text) {
     if (!cell.IsEmpty())
       for (int row = cell.Top; row < cell.Bottom; ++row) brush.Span(row, cell.Left, cell.Right);
   }
-  if (!layout.Lines.empty()) DrawRun(*font, layout, 0, layout.Chars.size(), x, y, clip);
+  if (!layout.Lines.empty())
+    DrawRun(*font, Font.Color, Font.Style, layout.Chars, x, y + font->Metrics().Ascent, clip);
 }
 
 int TCanvas::DrawText(std::string_view text, TRect& rect, unsigned flags) {
@@ -483,7 +522,9 @@ int TCanvas::DrawText(std::string_view text, TRect& rect, unsigned flags) {
       if (!cell.IsEmpty())
         for (int row = cell.Top; row < cell.Bottom; ++row) brush.Span(row, cell.Left, cell.Right);
     }
-    DrawRun(*font, layout, line.First, line.Last, x, y, clip);
+    DrawRun(*font, Font.Color, Font.Style,
+            std::span(layout.Chars).subspan(line.First, line.Last - line.First), x,
+            y + font->Metrics().Ascent, clip);
     y += layout.LineHeight;
   }
   return layout.Height();

@@ -111,12 +111,17 @@ class TCanvas {
   // DT_NOCLIP. With DT_CALCRECT nothing is drawn and the rectangle's right and bottom move to
   // fit the widest line and all lines. Returns the height of the text.
   int DrawText(std::string_view text, TRect& rect, unsigned flags);
+  // Laid-out characters (LayoutText, BreakLines) in a realized font, the pen starting at
+  // logical x on the baseline at logical y, in the colour of `look`, underlined and struck out
+  // as `look` asks; the brush is not used. Text of several fonts shares a baseline this way.
+  void DrawChars(TRealizedFont& font, const TFontDescription& look,
+                 std::span<const TLaidChar> chars, int x, int baseline);
 
  private:
-  // Draws laid-out characters [first, last) from pen position x on the line whose cell top
-  // is y (device coordinates), with underline and strike-out as the font asks.
-  void DrawRun(TRealizedFont& font, const TTextLayout& layout, size_t first, size_t last, int x,
-               int y, const TRect& clip);
+  // Draws laid-out characters from pen position x on the baseline (device coordinates), with
+  // underline and strike-out as `style` asks.
+  void DrawRun(TRealizedFont& font, TColor color, TFontStyles style,
+               std::span<const TLaidChar> chars, int x, int baseline, const TRect& clip);
   TRect DeviceClip() const;
   // Pen dot centred on a device pixel, the pen's width across.
   void PenDot(int x, int y, uint32_t packed, const TRect& clip);

@@ -57,8 +57,9 @@ class TGraphic {
   // The picture as a file of its format.
   virtual std::vector<uint8_t> SaveToStream() const = 0;
 
-  // Throws EFOpenError when the file cannot be read, else as LoadFromStream.
-  void LoadFromFile(const std::string& path);
+  // Throws EFOpenError when the file cannot be read, else as LoadFromStream. Virtual for the
+  // classes that look at the file's name too (a reader that finds a file beside the picture).
+  virtual void LoadFromFile(const std::string& path);
   // Writes beside the file and renames, so a failed save leaves an old file whole; throws
   // EFOpenError.
   void SaveToFile(const std::string& path) const;

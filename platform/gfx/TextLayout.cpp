@@ -68,41 +68,26 @@ std::vector<TGbkChar> DecodeGbk(std::string_view gbk) {
   return chars;
 }
 
-TTextLayout LayoutText(TRealizedFont& font, std::string_view gbk, int width, unsigned flags) {
-  TTextLayout layout;
-  layout.LineHeight = font.Metrics().Height;
-  const bool prefixes = !(flags & DT_NOPREFIX);
+std::vector<TLaidLine> BreakLines(std::span<TLaidChar> text, int width, unsigned flags,
+                                  int tabStop) {
+  std::vector<TLaidLine> lines;
   const bool single = flags & DT_SINGLELINE;
   const bool wordBreak = (flags & DT_WORDBREAK) && !single;
   const bool breakWords = flags & DT_EDITCONTROL;
-
-  std::vector<TGbkChar> chars = DecodeGbk(gbk);
-  for (size_t i = 0; i < chars.size(); ++i) {
-    TLaidChar lc{chars[i]};
-    if (prefixes && chars[i].Code == '&') {
-      if (i + 1 >= chars.size()) break;  // a lone '&' at the end shows nothing
-      ++i;
-      lc.Char = chars[i];
-      lc.Underlined = chars[i].Code != '&';
-    }
-    if (!(single && IsLineEnd(lc.Char.Code)))
-      lc.Advance = IsLineEnd(lc.Char.Code) ? 0 : font.Glyph(lc.Char.Code)->Advance;
-    layout.Chars.push_back(lc);
-  }
-
-  const std::vector<TLaidChar>& text = layout.Chars;
+  const bool tabs = tabStop > 0;
+  // With tab stops a tab is a blank whose width runs to the next stop.
+  auto blank = [tabs](char32_t c) { return IsBlank(c) || (tabs && c == '\t'); };
   const size_t n = text.size();
   auto emit = [&](size_t first, size_t last) {
     TLaidLine line{first, last, 0};
     size_t end = last;
-    while (end > first && IsBlank(text[end - 1].Char.Code)) --end;
+    while (end > first && blank(text[end - 1].Char.Code)) --end;
     for (size_t k = first; k < end; ++k) line.Width += text[k].Advance;
-    layout.Width = std::max(layout.Width, line.Width);
-    layout.Lines.push_back(line);
+    lines.push_back(line);
   };
   size_t start = 0;
   while (start < n) {
-    int used = 0;
+    int64_t used = 0;  // blanks never break, so a line of them can grow long
     size_t breakAt = 0;  // a place the line may end before, 0 for none
     size_t i = start;
     size_t next = n;
@@ -115,9 +100,10 @@ TTextLayout LayoutText(TRealizedFont& font, std::string_view gbk, int width, uns
         if (c == '\r' && next < n && text[next].Char.Code == '\n') ++next;
         break;
       }
-      if (wordBreak && !IsBlank(c)) {
+      if (tabs && c == '\t') text[i].Advance = tabStop - int(used % tabStop);
+      if (wordBreak && !blank(c)) {
         const char32_t prev = i > start ? text[i - 1].Char.Code : 0;
-        if (i > start && (IsBlank(prev) || IsWide(prev) || IsWide(c))) breakAt = i;
+        if (i > start && (blank(prev) || IsWide(prev) || IsWide(c))) breakAt = i;
         if (i > start && used + text[i].Advance > width) {
           if (breakAt > start) {
             end = next = breakAt;
@@ -135,6 +121,31 @@ TTextLayout LayoutText(TRealizedFont& font, std::string_view gbk, int width, uns
     emit(start, end);
     start = next;
   }
+  return lines;
+}
+
+TTextLayout LayoutText(TRealizedFont& font, std::string_view gbk, int width, unsigned flags) {
+  TTextLayout layout;
+  layout.LineHeight = font.Metrics().Height;
+  const bool prefixes = !(flags & DT_NOPREFIX);
+  const bool single = flags & DT_SINGLELINE;
+
+  std::vector<TGbkChar> chars = DecodeGbk(gbk);
+  for (size_t i = 0; i < chars.size(); ++i) {
+    TLaidChar lc{chars[i]};
+    if (prefixes && chars[i].Code == '&') {
+      if (i + 1 >= chars.size()) break;  // a lone '&' at the end shows nothing
+      ++i;
+      lc.Char = chars[i];
+      lc.Underlined = chars[i].Code != '&';
+    }
+    if (!(single && IsLineEnd(lc.Char.Code)))
+      lc.Advance = IsLineEnd(lc.Char.Code) ? 0 : font.Glyph(lc.Char.Code)->Advance;
+    layout.Chars.push_back(lc);
+  }
+
+  layout.Lines = BreakLines(layout.Chars, width, flags);
+  for (const TLaidLine& line : layout.Lines) layout.Width = std::max(layout.Width, line.Width);
   return layout;
 }
 

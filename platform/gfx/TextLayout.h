@@ -4,6 +4,7 @@
 // be handed back as the GBK bytes they came from.
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -58,6 +59,14 @@ struct TTextLayout {
   int LineHeight = 0;
   int Height() const { return int(Lines.size()) * LineHeight; }
 };
+
+// Breaks laid-out characters into lines for a box `width` pixels wide by the flags
+// DT_SINGLELINE, DT_WORDBREAK and DT_EDITCONTROL, with the rules of LayoutText below. Each line's
+// Width leaves out the blanks that end it. With `tabStop` > 0 a tab is a blank that reaches to
+// the next multiple of tabStop from the line's start: its Advance is set here, for the line it
+// ends up on. The characters may come from several fonts; only their codes and advances count.
+std::vector<TLaidLine> BreakLines(std::span<TLaidChar> text, int width, unsigned flags,
+                                  int tabStop = 0);
 
 // Lays text out in a font for a box `width` pixels wide, by the DrawText flags that concern
 // lines: DT_SINGLELINE, DT_WORDBREAK, DT_EDITCONTROL, DT_NOPREFIX.

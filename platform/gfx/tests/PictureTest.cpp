@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "PnmFile.h"
+#include "TempDir.h"
 #include "platform/gfx/BmpImage.h"
 #include "platform/gfx/JpegImage.h"
 
@@ -16,6 +17,7 @@ using namespace platform;
 using gfxtest::PixelDifference;
 using gfxtest::ReadFixture;
 using gfxtest::ReadPnm;
+using gfxtest::TempDir;
 
 namespace {
 
@@ -28,25 +30,6 @@ class TPlainGraphic : public TBitmapGraphic {
     if (size < 2) throw EInvalidGraphic("too short");
     Bitmap() = TBitmap(data[0], data[1]);
   }
-};
-
-class TempDir {
- public:
-  TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "gfxpicXXXXXX").string();
-    path_ = mkdtemp(pattern.data());
-  }
-  ~TempDir() { std::filesystem::remove_all(path_); }
-  std::string File(const std::string& name, const std::vector<uint8_t>& content) const {
-    std::string p = path_ + "/" + name;
-    std::ofstream(p, std::ios::binary)
-        .write(reinterpret_cast<const char*>(content.data()), std::streamsize(content.size()));
-    return p;
-  }
-  std::string Path(const std::string& name) const { return path_ + "/" + name; }
-
- private:
-  std::string path_;
 };
 
 std::vector<std::string> Extensions() {

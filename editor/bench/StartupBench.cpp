@@ -1,0 +1,45 @@
+// Start-up of the editor, offscreen and without the splash's wait: from the main window's
+// creation to the end of its first show. The project that first show loads comes in once the
+// project tree exists; until then this measures the window, settings and tips alone.
+#include <benchmark/benchmark.h>
+
+#include <memory>
+
+#include "editor/core/tests/Fakes.h"
+#include "editor/ui/Corvane.h"
+
+namespace {
+
+void EnsureApplication() {
+  static std::unique_ptr<editor::ui::TGuiApplication> application;
+  if (application) return;
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  static int argc = 1;
+  static char name[] = "editor_startup_bench";
+  static char* argv[] = {name, nullptr};
+  application = std::make_unique<editor::ui::TGuiApplication>(argc, argv);
+}
+
+void EditorStartup(benchmark::State& state) {
+  EnsureApplication();
+  editor::test::TTempFolder dir;
+  dir.Write("Tips.txt", "tip one\r\ntip two\r\n");
+  editor::test::TFakeDialogs dialogs;
+  editor::test::TFakeClipboard clipboard;
+  for (auto _ : state) {
+    editor::ui::TStartupOptions options;
+    options.SplashMs = 0;
+    options.Dialogs = &dialogs;
+    options.Clipboard = &clipboard;
+    options.Main.ProgramDir = dir.Path();
+    options.HandleSignals = false;
+    auto corvane = std::make_unique<editor::ui::TCorvane>(std::move(options));
+    benchmark::DoNotOptimize(corvane->Start());
+    state.PauseTiming();
+    corvane.reset();
+    state.ResumeTiming();
+  }
+}
+BENCHMARK(EditorStartup)->Unit(benchmark::kMillisecond);
+
+}  // namespace

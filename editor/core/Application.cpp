@@ -1,0 +1,25 @@
+#include "Application.h"
+
+#include "link/tsSender.h"
+#include "model/ComponentManager.h"
+#include "model/IDCreater.h"
+#include "model/stream/StreamContext.h"
+
+namespace editor {
+
+TApplication::TApplication() {
+  model::IDCreater();
+  model::ComponentManager();
+  // The display classes join the registry here once their units exist: RegisterSensorClasses(),
+  // then TLEDScreen, TLeaf, TText, TDateTimeComponent, TMultiText, TPhoto, TCountUp,
+  // TCountDown, TAVIPlayer, TAnalogClock, TMultiString, TMultiCard, TCards, TWordObject,
+  // TTableObject, TStringFile, TCampaignTime; and the image formats' RegisterRasterFormats()
+  // before any picture opens.
+  model::StreamContext();
+  ledManager_ = std::make_unique<cardlink::TLEDManager>(cardlink::CorvaneManagerPolicy());
+  // The card operations reach the manager through their accessor, set here once it exists.
+}
+
+TApplication::~TApplication() { ledManager_.reset(); }
+
+}  // namespace editor

@@ -1,0 +1,50 @@
+#pragma once
+// The editor's application object: the program-wide objects its units share, and the order in
+// which the program makes its forms.
+//
+// It is made before any form and freed after every form is gone (main window first), all
+// before main() returns: no link thread may outlive the GUI thread's message queue, so nothing
+// here is a static.
+#include <array>
+#include <memory>
+#include <string_view>
+
+namespace cardlink {
+class TLEDManager;
+}
+
+namespace editor {
+
+// The forms of start-up, by class, in the order they are made: the main window and fourteen
+// more, then the About box as a splash, then ten more. The Qt program makes those whose unit
+// exists and passes over the rest.
+inline constexpr std::array<std::string_view, 15> FormsBeforeSplash = {
+    "TDesignForm",      "TAboutForm",           "TAutoCloseForm", "TAutoBrightForm", "TOnLineForm",
+    "TSetRemoteServerForm", "TDateTimeInputForm", "TAutoSendForm",  "TAutoSendGuideForm",
+    "TAutoSendTimeForm", "TMultiCardForm",       "TUserParamForm", "TTableForm",      "TNewgridForm",
+    "TCampaignForm"};
+inline constexpr std::array<std::string_view, 10> FormsAfterSplash = {
+    "TStatusForm",  "TParamSetForm", "TMultiStringInputForm", "TMultiInputForm", "TProjectForm",
+    "TBrightSetForm", "TBrightAdjustForm", "TPrevForm",        "TPassForm",       "TInputPassWordForm"};
+
+// How long the About box stands as a splash before the last forms are made.
+inline constexpr int DefaultSplashMs = 3000;
+
+class TApplication {
+ public:
+  // Makes, in this order: the class registry and the name generator (then the display classes
+  // are registered: the sensor classes first, then the main window's seventeen), the preview
+  // stream, and the one link manager.
+  TApplication();
+  // Frees them in reverse order.
+  ~TApplication();
+  TApplication(const TApplication&) = delete;
+  TApplication& operator=(const TApplication&) = delete;
+
+  cardlink::TLEDManager& LEDManager() { return *ledManager_; }
+
+ private:
+  std::unique_ptr<cardlink::TLEDManager> ledManager_;
+};
+
+}  // namespace editor

@@ -1,0 +1,33 @@
+#pragma once
+// What the editor asks of the person at the screen. Core code calls these and gets the answer
+// back; the Qt program answers with modal dialogs, tests answer from a script. Every text here is
+// GBK, like the model's strings.
+//
+// Issues that bring more dialogs add their slot here, each returning what the dialog decided.
+#include <string>
+#include <string_view>
+
+namespace editor {
+
+enum class TMessageIcon { None, Information, Question, Warning, Error };
+enum class TMessageButtons { Ok, OkCancel, YesNo, YesNoCancel };
+// Closing a box without choosing (Escape, the close button) answers Cancel where the box has
+// Cancel, No where it has only Yes and No, and Ok for a box with one button.
+enum class TMessageAnswer { Ok, Cancel, Yes, No };
+
+class TDialogs {
+ public:
+  virtual ~TDialogs() = default;
+
+  // A message box over the active window; returns the button chosen.
+  virtual TMessageAnswer MessageBox(std::string_view text, std::string_view caption, TMessageIcon icon,
+                                    TMessageButtons buttons) = 0;
+  // The system-password prompt shown at start-up when "Enter" is 1; true when the password was
+  // accepted.
+  virtual bool StartupPassword() = 0;
+};
+
+// "提示信息", the caption of the editor's message boxes, in GBK.
+const std::string& MessageCaption();
+
+}  // namespace editor

@@ -1,0 +1,257 @@
+#include "Main.h"
+
+#include "editor/core/StatusTexts.h"
+#include "platform/base/AppPaths.h"
+#include "platform/base/FilePath.h"
+#include "platform/base/GbkText.h"
+
+namespace editor {
+
+namespace {
+
+constexpr std::string_view Param = "Param";
+
+TMainOptions Resolved(TMainOptions options) {
+  if (options.ProgramDir.empty()) options.ProgramDir = platform::ProgramDir();
+  if (!options.Clock) options.Clock = &platform::SteadyClock();
+  return options;
+}
+
+}  // namespace
+
+const std::string& MessageCaption() {
+  static const std::string caption = platform::Utf8ToGbk("提示信息");
+  return caption;
+}
+
+int CentredEdge(int clientSize, int panelSize, int scrollPosition) {
+  if (clientSize - panelSize > 0) return (clientSize - panelSize) / 2;
+  return -scrollPosition;
+}
+
+TDesignForm::TDesignForm(TMainView& view, TDialogs& dialogs, TClipboardAccess& clipboard, TMainOptions options)
+    : view_(view),
+      dialogs_(dialogs),
+      clipboard_(clipboard),
+      options_(Resolved(std::move(options))),
+      settings_(options_.ProgramDir + "Param.ini"),
+      window_([this](uint32_t message, uintptr_t wParam, intptr_t lParam) {
+        return HandleMessage(message, wParam, lParam);
+      }),
+      timer1_(std::make_unique<platform::TTimer>(*options_.Clock)),
+      tempFiles_(*options_.Clock) {
+  timer1_->SetEnabled(false);
+  timer1_->SetInterval(Timer1Interval);
+  timer1_->SetOnTimer([this] { Timer1Timer(); });
+  panels_[0] = platform::Utf8ToGbk("当前控制卡");
+  panels_[2] = platform::Utf8ToGbk("系统状态");
+  panels_[4] = platform::Utf8ToGbk("电源状态");
+  panels_[5] = PowerText(-1);
+  panels_[6] = platform::Utf8ToGbk("小帖士");
+}
+
+TDesignForm::~TDesignForm() = default;
+
+std::string TDesignForm::CaptionFor(std::string_view gbkFile) {
+  std::string caption = platform::Utf8ToGbk("LED显示屏控制软件");
+  if (!gbkFile.empty()) {
+    caption += " - ";
+    caption += gbkFile;
+  }
+  return caption;
+}
+
+void TDesignForm::SetCurrentFile(std::string gbkPath) {
+  currentFile_ = std::move(gbkPath);
+  view_.SetCaption(Caption());
+}
+
+bool TDesignForm::Create() {
+  // The project model's load mode becomes 1 here once the project tree exists.
+  TWindowPlacement placement;
+  placement.Maximized = settings_.ReadInteger(Param, "Maximized", 1) != 0;
+  if (!placement.Maximized) {
+    placement.Left = int(settings_.ReadInteger(Param, "Left", 0));
+    placement.Top = int(settings_.ReadInteger(Param, "Top", 0));
+    placement.Width = int(settings_.ReadInteger(Param, "Width", 640));
+    placement.Height = int(settings_.ReadInteger(Param, "Height", 480));
+  }
+  view_.SetPlacement(placement);
+
+  if (settings_.ReadInteger(Param, "Enter", 0) == 1 && !dialogs_.StartupPassword()) return false;
+
+  currentFile_ = LoadRecentFiles();
+  view_.SetCaption(Caption());
+  marqueeOffset_ = view_.StatusBarClientWidth() - TipsAreaLeft;
+  timer1_->SetEnabled(true);
+  created_ = true;
+  return true;
+}
+
+std::string TDesignForm::LoadRecentFiles() {
+  auto items = RecentMenuItems(ReadRecentFiles(settings_));
+  view_.SetRecentFiles(items);
+  return items.empty() ? std::string() : items.front().Path;
+}
+
+void TDesignForm::AddRecentFile() { editor::AddRecentFile(settings_, currentFile_); }
+
+void TDesignForm::OpenRecentFile(const std::string& gbkPath) {
+  if (hooks_.OpenRecentFile) hooks_.OpenRecentFile(gbkPath);
+}
+
+void TDesignForm::FirstShow() {
+  if (shown_ || !created_) return;
+  shown_ = true;
+  tempFolder_ = platform::GbkPathFromOs(platform::TempDir());
+
+  view_.SetObjectListHeight(int(settings_.ReadInteger(Param, "ObjectList Height", 160)));
+  view_.SetMenuThreePosition(int(settings_.ReadInteger(Param, "Menu Three Left", 0)),
+                             int(settings_.ReadInteger(Param, "Menu Three Top", 34)));
+  tips_.SetIndex(int(settings_.ReadInteger(Param, "Tip", 0)));
+  LoadTips();
+
+  const auto& args = options_.Args;
+  if (args.size() == 2 && platform::GbkSameText(args[0], "p")) currentFile_ = args[1];
+
+  if (!currentFile_.empty() && platform::RegularFileExists(platform::OsPathFromGbk(currentFile_))) {
+    // A file that does not load is no longer the current file, so a save asks for a name
+    // instead of overwriting it with what the root holds.
+    if (!hooks_.LoadProject || !hooks_.LoadProject(currentFile_)) currentFile_.clear();
+  } else {
+    if (hooks_.LoadDefaultProject)
+      hooks_.LoadDefaultProject(platform::GbkPathFromOs(options_.ProgramDir + "Default.spj"));
+    currentFile_.clear();
+  }
+  currentScreen_ = 0;
+  currentPage_ = 0;
+  view_.SetCaption(Caption());
+  if (hooks_.ShowProject) hooks_.ShowProject();
+  platform::PostMessageTo(window_.Handle(), WM_START_PREVIEW);
+}
+
+void TDesignForm::LoadTips() {
+  if (!tips_.LoadFromFile(options_.ProgramDir + "Tips.txt")) {
+    tips_.SetCurrent(TTips::WelcomeTip());
+    return;
+  }
+  if (tips_.Lines().empty()) tips_.SetCurrent(TTips::BuiltInTip());
+  else tips_.Advance();
+  WriteTipIndex();
+}
+
+void TDesignForm::WriteTipIndex() { settings_.WriteInteger(Param, "Tip", tips_.Index()); }
+
+bool TDesignForm::StartedWithPreview() const {
+  return !options_.Args.empty() && platform::GbkSameText(options_.Args[0], "p");
+}
+
+intptr_t TDesignForm::HandleMessage(uint32_t message, uintptr_t wParam, intptr_t) {
+  switch (message) {
+    case WM_EDIT_OBJECT:
+      if (hooks_.EditObject && hooks_.EditObject(TControlId(wParam))) break;
+      [[fallthrough]];
+    case WM_EDIT_PROPERTY:
+      if (hooks_.EditProperty) hooks_.EditProperty(TControlId(wParam));
+      break;
+    case WM_START_PREVIEW:
+      if (StartedWithPreview() && hooks_.PreviewAll) hooks_.PreviewAll();
+      break;
+    default:
+      break;
+  }
+  return 0;
+}
+
+bool TDesignForm::CloseQuery(bool answerNo) {
+  if (modified_) {
+    TMessageAnswer answer = TMessageAnswer::No;
+    if (!answerNo)
+      answer = dialogs_.MessageBox(platform::Utf8ToGbk("您已修改过正在编辑的内容，是否保存修改?"), MessageCaption(),
+                                   TMessageIcon::Question, TMessageButtons::YesNoCancel);
+    if (answer != TMessageAnswer::Yes && answer != TMessageAnswer::No) return false;
+    if (answer == TMessageAnswer::Yes) {
+      // A save that wrote nothing (its dialog cancelled, the write failed) keeps the window
+      // open with the edits.
+      if (!hooks_.Save || !hooks_.Save()) {
+        modified_ = true;
+        return false;
+      }
+    }
+  }
+  timer1_->SetEnabled(false);
+  AddRecentFile();
+  if (clipboard_.HasDisplayFormat()) clipboard_.Clear();
+  return true;
+}
+
+void TDesignForm::Destroy() {
+  if (!created_ || destroyed_) return;
+  destroyed_ = true;
+  const TWindowPlacement placement = view_.Placement();
+  settings_.WriteString(Param, "Maximized", placement.Maximized ? "1" : "0");
+  settings_.WriteInteger(Param, "Left", placement.Left);
+  settings_.WriteInteger(Param, "Top", placement.Top);
+  settings_.WriteInteger(Param, "Width", placement.Width);
+  settings_.WriteInteger(Param, "Height", placement.Height);
+  settings_.WriteInteger(Param, "ObjectList Height", view_.ObjectListHeight());
+  settings_.WriteInteger(Param, "Menu Three Left", view_.MenuThreeLeft());
+  settings_.WriteInteger(Param, "Menu Three Top", view_.MenuThreeTop());
+  timer1_->SetEnabled(false);
+  tips_ = TTips();
+  if (hooks_.FreeProject) hooks_.FreeProject();
+}
+
+void TDesignForm::Timer1Timer() {
+  tempFiles_.Tick();
+  view_.TipsAreaChanged();
+  --marqueeOffset_;
+  if (marqueeOffset_ + view_.TipTextWidth(tips_.Current()) < 1) {
+    marqueeOffset_ = 0;
+    const int before = tips_.Index();
+    // The index is stored only when it moved: a list of empty lines would otherwise rewrite the
+    // settings file at every tick.
+    if (tips_.Advance() && tips_.Index() != before) WriteTipIndex();
+  }
+}
+
+std::vector<TTipRun> TDesignForm::TipRuns(int width) const {
+  return tips_.Runs(marqueeOffset_, width, [this](const std::string& text) { return view_.TipTextWidth(text); });
+}
+
+void TDesignForm::SetEditAreaSize(int width, int height) {
+  editWidth_ = width + 6;
+  editHeight_ = height + 6;
+  view_.SetEditPanelSize(editWidth_, editHeight_);
+}
+
+void TDesignForm::ShowScreenPanels(const std::string& screenText, int status) {
+  panels_[1] = screenText;
+  panels_[3] = ScreenStatusText(status);
+  screenStatus_ = status;
+  view_.StatusPanelsChanged();
+}
+
+void TDesignForm::ShowPower(int power) {
+  panels_[5] = PowerText(power);
+  view_.StatusPanelsChanged();
+}
+
+void TDesignForm::SetStatusText(std::string gbk) {
+  panels_[3] = std::move(gbk);
+  view_.StatusPanelsChanged();
+}
+
+const std::string& TDesignForm::StatusPanelText(int index) const {
+  static const std::string none;
+  if (index < 0 || index >= StatusPanelCount || index == TipsPanel) return none;
+  return panels_[size_t(index)];
+}
+
+uint32_t TDesignForm::StatusPanelColor(int index) const {
+  if (index == 3) return screenStatus_ == 1 ? PureGreen : PureRed;
+  if (index == TipsPanel) return TipsColor;
+  return PureBlue;
+}
+
+}  // namespace editor

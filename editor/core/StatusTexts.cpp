@@ -1,0 +1,42 @@
+#include "StatusTexts.h"
+
+#include <array>
+
+#include "platform/base/GbkText.h"
+
+namespace editor {
+
+namespace {
+
+constexpr std::array<const char*, ScreenStatusCount> StatusTexts = {
+    "端口打开错误",      "状态未知",          "正在发送数据",      "访问超时",
+    "正在读取控制卡参数", "正在形成下载数据",   "发送完成",          "接收完成",
+    "开始接收数据",      "正在形成数据",      "正在读取参数",      "设置电源状态",
+    "读取电源状态",      "校正主板时钟",      "查询显示屏状态",    "设置亮度",
+    "读取亮度",          "读取电源正常",      "设置电源正常",      "读取亮度正常",
+    "设置亮度正常",      "校正时间正常",      "读取开关屏时间正常", "开关屏时间下载完成",
+    "正在读取开关屏时间表", "正在设置开关屏时间", "正在读取亮度表",    "正在设置亮度表",
+    "读取亮度表正常",    "下载亮度表正常",    "处于自动开关屏模式", "处于自动亮度调节模式",
+    "正在读取主板显示数据", "主板显示数据读取成功", "等待发送",        "等待下载"};
+
+}  // namespace
+
+const std::string& ScreenStatusText(int status) {
+  static const std::array<std::string, ScreenStatusCount> texts = [] {
+    std::array<std::string, ScreenStatusCount> gbk;
+    for (size_t i = 0; i < gbk.size(); ++i) gbk[i] = platform::Utf8ToGbk(StatusTexts[i]);
+    return gbk;
+  }();
+  if (status < 0 || status >= ScreenStatusCount) return texts[1];
+  return texts[size_t(status)];
+}
+
+const std::string& PowerText(int power) {
+  static const std::string on = platform::Utf8ToGbk("电源打开");
+  static const std::string off = platform::Utf8ToGbk("电源关闭");
+  if (power == 1) return on;
+  if (power == 0) return off;
+  return ScreenStatusText(1);
+}
+
+}  // namespace editor

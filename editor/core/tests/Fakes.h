@@ -1,0 +1,94 @@
+#pragma once
+// Test doubles for the editor's interfaces, and a temporary program directory. Shared by the
+// core and the Qt tests.
+#include <unistd.h>
+
+#include <deque>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "editor/core/Clipboard.h"
+#include "editor/core/Dialogs.h"
+#include "editor/core/Main.h"
+#include "platform/base/AtomicFile.h"
+
+namespace editor::test {
+
+// Answers from a script (Cancel once it runs out) and remembers every box.
+class TFakeDialogs : public TDialogs {
+ public:
+  struct TBox {
+    std::string Text, Caption;  // GBK
+    TMessageIcon Icon;
+    TMessageButtons Buttons;
+  };
+  TMessageAnswer MessageBox(std::string_view text, std::string_view caption, TMessageIcon icon,
+                            TMessageButtons buttons) override {
+    Boxes.push_back({std::string(text), std::string(caption), icon, buttons});
+    if (Answers.empty()) return buttons == TMessageButtons::Ok ? TMessageAnswer::Ok : TMessageAnswer::Cancel;
+    TMessageAnswer answer = Answers.front();
+    Answers.pop_front();
+    return answer;
+  }
+  bool StartupPassword() override {
+    ++PasswordPrompts;
+    return PasswordAccepted;
+  }
+
+  std::deque<TMessageAnswer> Answers;
+  std::vector<TBox> Boxes;
+  bool PasswordAccepted = false;
+  int PasswordPrompts = 0;
+};
+
+class TFakeClipboard : public TClipboardAccess {
+ public:
+  bool HasDisplayFormat() const override { return HasOurs; }
+  std::string DisplayFormat() const override { return HasOurs ? Bytes : std::string(); }
+  void SetDisplayFormat(const std::string& bytes) override {
+    HasOurs = true;
+    HasOther = false;
+    Bytes = bytes;
+  }
+  void Clear() override {
+    HasOurs = HasOther = false;
+    Bytes.clear();
+    ++Clears;
+  }
+  bool HasOurs = false;
+  bool HasOther = false;  // something another program put there
+  std::string Bytes;
+  int Clears = 0;
+};
+
+// A folder of its own under the system's temporary folder, removed at the end. Path() ends in
+// "/".
+class TTempFolder {
+ public:
+  TTempFolder() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "corvane-test-XXXXXX").string();
+    path_ = ::mkdtemp(pattern.data()) ? pattern + "/" : std::string();
+  }
+  ~TTempFolder() {
+    std::error_code ec;
+    std::filesystem::remove_all(path_, ec);
+  }
+  const std::string& Path() const { return path_; }
+  std::string File(const std::string& name) const { return path_ + name; }
+  void Write(const std::string& name, const std::string& content) const {
+    std::ofstream(File(name), std::ios::binary) << content;
+  }
+  std::string Read(const std::string& name) const {
+    std::string content;
+    platform::ReadWholeFile(File(name), content);
+    return content;
+  }
+  bool Exists(const std::string& name) const { return std::filesystem::exists(File(name)); }
+
+ private:
+  std::string path_;
+};
+
+}  // namespace editor::test

@@ -1,0 +1,461 @@
+#include "editor/core/Main.h"
+
+#include <gtest/gtest.h>
+
+#include "Fakes.h"
+#include "editor/core/StatusTexts.h"
+#include "platform/base/GbkText.h"
+
+namespace editor {
+namespace {
+
+using platform::Utf8ToGbk;
+using test::TFakeClipboard;
+using test::TFakeDialogs;
+using test::TTempFolder;
+
+// Records what the logic shows; text is 8 pixels a byte.
+class TFakeView : public TMainView {
+ public:
+  void SetCaption(const std::string& gbk) override { Caption = gbk; }
+  void SetPlacement(const TWindowPlacement& p) override {
+    Place = p;
+    ++Placements;
+  }
+  TWindowPlacement Placement() const override { return Place; }
+  void SetObjectListHeight(int h) override { ListHeight = h; }
+  int ObjectListHeight() const override { return ListHeight; }
+  void SetMenuThreePosition(int left, int top) override {
+    MenuLeft = left;
+    MenuTop = top;
+  }
+  int MenuThreeLeft() const override { return MenuLeft; }
+  int MenuThreeTop() const override { return MenuTop; }
+  void SetRecentFiles(const std::vector<TRecentItem>& items) override { Recent = items; }
+  void SetEditPanelSize(int w, int h) override {
+    EditWidth = w;
+    EditHeight = h;
+  }
+  int StatusBarClientWidth() const override { return BarWidth; }
+  int TipTextWidth(const std::string& gbk) const override { return int(gbk.size()) * 8; }
+  void StatusPanelsChanged() override { ++PanelRepaints; }
+  void TipsAreaChanged() override { ++TipRepaints; }
+
+  std::string Caption;
+  TWindowPlacement Place;
+  int Placements = 0;
+  int ListHeight = 0, MenuLeft = -1, MenuTop = -1;
+  std::vector<TRecentItem> Recent;
+  int EditWidth = 0, EditHeight = 0;
+  int BarWidth = 1000;
+  int PanelRepaints = 0, TipRepaints = 0;
+};
+
+struct TMainFixture : ::testing::Test {
+  TTempFolder dir;
+  platform::TFakeClock clock{5000};
+  TFakeView view;
+  TFakeDialogs dialogs;
+  TFakeClipboard clipboard;
+
+  std::unique_ptr<TDesignForm> Make(std::vector<std::string> args = {}) {
+    TMainOptions options;
+    options.ProgramDir = dir.Path();
+    options.Args = std::move(args);
+    options.Clock = &clock;
+    return std::make_unique<TDesignForm>(view, dialogs, clipboard, options);
+  }
+  platform::TSettingsFile Settings() { return platform::TSettingsFile(dir.File("Param.ini")); }
+};
+
+TEST_F(TMainFixture, CreationWithoutSettingsIsMaximizedWithTheBareCaption) {
+  auto form = Make();
+  ASSERT_TRUE(form->Create());
+  EXPECT_TRUE(view.Place.Maximized);
+  EXPECT_EQ(view.Caption, Utf8ToGbk("LED显示屏控制软件"));
+  EXPECT_TRUE(view.Recent.empty());
+  EXPECT_EQ(form->CurrentFile(), "");
+  EXPECT_EQ(dialogs.PasswordPrompts, 0);
+  EXPECT_TRUE(form->Timer1().Enabled());
+  EXPECT_EQ(form->Timer1().Interval(), 40u);
+  // The first tip starts at the right edge of the tips area.
+  EXPECT_EQ(form->MarqueeOffset(), 1000 - TipsAreaLeft);
+  EXPECT_EQ(form->StatusPanelText(5), Utf8ToGbk("状态未知"));
+}
+
+TEST_F(TMainFixture, NotMaximizedWithoutPlacementIs640By480AtTheOrigin) {
+  dir.Write("Param.ini", "[Param]\nMaximized=0\n");
+  auto form = Make();
+  ASSERT_TRUE(form->Create());
+  EXPECT_FALSE(view.Place.Maximized);
+  EXPECT_EQ(view.Place.Left, 0);
+  EXPECT_EQ(view.Place.Top, 0);
+  EXPECT_EQ(view.Place.Width, 640);
+  EXPECT_EQ(view.Place.Height, 480);
+}
+
+TEST_F(TMainFixture, ARefusedStartupPasswordEndsTheProgramWritingNothing) {
+  const std::string ini = "[Param]\nEnter=1\nMaximized=0\n[Auto Save]\nFiles=/p/a.fmt\n";
+  dir.Write("Param.ini", ini);
+  auto form = Make();
+  EXPECT_FALSE(form->Create());
+  EXPECT_EQ(dialogs.PasswordPrompts, 1);
+  EXPECT_FALSE(form->Timer1().Enabled());
+  form->FirstShow();
+  form->Destroy();
+  EXPECT_EQ(dir.Read("Param.ini"), ini);
+
+  dialogs.PasswordAccepted = true;
+  auto accepted = Make();
+  EXPECT_TRUE(accepted->Create());
+  EXPECT_EQ(accepted->CurrentFile(), "/p/a.fmt");
+}
+
+TEST_F(TMainFixture, RecentFilesFillTheMenuAndTheFirstIsTheCurrentFile) {
+  dir.Write("Param.ini", "[Auto Save]\nFiles=/p/a.fmt,/p/b.fmt,/p/c.fmt,/p/d.fmt,/p/e.fmt\n");
+  auto form = Make();
+  ASSERT_TRUE(form->Create());
+  ASSERT_EQ(view.Recent.size(), 4u);
+  EXPECT_EQ(view.Recent[3].Path, "/p/d.fmt");
+  EXPECT_EQ(form->CurrentFile(), "/p/a.fmt");
+  EXPECT_EQ(view.Caption, Utf8ToGbk("LED显示屏控制软件 - /p/a.fmt"));
+  std::string opened;
+  form->Hooks().OpenRecentFile = [&](const std::string& path) { opened = path; };
+  form->OpenRecentFile(view.Recent[2].Path);
+  EXPECT_EQ(opened, "/p/c.fmt");
+}
+
+// The command line and the files present decide the current file, the caption, what is loaded
+// and whether the preview of all pages starts.
+TEST_F(TMainFixture, FirstShowTable) {
+  struct TCase {
+    const char* Name;
+    std::vector<std::string> Args;
+    bool LastExists, ArgExists, Loads;
+    std::string File;  // "" none, "last" or "arg"
+    std::string Loaded;  // "last", "arg" or "default"
+    bool Preview;
+  } cases[] = {
+      {"last file", {}, true, false, true, "last", "last", false},
+      {"P and a file", {"P", "arg"}, true, true, true, "arg", "arg", true},
+      {"p and a missing file", {"p", "arg"}, true, false, true, "", "default", true},
+      {"p alone", {"p"}, true, false, true, "last", "last", true},
+      {"p with three", {"p", "arg", "x"}, true, true, true, "last", "last", true},
+      {"other first argument", {"q", "arg"}, true, true, true, "last", "last", false},
+      {"missing last file", {}, false, false, true, "", "default", false},
+      {"a file that does not load", {}, true, false, false, "", "last", false},
+  };
+  for (const auto& c : cases) {
+    TTempFolder local;
+    const std::string last = local.File("last.fmt"), arg = local.File("arg.fmt");
+    if (c.LastExists) local.Write("last.fmt", "x");
+    if (c.ArgExists) local.Write("arg.fmt", "x");
+    local.Write("Param.ini", "[Auto Save]\nFiles=" + last + "\n");
+    std::vector<std::string> args;
+    for (auto& a : c.Args) args.push_back(a == "arg" ? arg : a);
+
+    TMainOptions options;
+    options.ProgramDir = local.Path();
+    options.Args = args;
+    options.Clock = &clock;
+    TDesignForm form(view, dialogs, clipboard, options);
+    std::string loaded;
+    bool previewed = false, shownAfterLoad = false;
+    form.Hooks().LoadProject = [&](const std::string& path) {
+      loaded = path == last ? "last" : path == arg ? "arg" : path;
+      return c.Loads;
+    };
+    form.Hooks().LoadDefaultProject = [&](const std::string& path) {
+      loaded = path == local.File("Default.spj") ? "default" : path;
+    };
+    form.Hooks().ShowProject = [&] { shownAfterLoad = !loaded.empty(); };
+    form.Hooks().PreviewAll = [&] { previewed = true; };
+    ASSERT_TRUE(form.Create());
+    form.SetCurrentScreen(2);
+    form.FirstShow();
+    form.FirstShow();  // once only
+
+    const std::string file = c.File == "last" ? last : c.File == "arg" ? arg : "";
+    EXPECT_EQ(form.CurrentFile(), file) << c.Name;
+    EXPECT_EQ(view.Caption, TDesignForm::CaptionFor(file)) << c.Name;
+    EXPECT_EQ(loaded, c.Loaded) << c.Name;
+    EXPECT_TRUE(shownAfterLoad) << c.Name;
+    EXPECT_EQ(form.CurrentScreen(), 0) << c.Name;
+    EXPECT_FALSE(previewed) << c.Name << ": the preview waits for the start message";
+    platform::ProcessMessages();
+    EXPECT_EQ(previewed, c.Preview) << c.Name;
+  }
+}
+
+TEST_F(TMainFixture, FirstShowReadsPanelPositionsAndTheTemporaryFolder) {
+  dir.Write("Param.ini", "[Param]\nObjectList Height=222\nMenu Three Left=5\n");
+  auto form = Make();
+  ASSERT_TRUE(form->Create());
+  form->FirstShow();
+  EXPECT_EQ(view.ListHeight, 222);
+  EXPECT_EQ(view.MenuLeft, 5);
+  EXPECT_EQ(view.MenuTop, 34);
+  ASSERT_FALSE(form->TempFolder().empty());
+  EXPECT_EQ(form->TempFolder().back(), '/');
+}
+
+TEST_F(TMainFixture, MissingTipsShowTheWelcomeLineAndLeaveTipUnwritten) {
+  auto form = Make();
+  ASSERT_TRUE(form->Create());
+  form->FirstShow();
+  EXPECT_EQ(form->Tips().Current(), TTips::WelcomeTip());
+  EXPECT_FALSE(Settings().ValueExists("Param", "Tip"));
+}
+
+TEST_F(TMainFixture, AnEmptyTipsFileShowsTheBuiltInTip) {
+  dir.Write("Tips.txt", "");
+  auto form = Make();
+  ASSERT_TRUE(form->Create());
+  form->FirstShow();
+  EXPECT_EQ(form->Tips().Current(), TTips::BuiltInTip());
+  EXPECT_EQ(Settings().ReadInteger("Param", "Tip", -1), 0);
+}
+
+TEST_F(TMainFixture, TheMarqueeScrollsAdvancesAndStoresTheTip) {
+  dir.Write("Tips.txt", "first\r\n\r\nthird tip\r\n");
+  dir.Write("Param.ini", "[Param]\nTip=2\n");
+  view.BarWidth = TipsAreaLeft + 20;
+  auto form = Make();
+  ASSERT_TRUE(form->Create());
+  form->FirstShow();
+  // The tip after the stored index, wrapping: line 0.
+  EXPECT_EQ(form->Tips().Current(), "first");
+  EXPECT_EQ(Settings().ReadInteger("Param", "Tip", -1), 0);
+  EXPECT_EQ(form->MarqueeOffset(), 20);
+
+  // "first" is 40 pixels: it has left the area once offset + 40 < 1.
+  for (int i = 0; i < 59; ++i) form->Timer1Timer();
+  EXPECT_EQ(form->MarqueeOffset(), -39);
+  EXPECT_EQ(form->Tips().Current(), "first");
+  form->Timer1Timer();
+  EXPECT_EQ(form->MarqueeOffset(), 0);
+  EXPECT_EQ(form->Tips().Current(), "third tip");
+  EXPECT_EQ(Settings().ReadInteger("Param", "Tip", -1), 2);
+  EXPECT_EQ(view.TipRepaints, 60);
+
+  for (int i = 0; i < 71; ++i) form->Timer1Timer();
+  EXPECT_EQ(form->Tips().Current(), "third tip");
+  form->Timer1Timer();
+  EXPECT_EQ(form->Tips().Current(), "first");
+  EXPECT_EQ(Settings().ReadInteger("Param", "Tip", -1), 0);
+}
+
+TEST_F(TMainFixture, TipsOfEmptyLinesShowNothingAndDoNotRewriteTheSettings) {
+  dir.Write("Tips.txt", "\n\n\n");
+  auto form = Make();
+  ASSERT_TRUE(form->Create());
+  form->FirstShow();
+  EXPECT_EQ(form->Tips().Current(), "");
+  const std::string written = dir.Read("Param.ini");
+  dir.Write("Param.ini", written + "; untouched\n");
+  for (int i = 0; i < 1000; ++i) form->Timer1Timer();
+  EXPECT_EQ(dir.Read("Param.ini"), written + "; untouched\n");
+  EXPECT_TRUE(form->TipRuns(300).empty());
+}
+
+TEST_F(TMainFixture, Timer1RunsOnTheInjectedClockAndDeletesOneQueuedFilePerTick) {
+  dir.Write("a.tmp", "a");
+  dir.Write("b.tmp", "b");
+  auto form = Make();
+  ASSERT_TRUE(form->Create());
+  ASSERT_TRUE(form->AddTempFile(dir.File("a.tmp")));
+  ASSERT_TRUE(form->AddTempFile(dir.File("b.tmp")));
+  platform::ProcessMessages();
+  EXPECT_TRUE(dir.Exists("a.tmp"));
+  clock.Advance(40);
+  platform::ProcessMessages();
+  EXPECT_FALSE(dir.Exists("a.tmp"));
+  EXPECT_TRUE(dir.Exists("b.tmp"));
+  clock.Advance(40);
+  platform::ProcessMessages();
+  EXPECT_FALSE(dir.Exists("b.tmp"));
+}
+
+TEST_F(TMainFixture, DestructionWritesEveryKeyAndTheNextStartReadsThem) {
+  dir.Write("Param.ini", "[Param]\nMaximized=0\nCardAddress=7\n");
+  {
+    auto form = Make();
+    ASSERT_TRUE(form->Create());
+    form->FirstShow();
+    view.Place = {false, 11, 22, 800, 600};
+    view.ListHeight = 199;
+    view.MenuLeft = 3;
+    view.MenuTop = 40;
+    bool freed = false;
+    form->Hooks().FreeProject = [&] { freed = true; };
+    form->Destroy();
+    EXPECT_TRUE(freed);
+    EXPECT_FALSE(form->Timer1().Enabled());
+  }
+  auto s = Settings();
+  EXPECT_EQ(s.ReadString("Param", "Maximized", ""), "0");
+  EXPECT_EQ(s.ReadInteger("Param", "Left", -1), 11);
+  EXPECT_EQ(s.ReadInteger("Param", "Top", -1), 22);
+  EXPECT_EQ(s.ReadInteger("Param", "Width", -1), 800);
+  EXPECT_EQ(s.ReadInteger("Param", "Height", -1), 600);
+  EXPECT_EQ(s.ReadInteger("Param", "ObjectList Height", -1), 199);
+  EXPECT_EQ(s.ReadInteger("Param", "Menu Three Left", -1), 3);
+  EXPECT_EQ(s.ReadInteger("Param", "Menu Three Top", -1), 40);
+  EXPECT_EQ(s.ReadInteger("Param", "CardAddress", -1), 7);
+
+  view = TFakeView();
+  auto again = Make();
+  ASSERT_TRUE(again->Create());
+  again->FirstShow();
+  EXPECT_EQ(view.Place.Left, 11);
+  EXPECT_EQ(view.Place.Height, 600);
+  EXPECT_FALSE(view.Place.Maximized);
+  EXPECT_EQ(view.ListHeight, 199);
+  EXPECT_EQ(view.MenuTop, 40);
+}
+
+// (modified, answer, save wrote) -> closed, still modified, "Files" written, clipboard emptied.
+TEST_F(TMainFixture, CloseRequestTable) {
+  enum { NoSave, Wrote, DidNotWrite };
+  struct TCase {
+    bool Modified;
+    TMessageAnswer Answer;
+    int Save;
+    bool OursOnClipboard;
+    bool Closed, StillModified, Asked, Saved;
+  } cases[] = {
+      {false, TMessageAnswer::Cancel, NoSave, true, true, false, false, false},
+      {false, TMessageAnswer::Cancel, NoSave, false, true, false, false, false},
+      {true, TMessageAnswer::Cancel, Wrote, true, false, true, true, false},
+      {true, TMessageAnswer::No, Wrote, true, true, true, true, false},
+      {true, TMessageAnswer::Yes, Wrote, true, true, false, true, true},
+      {true, TMessageAnswer::Yes, DidNotWrite, true, false, true, true, true},
+      {true, TMessageAnswer::Yes, NoSave, false, false, true, true, false},
+  };
+  int row = 0;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(row++);
+    TTempFolder local;
+    local.Write("Param.ini", "[Auto Save]\nFiles=/p/old.fmt\n");
+    TMainOptions options;
+    options.ProgramDir = local.Path();
+    options.Clock = &clock;
+    TFakeDialogs answers;
+    answers.Answers = {c.Answer};
+    TFakeClipboard clip;
+    if (c.OursOnClipboard) clip.SetDisplayFormat("Object Text1: TText\nEnd\n");
+    else clip.HasOther = true;
+    TDesignForm form(view, answers, clip, options);
+    ASSERT_TRUE(form.Create());
+    form.SetCurrentFile("/p/now.fmt");
+    form.SetModified(c.Modified);
+    bool saved = false;
+    if (c.Save != NoSave) {
+      form.Hooks().Save = [&] {
+        saved = true;
+        form.SetModified(false);  // the save command clears it, whether it wrote or not
+        return c.Save == Wrote;
+      };
+    }
+
+    EXPECT_EQ(form.CloseQuery(), c.Closed);
+    EXPECT_EQ(form.Modified(), c.StillModified);
+    EXPECT_EQ(saved, c.Saved);
+    ASSERT_EQ(answers.Boxes.size(), c.Asked ? 1u : 0u);
+    if (c.Asked) {
+      EXPECT_EQ(answers.Boxes[0].Text, Utf8ToGbk("您已修改过正在编辑的内容，是否保存修改?"));
+      EXPECT_EQ(answers.Boxes[0].Caption, Utf8ToGbk("提示信息"));
+      EXPECT_EQ(answers.Boxes[0].Icon, TMessageIcon::Question);
+      EXPECT_EQ(answers.Boxes[0].Buttons, TMessageButtons::YesNoCancel);
+    }
+    platform::TSettingsFile s(local.File("Param.ini"));
+    EXPECT_EQ(s.ReadString("Auto Save", "Files", ""), c.Closed ? "/p/now.fmt,/p/old.fmt" : "/p/old.fmt");
+    EXPECT_EQ(clip.Clears, c.Closed && c.OursOnClipboard ? 1 : 0);
+    EXPECT_EQ(clip.HasOther, !c.OursOnClipboard);
+    EXPECT_EQ(form.Timer1().Enabled(), !c.Closed);
+  }
+}
+
+TEST_F(TMainFixture, ACloseBySignalAnswersNoWithoutAsking) {
+  auto form = Make();
+  ASSERT_TRUE(form->Create());
+  form->SetCurrentFile("/p/now.fmt");
+  form->SetModified(true);
+  bool saved = false;
+  form->Hooks().Save = [&] { return saved = true; };
+  EXPECT_TRUE(form->CloseQuery(true));
+  EXPECT_TRUE(dialogs.Boxes.empty());
+  EXPECT_FALSE(saved);
+  EXPECT_EQ(Settings().ReadString("Auto Save", "Files", ""), "/p/now.fmt");
+}
+
+TEST_F(TMainFixture, EditMessagesCarryTheControlAndFallBackToThePropertyEditor) {
+  auto form = Make();
+  ASSERT_TRUE(form->Create());
+  std::vector<std::string> calls;
+  form->Hooks().EditObject = [&](TControlId id) {
+    calls.push_back("object " + std::to_string(id));
+    return id == 7;
+  };
+  form->Hooks().EditProperty = [&](TControlId id) { calls.push_back("property " + std::to_string(id)); };
+  platform::PostMessageTo(form->Handle(), WM_EDIT_OBJECT, 7);
+  platform::PostMessageTo(form->Handle(), WM_EDIT_OBJECT, 8);
+  platform::PostMessageTo(form->Handle(), WM_EDIT_PROPERTY, 9);
+  platform::ProcessMessages();
+  EXPECT_EQ(calls, (std::vector<std::string>{"object 7", "object 8", "property 8", "property 9"}));
+}
+
+TEST_F(TMainFixture, StatusPanelsShowTheScreenStatusAndPower) {
+  auto form = Make();
+  ASSERT_TRUE(form->Create());
+  form->ShowScreenPanels(Utf8ToGbk("控制卡1"), 1);
+  EXPECT_EQ(form->StatusPanelText(1), Utf8ToGbk("控制卡1"));
+  EXPECT_EQ(form->StatusPanelText(3), Utf8ToGbk("状态未知"));
+  EXPECT_EQ(form->StatusPanelColor(3), PureGreen);
+  EXPECT_EQ(form->StatusPanelColor(1), PureBlue);
+  form->ShowScreenPanels(Utf8ToGbk("控制卡1"), 6);
+  EXPECT_EQ(form->StatusPanelText(3), Utf8ToGbk("发送完成"));
+  EXPECT_EQ(form->StatusPanelColor(3), PureRed);
+  form->ShowPower(1);
+  EXPECT_EQ(form->StatusPanelText(5), Utf8ToGbk("电源打开"));
+  EXPECT_EQ(form->StatusPanelText(0), Utf8ToGbk("当前控制卡"));
+  EXPECT_EQ(form->StatusPanelText(6), Utf8ToGbk("小帖士"));
+  EXPECT_EQ(view.PanelRepaints, 3);
+}
+
+TEST(StatusTexts, TableEndsAndPower) {
+  EXPECT_EQ(ScreenStatusText(0), Utf8ToGbk("端口打开错误"));
+  EXPECT_EQ(ScreenStatusText(13), Utf8ToGbk("校正主板时钟"));
+  EXPECT_EQ(ScreenStatusText(24), Utf8ToGbk("正在读取开关屏时间表"));
+  EXPECT_EQ(ScreenStatusText(35), Utf8ToGbk("等待下载"));
+  EXPECT_EQ(ScreenStatusText(36), Utf8ToGbk("状态未知"));
+  EXPECT_EQ(ScreenStatusText(-1), Utf8ToGbk("状态未知"));
+  EXPECT_EQ(PowerText(0), Utf8ToGbk("电源关闭"));
+  EXPECT_EQ(PowerText(2), Utf8ToGbk("状态未知"));
+}
+
+TEST(EditArea, CentresOnlyWhileThePanelIsSmallerThanTheClient) {
+  struct {
+    int Client, Panel, Scroll, Edge;
+  } cases[] = {
+      {100, 60, 0, 20},
+      {101, 60, 0, 20},
+      {100, 100, 0, 0},
+      // Wider than the client but not twice as wide: follows the scroll position, never a
+      // negative edge that cannot be scrolled to.
+      {100, 150, 0, 0},
+      {100, 150, 30, -30},
+      {100, 400, 250, -250},
+  };
+  for (auto& c : cases) EXPECT_EQ(CentredEdge(c.Client, c.Panel, c.Scroll), c.Edge) << c.Client << " " << c.Panel;
+}
+
+TEST_F(TMainFixture, SetEditAreaSizeAddsTheBorder) {
+  auto form = Make();
+  form->SetEditAreaSize(128, 64);
+  EXPECT_EQ(view.EditWidth, 134);
+  EXPECT_EQ(view.EditHeight, 70);
+}
+
+}  // namespace
+}  // namespace editor

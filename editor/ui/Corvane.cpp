@@ -1,0 +1,142 @@
+#include "Corvane.h"
+
+#include <chrono>
+#include <thread>
+
+#include "editor/ui/About.h"
+#include "editor/ui/ErrorGuard.h"
+#include "editor/ui/Main.h"
+#include "editor/ui/MessagePump.h"
+#include "editor/ui/QtDialogs.h"
+#include "platform/base/FilePath.h"
+
+namespace editor::ui {
+
+TGuiApplication::TGuiApplication(int& argc, char** argv) : QApplication(argc, argv) {
+  // The program ends when the main window closes, whatever else is open.
+  setQuitOnLastWindowClosed(false);
+}
+
+bool TGuiApplication::notify(QObject* receiver, QEvent* event) {
+  bool result = false;
+  TErrorGuard::Run([&] { result = QApplication::notify(receiver, event); });
+  return result;
+}
+
+namespace {
+
+using TFormFactory = std::unique_ptr<QWidget> (*)();
+
+// The forms whose units exist. The others of the start-up lists are passed over until their
+// unit adds itself here.
+struct TFormEntry {
+  std::string_view ClassName;
+  TFormFactory Make;
+};
+const TFormEntry FormFactories[] = {
+    {"TAboutForm", [] { return std::unique_ptr<QWidget>(new TAboutForm); }},
+};
+
+}  // namespace
+
+std::vector<std::string> TCorvane::Arguments(int argc, char** argv) {
+  std::vector<std::string> args;
+  for (int i = 1; i < argc; ++i) args.push_back(platform::GbkPathFromOs(argv[i]));
+  return args;
+}
+
+TCorvane::TCorvane(TStartupOptions options) : options_(std::move(options)) {
+  application_ = std::make_unique<TApplication>();
+  if (!options_.Dialogs) {
+    qtDialogs_ = std::make_unique<TQtDialogs>();
+    options_.Dialogs = qtDialogs_.get();
+  }
+  if (!options_.Clipboard) {
+    qtClipboard_ = std::make_unique<TQtClipboard>();
+    options_.Clipboard = qtClipboard_.get();
+  }
+  TErrorGuard::SetDialogs(options_.Dialogs);
+  pump_ = std::make_unique<TMessagePump>();
+  if (options_.HandleSignals) signals_ = std::make_unique<TTerminationSignals>([this](int) { Terminate(); });
+}
+
+TCorvane::~TCorvane() {
+  main_.reset();
+  while (!forms_.empty()) forms_.pop_back();
+  signals_.reset();
+  pump_.reset();
+  TErrorGuard::SetDialogs(nullptr);
+  application_.reset();
+}
+
+void TCorvane::MakeForm(std::string_view className) {
+  for (const auto& entry : FormFactories) {
+    if (entry.ClassName == className) {
+      forms_.emplace_back(className, entry.Make());
+      return;
+    }
+  }
+}
+
+QWidget* TCorvane::Form(std::string_view className) const {
+  if (className == "TDesignForm") return main_.get();
+  for (const auto& [name, form] : forms_)
+    if (name == className) return form.get();
+  return nullptr;
+}
+
+TAboutForm* TCorvane::AboutForm() const { return static_cast<TAboutForm*>(Form("TAboutForm")); }
+
+bool TCorvane::Start() {
+  for (std::string_view name : FormsBeforeSplash) {
+    if (name != "TDesignForm") {
+      MakeForm(name);
+      continue;
+    }
+    main_ = std::make_unique<TDesignFormView>(*options_.Dialogs, *options_.Clipboard, options_.Main);
+    main_->Form().Hooks() = options_.Hooks;
+    // An exit with no loop running would end the next loop at once.
+    main_->SetOnClosed([this] {
+      if (running_) QCoreApplication::exit(0);
+    });
+    bool created = false;
+    TErrorGuard::Run([&] { created = main_->Form().Create(); });
+    if (!created) return false;
+  }
+  main_->SetOnAbout([this] {
+    if (TAboutForm* about = AboutForm()) {
+      about->show();
+      about->raise();
+    }
+  });
+
+  TAboutForm* splash = AboutForm();
+  if (splash) splash->ShowAsSplash();
+  if (options_.SplashMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(options_.SplashMs));
+  for (std::string_view name : FormsAfterSplash) MakeForm(name);
+  if (splash) splash->close();
+
+  main_->show();
+  return true;
+}
+
+int TCorvane::Exec() {
+  if (terminating_) {  // told to end before the loop ran
+    if (main_) TErrorGuard::Run([this] { main_->Form().CloseQuery(true); });
+    return 0;
+  }
+  running_ = true;
+  const int status = QCoreApplication::exec();
+  running_ = false;
+  return status;
+}
+
+void TCorvane::Terminate() {
+  terminating_ = true;
+  if (!running_) return;
+  if (main_ && main_->isVisible()) main_->CloseAnsweringNo();
+  // Also ends the loop of a modal dialog that was open at the time.
+  QCoreApplication::exit(0);
+}
+
+}  // namespace editor::ui

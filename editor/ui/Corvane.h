@@ -1,0 +1,87 @@
+#pragma once
+// The Qt program: the application object that guards every event, and the start-up order
+// (application objects, the main window and the forms, the splash, the loop) with the
+// teardown after it.
+#include <QApplication>
+#include <memory>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "editor/core/Application.h"
+#include "editor/core/Main.h"
+
+namespace editor::ui {
+
+class TAboutForm;
+class TDesignFormView;
+class TMessagePump;
+class TQtClipboard;
+class TQtDialogs;
+class TTerminationSignals;
+
+// QApplication whose every event delivery runs inside the error guard.
+class TGuiApplication : public QApplication {
+ public:
+  TGuiApplication(int& argc, char** argv);
+  bool notify(QObject* receiver, QEvent* event) override;
+};
+
+struct TStartupOptions {
+  // How long the splash stands; tests set 0.
+  int SplashMs = DefaultSplashMs;
+  // Null: modal Qt dialogs and the system clipboard.
+  TDialogs* Dialogs = nullptr;
+  TClipboardAccess* Clipboard = nullptr;
+  // Program directory, command line (GBK) and clock of the main window.
+  TMainOptions Main;
+  // The project side's hooks, in place before the main window is first shown.
+  TMainHooks Hooks;
+  // Whether SIGINT and SIGTERM close the program (tests that run several programs in one
+  // process leave them alone).
+  bool HandleSignals = true;
+};
+
+class TCorvane {
+ public:
+  explicit TCorvane(TStartupOptions options);
+  // Frees the main window, then the other forms, then the application's objects.
+  ~TCorvane();
+  TCorvane(const TCorvane&) = delete;
+  TCorvane& operator=(const TCorvane&) = delete;
+
+  // Start-up up to the message loop: the main window (whose creation may end the program:
+  // false), the forms before the splash, the splash, the remaining forms, the splash closed and
+  // the main window shown.
+  bool Start();
+  // The message loop, until the main window closes; the program's exit status.
+  int Exec();
+  // What SIGINT and SIGTERM do: the main window closes as with the answer No, and every loop
+  // ends.
+  void Terminate();
+
+  TApplication& Application() { return *application_; }
+  TDesignFormView* MainWindow() const { return main_.get(); }
+  TAboutForm* AboutForm() const;
+  // A form made at start-up, by class name ("TAboutForm"); null when its unit does not exist.
+  QWidget* Form(std::string_view className) const;
+
+  // The command line after the program name, as GBK text.
+  static std::vector<std::string> Arguments(int argc, char** argv);
+
+ private:
+  void MakeForm(std::string_view className);
+
+  TStartupOptions options_;
+  std::unique_ptr<TApplication> application_;
+  std::unique_ptr<TQtDialogs> qtDialogs_;
+  std::unique_ptr<TQtClipboard> qtClipboard_;
+  std::unique_ptr<TMessagePump> pump_;
+  std::unique_ptr<TTerminationSignals> signals_;
+  std::unique_ptr<TDesignFormView> main_;
+  std::vector<std::pair<std::string_view, std::unique_ptr<QWidget>>> forms_;
+  bool running_ = false;
+  bool terminating_ = false;
+};
+
+}  // namespace editor::ui

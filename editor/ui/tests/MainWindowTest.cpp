@@ -1,0 +1,286 @@
+// Start-up, the main window, its status bar and its close request, offscreen, with scripted
+// dialogs, no splash time and a program directory of the test's own.
+#include "editor/ui/Main.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QGuiApplication>
+#include <QClipboard>
+#include <QMenu>
+#include <QMimeData>
+#include <QScrollBar>
+#include <QTest>
+#include <QToolBar>
+#include <QTreeWidget>
+
+#include "editor/core/tests/Fakes.h"
+#include "editor/ui/About.h"
+#include "editor/ui/Corvane.h"
+#include "editor/ui/QtDialogs.h"
+#include "editor/ui/StatusBar.h"
+#include "platform/base/GbkText.h"
+#include "platform/base/MessageWindow.h"
+
+namespace editor::ui {
+namespace {
+
+using platform::Utf8ToGbk;
+
+struct TProgram {
+  test::TTempFolder Dir;
+  test::TFakeDialogs Dialogs;
+  test::TFakeClipboard Clipboard;
+  std::unique_ptr<TCorvane> Corvane;
+
+  bool Start(std::vector<std::string> args = {}, TMainHooks hooks = {}) {
+    Corvane.reset();
+    TStartupOptions options;
+    options.SplashMs = 0;
+    options.Dialogs = &Dialogs;
+    options.Clipboard = &Clipboard;
+    options.Main.ProgramDir = Dir.Path();
+    options.Main.Args = std::move(args);
+    options.Hooks = std::move(hooks);
+    options.HandleSignals = false;
+    Corvane = std::make_unique<TCorvane>(std::move(options));
+    return Corvane->Start();
+  }
+  TDesignFormView& Window() { return *Corvane->MainWindow(); }
+  TDesignForm& Form() { return Window().Form(); }
+  void Stop() { Corvane.reset(); }
+  platform::TSettingsFile Settings() { return platform::TSettingsFile(Dir.File("Param.ini")); }
+};
+
+TEST(MainWindow, ViewsCarryTheDesignNamesAndCaptions) {
+  TProgram program;
+  ASSERT_TRUE(program.Start());
+  TDesignFormView& window = program.Window();
+  EXPECT_TRUE(window.isVisible());
+  EXPECT_EQ(window.objectName(), "MainForm");
+  EXPECT_EQ(window.windowTitle(), QString::fromUtf8("LED显示屏控制软件"));
+  for (const char* name : {"ControlBar1", "ToolBar1", "ToolBar2", "ToolBar3", "ToolBar4", "ToolBar5", "ToolBar7",
+                           "Panel1", "ObjectInspect", "skPanel1", "ObjectList", "ScrollBox1", "EditPanel",
+                           "Container", "SystemStatusBar", "skMainMenu1", "PopupMenu1", "PopupMenu2"})
+    EXPECT_NE(window.findChild<QObject*>(name), nullptr) << name;
+  EXPECT_FALSE(window.ToolBar(4)->isVisibleTo(&window));
+  EXPECT_EQ(window.findChild<QWidget*>("ObjectInspect")->property("title").toString(),
+            QString::fromUtf8("对象属性(红色为重要属性)"));
+  EXPECT_EQ(window.findChild<QWidget*>("skPanel1")->property("title").toString(), QString::fromUtf8("对象列表"));
+  EXPECT_EQ(window.font().family(), QString::fromUtf8("宋体"));
+  EXPECT_EQ(window.font().pixelSize(), 12);
+
+  // The About box stood as the splash and is closed; the command shows it, a click on its
+  // picture closes it.
+  TAboutForm* about = program.Corvane->AboutForm();
+  ASSERT_NE(about, nullptr);
+  EXPECT_FALSE(about->isVisible());
+  window.findChild<QAction*>("About1")->trigger();
+  EXPECT_TRUE(about->isVisible());
+  QTest::mouseClick(about->Picture(), Qt::LeftButton);
+  EXPECT_FALSE(about->isVisible());
+}
+
+// ("Files", command line, files present) -> current file, caption, what was loaded, preview.
+TEST(MainWindow, StartupTable) {
+  struct TCase {
+    const char* Name;
+    std::vector<std::string> Args;
+    bool LastExists, Loads;
+    const char* File;    // "last", "arg" or ""
+    const char* Loaded;  // "last", "arg" or "default"
+    bool Preview;
+  } cases[] = {
+      {"P and a file", {"P", "arg"}, true, true, "arg", "arg", true},
+      {"p alone", {"p"}, true, true, "last", "last", true},
+      {"p with three arguments", {"p", "arg", "more"}, true, true, "last", "last", true},
+      {"missing last file", {}, false, true, "", "default", false},
+      {"a file that does not load", {}, true, false, "", "last", false},
+  };
+  for (const auto& c : cases) {
+    TProgram program;
+    const std::string last = program.Dir.File("last.fmt"), arg = program.Dir.File("arg.fmt");
+    if (c.LastExists) program.Dir.Write("last.fmt", "x");
+    program.Dir.Write("arg.fmt", "x");
+    program.Dir.Write("Param.ini", "[Auto Save]\r\nFiles=" + last + "\r\n");
+    std::vector<std::string> args;
+    for (auto& a : c.Args) args.push_back(a == "arg" ? arg : a);
+    std::string loaded;
+    bool previewed = false;
+    TMainHooks hooks;
+    hooks.LoadProject = [&](const std::string& path) {
+      loaded = path == last ? "last" : path == arg ? "arg" : path;
+      return c.Loads;
+    };
+    hooks.LoadDefaultProject = [&](const std::string& path) {
+      loaded = path == program.Dir.File("Default.spj") ? "default" : path;
+    };
+    hooks.PreviewAll = [&] { previewed = true; };
+    ASSERT_TRUE(program.Start(args, hooks)) << c.Name;
+    platform::ProcessMessages();
+
+    const std::string file = std::string(c.File) == "last" ? last : std::string(c.File) == "arg" ? arg : "";
+    EXPECT_EQ(program.Form().CurrentFile(), file) << c.Name;
+    EXPECT_EQ(program.Window().windowTitle(),
+              QString::fromUtf8(file.empty() ? "LED显示屏控制软件" : "LED显示屏控制软件 - ") +
+                  QString::fromStdString(file))
+        << c.Name;
+    EXPECT_EQ(loaded, c.Loaded) << c.Name;
+    EXPECT_EQ(previewed, c.Preview) << c.Name;
+  }
+}
+
+TEST(MainWindow, ARefusedStartupPasswordEndsBeforeAnyWindowShows) {
+  TProgram program;
+  const std::string ini = "[Param]\r\nEnter=1\r\n";
+  program.Dir.Write("Param.ini", ini);
+  EXPECT_FALSE(program.Start());
+  EXPECT_EQ(program.Dialogs.PasswordPrompts, 1);
+  for (QWidget* widget : QApplication::topLevelWidgets()) EXPECT_FALSE(widget->isVisible()) << widget->objectName().toStdString();
+  program.Stop();
+  EXPECT_EQ(program.Dir.Read("Param.ini"), ini);
+}
+
+TEST(MainWindow, PlacementAndPanelsGoToTheSettingsAndComeBack) {
+  TProgram program;
+  program.Dir.Write("Param.ini", "[Param]\r\nMaximized=0\r\n");
+  ASSERT_TRUE(program.Start());
+  EXPECT_FALSE(program.Window().isMaximized());
+  EXPECT_EQ(program.Window().pos(), QPoint(0, 0));
+  EXPECT_EQ(program.Window().size(), QSize(640, 480));
+  EXPECT_EQ(program.Window().ObjectListHeight(), 160);
+  EXPECT_EQ(program.Window().ToolBar(3)->pos(), QPoint(0, 34));
+  program.Stop();
+  auto s = program.Settings();
+  EXPECT_EQ(s.ReadString("Param", "Maximized", ""), "0");
+  EXPECT_EQ(s.ReadInteger("Param", "Left", -1), 0);
+  EXPECT_EQ(s.ReadInteger("Param", "Top", -1), 0);
+  EXPECT_EQ(s.ReadInteger("Param", "Width", -1), 640);
+  EXPECT_EQ(s.ReadInteger("Param", "Height", -1), 480);
+  EXPECT_EQ(s.ReadInteger("Param", "ObjectList Height", -1), 160);
+  EXPECT_EQ(s.ReadInteger("Param", "Menu Three Left", -1), 0);
+  EXPECT_EQ(s.ReadInteger("Param", "Menu Three Top", -1), 34);
+
+  program.Dir.Write("Param.ini",
+                    "[Param]\r\nMaximized=0\r\nLeft=30\r\nTop=40\r\nWidth=700\r\nHeight=500\r\n"
+                    "ObjectList Height=200\r\nMenu Three Left=12\r\nMenu Three Top=30\r\n");
+  ASSERT_TRUE(program.Start());
+  EXPECT_EQ(program.Window().pos(), QPoint(30, 40));
+  EXPECT_EQ(program.Window().size(), QSize(700, 500));
+  EXPECT_EQ(program.Window().ObjectListHeight(), 200);
+  EXPECT_EQ(program.Window().ToolBar(3)->pos(), QPoint(12, 30));
+  program.Stop();
+  s = program.Settings();
+  EXPECT_EQ(s.ReadInteger("Param", "Left", -1), 30);
+  EXPECT_EQ(s.ReadInteger("Param", "Width", -1), 700);
+  EXPECT_EQ(s.ReadInteger("Param", "ObjectList Height", -1), 200);
+  EXPECT_EQ(s.ReadInteger("Param", "Menu Three Left", -1), 12);
+
+  // Maximized by default.
+  program.Dir.Write("Param.ini", "");
+  ASSERT_TRUE(program.Start());
+  EXPECT_TRUE(program.Window().isMaximized());
+  program.Stop();
+  EXPECT_EQ(program.Settings().ReadString("Param", "Maximized", ""), "1");
+}
+
+int CountPixels(const QImage& image, const QRect& rect, QColor color) {
+  int count = 0;
+  for (int y = rect.top(); y <= rect.bottom(); ++y)
+    for (int x = rect.left(); x <= rect.right(); ++x)
+      if (image.pixelColor(x, y).rgb() == color.rgb()) ++count;
+  return count;
+}
+
+TEST(MainWindow, StatusBarPaintsTheStatusGreenOnlyForStatusOne) {
+  TProgram program;
+  program.Dir.Write("Tips.txt", "tip one\r\n");
+  ASSERT_TRUE(program.Start());
+  TStatusBarView* bar = program.Window().StatusBar();
+  const QColor green(0, 255, 0), red(255, 0, 0), blue(0, 0, 255), tips(0, 128, 255);
+
+  program.Form().ShowScreenPanels(Utf8ToGbk("控制卡1"), 1);
+  QImage image = bar->grab().toImage();
+  EXPECT_GT(CountPixels(image, bar->PanelRect(3), green), 10);
+  EXPECT_EQ(CountPixels(image, bar->PanelRect(3), red), 0);
+  EXPECT_GT(CountPixels(image, bar->PanelRect(1), blue), 10);
+  EXPECT_GT(CountPixels(image, bar->PanelRect(5), blue), 10);  // "状态未知"
+
+  for (int status : {0, 3, 6, 35}) {
+    program.Form().ShowScreenPanels(Utf8ToGbk("控制卡1"), status);
+    image = bar->grab().toImage();
+    EXPECT_GT(CountPixels(image, bar->PanelRect(3), red), 10) << status;
+    EXPECT_EQ(CountPixels(image, bar->PanelRect(3), green), 0) << status;
+  }
+
+  // The tip enters from the right edge of the tips area as the timer runs.
+  EXPECT_EQ(CountPixels(bar->grab().toImage(), bar->TipsRect(), tips), 0);
+  for (int i = 0; i < 80; ++i) program.Form().Timer1Timer();
+  EXPECT_GT(CountPixels(bar->grab().toImage(), bar->TipsRect(), tips), 10);
+}
+
+TEST(MainWindow, CloseRequestKeepsTheWindowOnCancelAndASignalClosesAnsweringNo) {
+  TProgram program;
+  ASSERT_TRUE(program.Start());
+  program.Form().SetCurrentFile(program.Dir.File("a.fmt"));
+  program.Form().SetModified(true);
+  program.Dialogs.Answers = {TMessageAnswer::Cancel};
+  EXPECT_FALSE(program.Window().close());
+  EXPECT_TRUE(program.Window().isVisible());
+  ASSERT_EQ(program.Dialogs.Boxes.size(), 1u);
+
+  program.Window().CloseAnsweringNo();
+  EXPECT_FALSE(program.Window().isVisible());
+  EXPECT_EQ(program.Dialogs.Boxes.size(), 1u);
+  EXPECT_EQ(program.Settings().ReadString("Auto Save", "Files", ""), program.Dir.File("a.fmt"));
+}
+
+TEST(MainWindow, TheEditPanelIsCentredOnlyWhileItFits) {
+  TProgram program;
+  program.Dir.Write("Param.ini", "[Param]\r\nMaximized=0\r\n");
+  ASSERT_TRUE(program.Start());
+  TScrollBox* box = program.Window().ScrollBox();
+  const QSize view = box->viewport()->size();
+  ASSERT_GT(view.width(), 100);
+
+  program.Form().SetEditAreaSize(94, 44);  // 100 x 50 with the border
+  EXPECT_EQ(box->EditPanel()->pos(), QPoint((view.width() - 100) / 2, (view.height() - 50) / 2));
+
+  // Wider than the client but not twice as wide: at the scroll position, never to the left of
+  // what can be scrolled to.
+  program.Form().SetEditAreaSize(view.width() + 40 - 6, 44);
+  EXPECT_EQ(box->EditPanel()->x(), 0);
+  box->horizontalScrollBar()->setValue(25);
+  EXPECT_EQ(box->EditPanel()->x(), -25);
+  EXPECT_EQ(box->horizontalScrollBar()->maximum(), 40);
+}
+
+TEST(MainWindow, RecentFilesFillTheFileMenuAndOpenTheirPath) {
+  TProgram program;
+  program.Dir.Write("Param.ini", "[Auto Save]\r\nFiles=/p/a.fmt,/p/b.fmt,/p/c.fmt,/p/d.fmt,/p/e.fmt\r\n");
+  std::string opened;
+  TMainHooks hooks;
+  hooks.OpenRecentFile = [&](const std::string& path) { opened = path; };
+  ASSERT_TRUE(program.Start({}, hooks));
+  QStringList captions;
+  for (QAction* action : program.Window().FileMenu()->actions())
+    if (action->objectName().startsWith("MenuItem") && !action->isSeparator()) captions << action->text();
+  EXPECT_EQ(captions, (QStringList{"&0 /p/a.fmt", "&1 /p/b.fmt", "&2 /p/c.fmt", "&3 /p/d.fmt"}));
+  program.Window().findChild<QAction*>("MenuItem2")->trigger();
+  EXPECT_EQ(opened, "/p/c.fmt");
+}
+
+TEST(QtClipboard, ThePrivateFormatTravelsUnderItsMimeType) {
+  TQtClipboard clipboard;
+  clipboard.SetDisplayFormat("Object Text1: TText\r\nEnd\r\n");
+  EXPECT_TRUE(clipboard.HasDisplayFormat());
+  EXPECT_TRUE(QGuiApplication::clipboard()->mimeData()->hasFormat("application/x-corvane-display-format"));
+  EXPECT_EQ(clipboard.DisplayFormat(), "Object Text1: TText\r\nEnd\r\n");
+  QGuiApplication::clipboard()->setText("plain");
+  EXPECT_FALSE(clipboard.HasDisplayFormat());
+  EXPECT_EQ(clipboard.DisplayFormat(), "");
+}
+
+}  // namespace
+}  // namespace editor::ui

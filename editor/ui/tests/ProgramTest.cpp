@@ -1,0 +1,82 @@
+// The real program, offscreen, in a program directory of the test's own: it starts, runs its
+// first show, and ends with exit status 0 on SIGTERM, its window keys written.
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/inotify.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+#include "editor/core/tests/Fakes.h"
+#include "platform/base/SettingsFile.h"
+
+extern char** environ;
+
+namespace {
+
+constexpr int Generous = 30000;  // ms; the splash alone stands 3 s
+
+// Waits (on inotify, without polling the clock) until `done` holds or the limit passes.
+template <typename F>
+bool WaitForFolder(const std::string& folder, F done) {
+  int fd = inotify_init1(IN_CLOEXEC | IN_NONBLOCK);
+  inotify_add_watch(fd, folder.c_str(), IN_CLOSE_WRITE | IN_MOVED_TO | IN_CREATE);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(Generous);
+  bool ok = done();
+  while (!ok && std::chrono::steady_clock::now() < deadline) {
+    pollfd p{fd, POLLIN, 0};
+    ::poll(&p, 1, 1000);
+    char buffer[4096];
+    while (::read(fd, buffer, sizeof buffer) > 0) {
+    }
+    ok = done();
+  }
+  ::close(fd);
+  return ok;
+}
+
+TEST(CorvaneProgram, EndsWithStatusZeroOnSigtermAfterWritingItsKeys) {
+  editor::test::TTempFolder dir;
+  dir.Write("Tips.txt", "first tip\r\nsecond tip\r\n");
+  dir.Write("show.fmt", "Object LEDScreen0: TLEDScreen\r\nEnd\r\n");
+  dir.Write("Param.ini", "[Auto Save]\r\nFiles=" + dir.File("show.fmt") + "\r\n");
+
+  std::vector<std::string> env;
+  for (char** e = environ; *e; ++e) {
+    std::string entry = *e;
+    if (entry.rfind("QT_QPA_PLATFORM=", 0) != 0 && entry.rfind("CORVANE_PROGRAM_DIR=", 0) != 0) env.push_back(entry);
+  }
+  env.push_back("QT_QPA_PLATFORM=offscreen");
+  env.push_back("CORVANE_PROGRAM_DIR=" + dir.Path());
+  std::vector<char*> envp;
+  for (auto& e : env) envp.push_back(e.data());
+  envp.push_back(nullptr);
+  std::string program = CORVANE_PROGRAM;
+  char* argv[] = {program.data(), nullptr};
+
+  pid_t pid = 0;
+  ASSERT_EQ(posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv, envp.data()), 0);
+  platform::TSettingsFile settings(dir.File("Param.ini"));
+  // "Tip" is written by the first show.
+  const bool shown = WaitForFolder(dir.Path(), [&] { return settings.ValueExists("Param", "Tip"); });
+  ::kill(pid, SIGTERM);
+  int status = 0;
+  ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+  ASSERT_TRUE(shown);
+  ASSERT_TRUE(WIFEXITED(status)) << "signal " << (WIFSIGNALED(status) ? WTERMSIG(status) : 0);
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+
+  EXPECT_EQ(settings.ReadInteger("Param", "Tip", -1), 1);
+  for (const char* key : {"Maximized", "Left", "Top", "Width", "Height", "ObjectList Height", "Menu Three Left",
+                          "Menu Three Top"})
+    EXPECT_TRUE(settings.ValueExists("Param", key)) << key;
+  EXPECT_EQ(settings.ReadString("Auto Save", "Files", ""), dir.File("show.fmt"));
+}
+
+}  // namespace

@@ -1,0 +1,7 @@
+#include "imaging/Pcd.h"
+
+namespace imaging {
+
+platform::TGraphicClass TPCDGraphic::Class() { return platform::GraphicClassOf<TPCDGraphic>("TPCDGraphic"); }
+
+}  // namespace imaging

@@ -1,0 +1,92 @@
+#pragma once
+// Helpers the image-format tests share. The drawing layer's test helpers (fixture files, PNM
+// oracles, pixel comparison, temporary folders) are used as they are.
+#include <cctype>
+#include <cstdint>
+#include <exception>
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "platform/gfx/tests/PnmFile.h"
+#include "platform/gfx/tests/TempDir.h"
+
+namespace imagingtest {
+
+using platform::TColor;
+
+// A binary PNM oracle (P4 bitmap, P5 grey or P6 colour, any maxval) as colours of 8 bits a
+// channel: a sample v becomes v * 255 div maxval, the manager's own reduction of 16-bit samples.
+struct TPnm {
+  int Width = 0, Height = 0, MaxVal = 1, Channels = 1;
+  bool Bitmap = false;
+  std::vector<uint16_t> Samples;  // Bitmap: 1 for black
+
+  TColor Colour(int x, int y) const {
+    const size_t i = (size_t(y) * size_t(Width) + size_t(x)) * size_t(Channels);
+    if (Bitmap) return Samples[i] ? platform::RGB(0, 0, 0) : platform::RGB(255, 255, 255);
+    auto scale = [&](size_t k) { return uint8_t(uint32_t(Samples[k]) * 255 / uint32_t(MaxVal)); };
+    return Channels == 3 ? platform::RGB(scale(i), scale(i + 1), scale(i + 2))
+                         : platform::RGB(scale(i), scale(i), scale(i));
+  }
+};
+
+inline TPnm ReadPnmFixture(const std::string& name) {
+  const std::vector<uint8_t> data = gfxtest::ReadFixture(name);
+  size_t pos = 0;
+  auto token = [&] {
+    std::string t;
+    while (pos < data.size() && (std::isspace(data[pos]) || data[pos] == '#'))
+      if (data[pos++] == '#')
+        while (pos < data.size() && data[pos] != '\n') ++pos;
+    while (pos < data.size() && !std::isspace(data[pos])) t += char(data[pos++]);
+    return t;
+  };
+  TPnm p;
+  const std::string magic = token();
+  p.Width = std::stoi(token());
+  p.Height = std::stoi(token());
+  p.Bitmap = magic == "P4";
+  if (!p.Bitmap) p.MaxVal = std::stoi(token());
+  p.Channels = magic == "P6" ? 3 : 1;
+  ++pos;  // the one blank before the samples
+  if (magic != "P4" && magic != "P5" && magic != "P6") throw std::runtime_error("not a PNM: " + name);
+  const size_t count = size_t(p.Width) * size_t(p.Height) * size_t(p.Channels);
+  p.Samples.resize(count);
+  if (p.Bitmap) {
+    const size_t rowBytes = (size_t(p.Width) + 7) / 8;
+    if (data.size() < pos + rowBytes * size_t(p.Height)) throw std::runtime_error("short " + name);
+    for (int y = 0; y < p.Height; ++y)
+      for (int x = 0; x < p.Width; ++x)
+        p.Samples[size_t(y) * size_t(p.Width) + size_t(x)] =
+            (data[pos + size_t(y) * rowBytes + size_t(x) / 8] >> (7 - x % 8)) & 1;
+    return p;
+  }
+  const size_t bytes = p.MaxVal > 255 ? 2 : 1;
+  if (data.size() < pos + count * bytes) throw std::runtime_error("short " + name);
+  for (size_t i = 0; i < count; ++i)
+    p.Samples[i] = bytes == 2 ? uint16_t((data[pos + 2 * i] << 8) | data[pos + 2 * i + 1])
+                              : data[pos + i];
+  return p;
+}
+
+// The oracle as a 24-bit bitmap, to compare with gfxtest::PixelDifference.
+inline platform::TBitmap PnmBitmap(const TPnm& pnm) {
+  platform::TBitmap b(pnm.Width, pnm.Height, platform::pf24bit);
+  for (int y = 0; y < pnm.Height; ++y)
+    for (int x = 0; x < pnm.Width; ++x) b.SetPixel(x, y, pnm.Colour(x, y));
+  return b;
+}
+
+// The text of the exception `f` throws; "(no exception)" when it throws none.
+inline std::string ErrorText(const std::function<void()>& f) {
+  try {
+    f();
+  } catch (const std::exception& e) {
+    return e.what();
+  }
+  return "(no exception)";
+}
+
+}  // namespace imagingtest
