@@ -90,9 +90,10 @@ void SaveCardLinkSettings(platform::TSettingsFile& s, const TCardLinkSettings& l
   s.WriteString(kSection, "CardIPAddress", link.CardIPAddress);
 }
 
-TParamSetController::TParamSetController(TParamSetView& view, cardlink::TLEDManager& manager,
+TParamSetController::TParamSetController(TParamSetView& view, TDialogs& dialogs, cardlink::TLEDManager& manager,
                                          platform::TSettingsFile& settings, TParamSetOptions options)
     : view_(view),
+      dialogs_(dialogs),
       manager_(manager),
       settings_(settings),
       options_(std::move(options)),
@@ -272,7 +273,7 @@ void TParamSetController::BrightnessRead() {
 }
 
 void TParamSetController::SetParams() {
-  if (!view_.Question(G("不正确的参数会导致控制卡输出错误，您确定需要重新设置控制卡参数吗?"))) return;
+  if (!Ask(G("不正确的参数会导致控制卡输出错误，您确定需要重新设置控制卡参数吗?"))) return;
   block_ = BuildFromControls();
   const TTarget t = Target();
   manager_.SetParams(device_, t.Address, block_, options_.CardPort, t.Ip);
@@ -287,13 +288,13 @@ void TParamSetController::SetParams() {
 }
 
 void TParamSetController::UpdateFirmware() {
-  const auto file = view_.OpenFileName({G("请选择控制卡操作系统文件"), G("二进制文件|*.Bin"), "*.Bin"});
+  const auto file = dialogs_.OpenFileName({G("请选择控制卡操作系统文件"), G("二进制文件|*.Bin"), "*.Bin"});
   if (!file) return;
   timer2Ticks_ = 0;
   timer1_.SetEnabled(false);
   const auto buffer = cardlink::LoadFirmwareBuffer(platform::OsPathFromGbk(*file));
   if (!buffer) {
-    view_.Message(G("您所选择的文件不是控制卡操作系统文件，请检查文件是否损坏!"));
+    Tell(G("您所选择的文件不是控制卡操作系统文件，请检查文件是否损坏!"));
     return;
   }
   state_.OperationText = state_.ProgressCommand = G("更新控制卡操作系统");
@@ -301,12 +302,12 @@ void TParamSetController::UpdateFirmware() {
 }
 
 void TParamSetController::DownloadFonts() {
-  const auto file = view_.OpenFileName({"", G("字库文件|*.Dat"), "*.DAT"});
+  const auto file = dialogs_.OpenFileName({"", G("字库文件|*.Dat"), "*.DAT"});
   if (!file) return;
   // The shared reader refuses what is no font set, and what is no regular file or too large.
   const auto buffer = cardlink::LoadFontSetBuffer(platform::OsPathFromGbk(*file));
   if (!buffer) {
-    view_.Message(G("所选择文件不是字库文件,请重新选择!"));
+    Tell(G("所选择文件不是字库文件,请重新选择!"));
     return;
   }
   state_.OperationText = G("下载内置字库");
@@ -326,23 +327,23 @@ void TParamSetController::SendTransfer(const std::vector<uint8_t>& buffer) {
 }
 
 void TParamSetController::ExportParams() {
-  const auto chosen = view_.SaveFileName({G("请输入要保存的参数文件名"), G("参数文件|*.pam"), "*.pam"});
+  const auto chosen = dialogs_.SaveFileName({G("请输入要保存的参数文件名"), G("参数文件|*.pam"), "*.pam"});
   if (!chosen) return;
   const std::string name = platform::SetFileExt(*chosen, ".pam");
   const std::string path = platform::OsPathFromGbk(name);
   struct stat st {};
-  if (::stat(path.c_str(), &st) == 0 && !view_.Question(G("文件") + name + G("已存在，是否覆盖?"))) return;
+  if (::stat(path.c_str(), &st) == 0 && !Ask(G("文件") + name + G("已存在，是否覆盖?"))) return;
   block_ = BuildFromControls();
-  if (!SaveParamFile(path, block_)) view_.Message(G("无法保存文件") + name + "!");
+  if (!SaveParamFile(path, block_)) Tell(G("无法保存文件") + name + "!");
 }
 
 void TParamSetController::ImportParams() {
-  if (!view_.Question(G("引入参数将覆盖当前参数设置，是否引入(Y/N)?"))) return;
-  const auto file = view_.OpenFileName({G("请选择要打开的参数文件名"), G("参数文件|*.pam"), "*.pam"});
+  if (!Ask(G("引入参数将覆盖当前参数设置，是否引入(Y/N)?"))) return;
+  const auto file = dialogs_.OpenFileName({G("请选择要打开的参数文件名"), G("参数文件|*.pam"), "*.pam"});
   if (!file) return;
   const auto bytes = ReadParamFile(platform::OsPathFromGbk(*file));
   if (!bytes) {
-    view_.Message(G("无法读取文件") + *file + "!");
+    Tell(G("无法读取文件") + *file + "!");
     return;
   }
   // A shorter file replaces only its own length of the block.
@@ -530,7 +531,7 @@ void TParamSetController::Timer2Tick() {
     timer2Ticks_ = 0;
     state_.ButtonsEnabled = true;
     Changed();
-    view_.Message(G("控制卡无应答，请检查控制卡！"));
+    Tell(G("控制卡无应答，请检查控制卡！"));
     return;
   }
   Changed();
@@ -593,5 +594,14 @@ TParamBlock TParamSetController::BuildFromControls() {
 void TParamSetController::FillControls() { view_.SetControls(ControlsFromBlock(block_)); }
 
 void TParamSetController::Changed() { view_.StateChanged(state_); }
+
+bool TParamSetController::Ask(const std::string& text) {
+  return dialogs_.MessageBox(text, MessageCaption(), TMessageIcon::Question, TMessageButtons::YesNo) ==
+         TMessageAnswer::Yes;
+}
+
+void TParamSetController::Tell(const std::string& text) {
+  dialogs_.MessageBox(text, MessageCaption(), TMessageIcon::Information, TMessageButtons::Ok);
+}
 
 }  // namespace editor

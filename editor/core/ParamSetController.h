@@ -8,9 +8,9 @@
 // speed-search steps (0x402), and two timers: Timer1 (2000 ms) closes the progress window after a
 // success, Timer2 (600 ms) blinks the waiting text and gives up after 120 s. It keeps the
 // dialog's state (caption, buttons, status panels, progress window, brightness value) and tells
-// the view whenever it changes; it asks the view for the controls' values, questions, message
-// boxes, file names and the brightness dialog. Everything runs on the thread that made it, and
-// it never runs an event loop of its own: a question or dialog of the view is modal there.
+// the view whenever it changes; it asks the view for the controls' values and the brightness
+// dialog, and the editor's dialogs for questions, message boxes and file names. Everything runs on the thread that made
+// it, and it never runs an event loop of its own: a question or dialog of the view is modal there.
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "editor/core/CardParams.h"
+#include "editor/core/Dialogs.h"
 #include "link/tsSender.h"
 #include "platform/base/ByteOrder.h"
 #include "platform/base/Clock.h"
@@ -82,13 +83,6 @@ inline uint32_t LabelColour(bool enabled) { return enabled ? clParamBlack : clPa
 // Speed names by speed index 0-4, spelled as the dialog shows them; "" for other indices.
 std::string_view SpeedName(int speedIndex);
 
-// A file dialog: its title, filter ("description|pattern") and initial file name, in GBK.
-struct TFileRequest {
-  std::string Title;
-  std::string Filter;
-  std::string FileName;
-};
-
 class TParamSetView {
  public:
   virtual ~TParamSetView() = default;
@@ -97,13 +91,6 @@ class TParamSetView {
   virtual void SetLinkSettings(const TCardLinkSettings& link) = 0;
   virtual TParamControls Controls() const = 0;
   virtual void SetControls(const TParamControls& controls) = 0;
-  // A Yes/No box titled "提示信息"; true for Yes. Texts are GBK.
-  virtual bool Question(std::string_view text) = 0;
-  // A message box titled "提示信息".
-  virtual void Message(std::string_view text) = 0;
-  // A file to open or to save as a GBK path, or nothing when the user cancels.
-  virtual std::optional<std::string> OpenFileName(const TFileRequest& request) = 0;
-  virtual std::optional<std::string> SaveFileName(const TFileRequest& request) = 0;
   // The brightness dialog "显示屏亮度调整", modally; it calls BrightnessAdjust and BrightnessRead.
   virtual void RunBrightnessDialog() = 0;
 };
@@ -121,8 +108,9 @@ struct TParamSetOptions {
 
 class TParamSetController {
  public:
-  TParamSetController(TParamSetView& view, cardlink::TLEDManager& manager, platform::TSettingsFile& settings,
-                      TParamSetOptions options = {});
+  // `dialogs` asks the questions, shows the boxes and the file dialogs.
+  TParamSetController(TParamSetView& view, TDialogs& dialogs, cardlink::TLEDManager& manager,
+                      platform::TSettingsFile& settings, TParamSetOptions options = {});
   TParamSetController(const TParamSetController&) = delete;
   TParamSetController& operator=(const TParamSetController&) = delete;
   // Closes the link when one is still open.
@@ -195,7 +183,11 @@ class TParamSetController {
   void FillControls();
   void Changed();
 
+  bool Ask(const std::string& text);
+  void Tell(const std::string& text);
+
   TParamSetView& view_;
+  TDialogs& dialogs_;
   cardlink::TLEDManager& manager_;
   platform::TSettingsFile& settings_;
   TParamSetOptions options_;

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "editor/core/ParamSetController.h"
+#include "editor/core/tests/Fakes.h"
 #include "link/Packet.h"
 #include "platform/base/AppPaths.h"
 #include "platform/base/AtomicFile.h"
@@ -79,25 +80,6 @@ class TFakeView : public TParamSetView {
     Shown = controls;
     ++Fills;
   }
-  bool Question(std::string_view text) override {
-    Questions.emplace_back(text);
-    if (Answers.empty()) {
-      ADD_FAILURE() << "unexpected question: " << text;
-      return false;
-    }
-    const bool answer = Answers.front();
-    Answers.pop_front();
-    return answer;
-  }
-  void Message(std::string_view text) override { Boxes.emplace_back(text); }
-  std::optional<std::string> OpenFileName(const TFileRequest& request) override {
-    Requests.push_back(request);
-    return OpenFile;
-  }
-  std::optional<std::string> SaveFileName(const TFileRequest& request) override {
-    Requests.push_back(request);
-    return SaveFile;
-  }
   void RunBrightnessDialog() override {
     ++BrightnessDialogs;
     if (InBrightnessDialog) InBrightnessDialog();
@@ -109,15 +91,21 @@ class TFakeView : public TParamSetView {
   TCardLinkSettings Link;
   TParamControls Shown;
   int Fills = 0;
-  std::deque<bool> Answers;
-  std::vector<std::string> Questions;
-  std::vector<std::string> Boxes;
-  std::vector<TFileRequest> Requests;
-  std::optional<std::string> OpenFile;
-  std::optional<std::string> SaveFile;
   int BrightnessDialogs = 0;
   std::function<void()> InBrightnessDialog;
 };
+
+// The texts of the questions asked, and of the message boxes shown.
+std::vector<std::string> Boxes(const test::TFakeDialogs& dialogs, TMessageButtons buttons) {
+  std::vector<std::string> texts;
+  for (const auto& box : dialogs.Boxes) {
+    EXPECT_EQ(box.Caption, G("提示信息"));
+    if (box.Buttons == buttons) texts.push_back(box.Text);
+  }
+  return texts;
+}
+std::vector<std::string> Asked(const test::TFakeDialogs& d) { return Boxes(d, TMessageButtons::YesNo); }
+std::vector<std::string> Told(const test::TFakeDialogs& d) { return Boxes(d, TMessageButtons::Ok); }
 
 cardlink::TLinkTiming Timing(int64_t answerMs) {
   cardlink::TLinkTiming t;
@@ -161,7 +149,7 @@ class TRig {
     options.TimerClock = &TimerClock;
     options.LocalTime = [] { return kStampTime; };
     options.Random = [] { return kStampRandom; };
-    Dialog = std::make_unique<TParamSetController>(View, *Manager, *Settings, options);
+    Dialog = std::make_unique<TParamSetController>(View, Dialogs, *Manager, *Settings, options);
   }
   ~TRig() {
     Dialog.reset();
@@ -200,6 +188,7 @@ class TRig {
   cardsim::TCardSim Sim{cardsim::TCardSimOptions{.AnswerTimeoutMs = 1000, .Retries = 5}};
   platform::TFakeClock TimerClock;
   TFakeView View;
+  test::TFakeDialogs Dialogs;
   std::unique_ptr<cardlink::TLEDManager> Manager;
   std::unique_ptr<platform::TSettingsFile> Settings;
   std::unique_ptr<TParamSetController> Dialog;
@@ -379,12 +368,12 @@ TEST(ParamSet, SetParametersWritesTheDialogsBlock) {
   TRig rig(tUdp);
   rig.Link();
   rig.View.Shown = FixtureControls();
-  rig.View.Answers = {false};
+  rig.Dialogs.Answers = {TMessageAnswer::No};
   rig.Dialog->SetParams();
-  EXPECT_EQ(rig.View.Questions.back(), G("不正确的参数会导致控制卡输出错误，您确定需要重新设置控制卡参数吗?"));
+  EXPECT_EQ(Asked(rig.Dialogs).back(), G("不正确的参数会导致控制卡输出错误，您确定需要重新设置控制卡参数吗?"));
   EXPECT_FALSE(rig.Dialog->Timer2Running());
 
-  rig.View.Answers = {true};
+  rig.Dialogs.Answers = {TMessageAnswer::Yes};
   const int modalShows = rig.View.ModalShows;
   rig.Dialog->SetParams();
   EXPECT_EQ(rig.View.State.OperationText, G("设置控制卡参数"));
@@ -491,10 +480,10 @@ TEST(ParamSet, FirmwareArrivesWhole) {
     SCOPED_TRACE(name);
     TRig rig(tUdp);
     rig.Link();
-    rig.View.OpenFile = platform::GbkPathFromOs(LinkFixture(std::string(name) + ".Bin"));
+    rig.Dialogs.Files = {platform::GbkPathFromOs(LinkFixture(std::string(name) + ".Bin"))};
     rig.Dialog->UpdateFirmware();
-    EXPECT_EQ(rig.View.Requests.back().Title, G("请选择控制卡操作系统文件"));
-    EXPECT_EQ(rig.View.Requests.back().Filter, G("二进制文件|*.Bin"));
+    EXPECT_EQ(rig.Dialogs.FileRequests.back().Title, G("请选择控制卡操作系统文件"));
+    EXPECT_EQ(rig.Dialogs.FileRequests.back().Filter, G("二进制文件|*.Bin"));
     EXPECT_EQ(rig.View.State.OperationText, G("更新控制卡操作系统"));
     EXPECT_EQ(rig.View.State.ProgressCommand, G("更新控制卡操作系统"));
     EXPECT_EQ(rig.View.State.ProgressMessage, G("正在传输数据......"));
@@ -522,14 +511,14 @@ TEST(ParamSet, FirmwareArrivesWhole) {
 TEST(ParamSet, ABadFirmwareFileIsRefusedBeforeAnythingIsSent) {
   TRig rig(tUdp);
   rig.Link();
-  rig.View.OpenFile = platform::GbkPathFromOs(LinkFixture("badcrc_block2.Bin"));
+  rig.Dialogs.Files = {platform::GbkPathFromOs(LinkFixture("badcrc_block2.Bin"))};
   rig.Dialog->UpdateFirmware();
-  ASSERT_EQ(rig.View.Boxes.size(), 1u);
-  EXPECT_EQ(rig.View.Boxes[0], G("您所选择的文件不是控制卡操作系统文件，请检查文件是否损坏!"));
+  ASSERT_EQ(Told(rig.Dialogs).size(), 1u);
+  EXPECT_EQ(Told(rig.Dialogs)[0], G("您所选择的文件不是控制卡操作系统文件，请检查文件是否损坏!"));
   // A cancelled dialog does nothing at all.
-  rig.View.OpenFile.reset();
+  rig.Dialogs.Files.clear();
   rig.Dialog->UpdateFirmware();
-  EXPECT_EQ(rig.View.Boxes.size(), 1u);
+  EXPECT_EQ(Told(rig.Dialogs).size(), 1u);
   PumpFor([] { return false; }, 200);
   EXPECT_EQ(rig.Sim.CountFrames(cardsim::fdIn, cardsim::mkStart), 0u);
 }
@@ -540,18 +529,18 @@ TEST(ParamSet, FontFiles) {
   const std::string fifo = (rig.Dir() / "fifo.Dat").string();
   ASSERT_EQ(0, mkfifo(fifo.c_str(), 0600));
   for (const std::string& bad : {Fixture("ee01.Dat"), Fixture("one.Dat"), fifo}) {
-    rig.View.OpenFile = platform::GbkPathFromOs(bad);
+    rig.Dialogs.Files = {platform::GbkPathFromOs(bad)};
     rig.Dialog->DownloadFonts();
-    ASSERT_FALSE(rig.View.Boxes.empty()) << bad;
-    EXPECT_EQ(rig.View.Boxes.back(), G("所选择文件不是字库文件,请重新选择!"));
+    ASSERT_FALSE(Told(rig.Dialogs).empty()) << bad;
+    EXPECT_EQ(Told(rig.Dialogs).back(), G("所选择文件不是字库文件,请重新选择!"));
   }
-  EXPECT_EQ(rig.View.Boxes.size(), 3u);
-  EXPECT_EQ(rig.View.Requests.back().Filter, G("字库文件|*.Dat"));
-  EXPECT_EQ(rig.View.Requests.back().FileName, "*.DAT");
+  EXPECT_EQ(Told(rig.Dialogs).size(), 3u);
+  EXPECT_EQ(rig.Dialogs.FileRequests.back().Filter, G("字库文件|*.Dat"));
+  EXPECT_EQ(rig.Dialogs.FileRequests.back().FileName, "*.DAT");
   PumpFor([] { return false; }, 200);
   EXPECT_EQ(rig.Sim.CountFrames(cardsim::fdIn, cardsim::mkStart), 0u);
 
-  rig.View.OpenFile = platform::GbkPathFromOs(Fixture("good.Dat"));
+  rig.Dialogs.Files = {platform::GbkPathFromOs(Fixture("good.Dat"))};
   rig.Dialog->DownloadFonts();
   EXPECT_EQ(rig.View.State.OperationText, G("下载内置字库"));
   EXPECT_EQ(rig.View.State.ProgressCommand, G("更新控制卡内置字库"));
@@ -596,7 +585,7 @@ TEST(ParamSet, ReceivedDataGoesToDebugDat) {
 TEST(ParamSet, TheWaitEndsAfterTwoHundredTicks) {
   TRig rig(tUdp);
   rig.Dialog->Show();
-  rig.View.Answers = {true};
+  rig.Dialogs.Answers = {TMessageAnswer::Yes};
   rig.Dialog->SetParams();  // no link: nothing will ever answer
   ASSERT_TRUE(rig.Dialog->Timer2Running());
   rig.Tick(600);
@@ -605,11 +594,11 @@ TEST(ParamSet, TheWaitEndsAfterTwoHundredTicks) {
   EXPECT_EQ(rig.View.State.ProgressColour, clParamRed);
   for (int i = 2; i < 200; ++i) rig.Tick(600);
   EXPECT_EQ(rig.Dialog->Timer2Ticks(), 200);
-  EXPECT_TRUE(rig.View.Boxes.empty());
+  EXPECT_TRUE(Told(rig.Dialogs).empty());
   EXPECT_TRUE(rig.View.State.ProgressVisible);
   rig.Tick(600);
-  ASSERT_EQ(rig.View.Boxes.size(), 1u);
-  EXPECT_EQ(rig.View.Boxes[0], G("控制卡无应答，请检查控制卡！"));
+  ASSERT_EQ(Told(rig.Dialogs).size(), 1u);
+  EXPECT_EQ(Told(rig.Dialogs)[0], G("控制卡无应答，请检查控制卡！"));
   EXPECT_FALSE(rig.View.State.ProgressVisible);
   EXPECT_FALSE(rig.Dialog->Timer2Running());
   EXPECT_EQ(rig.Dialog->Timer2Ticks(), 0);
@@ -674,11 +663,11 @@ TEST(ParamSet, ExportThenImportGivesTheSameControls) {
   rig.Dialog->Show();
   const TParamControls controls = FixtureControls();
   rig.View.Shown = controls;
-  rig.View.SaveFile = platform::GbkPathFromOs((rig.Dir() / "card.one.txt").string());
+  rig.Dialogs.Files = {platform::GbkPathFromOs((rig.Dir() / "card.one.txt").string())};
   rig.Dialog->ExportParams();
-  EXPECT_EQ(rig.View.Requests.back().Title, G("请输入要保存的参数文件名"));
-  EXPECT_EQ(rig.View.Requests.back().Filter, G("参数文件|*.pam"));
-  EXPECT_EQ(rig.View.Requests.back().FileName, "*.pam");
+  EXPECT_EQ(rig.Dialogs.FileRequests.back().Title, G("请输入要保存的参数文件名"));
+  EXPECT_EQ(rig.Dialogs.FileRequests.back().Filter, G("参数文件|*.pam"));
+  EXPECT_EQ(rig.Dialogs.FileRequests.back().FileName, "*.pam");
   const fs::path saved = rig.Dir() / "card.one.pam";
   ASSERT_TRUE(fs::exists(saved));
   const Bytes bytes = ReadFile(saved);
@@ -687,15 +676,15 @@ TEST(ParamSet, ExportThenImportGivesTheSameControls) {
   EXPECT_EQ(bytes, Bytes(expected.begin(), expected.end()));
 
   rig.View.Shown = TParamControls{};
-  rig.View.Answers = {true};
-  rig.View.OpenFile = platform::GbkPathFromOs(saved.string());
+  rig.Dialogs.Answers = {TMessageAnswer::Yes};
+  rig.Dialogs.Files = {platform::GbkPathFromOs(saved.string())};
   rig.Dialog->ImportParams();
-  EXPECT_EQ(rig.View.Questions.back(), G("引入参数将覆盖当前参数设置，是否引入(Y/N)?"));
-  EXPECT_EQ(rig.View.Requests.back().Title, G("请选择要打开的参数文件名"));
+  EXPECT_EQ(Asked(rig.Dialogs).back(), G("引入参数将覆盖当前参数设置，是否引入(Y/N)?"));
+  EXPECT_EQ(rig.Dialogs.FileRequests.back().Title, G("请选择要打开的参数文件名"));
   EXPECT_EQ(rig.View.Shown, controls);
 
   // An upper-case extension is kept.
-  rig.View.SaveFile = platform::GbkPathFromOs((rig.Dir() / "B.PAM").string());
+  rig.Dialogs.Files = {platform::GbkPathFromOs((rig.Dir() / "B.PAM").string())};
   rig.Dialog->ExportParams();
   EXPECT_TRUE(fs::exists(rig.Dir() / "B.PAM"));
   EXPECT_FALSE(fs::exists(rig.Dir() / "B.PAM.pam"));
@@ -704,22 +693,22 @@ TEST(ParamSet, ExportThenImportGivesTheSameControls) {
 TEST(ParamSet, AShortFileReplacesOnlyItsLength) {
   TRig rig(tUdp);
   rig.Dialog->Show();
-  rig.View.Answers = {true, true};
-  rig.View.OpenFile = platform::GbkPathFromOs(Fixture("params_master.bin"));
+  rig.Dialogs.Answers = {TMessageAnswer::Yes, TMessageAnswer::Yes};
+  rig.Dialogs.Files = {platform::GbkPathFromOs(Fixture("params_master.bin"))};
   rig.Dialog->ImportParams();
   const Bytes master = ReadFile(Fixture("params_master.bin"));
   const Bytes slave = ReadFile(Fixture("params_slave.bin"));
   const std::string part = (rig.Dir() / "part.pam").string();
   ASSERT_TRUE(platform::SaveFileAtomic(part, slave.data(), 40));
-  rig.View.OpenFile = platform::GbkPathFromOs(part);
+  rig.Dialogs.Files = {platform::GbkPathFromOs(part)};
   rig.Dialog->ImportParams();
   Bytes expected(slave.begin(), slave.begin() + 40);
   expected.insert(expected.end(), master.begin() + 40, master.end());
   EXPECT_EQ(Bytes(rig.Dialog->Block().begin(), rig.Dialog->Block().end()), expected);
   EXPECT_EQ(rig.View.Shown, ControlsFromBlock(expected));
   // Answered No: nothing is read.
-  rig.View.Answers = {false};
-  rig.View.OpenFile = platform::GbkPathFromOs(Fixture("params_alone.bin"));
+  rig.Dialogs.Answers = {TMessageAnswer::No};
+  rig.Dialogs.Files = {platform::GbkPathFromOs(Fixture("params_alone.bin"))};
   const int fills = rig.View.Fills;
   rig.Dialog->ImportParams();
   EXPECT_EQ(rig.View.Fills, fills);
@@ -732,24 +721,24 @@ TEST(ParamSet, AnExistingFileIsKeptUnlessOverwritingIsAllowed) {
   const fs::path path = rig.Dir() / "old.pam";
   const Bytes old(112, 0x5A);
   ASSERT_TRUE(platform::SaveFileAtomic(path.string(), old.data(), old.size()));
-  rig.View.SaveFile = platform::GbkPathFromOs(path.string());
-  rig.View.Answers = {false};
+  rig.Dialogs.Files = {platform::GbkPathFromOs(path.string())};
+  rig.Dialogs.Answers = {TMessageAnswer::No};
   rig.Dialog->ExportParams();
-  EXPECT_EQ(rig.View.Questions.back(), G("文件") + path.string() + G("已存在，是否覆盖?"));
+  EXPECT_EQ(Asked(rig.Dialogs).back(), G("文件") + path.string() + G("已存在，是否覆盖?"));
   EXPECT_EQ(ReadFile(path), old);
 
   // A save that fails (the temporary name beside it is too long) leaves the old file too.
   const fs::path longName = rig.Dir() / (std::string(248, 'x') + ".pam");
   std::ofstream(longName, std::ios::binary).write(reinterpret_cast<const char*>(old.data()), 112);
-  rig.View.SaveFile = platform::GbkPathFromOs(longName.string());
-  rig.View.Answers = {true};
+  rig.Dialogs.Files = {platform::GbkPathFromOs(longName.string())};
+  rig.Dialogs.Answers = {TMessageAnswer::Yes};
   rig.Dialog->ExportParams();
   EXPECT_EQ(ReadFile(longName), old);
-  ASSERT_EQ(rig.View.Boxes.size(), 1u);
-  EXPECT_EQ(rig.View.Boxes[0], G("无法保存文件") + longName.string() + "!");
+  ASSERT_EQ(Told(rig.Dialogs).size(), 1u);
+  EXPECT_EQ(Told(rig.Dialogs)[0], G("无法保存文件") + longName.string() + "!");
 
-  rig.View.SaveFile = platform::GbkPathFromOs(path.string());
-  rig.View.Answers = {true};
+  rig.Dialogs.Files = {platform::GbkPathFromOs(path.string())};
+  rig.Dialogs.Answers = {TMessageAnswer::Yes};
   rig.Dialog->ExportParams();
   EXPECT_EQ(ReadFile(path).size(), 112u);
   EXPECT_NE(ReadFile(path), old);
