@@ -91,7 +91,7 @@ void SaveCardLinkSettings(platform::TSettingsFile& s, const TCardLinkSettings& l
 }
 
 TParamSetController::TParamSetController(TParamSetView& view, TDialogs& dialogs, cardlink::TLEDManager& manager,
-                                         platform::TSettingsFile& settings, TParamSetOptions options)
+                                         const platform::TSettingsFile& settings, TParamSetOptions options)
     : view_(view),
       dialogs_(dialogs),
       manager_(manager),

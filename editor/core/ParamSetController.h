@@ -110,7 +110,7 @@ class TParamSetController {
  public:
   // `dialogs` asks the questions, shows the boxes and the file dialogs.
   TParamSetController(TParamSetView& view, TDialogs& dialogs, cardlink::TLEDManager& manager,
-                      platform::TSettingsFile& settings, TParamSetOptions options = {});
+                      const platform::TSettingsFile& settings, TParamSetOptions options = {});
   TParamSetController(const TParamSetController&) = delete;
   TParamSetController& operator=(const TParamSetController&) = delete;
   // Closes the link when one is still open.
@@ -189,7 +189,7 @@ class TParamSetController {
   TParamSetView& view_;
   TDialogs& dialogs_;
   cardlink::TLEDManager& manager_;
-  platform::TSettingsFile& settings_;
+  platform::TSettingsFile settings_;  // a copy: every read and write goes to the file
   TParamSetOptions options_;
   platform::TMessageWindow window_;
   platform::TTimer timer1_;

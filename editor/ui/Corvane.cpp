@@ -7,6 +7,7 @@
 #include "editor/ui/ErrorGuard.h"
 #include "editor/ui/Main.h"
 #include "editor/ui/MessagePump.h"
+#include "editor/ui/ParamSet.h"
 #include "editor/ui/QtDialogs.h"
 #include "platform/base/FilePath.h"
 
@@ -25,7 +26,7 @@ bool TGuiApplication::notify(QObject* receiver, QEvent* event) {
 
 namespace {
 
-using TFormFactory = std::unique_ptr<QWidget> (*)();
+using TFormFactory = std::unique_ptr<QWidget> (*)(TCorvane& program);
 
 // The forms whose units exist. The others of the start-up lists are passed over until their
 // unit adds itself here.
@@ -34,7 +35,12 @@ struct TFormEntry {
   TFormFactory Make;
 };
 const TFormEntry FormFactories[] = {
-    {"TAboutForm", [] { return std::unique_ptr<QWidget>(new TAboutForm); }},
+    {"TAboutForm", [](TCorvane&) { return std::unique_ptr<QWidget>(new TAboutForm); }},
+    {"TParamSetForm",
+     [](TCorvane& program) {
+       return std::unique_ptr<QWidget>(new TParamSetForm(program.Dialogs(), program.Application().LEDManager(),
+                                                         program.MainWindow()->Form().Settings()));
+     }},
 };
 
 }  // namespace
@@ -72,7 +78,7 @@ TCorvane::~TCorvane() {
 void TCorvane::MakeForm(std::string_view className) {
   for (const auto& entry : FormFactories) {
     if (entry.ClassName == className) {
-      forms_.emplace_back(className, entry.Make());
+      forms_.emplace_back(className, entry.Make(*this));
       return;
     }
   }

@@ -61,6 +61,7 @@ class TCorvane {
   void Terminate();
 
   TApplication& Application() { return *application_; }
+  TDialogs& Dialogs() { return *options_.Dialogs; }
   TDesignFormView* MainWindow() const { return main_.get(); }
   TAboutForm* AboutForm() const;
   // A form made at start-up, by class name ("TAboutForm"); null when its unit does not exist.
