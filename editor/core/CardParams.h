@@ -51,7 +51,7 @@ enum TParamFlag : uint32_t {
   pfRs485Cascade = 0x40000,
 };
 
-// Items of the dialog's lists, in their order.
+// Items of the dialog's lists, in their order, as the views show them (UTF-8).
 inline constexpr std::array<std::string_view, 2> kLedTypeItems = {"单色显示屏", "双色显示屏"};
 inline constexpr std::array<std::string_view, 5> kUartSpeedItems = {"9600", "14400", "19200", "38400", "57600"};
 inline constexpr std::array<std::string_view, 5> kLineOrderItems = {"-2", "-1", "0", "+1", "+2"};

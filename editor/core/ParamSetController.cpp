@@ -117,15 +117,23 @@ TParamSetController::~TParamSetController() {
   visible_ = false;
   timer1_.SetEnabled(false);
   timer2_.SetEnabled(false);
-  if (device_ >= 0) manager_.CloseDevice(device_);
+  CloseLink();
+}
+
+// Forgotten before it is closed: notifications delivered while the link ends find no device.
+void TParamSetController::CloseLink() {
+  const int device = device_;
+  device_ = -1;
+  if (device >= 0) manager_.CloseDevice(device);
 }
 
 // ---- showing and closing ----
 
 void TParamSetController::Show() {
+  // A link still open from before (shown again without closing) would hold its port for good.
+  CloseLink();
   view_.SetLinkSettings(LoadCardLinkSettings(settings_));
   visible_ = true;
-  device_ = -1;
   timer2Ticks_ = 0;
   state_.ButtonsEnabled = false;
   state_.Caption = G(kCaption);
@@ -139,9 +147,7 @@ void TParamSetController::Close() {
   visible_ = false;
   timer1_.SetEnabled(false);
   timer2_.SetEnabled(false);
-  const int device = device_;
-  device_ = -1;
-  if (device >= 0) manager_.CloseDevice(device);
+  CloseLink();
   SaveCardLinkSettings(settings_, view_.LinkSettings());
 }
 
@@ -155,11 +161,7 @@ void TParamSetController::EstablishLink() {
   state_.ProgressMessage.clear();
   if (!state_.ProgressVisible) ShowProgress(false);
   Changed();
-  if (device_ >= 0) {
-    const int device = device_;
-    device_ = -1;
-    manager_.CloseDevice(device);
-  }
+  CloseLink();
 
   const TCardLinkSettings link = view_.LinkSettings();
   if (link.CommTypeIndex == 0) {

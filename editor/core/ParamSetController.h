@@ -159,6 +159,7 @@ class TParamSetController {
   void TimedOut(const cardlink::TNotifyRecord& record);
   void CardMessage(const cardlink::TNotifyRecord& record);
   void NextSpeed();
+  void CloseLink();
   bool OpenSerial(int speedIndex, int comPort);
   void Timer1Tick();
   void Timer2Tick();
