@@ -203,7 +203,7 @@ void TAutoSend::MouseDown(int col, int row) {
 
 void TAutoSend::PickFile(int row) {
   if (row < 1 || row >= Rows) return;
-  auto file = dialogs_.OpenFileName(platform::Utf8ToGbk("显示描述文件|*.Fmt"), "*.Fmt");
+  auto file = dialogs_.OpenFileName({{}, platform::Utf8ToGbk("显示描述文件|*.Fmt"), "*.Fmt"});
   if (file) SetFile(row, std::move(*file));
 }
 

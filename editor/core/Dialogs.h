@@ -16,6 +16,14 @@ enum class TMessageButtons { Ok, OkCancel, YesNo, YesNoCancel };
 // Cancel, No where it has only Yes and No, and Ok for a box with one button.
 enum class TMessageAnswer { Ok, Cancel, Yes, No };
 
+// A file dialog: its title, its filter ("description|pattern", several pairs joined by "|",
+// patterns separated by ";") and the initial file name.
+struct TFileRequest {
+  std::string Title;
+  std::string Filter;
+  std::string FileName;
+};
+
 class TDialogs {
  public:
   virtual ~TDialogs() = default;
@@ -23,13 +31,12 @@ class TDialogs {
   // A message box over the active window; returns the button chosen.
   virtual TMessageAnswer MessageBox(std::string_view text, std::string_view caption, TMessageIcon icon,
                                     TMessageButtons buttons) = 0;
+  // A file to open (it must exist) or to save, as a GBK path; nothing when the user cancels.
+  virtual std::optional<std::string> OpenFileName(const TFileRequest& request) = 0;
+  virtual std::optional<std::string> SaveFileName(const TFileRequest& request) = 0;
   // The system-password prompt shown at start-up when "Enter" is 1; true when the password was
   // accepted.
   virtual bool StartupPassword() = 0;
-  // An open or a save dialog: the chosen file as a GBK path, or nothing when cancelled. `filter`
-  // lists "description|pattern" pairs ("亮度文件|*.Bri"); `fileName` is the name it starts with.
-  virtual std::optional<std::string> OpenFileName(std::string_view filter, std::string_view fileName) = 0;
-  virtual std::optional<std::string> SaveFileName(std::string_view filter, std::string_view fileName) = 0;
 };
 
 // "提示信息", the caption of the editor's message boxes, in GBK.

@@ -27,7 +27,7 @@ std::string CaptionFor(const char* title, const model::TLEDScreen* screen) {
 // A file of a schedule block chosen in a save dialog, with the kind's extension; nothing when
 // the user cancels.
 std::optional<std::string> AskExportFile(TDialogs& dialogs, const TScheduleFileKind& kind) {
-  auto name = dialogs.SaveFileName(kind.Filter, kind.FileName);
+  auto name = dialogs.SaveFileName({{}, kind.Filter, kind.FileName});
   if (!name) return std::nullopt;
   return platform::SetFileExt(*name, kind.Ext);
 }
@@ -136,7 +136,7 @@ void TAutoCloseController::Export() {
 }
 
 void TAutoCloseController::Import() {
-  auto file = dialogs_.OpenFileName(PowerScheduleFiles().Filter, PowerScheduleFiles().FileName);
+  auto file = dialogs_.OpenFileName({{}, PowerScheduleFiles().Filter, PowerScheduleFiles().FileName});
   if (!file) return;
   auto bytes = ReadBlockFile(dialogs_, *file);
   model::TLEDScreen* screen = currentScreen_();
@@ -249,7 +249,7 @@ void TAutoBrightController::Export() {
 }
 
 void TAutoBrightController::Import() {
-  auto file = dialogs_.OpenFileName(BrightScheduleFiles().Filter, BrightScheduleFiles().FileName);
+  auto file = dialogs_.OpenFileName({{}, BrightScheduleFiles().Filter, BrightScheduleFiles().FileName});
   if (!file) return;
   auto bytes = ReadBlockFile(dialogs_, *file);
   if (!bytes) return;

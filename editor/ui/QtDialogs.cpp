@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QClipboard>
-#include <QFile>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QMimeData>
@@ -44,43 +43,46 @@ TMessageAnswer TQtDialogs::MessageBox(std::string_view text, std::string_view ca
 
 namespace {
 
-// "description|pattern|description|pattern" as Qt writes it: "description (patterns)" per line.
-// Names on Linux are case-sensitive while the patterns are written for a system where they are
-// not, so each pattern also comes in lower and upper case.
-QString QtFilter(std::string_view filter) {
-  const QStringList parts = QStringFromGbk(filter).split(u'|');
-  QStringList lines;
+// "description|pattern|description|pattern" with patterns joined by ";" -> Qt's
+// "description (pattern pattern);;description (pattern)". Names on Linux are case-sensitive
+// while the patterns were written for a system where they are not ("*.Tim" must list "a.TIM"),
+// so each pattern also comes in lower and upper case.
+QString QtFilter(std::string_view gbkFilter) {
+  const QStringList parts = QStringFromGbk(gbkFilter).split('|');
+  QStringList filters;
   for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
     QStringList patterns;
-    for (const QString& pattern : parts[i + 1].split(u';', Qt::SkipEmptyParts))
+    for (const QString& pattern : parts[i + 1].split(';', Qt::SkipEmptyParts))
       for (const QString& variant : {pattern, pattern.toLower(), pattern.toUpper()})
         if (!patterns.contains(variant)) patterns << variant;
-    lines << QStringLiteral("%1 (%2)").arg(parts[i], patterns.join(u' '));
+    filters << parts[i] + " (" + patterns.join(' ') + ")";
   }
-  return lines.join(QStringLiteral(";;"));
+  return filters.join(";;");
 }
 
-// The start name, unless it is only a pattern.
-QString StartName(std::string_view fileName) {
-  const QString name = QStringFromGbk(fileName);
-  return name.contains(u'*') || name.contains(u'?') ? QString() : name;
+// A name with wildcards only says what to list; it is no name to offer.
+QString QtInitialName(std::string_view gbkName) {
+  const QString name = QStringFromGbk(gbkName);
+  return name.contains('*') || name.contains('?') ? QString() : name;
 }
 
-std::optional<std::string> Chosen(const QString& name) {
-  if (name.isEmpty()) return std::nullopt;
-  return platform::GbkPathFromOs(QFile::encodeName(name).toStdString());
+std::optional<std::string> GbkPath(const QString& chosen) {
+  if (chosen.isEmpty()) return std::nullopt;
+  return platform::GbkPathFromOs(chosen.toStdString());
 }
 
 }  // namespace
 
-std::optional<std::string> TQtDialogs::OpenFileName(std::string_view filter, std::string_view fileName) {
-  return Chosen(QFileDialog::getOpenFileName(QApplication::activeWindow(), QString(), StartName(fileName),
-                                             QtFilter(filter)));
+std::optional<std::string> TQtDialogs::OpenFileName(const TFileRequest& request) {
+  return GbkPath(QFileDialog::getOpenFileName(QApplication::activeWindow(), QStringFromGbk(request.Title),
+                                              QtInitialName(request.FileName), QtFilter(request.Filter)));
 }
 
-std::optional<std::string> TQtDialogs::SaveFileName(std::string_view filter, std::string_view fileName) {
-  return Chosen(QFileDialog::getSaveFileName(QApplication::activeWindow(), QString(), StartName(fileName),
-                                             QtFilter(filter)));
+std::optional<std::string> TQtDialogs::SaveFileName(const TFileRequest& request) {
+  // The caller asks before overwriting, so the dialog does not.
+  return GbkPath(QFileDialog::getSaveFileName(QApplication::activeWindow(), QStringFromGbk(request.Title),
+                                              QtInitialName(request.FileName), QtFilter(request.Filter), nullptr,
+                                              QFileDialog::DontConfirmOverwrite));
 }
 
 bool TQtClipboard::HasDisplayFormat() const {

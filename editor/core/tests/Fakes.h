@@ -33,35 +33,34 @@ class TFakeDialogs : public TDialogs {
     Answers.pop_front();
     return answer;
   }
+  // The file names given, in order (nothing: cancelled once they run out).
+  std::optional<std::string> OpenFileName(const TFileRequest& request) override {
+    FileRequests.push_back(request);
+    return NextFile();
+  }
+  std::optional<std::string> SaveFileName(const TFileRequest& request) override {
+    FileRequests.push_back(request);
+    return NextFile();
+  }
   bool StartupPassword() override {
     ++PasswordPrompts;
     return PasswordAccepted;
   }
-  struct TFileRequest {
-    bool Save = false;
-    std::string Filter, FileName;  // GBK
-  };
-  std::optional<std::string> OpenFileName(std::string_view filter, std::string_view fileName) override {
-    return FileAnswer(false, filter, fileName);
-  }
-  std::optional<std::string> SaveFileName(std::string_view filter, std::string_view fileName) override {
-    return FileAnswer(true, filter, fileName);
-  }
-  // The next scripted file (GBK), or a cancel once they run out.
-  std::optional<std::string> FileAnswer(bool save, std::string_view filter, std::string_view fileName) {
-    FileRequests.push_back({save, std::string(filter), std::string(fileName)});
-    if (Files.empty()) return std::nullopt;
-    auto file = Files.front();
-    Files.pop_front();
-    return file;
-  }
 
   std::deque<TMessageAnswer> Answers;
   std::vector<TBox> Boxes;
-  std::deque<std::optional<std::string>> Files;
+  std::deque<std::optional<std::string>> Files;  // GBK paths
   std::vector<TFileRequest> FileRequests;
   bool PasswordAccepted = false;
   int PasswordPrompts = 0;
+
+ private:
+  std::optional<std::string> NextFile() {
+    if (Files.empty()) return std::nullopt;
+    std::optional<std::string> file = Files.front();
+    Files.pop_front();
+    return file;
+  }
 };
 
 class TFakeClipboard : public TClipboardAccess {
