@@ -5,6 +5,7 @@
 
 #include "editor/core/BlockFiles.h"
 #include "model/FormConstructEx.h"
+#include "model/ScreenStatus.h"
 #include "platform/base/AppPaths.h"
 #include "platform/base/AtomicFile.h"
 #include "platform/base/ByteOrder.h"
@@ -64,12 +65,12 @@ std::array<uint8_t, AutoSendListSize> EncodeAutoSendList(const TAutoSendList& li
 
 bool IsSendingStatus(int32_t status) {
   switch (status) {
-    case 2:   // sending data
-    case 4:   // reading the parameters before a send
-    case 5:   // ... before a download
-    case 9:   // building the data
-    case 34:  // waiting to send
-    case 35:  // waiting to download
+    case model::ssSending:
+    case model::ssReadingForSend:
+    case model::ssReadingForDownload:
+    case model::ssBuilding:
+    case model::ssWaitingToSend:
+    case model::ssWaitingToDownload:
       return true;
     default:
       return false;
@@ -84,7 +85,7 @@ const std::string& TAutoSend::Mark() {
 TAutoSend::TAutoSend(TDialogs& dialogs, TAutoSendOptions options)
     : dialogs_(dialogs),
       listPath_(options.ListPath.empty() ? platform::ProgramFile("AutoSend.Lst") : std::move(options.ListPath)),
-      send_(std::move(options.Send)),
+      send_(options.Send ? std::move(options.Send) : [](model::TConstructer& root) { root.SendScreens(""); }),
       root_(std::make_unique<model::TConstructer>(nullptr)),
       timer1_(options.Clock ? *options.Clock : platform::SteadyClock()) {
   cells_[0][0] = platform::Utf8ToGbk("是否发送");
@@ -189,7 +190,7 @@ void TAutoSend::SendNext() {
     const TAutoSendEntry& entry = list_.Entries[index];
     if (!entry.Enabled || entry.Path.empty()) continue;
     if (!root_->LoadFromFile(entry.Path)) continue;
-    if (send_) send_(*root_);
+    send_(*root_);
     return;
   }
 }

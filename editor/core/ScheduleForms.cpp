@@ -5,6 +5,7 @@
 
 #include "editor/core/BlockFiles.h"
 #include "model/FormConstructEx.h"
+#include "model/ScreenStatus.h"
 #include "platform/base/FilePath.h"
 #include "platform/base/GbkText.h"
 
@@ -32,7 +33,40 @@ std::optional<std::string> AskExportFile(TDialogs& dialogs, const TScheduleFileK
   return platform::SetFileExt(*name, kind.Ext);
 }
 
+// The screen's own root runs the operation; a screen that belongs to no root is left alone.
+class TRootOperations final : public TScheduleOperations {
+ public:
+  void ReadPowerSchedule(model::TLEDScreen& screen) override {
+    if (auto* root = RootOf(screen)) root->ReadPowerSchedule(screen);
+  }
+  void WritePowerSchedule(model::TLEDScreen& screen, std::span<const uint8_t, PowerScheduleSize> schedule) override {
+    if (auto* root = RootOf(screen)) root->WritePowerSchedule(screen, schedule);
+  }
+  void ReadBrightSchedule(model::TLEDScreen& screen) override {
+    if (auto* root = RootOf(screen)) root->ReadBrightSchedule(screen);
+  }
+  void WriteBrightSchedule(model::TLEDScreen& screen, std::span<const uint8_t, BrightScheduleSize> schedule) override {
+    if (auto* root = RootOf(screen)) root->WriteBrightSchedule(screen, schedule);
+  }
+  void SetBright(model::TLEDScreen& screen, int32_t level) override {
+    if (auto* root = RootOf(screen)) root->SetBright(screen, level);
+  }
+
+ private:
+  static model::TConstructer* RootOf(model::TLEDScreen& screen) {
+    return dynamic_cast<model::TConstructer*>(screen.Owner());
+  }
+};
+
+static_assert(PowerScheduleSize == model::TLEDScreen::PowerScheduleSize);
+static_assert(BrightScheduleSize == model::TLEDScreen::BrightScheduleSize);
+
 }  // namespace
+
+TScheduleOperations& RootScheduleOperations() {
+  static TRootOperations operations;
+  return operations;
+}
 
 const TScheduleFileKind& PowerScheduleFiles() {
   static const TScheduleFileKind kind{Gbk("自动开关屏文件|*.Tim"), "*.Tim", ".Tim"};
@@ -71,7 +105,7 @@ void TAutoCloseController::Show() {
 void TAutoCloseController::StatusChanged(const model::TLEDScreen& screen) {
   // Only the current screen's answer belongs in the grid: another card's would show under this
   // card's name.
-  if (screen.Status() == StatusPowerScheduleRead && view_.Visible() && &screen == currentScreen_()) Fill();
+  if (screen.Status() == model::ssPowerScheduleRead && view_.Visible() && &screen == currentScreen_()) Fill();
 }
 
 void TAutoCloseController::Fill() {
@@ -183,7 +217,7 @@ void TAutoBrightController::Show() {
 }
 
 void TAutoBrightController::StatusChanged(const model::TLEDScreen& screen) {
-  if (screen.Status() == StatusBrightScheduleRead && view_.Visible() && &screen == currentScreen_()) Fill();
+  if (screen.Status() == model::ssBrightScheduleRead && view_.Visible() && &screen == currentScreen_()) Fill();
 }
 
 void TAutoBrightController::Fill() {

@@ -41,12 +41,11 @@ class TScheduleOperations {
   virtual void SetBright(model::TLEDScreen& screen, int32_t level) = 0;
 };
 
+// The card operations of the project root that owns the screen.
+TScheduleOperations& RootScheduleOperations();
+
 // The main window's current screen (null while there is none).
 using TCurrentScreen = std::function<model::TLEDScreen*()>;
-
-// Screen statuses that fill a visible schedule dialog.
-inline constexpr int32_t StatusPowerScheduleRead = 22;
-inline constexpr int32_t StatusBrightScheduleRead = 28;
 
 // What a schedule dialog's view does for its controller.
 class TScheduleView {
@@ -93,7 +92,7 @@ class TAutoCloseController {
   // The dialog's show: headings, weekday names, every time "00:00:00", the caption.
   void Show();
   // A status change of `screen` (forwarded by the main window): fills the visible dialog when
-  // the current screen's schedule was read.
+  // the current screen's schedule was read (status 22).
   void StatusChanged(const model::TLEDScreen& screen);
   // The grid and check box from the current screen's block.
   void Fill();
@@ -148,6 +147,7 @@ class TAutoBrightController {
   void Execute();
   // The dialog's show: hour ranges, headings, the caption, and the grid from the screen.
   void Show();
+  // Fills the visible dialog when the current screen's schedule was read (status 28).
   void StatusChanged(const model::TLEDScreen& screen);
   void Fill();
 

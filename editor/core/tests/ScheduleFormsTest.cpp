@@ -9,6 +9,7 @@
 
 #include "Fakes.h"
 #include "model/FormConstructEx.h"
+#include "model/ScreenStatus.h"
 #include "platform/base/GbkText.h"
 
 namespace editor {
@@ -134,19 +135,19 @@ TEST_F(AutoClose, StatusTwentyTwoOfTheCurrentScreenFillsTheVisibleDialog) {
   model::TLEDScreen* other = root_.GetScreen(1);
   ASSERT_NE(other, nullptr);
 
-  screen_->SetStatus(StatusPowerScheduleRead);
+  screen_->SetStatus(model::ssPowerScheduleRead);
   form_.StatusChanged(*screen_);  // not visible
   EXPECT_EQ(form_.Cell(1, 1), "00:00:00");
 
   view_.visible = true;
-  other->SetStatus(StatusPowerScheduleRead);
+  other->SetStatus(model::ssPowerScheduleRead);
   form_.StatusChanged(*other);  // another card's schedule
   EXPECT_EQ(form_.Cell(1, 1), "00:00:00");
-  screen_->SetStatus(StatusBrightScheduleRead);
+  screen_->SetStatus(model::ssBrightScheduleRead);
   form_.StatusChanged(*screen_);
   EXPECT_EQ(form_.Cell(1, 1), "00:00:00");
 
-  screen_->SetStatus(StatusPowerScheduleRead);
+  screen_->SetStatus(model::ssPowerScheduleRead);
   form_.StatusChanged(*screen_);
   EXPECT_EQ(Times(), FixtureTimes("power_week.Tim"));
   EXPECT_TRUE(form_.Auto());
@@ -330,7 +331,7 @@ TEST_F(AutoBright, TheCommandAsksTheCardThenShowsTheScreensSchedule) {
 TEST_F(AutoBright, StatusTwentyEightFillsTheVisibleDialog) {
   form_.Show();
   Store(screen_->BrightSchedule(), Fixture("bright_other.Bri"));
-  screen_->SetStatus(StatusBrightScheduleRead);
+  screen_->SetStatus(model::ssBrightScheduleRead);
   form_.StatusChanged(*screen_);
   EXPECT_EQ(form_.Cell(1, 1), Utf8ToGbk("0级亮度"));
   view_.visible = true;

@@ -24,6 +24,7 @@
 #include "editor/ui/ErrorGuard.h"
 #include "editor/ui/GridTable.h"
 #include "model/FormConstructEx.h"
+#include "model/ScreenStatus.h"
 #include "platform/base/GbkText.h"
 
 namespace editor::ui {
@@ -115,7 +116,7 @@ TEST_F(ScheduleDialogs, AReadScheduleFillsTheVisibleDialogAndDownloadSendsIt) {
   uint8_t* block = screen->PowerSchedule().data();
   platform::StoreU32(block, ScheduleMarker);
   platform::StoreU32(block + 4 + 8 * 2, 9 * 3600000);  // Tuesday on at 09:00
-  screen->SetStatus(StatusPowerScheduleRead);
+  screen->SetStatus(model::ssPowerScheduleRead);
   form.Controller().StatusChanged(*screen);
   EXPECT_TRUE(form.AutoPower()->isChecked());
   EXPECT_EQ(form.Grid()->item(2, 1)->text(), "09:00:00");
