@@ -187,6 +187,20 @@ class TAutoBrightController {
   int pickerLevel_ = 0;
 };
 
+// What the main window reaches of these dialogs and of the automatic-send dialog, all made at
+// start-up: its Card menu items and its screen-status handler.
+class TScheduleCommands {
+ public:
+  virtual ~TScheduleCommands() = default;
+  virtual void AutoClose() = 0;     // " 自动开关屏设置"
+  virtual void AutoBright() = 0;    // " 自动亮度调节设置"
+  virtual void BrightAdjust() = 0;  // " 调整控制卡亮度[&B]" / "调节当前显示屏亮度"
+  virtual void AutoSend() = 0;      // " 自动发送设置": the dialog, modally
+  // Every status change the project root reports (OnStatusChanged): 22 and 28 fill a visible
+  // schedule dialog.
+  virtual void ScreenStatusChanged(const model::TLEDScreen& screen) = 0;
+};
+
 // TBrightAdjustForm: spin `SpinEdit1` 0..7.
 class TBrightAdjustController {
  public:

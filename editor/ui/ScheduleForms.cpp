@@ -11,6 +11,7 @@
 #include <QTimeEdit>
 #include <QVBoxLayout>
 
+#include "editor/ui/AutoSendForms.h"
 #include "editor/ui/ErrorGuard.h"
 #include "editor/ui/GridTable.h"
 #include "editor/ui/QtText.h"
@@ -232,6 +233,29 @@ void TBrightAdjustForm::Changed() {
   updating_ = true;
   spin_->setValue(controller_->Value());
   updating_ = false;
+}
+
+// ---- Commands -----------------------------------------------------------------------------
+
+void TScheduleForms::AutoClose() {
+  if (AutoCloseForm) AutoCloseForm->Controller().Execute();
+}
+
+void TScheduleForms::AutoBright() {
+  if (AutoBrightForm) AutoBrightForm->Controller().Execute();
+}
+
+void TScheduleForms::BrightAdjust() {
+  if (BrightAdjustForm) BrightAdjustForm->Controller().Execute();
+}
+
+void TScheduleForms::AutoSend() {
+  if (AutoSendForm) AutoSendForm->exec();
+}
+
+void TScheduleForms::ScreenStatusChanged(const model::TLEDScreen& screen) {
+  if (AutoCloseForm) AutoCloseForm->Controller().StatusChanged(screen);
+  if (AutoBrightForm) AutoBrightForm->Controller().StatusChanged(screen);
 }
 
 }  // namespace editor::ui

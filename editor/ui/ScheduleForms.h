@@ -96,4 +96,21 @@ class TBrightAdjustForm : public QDialog, public TScheduleView {
   bool updating_ = false;
 };
 
+class TAutoSendForm;
+
+// The program's schedule commands: each form as it was made at start-up (null until then).
+class TScheduleForms final : public TScheduleCommands {
+ public:
+  TAutoCloseForm* AutoCloseForm = nullptr;
+  TAutoBrightForm* AutoBrightForm = nullptr;
+  TBrightAdjustForm* BrightAdjustForm = nullptr;
+  TAutoSendForm* AutoSendForm = nullptr;
+
+  void AutoClose() override;
+  void AutoBright() override;
+  void BrightAdjust() override;
+  void AutoSend() override;
+  void ScreenStatusChanged(const model::TLEDScreen& screen) override;
+};
+
 }  // namespace editor::ui

@@ -23,6 +23,7 @@
 #include "editor/ui/Corvane.h"
 #include "editor/ui/ErrorGuard.h"
 #include "editor/ui/GridTable.h"
+#include "editor/ui/Main.h"
 #include "model/FormConstructEx.h"
 #include "model/ScreenStatus.h"
 #include "platform/base/GbkText.h"
@@ -315,6 +316,46 @@ TEST_F(AutoSendDialog, TheProgramKeepsTheSenderFromStartUpToTheEnd) {
   EXPECT_EQ(form->Grid()->item(0, 0)->text(), Text("   √"));
   EXPECT_EQ(sender->TimeValue(), 25);
   form->close();
+}
+
+TEST_F(ScheduleDialogs, TheProgramsDialogsActOnTheMainWindowsCurrentScreen) {
+  root_.AddScreen("");
+  test::TTempFolder dir;
+  TStartupOptions options;
+  options.SplashMs = 0;
+  options.Dialogs = &dialogs_;
+  test::TFakeClipboard clipboard;
+  options.Clipboard = &clipboard;
+  options.Main.ProgramDir = dir.Path();
+  options.HandleSignals = false;
+  options.OnLinePort = 0;
+  options.OnLineAddress = htonl(INADDR_LOOPBACK);
+  options.Hooks.ProjectRoot = [this] { return &root_; };
+  TCorvane program(std::move(options));
+  ASSERT_TRUE(program.Start());
+  TAutoCloseForm* power = program.AutoCloseForm();
+  TAutoBrightForm* bright = program.AutoBrightForm();
+  ASSERT_TRUE(power && bright && program.BrightAdjustForm() && program.AutoSendForm());
+  program.MainWindow()->Form().SetCurrentScreen(1);
+  model::TLEDScreen* second = root_.GetScreen(1);
+
+  power->show();
+  EXPECT_EQ(power->windowTitle(), Text("自动开关屏设置-->控制卡1"));
+  platform::StoreU32(second->PowerSchedule().data() + 4, 6 * 3600000);  // Sunday on at 06:00
+  second->SetStatus(model::ssPowerScheduleRead);
+  program.ScheduleCommands().ScreenStatusChanged(*second);
+  EXPECT_EQ(power->Grid()->item(0, 1)->text(), "06:00:00");
+
+  second->BrightSchedule()[4] = 2;
+  second->SetStatus(model::ssBrightScheduleRead);
+  program.ScheduleCommands().ScreenStatusChanged(*second);  // the brightness dialog is hidden
+  bright->show();
+  EXPECT_EQ(bright->Grid()->item(0, 1)->text(), Text("2级亮度")) << "its show fills it";
+  second->BrightSchedule()[4] = 6;
+  program.ScheduleCommands().ScreenStatusChanged(*second);
+  EXPECT_EQ(bright->Grid()->item(0, 1)->text(), Text("6级亮度"));
+  power->close();
+  bright->close();
 }
 
 }  // namespace
