@@ -15,22 +15,9 @@ namespace {
 
 std::string Gbk(const char* utf8) { return platform::Utf8ToGbk(utf8); }
 
-template <int Cols, int Rows>
-bool InGrid(int col, int row) {
-  return col >= 0 && col < Cols && row >= 0 && row < Rows;
-}
-
 // The caption of a schedule dialog: its title, "-->" and the current screen's name.
 std::string CaptionFor(const char* title, const model::TLEDScreen* screen) {
   return Gbk(title) + "-->" + (screen ? screen->Text() : std::string());
-}
-
-// A file of a schedule block chosen in a save dialog, with the kind's extension; nothing when
-// the user cancels.
-std::optional<std::string> AskExportFile(TDialogs& dialogs, const TScheduleFileKind& kind) {
-  auto name = dialogs.SaveFileName({{}, kind.Filter, kind.FileName});
-  if (!name) return std::nullopt;
-  return platform::SetFileExt(*name, kind.Ext);
 }
 
 // The screen's own root runs the operation; a screen that belongs to no root is left alone.
@@ -78,11 +65,61 @@ const TScheduleFileKind& BrightScheduleFiles() {
   return kind;
 }
 
+// ---- What both schedule dialogs share -------------------------------------------------------
+
+template <int C, int R>
+TScheduleGrid<C, R>::TScheduleGrid(TScheduleView& view, TDialogs& dialogs, TScheduleOperations& operations,
+                                   TCurrentScreen currentScreen)
+    : view_(view), dialogs_(dialogs), operations_(operations), currentScreen_(std::move(currentScreen)) {}
+
+template <int C, int R>
+const std::string& TScheduleGrid<C, R>::Cell(int col, int row) const {
+  static const std::string none;
+  return InGrid(col, row) ? cells_[size_t(col)][size_t(row)] : none;
+}
+
+template <int C, int R>
+void TScheduleGrid<C, R>::SetCell(int col, int row, std::string text) {
+  if (!InGrid(col, row)) return;
+  cells_[size_t(col)][size_t(row)] = std::move(text);
+  view_.Changed();
+}
+
+template <int C, int R>
+void TScheduleGrid<C, R>::SetAuto(bool checked) {
+  if (auto_ == checked) return;
+  auto_ = checked;
+  view_.Changed();
+}
+
+template <int C, int R>
+bool TScheduleGrid<C, R>::ReadArrived(const model::TLEDScreen& screen, int32_t status) const {
+  // Only the current screen's answer belongs in the grid: another card's would show under this
+  // card's name.
+  return screen.Status() == status && view_.Visible() && &screen == currentScreen_();
+}
+
+template <int C, int R>
+void TScheduleGrid<C, R>::ExportBlock(const TScheduleFileKind& kind, std::span<const uint8_t> block) {
+  if (auto name = dialogs_.SaveFileName({{}, kind.Filter, kind.FileName}))
+    SaveBlockFile(dialogs_, platform::SetFileExt(*name, kind.Ext), block);
+}
+
+template <int C, int R>
+std::optional<std::string> TScheduleGrid<C, R>::ImportBytes(const TScheduleFileKind& kind) {
+  auto file = dialogs_.OpenFileName({{}, kind.Filter, kind.FileName});
+  if (!file) return std::nullopt;
+  return ReadBlockFile(dialogs_, *file);
+}
+
+template class TScheduleGrid<TAutoCloseController::Cols, TAutoCloseController::Rows>;
+template class TScheduleGrid<TAutoBrightController::Cols, TAutoBrightController::Rows>;
+
 // ---- Power schedule ------------------------------------------------------------------------
 
 TAutoCloseController::TAutoCloseController(TScheduleView& view, TDialogs& dialogs,
                                            TScheduleOperations& operations, TCurrentScreen currentScreen)
-    : view_(view), dialogs_(dialogs), operations_(operations), currentScreen_(std::move(currentScreen)) {}
+    : TScheduleGrid(view, dialogs, operations, std::move(currentScreen)) {}
 
 void TAutoCloseController::Execute() {
   if (model::TLEDScreen* screen = currentScreen_()) operations_.ReadPowerSchedule(*screen);
@@ -103,9 +140,7 @@ void TAutoCloseController::Show() {
 }
 
 void TAutoCloseController::StatusChanged(const model::TLEDScreen& screen) {
-  // Only the current screen's answer belongs in the grid: another card's would show under this
-  // card's name.
-  if (screen.Status() == model::ssPowerScheduleRead && view_.Visible() && &screen == currentScreen_()) Fill();
+  if (ReadArrived(screen, model::ssPowerScheduleRead)) Fill();
 }
 
 void TAutoCloseController::Fill() {
@@ -121,7 +156,7 @@ void TAutoCloseController::Fill() {
 }
 
 void TAutoCloseController::CellClick(int col, int row) {
-  if (!InGrid<Cols, Rows>(col, row) || row == 0) return;
+  if (!InGrid(col, row) || row == 0) return;
   if (col == 0) {
     picker_.Visible = false;
   } else {
@@ -135,12 +170,6 @@ void TAutoCloseController::PickerChanged(int32_t msOfDay) {
   if (!picker_.Visible) return;
   pickerTime_ = msOfDay;
   SetCell(picker_.Col, picker_.Row, TimeText(msOfDay));
-}
-
-void TAutoCloseController::SetAuto(bool checked) {
-  if (auto_ == checked) return;
-  auto_ = checked;
-  view_.Changed();
 }
 
 TPowerGrid TAutoCloseController::Grid() const {
@@ -164,15 +193,10 @@ void TAutoCloseController::Refresh() {
   if (model::TLEDScreen* screen = currentScreen_()) operations_.ReadPowerSchedule(*screen);
 }
 
-void TAutoCloseController::Export() {
-  const auto block = Block();
-  if (auto file = AskExportFile(dialogs_, PowerScheduleFiles())) SaveBlockFile(dialogs_, *file, block);
-}
+void TAutoCloseController::Export() { ExportBlock(PowerScheduleFiles(), Block()); }
 
 void TAutoCloseController::Import() {
-  auto file = dialogs_.OpenFileName({{}, PowerScheduleFiles().Filter, PowerScheduleFiles().FileName});
-  if (!file) return;
-  auto bytes = ReadBlockFile(dialogs_, *file);
+  auto bytes = ImportBytes(PowerScheduleFiles());
   model::TLEDScreen* screen = currentScreen_();
   if (!bytes || !screen) return;
   // A short file replaces only the bytes it holds.
@@ -181,22 +205,11 @@ void TAutoCloseController::Import() {
   Fill();
 }
 
-const std::string& TAutoCloseController::Cell(int col, int row) const {
-  static const std::string none;
-  return InGrid<Cols, Rows>(col, row) ? cells_[size_t(col)][size_t(row)] : none;
-}
-
-void TAutoCloseController::SetCell(int col, int row, std::string text) {
-  if (!InGrid<Cols, Rows>(col, row)) return;
-  cells_[size_t(col)][size_t(row)] = std::move(text);
-  view_.Changed();
-}
-
 // ---- Brightness schedule -------------------------------------------------------------------
 
 TAutoBrightController::TAutoBrightController(TScheduleView& view, TDialogs& dialogs,
                                              TScheduleOperations& operations, TCurrentScreen currentScreen)
-    : view_(view), dialogs_(dialogs), operations_(operations), currentScreen_(std::move(currentScreen)) {}
+    : TScheduleGrid(view, dialogs, operations, std::move(currentScreen)) {}
 
 void TAutoBrightController::Execute() {
   if (model::TLEDScreen* screen = currentScreen_()) operations_.ReadBrightSchedule(*screen);
@@ -217,7 +230,7 @@ void TAutoBrightController::Show() {
 }
 
 void TAutoBrightController::StatusChanged(const model::TLEDScreen& screen) {
-  if (screen.Status() == model::ssBrightScheduleRead && view_.Visible() && &screen == currentScreen_()) Fill();
+  if (ReadArrived(screen, model::ssBrightScheduleRead)) Fill();
 }
 
 void TAutoBrightController::Fill() {
@@ -234,7 +247,7 @@ void TAutoBrightController::ShowGrid(const TBrightGrid& grid) {
 }
 
 void TAutoBrightController::CellClick(int col, int row) {
-  if (!InGrid<Cols, Rows>(col, row) || row == 0) return;
+  if (!InGrid(col, row) || row == 0) return;
   if (col == 1 || col == 3) {
     picker_ = {true, col, row};
     pickerLevel_ = BrightLevelOf(Cell(col, row));
@@ -248,12 +261,6 @@ void TAutoBrightController::PickerChosen(int level) {
   if (!picker_.Visible || level < 0 || level >= BrightLevels) return;
   pickerLevel_ = level;
   SetCell(picker_.Col, picker_.Row, BrightLevelName(level));
-}
-
-void TAutoBrightController::SetAuto(bool checked) {
-  if (auto_ == checked) return;
-  auto_ = checked;
-  view_.Changed();
 }
 
 TBrightGrid TAutoBrightController::Grid() const {
@@ -277,32 +284,16 @@ void TAutoBrightController::Refresh() {
   if (model::TLEDScreen* screen = currentScreen_()) operations_.ReadBrightSchedule(*screen);
 }
 
-void TAutoBrightController::Export() {
-  const auto block = Block();
-  if (auto file = AskExportFile(dialogs_, BrightScheduleFiles())) SaveBlockFile(dialogs_, *file, block);
-}
+void TAutoBrightController::Export() { ExportBlock(BrightScheduleFiles(), Block()); }
 
 void TAutoBrightController::Import() {
-  auto file = dialogs_.OpenFileName({{}, BrightScheduleFiles().Filter, BrightScheduleFiles().FileName});
-  if (!file) return;
-  auto bytes = ReadBlockFile(dialogs_, *file);
+  auto bytes = ImportBytes(BrightScheduleFiles());
   if (!bytes) return;
   // The dialog only: the screen's block changes when the card answers a read. A short file
   // replaces only the bytes it holds of what the dialog shows.
   auto block = Block();
   std::memcpy(block.data(), bytes->data(), std::min(bytes->size(), block.size()));
   ShowGrid(DecodeBrightSchedule(block));
-}
-
-const std::string& TAutoBrightController::Cell(int col, int row) const {
-  static const std::string none;
-  return InGrid<Cols, Rows>(col, row) ? cells_[size_t(col)][size_t(row)] : none;
-}
-
-void TAutoBrightController::SetCell(int col, int row, std::string text) {
-  if (!InGrid<Cols, Rows>(col, row)) return;
-  cells_[size_t(col)][size_t(row)] = std::move(text);
-  view_.Changed();
 }
 
 // ---- Manual brightness ---------------------------------------------------------------------

@@ -15,6 +15,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -65,10 +66,6 @@ struct TCellPicker {
   bool operator==(const TCellPicker&) const = default;
 };
 
-// Grid texts by column and row.
-template <int Cols, int Rows>
-using TGridTexts = std::array<std::array<std::string, Rows>, Cols>;
-
 // The files' dialogs: "自动开关屏文件|*.Tim" and "亮度文件|*.Bri".
 struct TScheduleFileKind {
   std::string Filter;    // GBK
@@ -78,12 +75,45 @@ struct TScheduleFileKind {
 const TScheduleFileKind& PowerScheduleFiles();
 const TScheduleFileKind& BrightScheduleFiles();
 
+// What both schedule dialogs hold: the caption, the grid's texts by column and row, the check box
+// and where the picker floats; and what they act through.
+template <int C, int R>
+class TScheduleGrid {
+ public:
+  static constexpr int Cols = C, Rows = R;
+
+  const std::string& Caption() const { return caption_; }
+  const std::string& Cell(int col, int row) const;
+  void SetCell(int col, int row, std::string text);  // as a picker or a typed text puts it
+  bool Auto() const { return auto_; }
+  void SetAuto(bool checked);
+  const TCellPicker& Picker() const { return picker_; }
+
+ protected:
+  TScheduleGrid(TScheduleView& view, TDialogs& dialogs, TScheduleOperations& operations,
+                TCurrentScreen currentScreen);
+  static bool InGrid(int col, int row) { return col >= 0 && col < Cols && row >= 0 && row < Rows; }
+  // Whether `screen` is the current one and its status `status` reached this visible dialog.
+  bool ReadArrived(const model::TLEDScreen& screen, int32_t status) const;
+  // "导  出": `block` to a file chosen by a save dialog, with the kind's extension.
+  void ExportBlock(const TScheduleFileKind& kind, std::span<const uint8_t> block);
+  // "导  入": the content of a file chosen by an open dialog; nothing when cancelled or unread.
+  std::optional<std::string> ImportBytes(const TScheduleFileKind& kind);
+
+  TScheduleView& view_;
+  TDialogs& dialogs_;
+  TScheduleOperations& operations_;
+  TCurrentScreen currentScreen_;
+  std::string caption_;
+  std::array<std::array<std::string, R>, C> cells_;
+  bool auto_ = false;
+  TCellPicker picker_;
+};
+
 // TAutoCloseForm: grid `StringGrid1` of 3 columns x 8 rows, check box `blAutoPower`, time picker
 // `TimePicker`.
-class TAutoCloseController {
+class TAutoCloseController : public TScheduleGrid<3, 8> {
  public:
-  static constexpr int Cols = 3, Rows = 8;
-
   TAutoCloseController(TScheduleView& view, TDialogs& dialogs, TScheduleOperations& operations,
                        TCurrentScreen currentScreen);
 
@@ -100,7 +130,8 @@ class TAutoCloseController {
   void CellClick(int col, int row);
   // The picker's time (ms of the day) into its cell.
   void PickerChanged(int32_t msOfDay);
-  void SetAuto(bool checked);
+  // The picker's time: that of its cell when it was placed.
+  int32_t PickerTime() const { return pickerTime_; }
 
   // The buttons: "下  载", "刷  新", "导  出", "导  入". Download and export throw
   // EScheduleConvertError for a cell that is not a time; nothing is sent or written then.
@@ -112,34 +143,16 @@ class TAutoCloseController {
   // The block the grid and check box make (throws as Download does).
   std::array<uint8_t, PowerScheduleSize> Block() const;
 
-  const std::string& Caption() const { return caption_; }
-  const std::string& Cell(int col, int row) const;
-  void SetCell(int col, int row, std::string text);  // as typed into a cell
-  bool Auto() const { return auto_; }
-  const TCellPicker& Picker() const { return picker_; }
-  // The picker's time: that of its cell when it was placed.
-  int32_t PickerTime() const { return pickerTime_; }
-
  private:
   TPowerGrid Grid() const;
 
-  TScheduleView& view_;
-  TDialogs& dialogs_;
-  TScheduleOperations& operations_;
-  TCurrentScreen currentScreen_;
-  std::string caption_;
-  TGridTexts<Cols, Rows> cells_;
-  bool auto_ = false;
-  TCellPicker picker_;
   int32_t pickerTime_ = 0;
 };
 
 // TAutoBrightForm: grid `BrightTable` of 4 columns x 13 rows, check box `blAutoBright`,
 // drop-down `BrightPicker`.
-class TAutoBrightController {
+class TAutoBrightController : public TScheduleGrid<4, 13> {
  public:
-  static constexpr int Cols = 4, Rows = 13;
-
   TAutoBrightController(TScheduleView& view, TDialogs& dialogs, TScheduleOperations& operations,
                         TCurrentScreen currentScreen);
 
@@ -154,7 +167,8 @@ class TAutoBrightController {
   void CellClick(int col, int row);
   // The drop-down's item `level` into its cell.
   void PickerChosen(int level);
-  void SetAuto(bool checked);
+  // The drop-down's selection: the level of its cell when it was placed.
+  int PickerLevel() const { return pickerLevel_; }
 
   // "下  载", "刷  新", "导  出", "导  入" (the import fills the dialog only).
   void Download();
@@ -164,26 +178,10 @@ class TAutoBrightController {
 
   std::array<uint8_t, BrightScheduleSize> Block() const;
 
-  const std::string& Caption() const { return caption_; }
-  const std::string& Cell(int col, int row) const;
-  void SetCell(int col, int row, std::string text);
-  bool Auto() const { return auto_; }
-  const TCellPicker& Picker() const { return picker_; }
-  // The drop-down's selection: the level of its cell when it was placed.
-  int PickerLevel() const { return pickerLevel_; }
-
  private:
   TBrightGrid Grid() const;
   void ShowGrid(const TBrightGrid& grid);
 
-  TScheduleView& view_;
-  TDialogs& dialogs_;
-  TScheduleOperations& operations_;
-  TCurrentScreen currentScreen_;
-  std::string caption_;
-  TGridTexts<Cols, Rows> cells_;
-  bool auto_ = false;
-  TCellPicker picker_;
   int pickerLevel_ = 0;
 };
 

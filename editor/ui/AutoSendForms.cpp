@@ -90,8 +90,7 @@ TAutoSendForm::TAutoSendForm(TAutoSend& sender, QWidget* parent) : QDialog(paren
   grid_ = new TGridTable(this, "ItemGrid", TAutoSend::Cols, TAutoSend::Rows, false);
   grid_->setColumnWidth(0, 70);
   grid_->setColumnWidth(1, 460);
-  grid_->setMinimumSize(70 + 460 + 2 * grid_->frameWidth() + grid_->verticalScrollBar()->sizeHint().width(),
-                        10 * TGridTable::DefaultRowHeight);
+  grid_->setMinimumSize(grid_->ColumnsWidth(), grid_->RowsHeight(8));
   column->addWidget(grid_);
   connect(grid_, &QTableWidget::cellPressed, this, [this](int row, int col) {
     TErrorGuard::Run([&] { sender_.MouseDown(col, row + 1); });

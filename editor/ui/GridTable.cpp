@@ -1,6 +1,7 @@
 #include "GridTable.h"
 
 #include <QHeaderView>
+#include <QScrollBar>
 
 #include "editor/ui/QtText.h"
 
@@ -43,5 +44,15 @@ void TGridTable::ShowTexts(const std::function<const std::string&(int col, int r
 }
 
 QRect TGridTable::CellRect(int col, int gridRow) const { return visualRect(model()->index(gridRow - 1, col)); }
+
+int TGridTable::ColumnsWidth() const {
+  int width = 2 * frameWidth() + verticalScrollBar()->sizeHint().width();
+  for (int col = 0; col < columnCount(); ++col) width += columnWidth(col);
+  return width;
+}
+
+int TGridTable::RowsHeight(int rows) const {
+  return 2 * frameWidth() + horizontalHeader()->sizeHint().height() + rows * DefaultRowHeight;
+}
 
 }  // namespace editor::ui

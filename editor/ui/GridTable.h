@@ -20,6 +20,9 @@ class TGridTable : public QTableWidget {
   void ShowTexts(const std::function<const std::string&(int col, int row)>& cell);
   // The cell's rectangle in the viewport, by grid column and row.
   QRect CellRect(int col, int gridRow) const;
+  // The size that shows every column, and `rows` rows under the header.
+  int ColumnsWidth() const;
+  int RowsHeight(int rows) const;
 
  private:
   int gridRows_;

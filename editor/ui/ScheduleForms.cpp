@@ -24,25 +24,13 @@ QString Text(const char* utf8) { return QString::fromUtf8(utf8); }
 
 // A dialog button whose click runs `action` under the error guard.
 template <typename F>
-QPushButton* AddButton(QBoxLayout* row, QWidget* parent, const char* name, const char* caption, F action) {
+QPushButton* AddDialogButton(QBoxLayout* row, QWidget* parent, const char* name, const char* caption, F action) {
   auto* button = new QPushButton(Text(caption), parent);
   button->setObjectName(name);
   button->setAutoDefault(false);
   QObject::connect(button, &QPushButton::clicked, parent, [action] { TErrorGuard::Run(action); });
   row->addWidget(button);
   return button;
-}
-
-// A table exactly as wide as its columns, and as high as its rows when `allRows`.
-void FitTable(TGridTable* grid, bool allRows) {
-  int width = 2 * grid->frameWidth() + grid->verticalScrollBar()->sizeHint().width();
-  for (int col = 0; col < grid->columnCount(); ++col) width += grid->columnWidth(col);
-  grid->setMinimumWidth(width);
-  if (allRows) {
-    const int height = 2 * grid->frameWidth() + grid->horizontalHeader()->sizeHint().height() +
-                       grid->rowCount() * TGridTable::DefaultRowHeight;
-    grid->setMinimumHeight(height);
-  }
 }
 
 // A picker that floats over a cell of the grid's viewport: it scrolls with the cells.
@@ -58,140 +46,123 @@ void PlaceOver(QWidget* picker, TGridTable* grid, const TCellPicker& at) {
 
 }  // namespace
 
+// ---- What both schedule dialogs share -------------------------------------------------------
+
+template <class TController>
+TScheduleGridForm<TController>::TScheduleGridForm(const TScheduleFormContext& context, const TLook& look,
+                                                  QWidget* parent)
+    : QDialog(parent) {
+  setObjectName(look.FormName);
+  setWindowTitle(Text(look.Title));
+  controller_ = std::make_unique<TController>(*this, *context.Dialogs, *context.Operations, context.CurrentScreen);
+  auto* column = new QVBoxLayout(this);
+  grid_ = new TGridTable(this, look.GridName, TController::Cols, TController::Rows, true);
+  int col = 0;
+  for (int width : look.ColumnWidths) grid_->setColumnWidth(col++, width);
+  grid_->setMinimumSize(grid_->ColumnsWidth(), grid_->RowsHeight(grid_->rowCount()));
+  column->addWidget(grid_);
+  connect(grid_, &QTableWidget::cellClicked, this, [this](int row, int col) {
+    TErrorGuard::Run([&] { controller_->CellClick(col, row + 1); });
+  });
+  connect(grid_->horizontalHeader(), &QHeaderView::sectionResized, this, [this] { Quietly([this] { PlacePicker(); }); });
+
+  check_ = new QCheckBox(Text(look.CheckCaption), this);
+  check_->setObjectName(look.CheckName);
+  connect(check_, &QCheckBox::toggled, this, [this](bool checked) {
+    if (!updating_) controller_->SetAuto(checked);
+  });
+  column->addWidget(check_);
+  buttons_ = new QHBoxLayout;
+  column->addLayout(buttons_);
+}
+
+template <class TController>
+TScheduleGridForm<TController>::~TScheduleGridForm() = default;
+
+template <class TController>
+void TScheduleGridForm<TController>::AddButton(const char* name, const char* caption, std::function<void()> action) {
+  AddDialogButton(buttons_, this, name, caption, std::move(action));
+}
+
+template <class TController>
+void TScheduleGridForm<TController>::Quietly(const std::function<void()>& change) {
+  const bool was = updating_;
+  updating_ = true;
+  change();
+  updating_ = was;
+}
+
+template <class TController>
+void TScheduleGridForm<TController>::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  Quietly([this] { BeforeShow(); });
+  TErrorGuard::Run([this] { controller_->Show(); });
+}
+
+template <class TController>
+void TScheduleGridForm<TController>::Changed() {
+  Quietly([this] {
+    setWindowTitle(QStringFromGbk(controller_->Caption()));
+    grid_->ShowTexts([this](int col, int row) -> const std::string& { return controller_->Cell(col, row); });
+    check_->setChecked(controller_->Auto());
+    PlacePicker();
+  });
+}
+
+template class TScheduleGridForm<TAutoCloseController>;
+template class TScheduleGridForm<TAutoBrightController>;
+
 // ---- Power schedule ------------------------------------------------------------------------
 
-TAutoCloseForm::TAutoCloseForm(const TScheduleFormContext& context, QWidget* parent) : QDialog(parent) {
-  setObjectName("AutoCloseForm");
-  setWindowTitle(Text("自动开关屏设置"));
-  controller_ = std::make_unique<TAutoCloseController>(*this, *context.Dialogs, *context.Operations,
-                                                       context.CurrentScreen);
-  auto* column = new QVBoxLayout(this);
-  grid_ = new TGridTable(this, "StringGrid1", TAutoCloseController::Cols, TAutoCloseController::Rows, true);
-  grid_->setColumnWidth(0, 90);
-  grid_->setColumnWidth(1, 130);
-  grid_->setColumnWidth(2, 130);
-  FitTable(grid_, true);
-  column->addWidget(grid_);
-
+TAutoCloseForm::TAutoCloseForm(const TScheduleFormContext& context, QWidget* parent)
+    : TScheduleGridForm(context,
+                        {"AutoCloseForm", "自动开关屏设置", "StringGrid1", {90, 130, 130}, "blAutoPower",
+                         " 是否自动开关屏"},
+                        parent) {
   picker_ = new QTimeEdit(grid_->viewport());
   picker_->setObjectName("TimePicker");
   picker_->setDisplayFormat("HH:mm:ss");
   picker_->hide();
   connect(picker_, &QTimeEdit::timeChanged, this, [this](QTime time) {
-    if (updating_) return;
-    TErrorGuard::Run([&] { controller_->PickerChanged(time.msecsSinceStartOfDay()); });
+    if (!Updating()) TErrorGuard::Run([&] { controller_->PickerChanged(time.msecsSinceStartOfDay()); });
   });
-  connect(grid_, &QTableWidget::cellClicked, this, [this](int row, int col) {
-    TErrorGuard::Run([&] { controller_->CellClick(col, row + 1); });
-  });
-  connect(grid_->horizontalHeader(), &QHeaderView::sectionResized, this, [this] {
-    updating_ = true;
-    PlacePicker();
-    updating_ = false;
-  });
-
-  auto_ = new QCheckBox(Text(" 是否自动开关屏"), this);
-  auto_->setObjectName("blAutoPower");
-  connect(auto_, &QCheckBox::toggled, this, [this](bool checked) {
-    if (!updating_) controller_->SetAuto(checked);
-  });
-  column->addWidget(auto_);
-
-  auto* buttons = new QHBoxLayout;
-  AddButton(buttons, this, "DownLoadBtn", "下  载", [this] { controller_->Download(); });
-  AddButton(buttons, this, "RefreshBtn", "刷  新", [this] { controller_->Refresh(); });
-  AddButton(buttons, this, "ImportBtn", "导  入", [this] { controller_->Import(); });
-  AddButton(buttons, this, "ExportBtn", "导  出", [this] { controller_->Export(); });
-  AddButton(buttons, this, "ReturnBtn", "返  回", [this] { accept(); });
-  column->addLayout(buttons);
-}
-
-TAutoCloseForm::~TAutoCloseForm() = default;
-
-void TAutoCloseForm::showEvent(QShowEvent* event) {
-  QDialog::showEvent(event);
-  TErrorGuard::Run([this] { controller_->Show(); });
-}
-
-void TAutoCloseForm::Changed() {
-  updating_ = true;
-  setWindowTitle(QStringFromGbk(controller_->Caption()));
-  grid_->ShowTexts([this](int col, int row) -> const std::string& { return controller_->Cell(col, row); });
-  auto_->setChecked(controller_->Auto());
-  PlacePicker();
-  updating_ = false;
+  AddButton("DownLoadBtn", "下  载", [this] { controller_->Download(); });
+  AddButton("RefreshBtn", "刷  新", [this] { controller_->Refresh(); });
+  AddButton("ImportBtn", "导  入", [this] { controller_->Import(); });
+  AddButton("ExportBtn", "导  出", [this] { controller_->Export(); });
+  AddButton("ReturnBtn", "返  回", [this] { accept(); });
 }
 
 void TAutoCloseForm::PlacePicker() {
-  const TCellPicker& at = controller_->Picker();
   const QTime time = QTime::fromMSecsSinceStartOfDay(controller_->PickerTime());
   if (picker_->time() != time) picker_->setTime(time);
-  PlaceOver(picker_, grid_, at);
+  PlaceOver(picker_, grid_, controller_->Picker());
 }
 
 // ---- Brightness schedule -------------------------------------------------------------------
 
-TAutoBrightForm::TAutoBrightForm(const TScheduleFormContext& context, QWidget* parent) : QDialog(parent) {
-  setObjectName("AutoBrightForm");
-  setWindowTitle(Text("自动亮度调节设置"));
-  controller_ = std::make_unique<TAutoBrightController>(*this, *context.Dialogs, *context.Operations,
-                                                        context.CurrentScreen);
-  auto* column = new QVBoxLayout(this);
-  grid_ = new TGridTable(this, "BrightTable", TAutoBrightController::Cols, TAutoBrightController::Rows, true);
-  for (int col = 0; col < grid_->columnCount(); ++col) grid_->setColumnWidth(col, 130);
-  FitTable(grid_, true);
-  column->addWidget(grid_);
-
+TAutoBrightForm::TAutoBrightForm(const TScheduleFormContext& context, QWidget* parent)
+    : TScheduleGridForm(context,
+                        {"AutoBrightForm", "自动亮度调节设置", "BrightTable", {130, 130, 130, 130}, "blAutoBright",
+                         " 是否自动进行亮度调节"},
+                        parent) {
   picker_ = new QComboBox(grid_->viewport());
   picker_->setObjectName("BrightPicker");
   picker_->hide();
   connect(picker_, &QComboBox::activated, this, [this](int index) {
-    if (!updating_) TErrorGuard::Run([&] { controller_->PickerChosen(index); });
+    if (!Updating()) TErrorGuard::Run([&] { controller_->PickerChosen(index); });
   });
-  connect(grid_, &QTableWidget::cellClicked, this, [this](int row, int col) {
-    TErrorGuard::Run([&] { controller_->CellClick(col, row + 1); });
-  });
-  connect(grid_->horizontalHeader(), &QHeaderView::sectionResized, this, [this] {
-    updating_ = true;
-    PlacePicker();
-    updating_ = false;
-  });
-
-  auto_ = new QCheckBox(Text(" 是否自动进行亮度调节"), this);
-  auto_->setObjectName("blAutoBright");
-  connect(auto_, &QCheckBox::toggled, this, [this](bool checked) {
-    if (!updating_) controller_->SetAuto(checked);
-  });
-  column->addWidget(auto_);
-
-  auto* buttons = new QHBoxLayout;
-  AddButton(buttons, this, "RefreshBtn", "刷  新", [this] { controller_->Refresh(); });
-  AddButton(buttons, this, "DownLoadBtn", "下  载", [this] { controller_->Download(); });
-  AddButton(buttons, this, "ExportBtn", "导  出", [this] { controller_->Export(); });
-  AddButton(buttons, this, "ImportBtn", "导  入", [this] { controller_->Import(); });
-  AddButton(buttons, this, "ReturnBtn", "返  回", [this] { accept(); });
-  column->addLayout(buttons);
+  AddButton("RefreshBtn", "刷  新", [this] { controller_->Refresh(); });
+  AddButton("DownLoadBtn", "下  载", [this] { controller_->Download(); });
+  AddButton("ExportBtn", "导  出", [this] { controller_->Export(); });
+  AddButton("ImportBtn", "导  入", [this] { controller_->Import(); });
+  AddButton("ReturnBtn", "返  回", [this] { accept(); });
 }
 
-TAutoBrightForm::~TAutoBrightForm() = default;
-
-void TAutoBrightForm::showEvent(QShowEvent* event) {
-  QDialog::showEvent(event);
-  // The drop-down's items are the eight level names, replaced at every show.
-  updating_ = true;
+// The drop-down's items are the eight level names, replaced at every show.
+void TAutoBrightForm::BeforeShow() {
   picker_->clear();
   for (int level = 0; level < BrightLevels; ++level) picker_->addItem(QStringFromGbk(BrightLevelName(level)));
-  updating_ = false;
-  TErrorGuard::Run([this] { controller_->Show(); });
-}
-
-void TAutoBrightForm::Changed() {
-  updating_ = true;
-  setWindowTitle(QStringFromGbk(controller_->Caption()));
-  grid_->ShowTexts([this](int col, int row) -> const std::string& { return controller_->Cell(col, row); });
-  auto_->setChecked(controller_->Auto());
-  PlacePicker();
-  updating_ = false;
 }
 
 void TAutoBrightForm::PlacePicker() {
@@ -222,8 +193,8 @@ TBrightAdjustForm::TBrightAdjustForm(const TScheduleFormContext& context, QWidge
   hint->setObjectName("Label2");
   column->addWidget(hint);
   auto* buttons = new QHBoxLayout;
-  AddButton(buttons, this, "AdjustBtn", "调  节", [this] { controller_->Adjust(); });
-  AddButton(buttons, this, "ReturnBtn", "返  回", [this] { accept(); });
+  AddDialogButton(buttons, this, "AdjustBtn", "调  节", [this] { controller_->Adjust(); });
+  AddDialogButton(buttons, this, "ReturnBtn", "返  回", [this] { accept(); });
   column->addLayout(buttons);
 }
 

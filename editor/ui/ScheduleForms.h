@@ -3,12 +3,15 @@
 // (brightness schedule) and `BrightAdjustForm` (manual brightness). Each owns its controller
 // (editor/core/ScheduleForms.h), shows what it holds and passes clicks and choices on.
 #include <QDialog>
+#include <functional>
+#include <initializer_list>
 #include <memory>
 
 #include "editor/core/ScheduleForms.h"
 
 class QCheckBox;
 class QComboBox;
+class QHBoxLayout;
 class QSpinBox;
 class QTimeEdit;
 
@@ -23,15 +26,14 @@ struct TScheduleFormContext {
   TCurrentScreen CurrentScreen;
 };
 
-class TAutoCloseForm : public QDialog, public TScheduleView {
+// What both schedule dialogs are: a grid, a check box under it, a picker floating over a cell
+// and a row of buttons, all showing their controller.
+template <class TController>
+class TScheduleGridForm : public QDialog, public TScheduleView {
  public:
-  explicit TAutoCloseForm(const TScheduleFormContext& context, QWidget* parent = nullptr);
-  ~TAutoCloseForm() override;
-
-  TAutoCloseController& Controller() { return *controller_; }
+  ~TScheduleGridForm() override;
+  TController& Controller() { return *controller_; }
   TGridTable* Grid() const { return grid_; }
-  QTimeEdit* TimePicker() const { return picker_; }
-  QCheckBox* AutoPower() const { return auto_; }
 
   // TScheduleView
   bool Visible() const override { return isVisible(); }
@@ -39,43 +41,56 @@ class TAutoCloseForm : public QDialog, public TScheduleView {
   void Changed() override;
 
  protected:
+  struct TLook {
+    const char* FormName;
+    const char* Title;
+    const char* GridName;
+    std::initializer_list<int> ColumnWidths;
+    const char* CheckName;
+    const char* CheckCaption;
+  };
+  TScheduleGridForm(const TScheduleFormContext& context, const TLook& look, QWidget* parent);
+  // Where the picker goes, and its value (the controller's).
+  virtual void PlacePicker() = 0;
+  // Before the controller's show runs.
+  virtual void BeforeShow() {}
   void showEvent(QShowEvent* event) override;
+  // A button under the check box; its click runs `action` under the error guard.
+  void AddButton(const char* name, const char* caption, std::function<void()> action);
+  // Runs `change` without passing the widgets' signals back to the controller.
+  void Quietly(const std::function<void()>& change);
+  bool Updating() const { return updating_; }
+
+  std::unique_ptr<TController> controller_;
+  TGridTable* grid_;
+  QCheckBox* check_;
 
  private:
-  void PlacePicker();
-
-  std::unique_ptr<TAutoCloseController> controller_;
-  TGridTable* grid_;
-  QTimeEdit* picker_;
-  QCheckBox* auto_;
+  QHBoxLayout* buttons_;
   bool updating_ = false;
 };
 
-class TAutoBrightForm : public QDialog, public TScheduleView {
+class TAutoCloseForm : public TScheduleGridForm<TAutoCloseController> {
  public:
-  explicit TAutoBrightForm(const TScheduleFormContext& context, QWidget* parent = nullptr);
-  ~TAutoBrightForm() override;
-
-  TAutoBrightController& Controller() { return *controller_; }
-  TGridTable* Grid() const { return grid_; }
-  QComboBox* BrightPicker() const { return picker_; }
-  QCheckBox* AutoBright() const { return auto_; }
-
-  bool Visible() const override { return isVisible(); }
-  void ShowModal() override { exec(); }
-  void Changed() override;
-
- protected:
-  void showEvent(QShowEvent* event) override;
+  explicit TAutoCloseForm(const TScheduleFormContext& context, QWidget* parent = nullptr);
+  QTimeEdit* TimePicker() const { return picker_; }
+  QCheckBox* AutoPower() const { return check_; }
 
  private:
-  void PlacePicker();
+  void PlacePicker() override;
+  QTimeEdit* picker_;
+};
 
-  std::unique_ptr<TAutoBrightController> controller_;
-  TGridTable* grid_;
+class TAutoBrightForm : public TScheduleGridForm<TAutoBrightController> {
+ public:
+  explicit TAutoBrightForm(const TScheduleFormContext& context, QWidget* parent = nullptr);
+  QComboBox* BrightPicker() const { return picker_; }
+  QCheckBox* AutoBright() const { return check_; }
+
+ private:
+  void PlacePicker() override;
+  void BeforeShow() override;
   QComboBox* picker_;
-  QCheckBox* auto_;
-  bool updating_ = false;
 };
 
 class TBrightAdjustForm : public QDialog, public TScheduleView {

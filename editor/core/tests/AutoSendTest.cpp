@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "Fakes.h"
+#include "ScheduleFixtures.h"
 #include "model/ComponentManager.h"
 #include "model/FormConstructEx.h"
 #include "platform/base/GbkText.h"
@@ -20,11 +21,7 @@ using platform::Utf8ToGbk;
 using test::TFakeDialogs;
 using test::TTempFolder;
 
-std::string Fixture(const std::string& name) {
-  std::string content;
-  EXPECT_TRUE(platform::ReadWholeFile(std::string(CORVANE_FIXTURES) + "/" + name, content)) << name;
-  return content;
-}
+using test::ReadFixture;
 
 std::span<const uint8_t> Span(const std::string& bytes) {
   return {reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()};
@@ -32,7 +29,7 @@ std::span<const uint8_t> Span(const std::string& bytes) {
 
 // The script's reading of a list: its interval and entries.
 TAutoSendList Expected(const std::string& name) {
-  std::istringstream in(Fixture(name + ".txt"));
+  std::istringstream in(ReadFixture(name + ".txt"));
   TAutoSendList list;
   std::string word;
   in >> word >> list.Interval;
@@ -103,33 +100,33 @@ class AutoSend : public ::testing::Test {
 TEST_F(AutoSend, ListFixturesDecodeAsTheScriptSays) {
   for (const char* name : {"two.Lst", "interval0.Lst", "interval70000.Lst", "unterminated.Lst"}) {
     SCOPED_TRACE(name);
-    auto list = DecodeAutoSendList(Span(Fixture(name)));
+    auto list = DecodeAutoSendList(Span(ReadFixture(name)));
     ASSERT_TRUE(list);
     const TAutoSendList expected = Expected(name);
     EXPECT_EQ(list->Interval, expected.Interval);
     EXPECT_EQ(list->Entries, expected.Entries);
   }
-  auto two = DecodeAutoSendList(Span(Fixture("two.Lst")));
+  auto two = DecodeAutoSendList(Span(ReadFixture("two.Lst")));
   EXPECT_EQ(two->NextIndex, 7u);
   EXPECT_TRUE(two->Running);
-  EXPECT_FALSE(DecodeAutoSendList(Span(Fixture("short.Lst"))));
+  EXPECT_FALSE(DecodeAutoSendList(Span(ReadFixture("short.Lst"))));
   // A longer file is read for its first 5433 bytes.
-  EXPECT_TRUE(DecodeAutoSendList(Span(Fixture("two.Lst") + "tail")));
+  EXPECT_TRUE(DecodeAutoSendList(Span(ReadFixture("two.Lst") + "tail")));
 }
 
 TEST_F(AutoSend, EncodingWritesWholeEntriesAndAZeroTail) {
-  TAutoSendList list = *DecodeAutoSendList(Span(Fixture("two.Lst")));
+  TAutoSendList list = *DecodeAutoSendList(Span(ReadFixture("two.Lst")));
   list.NextIndex = 0;
   const auto block = EncodeAutoSendList(list);
-  EXPECT_EQ(std::string(block.begin(), block.end()), Fixture("two.Lst.saved"));
+  EXPECT_EQ(std::string(block.begin(), block.end()), ReadFixture("two.Lst.saved"));
   // A path with no room for its zero is not cut into another file's name.
   list.Entries[2] = {true, std::string(AutoSendPathField, 'p')};
   const auto again = EncodeAutoSendList(list);
-  EXPECT_EQ(std::string(again.begin(), again.end()), Fixture("two.Lst.saved"));
+  EXPECT_EQ(std::string(again.begin(), again.end()), ReadFixture("two.Lst.saved"));
 }
 
 TEST_F(AutoSend, ShowReadsTheListIntoTheGrid) {
-  dir_.Write("AutoSend.Lst", Fixture("two.Lst"));
+  dir_.Write("AutoSend.Lst", ReadFixture("two.Lst"));
   TFakeView view;
   TAutoSend sender(dialogs_, options_);
   sender.SetView(&view);
@@ -147,16 +144,16 @@ TEST_F(AutoSend, ShowReadsTheListIntoTheGrid) {
   EXPECT_GT(view.changes, 0);
 
   // Clamped intervals reach the time dialog's spin.
-  dir_.Write("AutoSend.Lst", Fixture("interval70000.Lst"));
+  dir_.Write("AutoSend.Lst", ReadFixture("interval70000.Lst"));
   ASSERT_TRUE(sender.ReadList());
   EXPECT_EQ(sender.TimeValue(), 65535);
-  dir_.Write("AutoSend.Lst", Fixture("interval0.Lst"));
+  dir_.Write("AutoSend.Lst", ReadFixture("interval0.Lst"));
   ASSERT_TRUE(sender.ReadList());
   EXPECT_EQ(sender.Interval(), 10u);
 }
 
 TEST_F(AutoSend, AnUnreadableListChangesNothing) {
-  dir_.Write("AutoSend.Lst", Fixture("unterminated.Lst"));
+  dir_.Write("AutoSend.Lst", ReadFixture("unterminated.Lst"));
   TAutoSend sender(dialogs_, options_);
   ASSERT_TRUE(sender.ReadList());
   EXPECT_EQ(sender.Cell(1, 1), "");
@@ -164,7 +161,7 @@ TEST_F(AutoSend, AnUnreadableListChangesNothing) {
   EXPECT_EQ(sender.Cell(1, 2), Utf8ToGbk("节目二.fmt"));
   const TAutoSendList before = sender.List();
 
-  dir_.Write("AutoSend.Lst", Fixture("short.Lst"));
+  dir_.Write("AutoSend.Lst", ReadFixture("short.Lst"));
   EXPECT_FALSE(sender.ReadList());
   std::filesystem::remove(dir_.File("AutoSend.Lst"));
   EXPECT_FALSE(sender.ReadList());
@@ -185,13 +182,13 @@ TEST_F(AutoSend, SavingTheReadGridGivesTheScriptsBytes) {
   } folder(dir_.Path());
   dir_.Write("a.fmt", "x");
   dir_.Write(platform::GbkToUtf8(Utf8ToGbk("节目二.fmt")), "x");
-  dir_.Write("AutoSend.Lst", Fixture("two.Lst"));
+  dir_.Write("AutoSend.Lst", ReadFixture("two.Lst"));
   {
     TAutoSend sender(dialogs_, options_);
     ASSERT_TRUE(sender.ReadList());
     sender.StartStop();
     ASSERT_TRUE(sender.Save());
-    EXPECT_EQ(dir_.Read("AutoSend.Lst"), Fixture("two.Lst.saved"));
+    EXPECT_EQ(dir_.Read("AutoSend.Lst"), ReadFixture("two.Lst.saved"));
     sender.StartStop();
   }
 }

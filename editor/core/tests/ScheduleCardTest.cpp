@@ -8,6 +8,7 @@
 #include <functional>
 
 #include "Fakes.h"
+#include "ScheduleFixtures.h"
 #include "editor/core/AutoSend.h"
 #include "editor/core/ScheduleForms.h"
 #include "link/tsSender.h"
@@ -32,11 +33,7 @@ using platform::Utf8ToGbk;
 
 constexpr int kGenerous = 20000;  // ms
 
-std::string Fixture(const std::string& name) {
-  std::string content;
-  EXPECT_TRUE(platform::ReadWholeFile(std::string(CORVANE_FIXTURES) + "/" + name, content)) << name;
-  return content;
-}
+using test::ReadFixture;
 
 template <typename Span>
 Bytes ToBytes(const Span& s) {
@@ -139,7 +136,7 @@ class ScheduleCard : public ::testing::Test {
 };
 
 TEST_F(ScheduleCard, DownloadGivesTheCardTheDialogsBlocks) {
-  dialogs_.Files = {std::string(CORVANE_FIXTURES) + "/power_week.Tim", std::string(CORVANE_FIXTURES) + "/bright_levels.Bri"};
+  dialogs_.Files = {test::FixturePath("power_week.Tim"), test::FixturePath("bright_levels.Bri")};
   power_.Show();
   power_.Import();
   power_.SetCell(2, 7, "06:07:08");
@@ -152,19 +149,19 @@ TEST_F(ScheduleCard, DownloadGivesTheCardTheDialogsBlocks) {
   bright_.Import();
   bright_.Download();
   ASSERT_TRUE(WaitStatus(model::ssBrightScheduleDone));
-  EXPECT_EQ(ToBytes(rig_.Card().BrightSchedule), ToBytes(Fixture("bright_levels.Bri.encoded")));
+  EXPECT_EQ(ToBytes(rig_.Card().BrightSchedule), ToBytes(ReadFixture("bright_levels.Bri.encoded")));
 }
 
 TEST_F(ScheduleCard, RefreshShowsTheCardsSchedulesInTheVisibleDialogs) {
   rig_.Sim.UpdateCard(0, [](cardsim::TCardState& card) {
-    const std::string power = Fixture("power_other.Tim"), bright = Fixture("bright_other.Bri");
+    const std::string power = ReadFixture("power_other.Tim"), bright = ReadFixture("bright_other.Bri");
     std::copy(power.begin(), power.end(), card.PowerSchedule.begin());
     std::copy(bright.begin(), bright.end(), card.BrightSchedule.begin());
   });
   power_.Show();
   power_.Refresh();
   ASSERT_TRUE(WaitStatus(model::ssPowerScheduleRead));
-  EXPECT_EQ(ToBytes(screen_.PowerSchedule()), ToBytes(Fixture("power_other.Tim")));
+  EXPECT_EQ(ToBytes(screen_.PowerSchedule()), ToBytes(ReadFixture("power_other.Tim")));
   EXPECT_EQ(power_.Cell(1, 1), "07:30:00");
   EXPECT_EQ(power_.Cell(2, 7), "23:59:59");
   EXPECT_FALSE(power_.Auto());

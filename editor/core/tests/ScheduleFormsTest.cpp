@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include "Fakes.h"
+#include "ScheduleFixtures.h"
 #include "model/FormConstructEx.h"
 #include "model/ScreenStatus.h"
 #include "platform/base/GbkText.h"
@@ -19,11 +20,7 @@ using platform::Utf8ToGbk;
 using test::TFakeDialogs;
 using test::TTempFolder;
 
-std::string Fixture(const std::string& name) {
-  std::string content;
-  EXPECT_TRUE(platform::ReadWholeFile(std::string(CORVANE_FIXTURES) + "/" + name, content)) << name;
-  return content;
-}
+using test::ReadFixture;
 
 template <typename Span>
 std::string Bytes(const Span& block) {
@@ -102,7 +99,7 @@ class AutoClose : public ScheduleForms {
   }
   std::vector<std::string> FixtureTimes(const std::string& name) {
     std::vector<std::string> lines;
-    std::istringstream in(Fixture(name + ".txt"));
+    std::istringstream in(ReadFixture(name + ".txt"));
     std::string line;
     std::getline(in, line);
     while (std::getline(in, line)) lines.push_back(line);
@@ -131,7 +128,7 @@ TEST_F(AutoClose, TheCommandAsksTheCardThenShowsTheEmptyGrid) {
 
 TEST_F(AutoClose, StatusTwentyTwoOfTheCurrentScreenFillsTheVisibleDialog) {
   form_.Show();
-  Store(screen_->PowerSchedule(), Fixture("power_week.Tim"));
+  Store(screen_->PowerSchedule(), ReadFixture("power_week.Tim"));
   model::TLEDScreen* other = root_.GetScreen(1);
   ASSERT_NE(other, nullptr);
 
@@ -174,13 +171,13 @@ TEST_F(AutoClose, ThePickerCoversTimeCellsAndWritesItsTime) {
 
 TEST_F(AutoClose, DownloadSendsTheGridsBlockToTheCurrentScreen) {
   form_.Show();
-  Store(screen_->PowerSchedule(), Fixture("power_week.Tim"));
+  Store(screen_->PowerSchedule(), ReadFixture("power_week.Tim"));
   form_.Fill();
   form_.Download();
   ASSERT_EQ(operations_.Calls.size(), 1u);
   EXPECT_EQ(operations_.Calls[0].What, "WritePowerSchedule");
   EXPECT_EQ(operations_.Calls[0].Screen, screen_);
-  EXPECT_EQ(operations_.Calls[0].Block, Fixture("power_week.Tim.encoded"));
+  EXPECT_EQ(operations_.Calls[0].Block, ReadFixture("power_week.Tim.encoded"));
 
   form_.SetAuto(false);
   form_.Download();
@@ -203,21 +200,21 @@ TEST_F(AutoClose, ACellThatIsNoTimeSendsAndWritesNothing) {
 
 TEST_F(AutoClose, ExportAndImportRoundTrip) {
   form_.Show();
-  Store(screen_->PowerSchedule(), Fixture("power_other.Tim"));
+  Store(screen_->PowerSchedule(), ReadFixture("power_other.Tim"));
   form_.Fill();
   dialogs_.Files.push_back(dir_.File("week"));
   form_.Export();
   ASSERT_EQ(dialogs_.FileRequests.size(), 1u);
   EXPECT_EQ(dialogs_.FileRequests[0].Filter, Utf8ToGbk("自动开关屏文件|*.Tim"));
   EXPECT_EQ(dialogs_.FileRequests[0].FileName, "*.Tim");
-  EXPECT_EQ(dir_.Read("week.Tim"), Fixture("power_other.Tim.encoded"));
+  EXPECT_EQ(dir_.Read("week.Tim"), ReadFixture("power_other.Tim.encoded"));
 
   // Another screen becomes current and takes the file.
   screen_ = root_.GetScreen(1);
   dialogs_.Files.push_back(dir_.File("week.Tim"));
   form_.Import();
   EXPECT_EQ(dialogs_.FileRequests.back().Filter, Utf8ToGbk("自动开关屏文件|*.Tim"));
-  EXPECT_EQ(Bytes(screen_->PowerSchedule()), Fixture("power_other.Tim.encoded"));
+  EXPECT_EQ(Bytes(screen_->PowerSchedule()), ReadFixture("power_other.Tim.encoded"));
   EXPECT_EQ(form_.Cell(1, 1), "07:30:00");
   EXPECT_EQ(form_.Cell(2, 7), "23:59:59");
   EXPECT_FALSE(form_.Auto());
@@ -240,13 +237,13 @@ TEST_F(AutoClose, ExportSetsTheExtension) {
 }
 
 TEST_F(AutoClose, AShortFileReplacesOnlyItsBytesOfTheScreensBlock) {
-  Store(screen_->PowerSchedule(), Fixture("power_week.Tim"));
-  const std::string other = Fixture("power_other.Tim");
+  Store(screen_->PowerSchedule(), ReadFixture("power_week.Tim"));
+  const std::string other = ReadFixture("power_other.Tim");
   dir_.Write("short.Tim", other.substr(0, 50));
   form_.Show();
   dialogs_.Files.push_back(dir_.File("short.Tim"));
   form_.Import();
-  EXPECT_EQ(Bytes(screen_->PowerSchedule()), other.substr(0, 50) + Fixture("power_week.Tim").substr(50));
+  EXPECT_EQ(Bytes(screen_->PowerSchedule()), other.substr(0, 50) + ReadFixture("power_week.Tim").substr(50));
   EXPECT_FALSE(form_.Auto());
   EXPECT_EQ(form_.Cell(1, 1), "07:30:00");  // from the file
   EXPECT_EQ(form_.Cell(1, 7), "12:30:06");  // Saturday's on time is at 52, past the file
@@ -310,7 +307,7 @@ class AutoBright : public ScheduleForms {
 };
 
 TEST_F(AutoBright, TheCommandAsksTheCardThenShowsTheScreensSchedule) {
-  Store(screen_->BrightSchedule(), Fixture("bright_levels.Bri"));
+  Store(screen_->BrightSchedule(), ReadFixture("bright_levels.Bri"));
   form_.Execute();
   ASSERT_EQ(operations_.Calls.size(), 1u);
   EXPECT_EQ(operations_.Calls[0].What, "ReadBrightSchedule");
@@ -330,7 +327,7 @@ TEST_F(AutoBright, TheCommandAsksTheCardThenShowsTheScreensSchedule) {
 
 TEST_F(AutoBright, StatusTwentyEightFillsTheVisibleDialog) {
   form_.Show();
-  Store(screen_->BrightSchedule(), Fixture("bright_other.Bri"));
+  Store(screen_->BrightSchedule(), ReadFixture("bright_other.Bri"));
   screen_->SetStatus(model::ssBrightScheduleRead);
   form_.StatusChanged(*screen_);
   EXPECT_EQ(form_.Cell(1, 1), Utf8ToGbk("0级亮度"));
@@ -357,19 +354,19 @@ TEST_F(AutoBright, TheDropDownTakesTheCellsLevelAndWritesItsChoice) {
 }
 
 TEST_F(AutoBright, DownloadSendsLevelsByName) {
-  Store(screen_->BrightSchedule(), Fixture("bright_levels.Bri"));
+  Store(screen_->BrightSchedule(), ReadFixture("bright_levels.Bri"));
   form_.Show();
   form_.Download();
   ASSERT_EQ(operations_.Calls.size(), 1u);
   EXPECT_EQ(operations_.Calls[0].What, "WriteBrightSchedule");
-  EXPECT_EQ(operations_.Calls[0].Block, Fixture("bright_levels.Bri.encoded"));
+  EXPECT_EQ(operations_.Calls[0].Block, ReadFixture("bright_levels.Bri.encoded"));
   form_.Refresh();
   EXPECT_EQ(operations_.Calls[1].What, "ReadBrightSchedule");
 }
 
 TEST_F(AutoBright, ImportChangesTheDialogOnlyAndExportWritesIt) {
   form_.Show();
-  dialogs_.Files.push_back(std::string(CORVANE_FIXTURES) + "/bright_levels.Bri");
+  dialogs_.Files.push_back(test::FixturePath("bright_levels.Bri"));
   form_.Import();
   EXPECT_EQ(dialogs_.FileRequests[0].Filter, Utf8ToGbk("亮度文件|*.Bri"));
   EXPECT_EQ(dialogs_.FileRequests[0].FileName, "*.Bri");
@@ -379,10 +376,10 @@ TEST_F(AutoBright, ImportChangesTheDialogOnlyAndExportWritesIt) {
 
   dialogs_.Files.push_back(dir_.File("levels"));
   form_.Export();
-  EXPECT_EQ(dir_.Read("levels.Bri"), Fixture("bright_levels.Bri.encoded"));
+  EXPECT_EQ(dir_.Read("levels.Bri"), ReadFixture("bright_levels.Bri.encoded"));
 
   // A short file replaces only its bytes of what the dialog shows: the marker and hours 0-5.
-  dir_.Write("short.Bri", Fixture("bright_zero.Bri").substr(0, 10));
+  dir_.Write("short.Bri", ReadFixture("bright_zero.Bri").substr(0, 10));
   dialogs_.Files.push_back(dir_.File("short.Bri"));
   form_.Import();
   EXPECT_FALSE(form_.Auto());

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "ScheduleFixtures.h"
+
 #include <sstream>
 
 #include "platform/base/AtomicFile.h"
@@ -12,11 +14,7 @@ namespace {
 
 using platform::Utf8ToGbk;
 
-std::string Fixture(const std::string& name) {
-  std::string content;
-  EXPECT_TRUE(platform::ReadWholeFile(std::string(CORVANE_FIXTURES) + "/" + name, content)) << name;
-  return content;
-}
+using test::ReadFixture;
 
 template <size_t N>
 std::array<uint8_t, N> Block(const std::string& bytes) {
@@ -37,7 +35,7 @@ struct TExpected {
   std::vector<std::string> Lines;
 };
 TExpected Expected(const std::string& name) {
-  std::istringstream in(Fixture(name + ".txt"));
+  std::istringstream in(ReadFixture(name + ".txt"));
   TExpected e;
   std::string word;
   int flag = 0;
@@ -71,16 +69,16 @@ TEST(Schedules, TimeOfTextTakesTimesOfDayOnly) {
 TEST(Schedules, PowerFixturesDecodeToTheScriptsTextsAndEncodeToItsBytes) {
   for (const char* name : {"power_week.Tim", "power_other.Tim", "power_zero.Tim", "power_outside.Tim"}) {
     SCOPED_TRACE(name);
-    const TPowerGrid grid = DecodePowerSchedule(Block<PowerScheduleSize>(Fixture(name)));
+    const TPowerGrid grid = DecodePowerSchedule(Block<PowerScheduleSize>(ReadFixture(name)));
     const TExpected expected = Expected(name);
     EXPECT_EQ(grid.Auto, expected.Auto);
     ASSERT_EQ(expected.Lines.size(), size_t(WeekDays));
     for (int d = 0; d < WeekDays; ++d)
       EXPECT_EQ(grid.On[size_t(d)] + " " + grid.Off[size_t(d)], expected.Lines[size_t(d)]) << d;
-    EXPECT_EQ(Bytes(EncodePowerSchedule(grid)), Fixture(std::string(name) + ".encoded"));
+    EXPECT_EQ(Bytes(EncodePowerSchedule(grid)), ReadFixture(std::string(name) + ".encoded"));
   }
   // A block the dialog wrote comes back byte for byte.
-  EXPECT_EQ(Fixture("power_week.Tim"), Fixture("power_week.Tim.encoded"));
+  EXPECT_EQ(ReadFixture("power_week.Tim"), ReadFixture("power_week.Tim.encoded"));
 }
 
 TEST(Schedules, AZeroBlockShowsMidnightEverywhereUnchecked) {
@@ -93,7 +91,7 @@ TEST(Schedules, AZeroBlockShowsMidnightEverywhereUnchecked) {
 }
 
 TEST(Schedules, ACellThatIsNoTimeNamesItselfAndBuildsNothing) {
-  TPowerGrid grid = DecodePowerSchedule(Block<PowerScheduleSize>(Fixture("power_week.Tim")));
+  TPowerGrid grid = DecodePowerSchedule(Block<PowerScheduleSize>(ReadFixture("power_week.Tim")));
   grid.Off[1] = "25:00:00";
   try {
     EncodePowerSchedule(grid);
@@ -106,11 +104,11 @@ TEST(Schedules, ACellThatIsNoTimeNamesItselfAndBuildsNothing) {
 TEST(Schedules, BrightnessFixturesDecodeToTheScriptsTextsAndEncodeToItsBytes) {
   for (const char* name : {"bright_levels.Bri", "bright_other.Bri", "bright_zero.Bri"}) {
     SCOPED_TRACE(name);
-    const TBrightGrid grid = DecodeBrightSchedule(Block<BrightScheduleSize>(Fixture(name)));
+    const TBrightGrid grid = DecodeBrightSchedule(Block<BrightScheduleSize>(ReadFixture(name)));
     const TExpected expected = Expected(name);
     EXPECT_EQ(grid.Auto, expected.Auto);
     EXPECT_EQ(std::vector<std::string>(grid.Levels.begin(), grid.Levels.end()), expected.Lines);
-    EXPECT_EQ(Bytes(EncodeBrightSchedule(grid)), Fixture(std::string(name) + ".encoded"));
+    EXPECT_EQ(Bytes(EncodeBrightSchedule(grid)), ReadFixture(std::string(name) + ".encoded"));
   }
 }
 

@@ -35,6 +35,21 @@ using platform::Utf8ToGbk;
 
 QString Text(const char* utf8) { return QString::fromUtf8(utf8); }
 
+// The whole program, offscreen, with scripted dialogs, no splash time, a program directory of
+// the test's own and the online listener on a free loopback port.
+TStartupOptions ProgramOptions(const test::TTempFolder& dir, test::TFakeDialogs& dialogs,
+                               test::TFakeClipboard& clipboard) {
+  TStartupOptions options;
+  options.SplashMs = 0;
+  options.Dialogs = &dialogs;
+  options.Clipboard = &clipboard;
+  options.Main.ProgramDir = dir.Path();
+  options.HandleSignals = false;
+  options.OnLinePort = 0;
+  options.OnLineAddress = htonl(INADDR_LOOPBACK);
+  return options;
+}
+
 class TFakeOperations : public TScheduleOperations {
  public:
   void ReadPowerSchedule(model::TLEDScreen&) override { Calls.push_back("ReadPowerSchedule"); }
@@ -291,15 +306,8 @@ TEST_F(AutoSendDialog, TheProgramKeepsTheSenderFromStartUpToTheEnd) {
     const auto block = EncodeAutoSendList(list);
     dir_.Write("AutoSend.Lst", std::string(block.begin(), block.end()));
   }
-  TStartupOptions options;
-  options.SplashMs = 0;
-  options.Dialogs = &dialogs_;
   test::TFakeClipboard clipboard;
-  options.Clipboard = &clipboard;
-  options.Main.ProgramDir = dir_.Path();
-  options.HandleSignals = false;
-  options.OnLinePort = 0;
-  options.OnLineAddress = htonl(INADDR_LOOPBACK);
+  TStartupOptions options = ProgramOptions(dir_, dialogs_, clipboard);
   options.AutoSend.Clock = &clock_;
   TCorvane program(std::move(options));
   ASSERT_TRUE(program.Start());
@@ -321,15 +329,8 @@ TEST_F(AutoSendDialog, TheProgramKeepsTheSenderFromStartUpToTheEnd) {
 TEST_F(ScheduleDialogs, TheProgramsDialogsActOnTheMainWindowsCurrentScreen) {
   root_.AddScreen("");
   test::TTempFolder dir;
-  TStartupOptions options;
-  options.SplashMs = 0;
-  options.Dialogs = &dialogs_;
   test::TFakeClipboard clipboard;
-  options.Clipboard = &clipboard;
-  options.Main.ProgramDir = dir.Path();
-  options.HandleSignals = false;
-  options.OnLinePort = 0;
-  options.OnLineAddress = htonl(INADDR_LOOPBACK);
+  TStartupOptions options = ProgramOptions(dir, dialogs_, clipboard);
   options.Hooks.ProjectRoot = [this] { return &root_; };
   TCorvane program(std::move(options));
   ASSERT_TRUE(program.Start());
