@@ -91,6 +91,25 @@ constexpr TPass kAdam7[7] = {
     {2, 4, 0, 2, 0xAA}, {0, 2, 1, 2, 0x55}, {1, 2, 0, 1, 0xFF},
 };
 
+// The colour types: the depths each allows (bit d for depth d), the samples of a pixel in the
+// file, and how the colour manager takes them. Pixels of 2-bit grey and palette files go into
+// 4-bit bitmaps, 16-bit grey into 8-bit ones, colour into 24 and 32 bits.
+struct TColorType {
+  uint8_t Type;
+  uint32_t Depths;
+  uint8_t Channels;  // samples of a pixel in the file
+  uint8_t Samples;   // samples a pixel for the manager
+  TSampleScheme Source, Target;
+};
+constexpr uint32_t Bit(unsigned depth) { return 1u << depth; }
+constexpr TColorType kColorTypes[] = {
+    {0, Bit(1) | Bit(2) | Bit(4) | Bit(8) | Bit(16), 1, 1, schIndexed, schIndexed},  // grey
+    {2, Bit(8) | Bit(16), 3, 3, schRGB, schBGR},                                     // RGB
+    {3, Bit(1) | Bit(2) | Bit(4) | Bit(8), 1, 1, schIndexed, schIndexed},           // palette
+    {4, Bit(8) | Bit(16), 2, 1, schGrayAlpha, schIndexed},                           // grey, alpha
+    {6, Bit(8) | Bit(16), 4, 4, schRGBA, schBGRA},                                   // RGBA
+};
+
 // One load: the chunk walk and the image data.
 class TPngReader {
  public:
@@ -143,6 +162,7 @@ class TPngReader {
   uint8_t depth_ = 0, colorType_ = 0, interlace_ = 0;
 
   bool depthSetUp_ = false;
+  size_t channels_ = 1;           // samples of a pixel in the file
   size_t filterBytes_ = 1;        // bytes per pixel of the filters
   bool widenPalette2_ = false;    // 2-bit palette indexes go into 4-bit pixels as they are
   std::vector<TColor> palette_;   // of an indexed bitmap
@@ -178,65 +198,22 @@ std::span<const uint8_t> TPngReader::ReadData() {
 
 void TPngReader::SetUpColorDepth() {
   depthSetUp_ = true;
+  const TColorType* t = std::find_if(std::begin(kColorTypes), std::end(kColorTypes),
+                                     [&](const TColorType& c) { return c.Type == colorType_; });
+  if (t == std::end(kColorTypes) || depth_ > 16 || !(t->Depths & Bit(depth_)))
+    Raise(SInvalidColorFormat);
   const unsigned d = depth_;
-  auto allowed = [&](std::initializer_list<unsigned> depths) {
-    if (std::find(depths.begin(), depths.end(), d) == depths.end()) Raise(SInvalidColorFormat);
-  };
-  switch (colorType_) {
-    case 0:  // grey
-      allowed({1, 2, 4, 8, 16});
-      m_.SetSourceSamplesPerPixel(1);
-      m_.SetTargetSamplesPerPixel(1);
-      m_.SetSourceBitsPerSample(uint8_t(d));
-      m_.SetTargetBitsPerSample(uint8_t(d == 2 ? 4 : d == 16 ? 8 : d));
-      filterBytes_ = (d + 7) / 8;
-      break;
-    case 2:  // RGB
-      allowed({8, 16});
-      m_.SetSourceSamplesPerPixel(3);
-      m_.SetTargetSamplesPerPixel(3);
-      m_.SetSourceColorScheme(schRGB);
-      m_.SetTargetColorScheme(schBGR);
-      m_.SetSourceBitsPerSample(uint8_t(d));
-      m_.SetTargetBitsPerSample(8);
-      filterBytes_ = d * 3 / 8;
-      break;
-    case 3:  // palette
-      allowed({1, 2, 4, 8});
-      m_.SetSourceSamplesPerPixel(1);
-      m_.SetTargetSamplesPerPixel(1);
-      m_.SetSourceBitsPerSample(uint8_t(d));
-      m_.SetTargetBitsPerSample(uint8_t(d == 2 ? 4 : d));
-      // Indexes stay indexes: scaled like grey levels they would point past the palette.
-      widenPalette2_ = d == 2;
-      filterBytes_ = 1;
-      break;
-    case 4:  // grey and alpha
-      allowed({8, 16});
-      m_.SetSourceSamplesPerPixel(1);
-      m_.SetSourceColorScheme(schGrayAlpha);
-      m_.SetTargetSamplesPerPixel(1);
-      m_.SetSourceBitsPerSample(uint8_t(d));
-      m_.SetTargetBitsPerSample(8);
-      filterBytes_ = d * 2 / 8;
-      break;
-    case 6:  // RGBA
-      allowed({8, 16});
-      m_.SetSourceSamplesPerPixel(4);
-      m_.SetTargetSamplesPerPixel(4);
-      m_.SetSourceColorScheme(schRGBA);
-      m_.SetTargetColorScheme(schBGRA);
-      m_.SetSourceBitsPerSample(uint8_t(d));
-      m_.SetTargetBitsPerSample(8);
-      filterBytes_ = d * 4 / 8;
-      break;
-    default:
-      Raise(SInvalidColorFormat);
-  }
-  bitmap_.SetPixelFormat(colorType_ == 2 ? platform::pf24bit
-                         : colorType_ == 6 ? platform::pf32bit
-                         : colorType_ == 4 ? platform::pf8bit
-                                           : *m_.PixelFormatFor(true));
+  m_.SetSourceSamplesPerPixel(t->Samples);
+  m_.SetTargetSamplesPerPixel(t->Samples);
+  m_.SetSourceColorScheme(t->Source);
+  m_.SetTargetColorScheme(t->Target);
+  m_.SetSourceBitsPerSample(uint8_t(d));
+  m_.SetTargetBitsPerSample(uint8_t(d == 2 ? 4 : d == 16 ? 8 : d));
+  channels_ = t->Channels;
+  filterBytes_ = (d * channels_ + 7) / 8;
+  // Palette indexes stay indexes: scaled like grey levels they would point past the palette.
+  widenPalette2_ = colorType_ == 3 && d == 2;
+  bitmap_.SetPixelFormat(*m_.PixelFormatFor(true));
   if (colorType_ == 0) {
     palette_ = m_.MakeGrayPalette(false);
     hasPalette_ = true;
@@ -343,9 +320,8 @@ void TPngReader::ConvertRow(const uint8_t* row, size_t size, int y, uint8_t mask
 
 void TPngReader::LoadImage() {
   if (!depthSetUp_) SetUpColorDepth();
-  const size_t samples = depth_ == 16 ? filterBytes_ / 2 : filterBytes_;
   auto rowSizeOf = [&](uint64_t pixels) {
-    return size_t((pixels * depth_ + 7) / 8 * samples + 1);
+    return size_t((pixels * depth_ + 7) / 8 * channels_ + 1);
   };
 
   // The bitmap: palette, size, the colour of pixels the data does not reach, transparency.

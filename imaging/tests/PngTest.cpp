@@ -26,7 +26,7 @@ namespace {
 void Load(TPNGGraphic& g, const std::vector<uint8_t>& data) {
   g.LoadFromStream(data.data(), data.size());
 }
-void Load(TPNGGraphic& g, const std::string& name) { Load(g, gfxtest::ReadFixture(name)); }
+void Load(TPNGGraphic& g, const std::string& name) { LoadFixture(g, name); }
 
 // The fixtures that load, with an oracle beside them.
 std::vector<std::string> LoadingFixtures() {

@@ -17,10 +17,7 @@ using platform::TPixelFormat;
 
 namespace {
 
-void Load(TTargaGraphic& g, const std::string& name) {
-  const std::vector<uint8_t> data = gfxtest::ReadFixture(name);
-  g.LoadFromStream(data.data(), data.size());
-}
+void Load(TTargaGraphic& g, const std::string& name) { LoadFixture(g, name); }
 
 std::vector<uint8_t> Header(const std::vector<uint8_t>& file) {
   return {file.begin(), file.begin() + 18};
