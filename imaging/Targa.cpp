@@ -96,7 +96,8 @@ void TTargaGraphic::ReadImage(TImageStream& in, TBitmap& bitmap) {
       in.Skip(mapBytes);
     }
   }
-  if (colorMapped || grey) bitmap.SetPalette(palette);
+  // A colour-mapped file without a map keeps the 8-bit bitmap's own palette.
+  if (grey || (colorMapped && mapType == 1)) bitmap.SetPalette(palette);
 
   // A pixel is (size + 7) div 8 bytes: two for 15 bits.
   const size_t pixelBytes = (pixelSize + 7) / 8;

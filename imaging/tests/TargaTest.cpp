@@ -89,6 +89,12 @@ TEST(TargaReader, KeepsTheIdentificationFieldAndTheFileSPalette) {
   Load(g, "tga_py_map300.tga");
   EXPECT_EQ(g.Bitmap().Palette().size(), 256u);
 
+  // A colour-mapped file without a map keeps the 8-bit bitmap's own palette.
+  const std::vector<uint8_t> unmapped = {0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+                                         2, 0, 1, 0, 8, 0x20, 7, 200};
+  g.LoadFromStream(unmapped.data(), unmapped.size());
+  EXPECT_EQ(g.Bitmap().GetPixel(1, 0), platform::DefaultPalette(platform::pf8bit)[200]);
+
   // A grey file gets 256 greys whatever its colour map fields say (its map is stepped over).
   Load(g, "tga_py_grey_map.tga");
   ASSERT_EQ(g.Bitmap().Palette().size(), 256u);
