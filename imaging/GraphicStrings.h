@@ -75,6 +75,10 @@ inline constexpr std::string_view SSampleCountIs = "This number of samples per p
 inline constexpr std::string_view SPhotometricIs = "This photometric interpretation is";
 inline constexpr std::string_view SSubsamplingIs = "YCbCr subsampling is";
 inline constexpr std::string_view SDeepYCbCrIs = "YCbCr with samples other than 8 bits is";
+// What the Targa reader refuses rather than misread.
+inline constexpr std::string_view SImageTypeIs = "The image type is";
+inline constexpr std::string_view SPixelSizeIs = "The pixel size is";
+inline constexpr std::string_view SColorMapEntrySizeIs = "The color map entry size is";
 
 // Format names for the templates.
 inline constexpr std::string_view SFormatTiff = "TIF/TIFF";

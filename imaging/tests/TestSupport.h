@@ -79,6 +79,13 @@ inline platform::TBitmap PnmBitmap(const TPnm& pnm) {
   return b;
 }
 
+// Loads a fixture file into a picture.
+template <class Graphic>
+void LoadFixture(Graphic& g, const std::string& name) {
+  const std::vector<uint8_t> data = gfxtest::ReadFixture(name);
+  g.LoadFromStream(data.data(), data.size());
+}
+
 // The text of the exception `f` throws; "(no exception)" when it throws none.
 inline std::string ErrorText(const std::function<void()>& f) {
   try {
