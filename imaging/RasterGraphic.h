@@ -66,6 +66,11 @@ class TImageStream {
   std::string_view formatName_;
 };
 
+// Row y of a bitmap as a span of its stride, the target a reader hands ConvertRow.
+inline std::span<uint8_t> BitmapRow(platform::TBitmap& bitmap, int y) {
+  return {bitmap.ScanLine(y), bitmap.Stride()};
+}
+
 class TRasterGraphic : public platform::TBitmapGraphic {
  public:
   // The manager of the last successful load (defaults before any).
