@@ -71,9 +71,8 @@ void TPCXGraphic::ReadImage(TImageStream& in, platform::TBitmap& bitmap) {
   std::vector<uint8_t> unpacked;
   const uint8_t* lines;
   if (packed) {
-    if (total > platform::TBitmap::MaxImageBytes ||
-        !platform::TBitmap::SizeAllowed(int(width), int(height), format))
-      RaiseInvalidImage();
+    CheckBitmapSize(bitmap, width, height);
+    if (total > platform::TBitmap::MaxImageBytes) RaiseInvalidImage();
     unpacked.assign(size_t(total), 0);
     const uint8_t* source = data.data();
     size_t packedSize = data.size();

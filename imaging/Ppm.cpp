@@ -65,8 +65,8 @@ void TPPMGraphic::ReadImage(TImageStream& stream, platform::TBitmap& bitmap) {
   const bool binary = kind >= 4;
   const uint32_t maximum = bits ? 1 : text.Number();
 
-  if (width > platform::TBitmap::MaxDimension || height > platform::TBitmap::MaxDimension)
-    RaiseInvalidImage();
+  if (bits || gray) bitmap.SetPixelFormat(bits ? platform::pf1bit : platform::pf8bit);
+  CheckBitmapSize(bitmap, width, height);
   // Every sample takes at least one byte (one character in text maps): a map that cannot hold
   // its picture is refused before the bitmap is made.
   const size_t channels = kind == 3 || kind == 6 ? 3 : 1, sampleBytes = maximum > 255 ? 2 : 1;
@@ -81,7 +81,6 @@ void TPPMGraphic::ReadImage(TImageStream& stream, platform::TBitmap& bitmap) {
     m.SetTargetColorScheme(schIndexed);
     m.SetSourceBitsPerSample(bits ? 1 : 8);
     m.SetTargetBitsPerSample(bits ? 1 : 8);
-    bitmap.SetPixelFormat(bits ? platform::pf1bit : platform::pf8bit);
   }
   SizeBitmap(bitmap, width, height);
   if (bits || gray) bitmap.SetPalette(m.MakeGrayPalette(bits));  // bits: 0 white, 1 black

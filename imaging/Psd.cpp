@@ -92,8 +92,7 @@ void TPSDGraphic::ReadImage(TImageStream& in, platform::TBitmap& bitmap) {
     m.SetTargetColorScheme(planes == 3 ? schBGR : schBGRA);
   }
   bitmap.SetPixelFormat(TargetPixelFormat());
-  if (width > platform::TBitmap::MaxDimension || height > platform::TBitmap::MaxDimension)
-    RaiseInvalidImage();
+  CheckBitmapSize(bitmap, width, height);
 
   // Colour mode data: the palette of indexed files, planes of red, green and blue.
   const std::span<const uint8_t> modeData = in.Read(in.U32BE());

@@ -84,7 +84,7 @@ void TPSPGraphic::ReadImage(TImageStream& in, platform::TBitmap& bitmap) {
     default:
       RaiseInvalidColorFormat();
   }
-  SizeBitmap(bitmap, width, height);
+  CheckBitmapSize(bitmap, width, height);
   const bool colour = depth == 24;
   const size_t channelBytes = rowSize * size_t(height);
 
@@ -173,6 +173,7 @@ void TPSPGraphic::ReadImage(TImageStream& in, platform::TBitmap& bitmap) {
     in.Seek(block.End);
   }
   if (!layerRead) RaiseInvalidImage();
+  SizeBitmap(bitmap, width, height);
   if (channelBytes == 0) return;
   if (channels[0].empty() || (colour && (channels[1].empty() || channels[2].empty())))
     RaiseInvalidImage();
