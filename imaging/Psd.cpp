@@ -65,6 +65,13 @@ void TPSDGraphic::ReadImage(TImageStream& in, platform::TBitmap& bitmap) {
   m.SourceOptions = optSwapBytes;
   m.SetSourceBitsPerSample(uint8_t(depth));
   m.SetTargetBitsPerSample(depth == 16 ? 8 : uint8_t(depth));
+  auto colour = [&m](uint8_t sourceSamples, uint8_t targetSamples, TSampleScheme source,
+                     TSampleScheme target) {
+    m.SetSourceSamplesPerPixel(sourceSamples);
+    m.SetTargetSamplesPerPixel(targetSamples);
+    m.SetSourceColorScheme(source);
+    m.SetTargetColorScheme(target);
+  };
   size_t planes = 1;
   if (oneChannel) {
     m.SetSourceColorScheme(schIndexed);
@@ -72,24 +79,16 @@ void TPSDGraphic::ReadImage(TImageStream& in, platform::TBitmap& bitmap) {
   } else if (mode == modeCMYK) {
     // Three target samples: the converters write blue, green and red only.
     planes = 4;
-    m.SetSourceSamplesPerPixel(4);
-    m.SetTargetSamplesPerPixel(3);
-    m.SetSourceColorScheme(schCMYK);
-    m.SetTargetColorScheme(schBGR);
+    colour(4, 3, schCMYK, schBGR);
   } else if (mode == modeLab) {
     planes = 3;
-    m.SetSourceSamplesPerPixel(3);
-    m.SetTargetSamplesPerPixel(3);
-    m.SetSourceColorScheme(schCIELab);
-    m.SetTargetColorScheme(schBGR);
+    colour(3, 3, schCIELab, schBGR);
     m.SourceOptions |= optLabScaled | optLabOffset;
   } else {
     // RGB and multichannel: a fourth channel is alpha; further channels are not read.
     planes = channels == 3 ? 3 : 4;
-    m.SetSourceSamplesPerPixel(uint8_t(planes));
-    m.SetTargetSamplesPerPixel(uint8_t(planes));
-    m.SetSourceColorScheme(planes == 3 ? schRGB : schRGBA);
-    m.SetTargetColorScheme(planes == 3 ? schBGR : schBGRA);
+    colour(uint8_t(planes), uint8_t(planes), planes == 3 ? schRGB : schRGBA,
+           planes == 3 ? schBGR : schBGRA);
   }
   bitmap.SetPixelFormat(TargetPixelFormat());
   CheckBitmapSize(bitmap, width, height);

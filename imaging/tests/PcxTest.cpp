@@ -11,29 +11,19 @@
 using namespace imaging;
 using namespace imagingtest;
 
-namespace {
-
-void Load(TPCXGraphic& g, const std::string& name) { LoadBytes(g, gfxtest::ReadFixture(name)); }
-
-}  // namespace
-
 // netpbm's and ImageMagick's files equal pcxtoppm's decode: packed 1, 2 and 4 bits with the
 // header's palette, 4 planes of 1 bit, 8 bits with the palette at the end, 24 bits in planes.
 TEST(PcxReader, EqualsTheOracleOfEveryFixture) {
-  const std::pair<const char*, platform::TPixelFormat> cases[] = {
-      {"pcx_packed1", platform::pf1bit}, {"pcx_packed2", platform::pf4bit},
-      {"pcx_packed4", platform::pf4bit}, {"pcx_planes4", platform::pf4bit},
-      {"pcx_8bit", platform::pf8bit},    {"pcx_24bit", platform::pf24bit},
-      {"pcx_im8", platform::pf8bit},     {"pcx_im24", platform::pf24bit},
-  };
-  for (const auto& [name, format] : cases) {
-    TPCXGraphic g;
-    ASSERT_NO_THROW(Load(g, std::string(name) + ".pcx")) << name;
-    EXPECT_EQ(g.Bitmap().PixelFormat(), format) << name;
-    EXPECT_EQ(gfxtest::PixelDifference(g.Bitmap(), PnmBitmap(ReadPnmFixture(std::string(name) + ".pnm"))),
-              "")
-        << name;
-  }
+  ExpectOracles<TPCXGraphic>({
+      {"pcx_packed1.pcx", "pcx_packed1.pnm", platform::pf1bit},
+      {"pcx_packed2.pcx", "pcx_packed2.pnm", platform::pf4bit},
+      {"pcx_packed4.pcx", "pcx_packed4.pnm", platform::pf4bit},
+      {"pcx_planes4.pcx", "pcx_planes4.pnm", platform::pf4bit},
+      {"pcx_8bit.pcx", "pcx_8bit.pnm", platform::pf8bit},
+      {"pcx_24bit.pcx", "pcx_24bit.pnm", platform::pf24bit},
+      {"pcx_im8.pcx", "pcx_im8.pnm", platform::pf8bit},
+      {"pcx_im24.pcx", "pcx_im24.pnm", platform::pf24bit},
+  });
 }
 
 TEST(PcxReader, PalettesByVersionAndKind) {

@@ -14,8 +14,6 @@ using platform::RGB;
 
 namespace {
 
-void Load(TPPMGraphic& g, const std::string& name) { LoadBytes(g, gfxtest::ReadFixture(name)); }
-
 std::vector<uint8_t> Text(const std::string& s) { return {s.begin(), s.end()}; }
 
 }  // namespace
@@ -23,12 +21,7 @@ std::vector<uint8_t> Text(const std::string& s) { return {s.begin(), s.end()}; }
 // netpbm's maps: text and binary of each kind equal the binary map; deep maxvals equal
 // pamdepth's reduction to 255; comments and CR line ends are passed over.
 TEST(PpmReader, EqualsTheOracleOfEveryFixture) {
-  struct Case {
-    const char* Name;
-    const char* Oracle;
-    platform::TPixelFormat Format;
-  };
-  const Case cases[] = {
+  ExpectOracles<TPPMGraphic>({
       {"pnm_p1.pbm", "pnm_p4.pbm", platform::pf1bit},
       {"pnm_p4.pbm", "pnm_p4.pbm", platform::pf1bit},
       {"pnm_p1_w10.pbm", "pnm_p4_w10.pbm", platform::pf1bit},
@@ -40,20 +33,14 @@ TEST(PpmReader, EqualsTheOracleOfEveryFixture) {
       {"pnm_maxval1000_plain.ppm", "pnm_maxval1000.pnm", platform::pf24bit},
       {"pnm_maxval65535.ppm", "pnm_maxval65535.pnm", platform::pf24bit},
       {"pnm_comments.ppm", "pnm_p6.ppm", platform::pf24bit},
-  };
-  for (const Case& c : cases) {
-    TPPMGraphic g;
-    ASSERT_NO_THROW(Load(g, c.Name)) << c.Name;
-    EXPECT_EQ(g.Bitmap().PixelFormat(), c.Format) << c.Name;
-    EXPECT_EQ(gfxtest::PixelDifference(g.Bitmap(), PnmBitmap(ReadPnmFixture(c.Oracle))), "") << c.Name;
-  }
+  });
 }
 
 TEST(PpmReader, EdgeCases) {
   TPPMGraphic g;
   // Width 10: two bytes a row, the second holding the last two pixels in its top bits; a
   // reversed grey palette (0 white, 1 black).
-  Load(g, "pnm_p1_w10.pbm");
+  LoadFixture(g, "pnm_p1_w10.pbm");
   EXPECT_THAT(g.Bitmap().Palette(), ::testing::ElementsAre(RGB(255, 255, 255), RGB(0, 0, 0)));
   EXPECT_EQ(g.Bitmap().ScanLine(1)[0], 0xF4);  // 1111010011
   EXPECT_EQ(g.Bitmap().ScanLine(1)[1], 0xC0);
@@ -63,7 +50,7 @@ TEST(PpmReader, EdgeCases) {
   EXPECT_EQ(g.Bitmap().ScanLine(1)[0], 0x80);
 
   // Maximum 15: the values 0..15 stay as they are.
-  Load(g, "pnm_maxval15.pgm");
+  LoadFixture(g, "pnm_maxval15.pgm");
   const std::vector<uint8_t> file = gfxtest::ReadFixture("pnm_maxval15.pgm");
   const size_t data = file.size() - 37 * 23;
   for (int y = 0; y < g.Height(); ++y)

@@ -15,8 +15,6 @@ using platform::TPixelFormat;
 
 namespace {
 
-void Load(TPSDGraphic& g, const std::string& name) { LoadBytes(g, gfxtest::ReadFixture(name)); }
-
 // A Photoshop file without resources or layers: planes given whole, raw, or a packed-size table
 // and packed rows given as they are.
 std::vector<uint8_t> PsdFile(uint16_t channels, uint32_t height, uint32_t width, uint16_t depth,
@@ -59,57 +57,42 @@ const std::string streamError = "Stream read error in PSD or PDD file.";
 // formula, ImageMagick after it), and each generator file the picture it packed; 16-bit oracles
 // are reduced by the reader's rule (v * 255 div 65535).
 TEST(PsdReader, EqualsTheOracleOfEveryFixture) {
-  struct Case {
-    const char* Name;
-    const char* Oracle;
-    TPixelFormat Format;
-    int Tolerance;
-  };
-  const Case cases[] = {
-      {"psd_rgb_raw", "psd_rgb_raw", platform::pf24bit, 0},
-      {"psd_rgb_rle", "psd_rgb_rle", platform::pf24bit, 0},
-      {"psd_rgb16_rle", "psd_rgb16_rle", platform::pf24bit, 0},
-      {"psd_rgba", "psd_rgba", platform::pf32bit, 0},
-      {"psd_gray8", "psd_gray8", platform::pf8bit, 0},
-      {"psd_gray16", "psd_gray16", platform::pf8bit, 0},
-      {"psd_gray16_rle", "psd_gray16_rle", platform::pf8bit, 0},
-      {"psd_palette", "psd_palette", platform::pf8bit, 0},
-      {"psd_cmyk", "psd_cmyk", platform::pf24bit, 1},
-      {"psd_cmyk_rle", "psd_cmyk_rle", platform::pf24bit, 1},
-      {"psd_cmyk16_rle", "psd_cmyk16_rle", platform::pf24bit, 2},
-      {"psd_bitmap", "psd_bitmap", platform::pf1bit, 0},
-      {"psd_bitmap_rle", "psd_bitmap", platform::pf1bit, 0},
-      {"psd_duotone", "psd_duotone", platform::pf8bit, 0},
-  };
-  for (const Case& c : cases) {
-    TPSDGraphic g;
-    const std::string name = c.Name;
-    ASSERT_NO_THROW(Load(g, name + ".psd")) << name;
-    EXPECT_EQ(g.Bitmap().PixelFormat(), c.Format) << name;
-    EXPECT_LE(MaxChannelDifference(g.Bitmap(), PnmBitmap(ReadPnmFixture(std::string(c.Oracle) + ".pnm"))),
-              c.Tolerance)
-        << name;
-  }
+  ExpectOracles<TPSDGraphic>({
+      {"psd_rgb_raw.psd", "psd_rgb_raw.pnm", platform::pf24bit},
+      {"psd_rgb_rle.psd", "psd_rgb_rle.pnm", platform::pf24bit},
+      {"psd_rgb16_rle.psd", "psd_rgb16_rle.pnm", platform::pf24bit},
+      {"psd_rgba.psd", "psd_rgba.pnm", platform::pf32bit},
+      {"psd_gray8.psd", "psd_gray8.pnm", platform::pf8bit},
+      {"psd_gray16.psd", "psd_gray16.pnm", platform::pf8bit},
+      {"psd_gray16_rle.psd", "psd_gray16_rle.pnm", platform::pf8bit},
+      {"psd_palette.psd", "psd_palette.pnm", platform::pf8bit},
+      {"psd_cmyk.psd", "psd_cmyk.pnm", platform::pf24bit, 1},
+      {"psd_cmyk_rle.psd", "psd_cmyk_rle.pnm", platform::pf24bit, 1},
+      {"psd_cmyk16_rle.psd", "psd_cmyk16_rle.pnm", platform::pf24bit, 2},
+      {"psd_bitmap.psd", "psd_bitmap.pnm", platform::pf1bit},
+      {"psd_bitmap_rle.psd", "psd_bitmap.pnm", platform::pf1bit},
+      {"psd_duotone.psd", "psd_duotone.pnm", platform::pf8bit},
+  });
 }
 
 TEST(PsdReader, KeepsAlphaAndTheBitmapModesPalette) {
   // Four RGB channels: RGBA, a 32-bit bitmap with the alpha in each pixel's fourth byte.
   TPSDGraphic g;
-  Load(g, "psd_rgba.psd");
+  LoadFixture(g, "psd_rgba.psd");
   const TPnm alpha = ReadPnmFixture("psd_rgba_alpha.pnm");
   for (int y = 0; y < g.Height(); ++y)
     for (int x = 0; x < g.Width(); ++x)
       ASSERT_EQ(g.Bitmap().ScanLine(y)[4 * x + 3], alpha.Colour(x, y) & 0xFF) << x << ", " << y;
 
   // Bitmap mode: 1 is black.
-  Load(g, "psd_bitmap.psd");
+  LoadFixture(g, "psd_bitmap.psd");
   EXPECT_THAT(g.Bitmap().Palette(), ::testing::ElementsAre(RGB(255, 255, 255), RGB(0, 0, 0)));
 
   // Multichannel with three channels reads as RGB.
   std::vector<uint8_t> rgb = gfxtest::ReadFixture("psd_rgb_raw.psd");
   TPSDGraphic multi;
   LoadBytes(multi, Patched(rgb, 24, 7, 2, true));
-  Load(g, "psd_rgb_raw.psd");
+  LoadFixture(g, "psd_rgb_raw.psd");
   EXPECT_EQ(gfxtest::PixelDifference(multi.Bitmap(), g.Bitmap()), "");
 }
 
@@ -122,7 +105,7 @@ TEST(PsdReader, LabPixelsByHand) {
                                                   RGB(34, 185, 0),    RGB(0, 24, 191)};
   for (const char* name : {"psd_lab.psd", "psd_lab_alpha.psd", "psd_lab16.psd"}) {
     TPSDGraphic g;
-    Load(g, name);
+    LoadFixture(g, name);
     ASSERT_EQ(g.Bitmap().PixelFormat(), platform::pf24bit) << name;
     ASSERT_EQ(g.Width(), int(expected.size())) << name;
     for (int x = 0; x < g.Width(); ++x) EXPECT_EQ(g.Bitmap().GetPixel(x, 0), expected[x]) << name << " " << x;
@@ -194,7 +177,7 @@ TEST(PsdReader, RefusesWhatItCannotReadWithItsText) {
 
   // An unsupported mode after a good file raises too: nothing of that file's settings is used.
   TPSDGraphic g;
-  Load(g, "psd_cmyk.psd");
+  LoadFixture(g, "psd_cmyk.psd");
   EXPECT_EQ(ErrorText([&] { LoadBytes(g, mode(6, 8, 4)); }), colorFormat);
   EXPECT_EQ(g.Bitmap().PixelFormat(), platform::pf24bit);
   EXPECT_EQ(g.Width(), 37);

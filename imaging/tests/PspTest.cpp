@@ -10,17 +10,12 @@
 using namespace imaging;
 using namespace imagingtest;
 
-namespace {
-
-void Load(TPSPGraphic& g, const std::string& name) { LoadBytes(g, gfxtest::ReadFixture(name)); }
-
-}  // namespace
-
 // Versions 3 and 4, every compression, 1, 4, 8 and 24 bits: the picture the generator packed.
 // Each file has a vector layer first (passed over) and a transparency mask after the image
 // channels (not taken for them); palettes are stored blue, green, red.
 TEST(PspReader, EqualsThePackedPictureInEveryLayout) {
-  const std::pair<const char*, platform::TPixelFormat> cases[] = {
+  std::vector<TOracleCase> cases;
+  const std::pair<const char*, platform::TPixelFormat> files[] = {
       {"psp_v4_none_1", platform::pf1bit},   {"psp_v3_rle_1", platform::pf1bit},
       {"psp_v4_lz77_1", platform::pf1bit},   {"psp_v3_none_4", platform::pf4bit},
       {"psp_v4_rle_4", platform::pf4bit},    {"psp_v3_lz77_4", platform::pf4bit},
@@ -28,14 +23,9 @@ TEST(PspReader, EqualsThePackedPictureInEveryLayout) {
       {"psp_v3_lz77_8", platform::pf8bit},   {"psp_v3_none_24", platform::pf24bit},
       {"psp_v4_rle_24", platform::pf24bit},  {"psp_v3_lz77_24", platform::pf24bit},
   };
-  for (const auto& [name, format] : cases) {
-    TPSPGraphic g;
-    ASSERT_NO_THROW(Load(g, std::string(name) + ".psp")) << name;
-    EXPECT_EQ(g.Bitmap().PixelFormat(), format) << name;
-    EXPECT_EQ(gfxtest::PixelDifference(g.Bitmap(), PnmBitmap(ReadPnmFixture(std::string(name) + ".pnm"))),
-              "")
-        << name;
-  }
+  for (const auto& [name, format] : files)
+    cases.push_back({std::string(name) + ".psp", std::string(name) + ".pnm", format});
+  ExpectOracles<TPSPGraphic>(cases);
 }
 
 TEST(PspReader, RefusesWhatItCannotReadWithItsText) {
@@ -54,7 +44,7 @@ TEST(PspReader, RefusesWhatItCannotReadWithItsText) {
   };
   for (const auto& [name, text] : cases) {
     TPSPGraphic g;
-    EXPECT_EQ(ErrorText([&] { Load(g, "psp_refuse_" + name + ".psp"); }), text) << name;
+    EXPECT_EQ(ErrorText([&] { LoadFixture(g, "psp_refuse_" + name + ".psp"); }), text) << name;
   }
 
   std::vector<uint8_t> file = gfxtest::ReadFixture("psp_v4_rle_24.psp");

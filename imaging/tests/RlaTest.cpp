@@ -10,29 +10,22 @@
 using namespace imaging;
 using namespace imagingtest;
 
-namespace {
-
-void Load(TRLAGraphic& g, const std::string& name) { LoadBytes(g, gfxtest::ReadFixture(name)); }
-
-}  // namespace
-
 // The generator's files of an ImageMagick picture: rows in both orders, with and without a
 // matte, 16-bit channels (reduced by the colour manager's rule), and a gamma of 2.0 (the
 // picture through the colour manager's gamma table).
 TEST(RlaReader, EqualsThePackedPicture) {
-  const std::pair<const char*, const char*> cases[] = {
-      {"rla_rgb", "rla_rgb"},   {"rla_rgb_topdown", "rla_rgb"}, {"rla_matte", "rla_rgb"},
-      {"rla_matte_bottomup", "rla_rgb"}, {"rla_gamma", "rla_gamma"}, {"rla_16", "rla_16"},
-  };
-  for (const auto& [name, oracle] : cases) {
+  ExpectOracles<TRLAGraphic>({
+      {"rla_rgb.rla", "rla_rgb.pnm", platform::pf24bit},
+      {"rla_rgb_topdown.rla", "rla_rgb.pnm", platform::pf24bit},
+      {"rla_matte.rla", "rla_rgb.pnm", platform::pf32bit},
+      {"rla_matte_bottomup.rla", "rla_rgb.pnm", platform::pf32bit},
+      {"rla_gamma.rla", "rla_gamma.pnm", platform::pf24bit},
+      {"rla_16.rla", "rla_16.pnm", platform::pf24bit},
+  });
+  const TPnm alpha = ReadPnmFixture("rla_alpha.pnm");
+  for (const char* name : {"rla_matte.rla", "rla_matte_bottomup.rla"}) {
     TRLAGraphic g;
-    ASSERT_NO_THROW(Load(g, std::string(name) + ".rla")) << name;
-    const bool matte = std::string(name).find("matte") != std::string::npos;
-    EXPECT_EQ(g.Bitmap().PixelFormat(), matte ? platform::pf32bit : platform::pf24bit) << name;
-    EXPECT_EQ(gfxtest::PixelDifference(g.Bitmap(), PnmBitmap(ReadPnmFixture(std::string(oracle) + ".pnm"))), "")
-        << name;
-    if (!matte) continue;
-    const TPnm alpha = ReadPnmFixture("rla_alpha.pnm");
+    LoadFixture(g, name);
     for (int y = 0; y < g.Height(); ++y)
       for (int x = 0; x < g.Width(); ++x)
         ASSERT_EQ(g.Bitmap().ScanLine(y)[4 * x + 3], alpha.Colour(x, y) & 0xFF) << name;
@@ -40,8 +33,8 @@ TEST(RlaReader, EqualsThePackedPicture) {
 
   // The next file has no gamma: none of the last file's stays.
   TRLAGraphic g;
-  Load(g, "rla_gamma.rla");
-  Load(g, "rla_rgb.rla");
+  LoadFixture(g, "rla_gamma.rla");
+  LoadFixture(g, "rla_rgb.rla");
   EXPECT_EQ(gfxtest::PixelDifference(g.Bitmap(), PnmBitmap(ReadPnmFixture("rla_rgb.pnm"))), "");
 }
 

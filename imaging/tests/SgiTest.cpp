@@ -10,38 +10,29 @@
 using namespace imaging;
 using namespace imagingtest;
 
-namespace {
-
-void Load(TSGIGraphic& g, const std::string& name) { LoadBytes(g, gfxtest::ReadFixture(name)); }
-
-}  // namespace
-
 // netpbm's and ImageMagick's files equal sgitopnm's decode; 16-bit samples reduced by the
 // colour manager's rule (v * 255 div 65535).
 TEST(SgiReader, EqualsTheOracleOfEveryFixture) {
-  const std::pair<const char*, platform::TPixelFormat> cases[] = {
-      {"sgi_gray_rle.bw", platform::pf8bit},     {"sgi_gray_raw.bw", platform::pf8bit},
-      {"sgi_gray16_rle.sgi", platform::pf8bit},  {"sgi_gray16_raw.sgi", platform::pf8bit},
-      {"sgi_rgb_rle.rgb", platform::pf24bit},    {"sgi_rgb_raw.rgb", platform::pf24bit},
-      {"sgi_rgb16_rle.sgi", platform::pf24bit},  {"sgi_rgb16_raw.sgi", platform::pf24bit},
-      {"sgi_im_rgb.sgi", platform::pf24bit},     {"sgi_rgba_rle.rgba", platform::pf32bit},
-      {"sgi_rgba_raw.rgba", platform::pf32bit},
-  };
-  for (const auto& [file, format] : cases) {
-    const std::string name = file;
-    TSGIGraphic g;
-    ASSERT_NO_THROW(Load(g, name)) << name;
-    EXPECT_EQ(g.Bitmap().PixelFormat(), format) << name;
-    const std::string oracle = name.substr(0, name.find('.')) + ".pnm";
-    EXPECT_EQ(gfxtest::PixelDifference(g.Bitmap(), PnmBitmap(ReadPnmFixture(oracle))), "") << name;
-  }
+  ExpectOracles<TSGIGraphic>({
+      {"sgi_gray_rle.bw", "sgi_gray_rle.pnm", platform::pf8bit},
+      {"sgi_gray_raw.bw", "sgi_gray_raw.pnm", platform::pf8bit},
+      {"sgi_gray16_rle.sgi", "sgi_gray16_rle.pnm", platform::pf8bit},
+      {"sgi_gray16_raw.sgi", "sgi_gray16_raw.pnm", platform::pf8bit},
+      {"sgi_rgb_rle.rgb", "sgi_rgb_rle.pnm", platform::pf24bit},
+      {"sgi_rgb_raw.rgb", "sgi_rgb_raw.pnm", platform::pf24bit},
+      {"sgi_rgb16_rle.sgi", "sgi_rgb16_rle.pnm", platform::pf24bit},
+      {"sgi_rgb16_raw.sgi", "sgi_rgb16_raw.pnm", platform::pf24bit},
+      {"sgi_im_rgb.sgi", "sgi_im_rgb.pnm", platform::pf24bit},
+      {"sgi_rgba_rle.rgba", "sgi_rgba_rle.pnm", platform::pf32bit},
+      {"sgi_rgba_raw.rgba", "sgi_rgba_raw.pnm", platform::pf32bit},
+  });
 }
 
 TEST(SgiReader, GreyRowsComeBottomFirstAndAlphaIsKept) {
   // One channel: an 8-bit grey bitmap whose top row is the file's last row (raw rows lie at
   // 512 + row x width).
   TSGIGraphic g;
-  Load(g, "sgi_gray_raw.bw");
+  LoadFixture(g, "sgi_gray_raw.bw");
   const std::vector<uint8_t> file = gfxtest::ReadFixture("sgi_gray_raw.bw");
   ASSERT_EQ(g.Bitmap().Palette().size(), 256u);
   EXPECT_EQ(g.Bitmap().Palette()[200], platform::RGB(200, 200, 200));
@@ -49,7 +40,7 @@ TEST(SgiReader, GreyRowsComeBottomFirstAndAlphaIsKept) {
     ASSERT_EQ(g.Bitmap().ScanLine(0)[x], file[512 + size_t(g.Height() - 1) * g.Width() + x]) << x;
 
   for (const char* name : {"sgi_rgba_rle", "sgi_rgba_raw"}) {
-    Load(g, std::string(name) + ".rgba");
+    LoadFixture(g, std::string(name) + ".rgba");
     const TPnm alpha = ReadPnmFixture(std::string(name) + "_alpha.pnm");
     for (int y = 0; y < g.Height(); ++y)
       for (int x = 0; x < g.Width(); ++x)

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "platform/gfx/tests/PnmFile.h"
 #include "platform/gfx/tests/TempDir.h"
 
@@ -99,6 +101,33 @@ inline int MaxChannelDifference(const platform::TBitmap& a, const platform::TBit
 template <class Graphic>
 void LoadBytes(Graphic& g, const std::vector<uint8_t>& data) {
   g.LoadFromStream(data.data(), data.size());
+}
+
+// Loads a fixture into a graphic through LoadFromStream.
+template <class Graphic>
+void LoadFixture(Graphic& g, const std::string& name) {
+  LoadBytes(g, gfxtest::ReadFixture(name));
+}
+
+// A fixture and what it must decode to.
+struct TOracleCase {
+  std::string File;                // the picture
+  std::string Oracle;              // its expected pixels, a binary PNM (ReadPnmFixture)
+  platform::TPixelFormat Format;   // the bitmap's pixel format
+  int Tolerance = 0;               // the largest difference of one channel allowed
+};
+
+// Loads each case into a new Graphic and compares it with its oracle.
+template <class Graphic>
+void ExpectOracles(const std::vector<TOracleCase>& cases) {
+  for (const TOracleCase& c : cases) {
+    Graphic g;
+    ASSERT_NO_THROW(LoadFixture(g, c.File)) << c.File;
+    EXPECT_EQ(g.Bitmap().PixelFormat(), c.Format) << c.File;
+    const platform::TBitmap expected = PnmBitmap(ReadPnmFixture(c.Oracle));
+    EXPECT_LE(MaxChannelDifference(g.Bitmap(), expected), c.Tolerance)
+        << c.File << ": " << gfxtest::PixelDifference(g.Bitmap(), expected);
+  }
 }
 
 // Bytes with `size` bytes at `at` replaced by a big- or little-endian value.
