@@ -127,6 +127,11 @@ TEST(PsdReader, CmykWithoutInkIsWhiteAndShortPackedRowsEndInZero) {
   EXPECT_EQ(g.Bitmap().ScanLine(1)[1], 90);
   EXPECT_EQ(g.Bitmap().ScanLine(1)[2], 0);
 
+  // Grey with an alpha channel: the first channel is the picture.
+  LoadBytes(g, PsdFile(2, 1, 2, 8, 1, {}, 0, {10, 20, 255, 255}));
+  EXPECT_EQ(g.Bitmap().ScanLine(0)[0], 10);
+  EXPECT_EQ(g.Bitmap().ScanLine(0)[1], 20);
+
   // 16-bit grey, 2 x 1, raw: high byte first, reduced to 8 bits.
   LoadBytes(g, PsdFile(1, 1, 2, 16, 1, {}, 0, {0xFF, 0xFF, 0x80, 0x00}));
   EXPECT_EQ(g.Bitmap().ScanLine(0)[0], 255);
