@@ -63,6 +63,8 @@ inline constexpr std::string_view SLZ77Error = "LZ77 decompression error.";
 inline constexpr std::string_view SReadingIs = "Reading is";
 inline constexpr std::string_view SCompressionIs = "The compression scheme is";
 inline constexpr std::string_view SPspVersionsAre = "File versions other than 3 or 4 are";
+inline constexpr std::string_view SPspCompressionsAre =
+    "Compressions other than none, run-length or LZ77 are";
 inline constexpr std::string_view SPcdSizesAre = "Image sizes other than Base16, Base4 or Base are";
 // What the TIFF reader would otherwise misread.
 inline constexpr std::string_view SDeepPalettesAre = "Palette images deeper than 8 bits are";
