@@ -1,6 +1,7 @@
 // Start-up of the editor, offscreen and without the splash's wait: from the main window's
 // creation to the end of its first show. The project that first show loads comes in once the
 // project tree exists; until then this measures the window, settings and tips alone.
+#include <arpa/inet.h>
 #include <benchmark/benchmark.h>
 
 #include <memory>
@@ -33,6 +34,8 @@ void EditorStartup(benchmark::State& state) {
     options.Clipboard = &clipboard;
     options.Main.ProgramDir = dir.Path();
     options.HandleSignals = false;
+    options.OnLinePort = 0;
+    options.OnLineAddress = htonl(INADDR_LOOPBACK);
     auto corvane = std::make_unique<editor::ui::TCorvane>(std::move(options));
     benchmark::DoNotOptimize(corvane->Start());
     state.PauseTiming();

@@ -20,6 +20,19 @@ TApplication::TApplication() {
   // The card operations reach the manager through their accessor, set here once it exists.
 }
 
-TApplication::~TApplication() { ledManager_.reset(); }
+TApplication::~TApplication() {
+  StopOnLineListener();
+  ledManager_.reset();
+}
+
+void TApplication::StartOnLineListener(TTransferOptions options) {
+  StopOnLineListener();
+  onLineListener_ = std::make_unique<TTransfer>(onLineTable_, std::move(options));
+  onLineListener_->Start();
+}
+
+void TApplication::StopOnLineListener() {
+  if (onLineListener_) onLineListener_->Stop();
+}
 
 }  // namespace editor

@@ -9,6 +9,8 @@
 #include <memory>
 #include <string_view>
 
+#include "editor/core/OnLineList.h"
+
 namespace cardlink {
 class TLEDManager;
 }
@@ -43,8 +45,19 @@ class TApplication {
 
   cardlink::TLEDManager& LEDManager() { return *ledManager_; }
 
+  // The online card table, shared by the listener thread and the online dialog.
+  TOnLineTable& OnLineTable() { return onLineTable_; }
+  // Starts the online card listener (made with the online dialog, whose message window it
+  // posts its refreshes to). A socket or bind failure leaves it stopped, quietly.
+  void StartOnLineListener(TTransferOptions options);
+  // Stops and joins it; the program does so before its forms and the GUI thread's queue go.
+  void StopOnLineListener();
+  TTransfer* OnLineListener() { return onLineListener_.get(); }
+
  private:
   std::unique_ptr<cardlink::TLEDManager> ledManager_;
+  TOnLineTable onLineTable_;
+  std::unique_ptr<TTransfer> onLineListener_;
 };
 
 }  // namespace editor

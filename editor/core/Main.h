@@ -25,6 +25,10 @@
 #include "platform/base/SettingsFile.h"
 #include "platform/base/Timer.h"
 
+namespace model {
+class TConstructer;
+}
+
 namespace editor {
 
 // The main window's messages.
@@ -103,6 +107,10 @@ struct TMainHooks {
   std::function<void(TControlId)> EditProperty;
   // Destruction: the designer (deactivated first), the inspector and the project root go.
   std::function<void()> FreeProject;
+  // The current project root, for dialogs that add to it (null while there is none).
+  std::function<model::TConstructer*()> ProjectRoot;
+  // Rebuilds the object tree from the project.
+  std::function<void()> RebuildTree;
 };
 
 struct TMainOptions {

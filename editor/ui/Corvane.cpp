@@ -7,6 +7,7 @@
 #include "editor/ui/ErrorGuard.h"
 #include "editor/ui/Main.h"
 #include "editor/ui/MessagePump.h"
+#include "editor/ui/OnLineList.h"
 #include "editor/ui/QtDialogs.h"
 #include "platform/base/FilePath.h"
 
@@ -22,22 +23,6 @@ bool TGuiApplication::notify(QObject* receiver, QEvent* event) {
   TErrorGuard::Run([&] { result = QApplication::notify(receiver, event); });
   return result;
 }
-
-namespace {
-
-using TFormFactory = std::unique_ptr<QWidget> (*)();
-
-// The forms whose units exist. The others of the start-up lists are passed over until their
-// unit adds itself here.
-struct TFormEntry {
-  std::string_view ClassName;
-  TFormFactory Make;
-};
-const TFormEntry FormFactories[] = {
-    {"TAboutForm", [] { return std::unique_ptr<QWidget>(new TAboutForm); }},
-};
-
-}  // namespace
 
 std::vector<std::string> TCorvane::Arguments(int argc, char** argv) {
   std::vector<std::string> args;
@@ -61,6 +46,8 @@ TCorvane::TCorvane(TStartupOptions options) : options_(std::move(options)) {
 }
 
 TCorvane::~TCorvane() {
+  // The listener posts to the online dialog's window: it ends before any form goes.
+  application_->StopOnLineListener();
   main_.reset();
   while (!forms_.empty()) forms_.pop_back();
   signals_.reset();
@@ -69,14 +56,27 @@ TCorvane::~TCorvane() {
   application_.reset();
 }
 
+// The forms whose units exist. The others of the start-up lists are passed over until their
+// unit adds itself here.
 void TCorvane::MakeForm(std::string_view className) {
-  for (const auto& entry : FormFactories) {
+  struct TFormEntry {
+    std::string_view ClassName;
+    std::unique_ptr<QWidget> (TCorvane::*Make)();
+  };
+  static const TFormEntry factories[] = {
+      {"TAboutForm", &TCorvane::MakeAboutForm},
+      {"TOnLineForm", &TCorvane::MakeOnLineForm},
+      {"TSetRemoteServerForm", &TCorvane::MakeSetRemoteServerForm},
+  };
+  for (const auto& entry : factories) {
     if (entry.ClassName == className) {
-      forms_.emplace_back(className, entry.Make());
+      forms_.emplace_back(className, (this->*entry.Make)());
       return;
     }
   }
 }
+
+std::unique_ptr<QWidget> TCorvane::MakeAboutForm() { return std::make_unique<TAboutForm>(); }
 
 QWidget* TCorvane::Form(std::string_view className) const {
   if (className == "TDesignForm") return main_.get();
@@ -86,6 +86,39 @@ QWidget* TCorvane::Form(std::string_view className) const {
 }
 
 TAboutForm* TCorvane::AboutForm() const { return static_cast<TAboutForm*>(Form("TAboutForm")); }
+
+TOnLineForm* TCorvane::OnLineForm() const { return static_cast<TOnLineForm*>(Form("TOnLineForm")); }
+
+TSetRemoteServerForm* TCorvane::SetRemoteServerForm() const {
+  return static_cast<TSetRemoteServerForm*>(Form("TSetRemoteServerForm"));
+}
+
+// The online dialog, and with it the listener, which reads "Param.ini" once as it starts.
+std::unique_ptr<QWidget> TCorvane::MakeOnLineForm() {
+  TDesignForm* main = &main_->Form();
+  TOnLineImportHooks hooks;
+  hooks.Root = [main]() -> model::TConstructer* {
+    return main->Hooks().ProjectRoot ? main->Hooks().ProjectRoot() : nullptr;
+  };
+  hooks.SetModified = [main] { main->SetModified(true); };
+  hooks.RebuildTree = [main] {
+    if (main->Hooks().RebuildTree) main->Hooks().RebuildTree();
+  };
+  auto form = std::make_unique<TOnLineForm>(application_->OnLineTable(), std::move(hooks), *options_.Dialogs);
+
+  TTransferOptions listener;
+  listener.LocalPort = options_.OnLinePort.value_or(OnLinePortFromEnvironment());
+  listener.LocalIp = options_.OnLineAddress;
+  listener.SettingsPath = main->Settings().Path();
+  listener.NotifyWindow = form->Handle();
+  listener.NotifyMessage = TOnLineForm::RefreshMessage;
+  application_->StartOnLineListener(std::move(listener));
+  return form;
+}
+
+std::unique_ptr<QWidget> TCorvane::MakeSetRemoteServerForm() {
+  return std::make_unique<TSetRemoteServerForm>(main_->Form().Settings().Path());
+}
 
 bool TCorvane::Start() {
   for (std::string_view name : FormsBeforeSplash) {

@@ -3,7 +3,9 @@
 // (application objects, the main window and the forms, the splash, the loop) with the
 // teardown after it.
 #include <QApplication>
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -15,6 +17,8 @@ namespace editor::ui {
 
 class TAboutForm;
 class TDesignFormView;
+class TOnLineForm;
+class TSetRemoteServerForm;
 class TMessagePump;
 class TQtClipboard;
 class TQtDialogs;
@@ -40,12 +44,17 @@ struct TStartupOptions {
   // Whether SIGINT and SIGTERM close the program (tests that run several programs in one
   // process leave them alone).
   bool HandleSignals = true;
+  // The online card listener's port (unset: CORVANE_ONLINE_PORT, else 8888) and address
+  // (network byte order; 0: every address).
+  std::optional<uint16_t> OnLinePort;
+  uint32_t OnLineAddress = 0;
 };
 
 class TCorvane {
  public:
   explicit TCorvane(TStartupOptions options);
-  // Frees the main window, then the other forms, then the application's objects.
+  // Stops the online card listener, then frees the main window, the other forms and the
+  // application's objects.
   ~TCorvane();
   TCorvane(const TCorvane&) = delete;
   TCorvane& operator=(const TCorvane&) = delete;
@@ -63,6 +72,9 @@ class TCorvane {
   TApplication& Application() { return *application_; }
   TDesignFormView* MainWindow() const { return main_.get(); }
   TAboutForm* AboutForm() const;
+  TOnLineForm* OnLineForm() const;
+  TSetRemoteServerForm* SetRemoteServerForm() const;
+  TDialogs& Dialogs() { return *options_.Dialogs; }
   // A form made at start-up, by class name ("TAboutForm"); null when its unit does not exist.
   QWidget* Form(std::string_view className) const;
 
@@ -71,6 +83,9 @@ class TCorvane {
 
  private:
   void MakeForm(std::string_view className);
+  std::unique_ptr<QWidget> MakeAboutForm();
+  std::unique_ptr<QWidget> MakeOnLineForm();
+  std::unique_ptr<QWidget> MakeSetRemoteServerForm();
 
   TStartupOptions options_;
   std::unique_ptr<TApplication> application_;

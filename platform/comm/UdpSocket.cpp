@@ -10,7 +10,7 @@
 
 namespace platform {
 
-bool TUdpSocket::Bind(uint16_t localPort) {
+bool TUdpSocket::Bind(uint16_t localPort, uint32_t localIp) {
   Close();
   error_.clear();
   fd_ = ::socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
@@ -20,7 +20,7 @@ bool TUdpSocket::Bind(uint16_t localPort) {
   }
   sockaddr_in addr{};
   addr.sin_family = AF_INET;
-  addr.sin_addr.s_addr = htonl(INADDR_ANY);
+  addr.sin_addr.s_addr = localIp;
   addr.sin_port = htons(localPort);
   if (::bind(fd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
     error_ = "bind to port " + std::to_string(localPort) + ": " + std::strerror(errno);
@@ -43,6 +43,7 @@ uint16_t TUdpSocket::LocalPort() const {
 }
 
 bool TUdpSocket::SendTo(const uint8_t* data, size_t count, uint32_t ip, uint16_t port) {
+  wouldBlock_ = false;
   if (fd_ < 0) return false;
   sockaddr_in addr{};
   addr.sin_family = AF_INET;
@@ -51,7 +52,9 @@ bool TUdpSocket::SendTo(const uint8_t* data, size_t count, uint32_t ip, uint16_t
   for (;;) {
     ssize_t n = ::sendto(fd_, data, count, 0, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
     if (n >= 0) return size_t(n) == count;
-    if (errno != EINTR) return false;
+    if (errno == EINTR) continue;
+    wouldBlock_ = errno == EAGAIN || errno == EWOULDBLOCK || errno == ENOBUFS;
+    return false;
   }
 }
 

@@ -1,7 +1,8 @@
 #pragma once
-// A UDP socket bound to a local port on every local address. The port is not shared (no
-// address reuse), so a second bind of a port in use fails. Receiving never waits; the caller
-// polls Fd(). Addresses and ports are in network byte order, as on the wire.
+// A UDP socket bound to a local port, on every local address unless one is given. The port is
+// not shared (no address reuse), so a second bind of a port in use fails. Sending and receiving
+// never wait; the caller polls Fd(). Addresses and ports are in network byte order, as on the
+// wire.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -15,8 +16,9 @@ class TUdpSocket {
   TUdpSocket& operator=(const TUdpSocket&) = delete;
   ~TUdpSocket() { Close(); }
 
-  // Port 0 takes any free port (see LocalPort). False with Error() set on failure.
-  bool Bind(uint16_t localPort);
+  // Port 0 takes any free port (see LocalPort); `localIp` 0 is every local address. False with
+  // Error() set on failure.
+  bool Bind(uint16_t localPort, uint32_t localIp = 0);
   void Close();
 
   bool IsOpen() const { return fd_ >= 0; }
@@ -24,8 +26,10 @@ class TUdpSocket {
   uint16_t LocalPort() const;  // host order
   const std::string& Error() const { return error_; }
 
-  // One datagram; false when it could not be handed to the system.
+  // One datagram; false when it could not be handed to the system. After a failure,
+  // SendWouldBlock() tells whether only the send buffer was full (poll Fd() for POLLOUT).
   bool SendTo(const uint8_t* data, size_t count, uint32_t ip, uint16_t port);
+  bool SendWouldBlock() const { return wouldBlock_; }
   // One datagram of at most `size` bytes (the rest of a longer one is lost), or 0 when none is
   // waiting or on an error.
   size_t ReceiveFrom(uint8_t* buffer, size_t size, uint32_t& ip, uint16_t& port);
@@ -33,6 +37,7 @@ class TUdpSocket {
  private:
   int fd_ = -1;
   std::string error_;
+  bool wouldBlock_ = false;
 };
 
 }  // namespace platform

@@ -412,4 +412,64 @@ std::shared_ptr<TRealizedFont> RealizeFont(const TFontDescription& font) { retur
 
 TFaceLocation MainFace(const TFontDescription& font) { return Realize(font)->Main(); }
 
+std::vector<TFontFamilyInfo> ListFontFamilies() {
+  TEngine& engine = TEngine::Instance();
+  std::lock_guard lock(engine.Mutex);
+  FcConfig* config = engine.Config();
+  FcPattern* pattern = FcPatternCreate();
+  FcObjectSet* objects =
+      FcObjectSetBuild(FC_FAMILY, FC_OUTLINE, FC_SPACING, FC_PIXEL_SIZE, FC_FILE, FC_INDEX, nullptr);
+  FcFontSet* set = FcFontList(config, pattern, objects);
+  FcObjectSetDestroy(objects);
+  FcPatternDestroy(pattern);
+  std::vector<TFontFamilyInfo> out;
+  std::map<std::string, size_t> byName;
+  for (int i = 0; set && i < set->nfont; ++i) {
+    FcPattern* p = set->fonts[i];
+    FcChar8* family = nullptr;
+    if (FcPatternGetString(p, FC_FAMILY, 0, &family) != FcResultMatch || !family) continue;
+    const std::string name = Utf8ToGbk(reinterpret_cast<const char*>(family));
+    auto [it, fresh] = byName.try_emplace(name, out.size());
+    if (fresh) {
+      out.push_back({});
+      out.back().Name = name;
+      out.back().Outline = false;
+    }
+    TFontFamilyInfo& info = out[it->second];
+    FcBool outline = FcTrue;
+    FcPatternGetBool(p, FC_OUTLINE, 0, &outline);
+    int spacing = FC_PROPORTIONAL;
+    if (FcPatternGetInteger(p, FC_SPACING, 0, &spacing) == FcResultMatch && spacing >= FC_MONO) info.FixedPitch = true;
+    if (outline) {
+      info.Outline = true;
+    } else {
+      double pixels = 0;
+      for (int k = 0; FcPatternGetDouble(p, FC_PIXEL_SIZE, k, &pixels) == FcResultMatch; ++k)
+        info.BitmapSizes.push_back(int(pixels + 0.5));
+    }
+    FcChar8* file = nullptr;
+    int index = 0;
+    if (FcPatternGetString(p, FC_FILE, 0, &file) == FcResultMatch && file) {
+      FcPatternGetInteger(p, FC_INDEX, 0, &index);
+      if (FT_Face face = engine.Face(reinterpret_cast<const char*>(file), index))
+        for (int m = 0; m < face->num_charmaps; ++m)
+          if (face->charmaps[m]->encoding == FT_ENCODING_MS_SYMBOL) info.Symbol = true;
+    }
+  }
+  if (set) FcFontSetDestroy(set);
+  for (TFontFamilyInfo& info : out) {
+    std::sort(info.BitmapSizes.begin(), info.BitmapSizes.end());
+    info.BitmapSizes.erase(std::unique(info.BitmapSizes.begin(), info.BitmapSizes.end()), info.BitmapSizes.end());
+  }
+  for (const char* alias : {"\xCB\xCE\xCC\xE5", "\xD0\xC2\xCB\xCE\xCC\xE5", "SimSun", "NSimSun",
+                            "\xBA\xDA\xCC\xE5", "SimHei"}) {  // 宋体, 新宋体, ..., 黑体
+    if (byName.count(alias)) continue;
+    TFontFamilyInfo info;
+    info.Name = alias;
+    out.push_back(info);
+    byName.emplace(alias, out.size() - 1);
+  }
+  return out;
+}
+
 }  // namespace platform

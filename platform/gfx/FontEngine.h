@@ -76,4 +76,17 @@ struct TFaceLocation {
 };
 TFaceLocation MainFace(const TFontDescription& font);
 
+// A font family of the drawing layer's own configuration, as a font list shows it.
+struct TFontFamilyInfo {
+  std::string Name;          // GBK
+  bool Outline = true;       // scalable (a TrueType face to the font lists); false: bitmap only
+  bool FixedPitch = false;
+  bool Symbol = false;       // its character map is a symbol map
+  std::vector<int> BitmapSizes;  // pixel sizes of a bitmap face, ascending
+};
+// Every family of the configuration (by its first name), then the face names the project's
+// fonts.conf defines ("宋体", "新宋体", "SimSun", "NSimSun", "黑体", "SimHei") as scalable faces;
+// each name once, in that order.
+std::vector<TFontFamilyInfo> ListFontFamilies();
+
 }  // namespace platform

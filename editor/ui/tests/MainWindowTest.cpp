@@ -2,6 +2,7 @@
 // dialogs, no splash time and a program directory of the test's own.
 #include "editor/ui/Main.h"
 
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -44,6 +45,8 @@ struct TProgram {
     options.Main.Args = std::move(args);
     options.Hooks = std::move(hooks);
     options.HandleSignals = false;
+    options.OnLinePort = 0;
+    options.OnLineAddress = htonl(INADDR_LOOPBACK);
     Corvane = std::make_unique<TCorvane>(std::move(options));
     return Corvane->Start();
   }

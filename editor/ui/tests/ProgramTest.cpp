@@ -50,9 +50,12 @@ TEST(CorvaneProgram, EndsWithStatusZeroOnSigtermAfterWritingItsKeys) {
   std::vector<std::string> env;
   for (char** e = environ; *e; ++e) {
     std::string entry = *e;
-    if (entry.rfind("QT_QPA_PLATFORM=", 0) != 0 && entry.rfind("CORVANE_PROGRAM_DIR=", 0) != 0) env.push_back(entry);
+    if (entry.rfind("QT_QPA_PLATFORM=", 0) != 0 && entry.rfind("CORVANE_PROGRAM_DIR=", 0) != 0 &&
+        entry.rfind("CORVANE_ONLINE_PORT=", 0) != 0)
+      env.push_back(entry);
   }
   env.push_back("QT_QPA_PLATFORM=offscreen");
+  env.push_back("CORVANE_ONLINE_PORT=0");  // any free port: tests never hold the real one
   env.push_back("CORVANE_PROGRAM_DIR=" + dir.Path());
   std::vector<char*> envp;
   for (auto& e : env) envp.push_back(e.data());

@@ -56,3 +56,23 @@ TEST(UdpSocket, DatagramsCarryTheirSender) {
   ASSERT_TRUE(Readable(a.Fd(), 2000));
   EXPECT_EQ(a.ReceiveFrom(buf, sizeof buf, ip, port), sizeof hello);
 }
+
+TEST(UdpSocket, BindsToTheAddressGiven) {
+  TUdpSocket listener, sender;
+  ASSERT_TRUE(listener.Bind(0, kLoopback)) << listener.Error();
+  sockaddr_in addr{};
+  socklen_t len = sizeof addr;
+  ASSERT_EQ(::getsockname(listener.Fd(), reinterpret_cast<sockaddr*>(&addr), &len), 0);
+  EXPECT_EQ(addr.sin_addr.s_addr, kLoopback);
+
+  ASSERT_TRUE(sender.Bind(0, kLoopback));
+  const uint8_t one[] = {1};
+  ASSERT_TRUE(sender.SendTo(one, 1, kLoopback, htons(listener.LocalPort())));
+  EXPECT_FALSE(sender.SendWouldBlock());
+  ASSERT_TRUE(Readable(listener.Fd(), 2000));
+  uint8_t buf[4];
+  uint32_t ip = 0;
+  uint16_t port = 0;
+  EXPECT_EQ(listener.ReceiveFrom(buf, sizeof buf, ip, port), 1u);
+  EXPECT_EQ(ntohs(port), sender.LocalPort());
+}

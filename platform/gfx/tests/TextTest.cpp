@@ -318,3 +318,23 @@ TEST(DrawText, EditControlRulesLeaveOutACutLastLine) {
   plain.DrawText(Gbk("汉字"), r, DT_WORDBREAK);
   EXPECT_EQ(InkBox(c), (TRect{0, 0, 16, 24}));
 }
+
+TEST(FontFamilies, TheConfigurationsFacesAndItsChineseNames) {
+  const std::vector<TFontFamilyInfo> families = ListFontFamilies();
+  auto find = [&](const std::string& name) -> const TFontFamilyInfo* {
+    for (const TFontFamilyInfo& f : families)
+      if (f.Name == name) return &f;
+    return nullptr;
+  };
+  for (const char* alias : {"宋体", "新宋体", "SimSun", "NSimSun", "黑体", "SimHei"}) {
+    const TFontFamilyInfo* f = find(Gbk(alias));
+    ASSERT_NE(f, nullptr) << alias;
+    EXPECT_TRUE(f->Outline);
+    EXPECT_FALSE(f->Symbol);
+  }
+  const TFontFamilyInfo* uming = find("AR PL UMing CN");
+  ASSERT_NE(uming, nullptr);
+  EXPECT_TRUE(uming->Outline);
+  std::set<std::string> names;
+  for (const TFontFamilyInfo& f : families) EXPECT_TRUE(names.insert(f.Name).second) << f.Name;
+}
