@@ -117,7 +117,7 @@ TBitmap GlyphBitmap(TButtonGlyph glyph) {
   return bitmap;
 }
 
-TPropertyEditor::TPropertyEditor(TPropertyEditorView& view, TDialogs& dialogs, TPropertyChooser& chooser,
+TPropertyEditor::TPropertyEditor(TPropertyEditorWindow& view, TDialogs& dialogs, TPropertyChooser& chooser,
                                  const TPropertyDescription& editors)
     : view_(view), dialogs_(dialogs), chooser_(chooser), editors_(editors) {
   list_.OnRowsFreed = [this] { RowsFreed(); };

@@ -8,7 +8,7 @@
 //
 // This is the grid's logic and its drawing, without widgets: the rows are drawn with the
 // drawing layer into an off-screen image (so "宋体" looks as it does on the page), and Paint()
-// composes the client area from it. The window behind TPropertyEditorView owns the edit, the
+// composes the client area from it. The window behind TPropertyEditorWindow owns the edit, the
 // button, the scroll bar and the pop-up list and passes their input on; font and colour
 // dialogs sit behind TPropertyChooser and message boxes behind TDialogs, so tests open none.
 //
@@ -68,9 +68,9 @@ class TPropertyChooser {
 };
 
 // What the grid needs of its window. Coordinates are the grid's client coordinates.
-class TPropertyEditorView {
+class TPropertyEditorWindow {
  public:
-  virtual ~TPropertyEditorView() = default;
+  virtual ~TPropertyEditorWindow() = default;
   virtual int ClientWidth() const = 0;
   virtual int ClientHeight() const = 0;
   // Repaint the client area (Paint()).
@@ -101,7 +101,7 @@ class TPropertyEditorView {
 class TPropertyEditor {
  public:
   // `editors` is the property-editor table consulted for (class of Root, row path).
-  TPropertyEditor(TPropertyEditorView& view, TDialogs& dialogs, TPropertyChooser& chooser,
+  TPropertyEditor(TPropertyEditorWindow& view, TDialogs& dialogs, TPropertyChooser& chooser,
                   const TPropertyDescription& editors = PropertyEditorTable());
   ~TPropertyEditor();
   TPropertyEditor(const TPropertyEditor&) = delete;
@@ -175,7 +175,7 @@ class TPropertyEditor {
   void Written(const std::vector<platform::TObject*>& targets, bool showValue);
   std::optional<int64_t> EditInteger(const TPropertyNode& node, const std::string& text);
 
-  TPropertyEditorView& view_;
+  TPropertyEditorWindow& view_;
   TDialogs& dialogs_;
   TPropertyChooser& chooser_;
   const TPropertyDescription& editors_;

@@ -97,6 +97,7 @@ class TComponentRef final : private TFreeWatcher {
   }
   explicit operator bool() const { return component_ != nullptr; }
   T* operator->() const { return component_; }
+  T& operator*() const { return *component_; }
 
  private:
   void ComponentFreed(TComponent& component) override {

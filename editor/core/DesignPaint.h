@@ -1,0 +1,21 @@
+#pragma once
+// What the design surface shows, drawn with the drawing layer: the page with its objects as the
+// card will show them, and over it the designer's drag outlines (dotted focus rectangles),
+// selection marks and grab handles.
+#include "editor/core/Design.h"
+
+namespace platform {
+class TCanvas;
+}
+
+namespace editor {
+
+// The page's ground (black, as the screen shows it) and its visible objects in their order,
+// each painted with its own origin and clipped to its bounds.
+void PaintPage(const platform::TWinControl& page, platform::TCanvas& canvas);
+// The designer's outlines, then its marks and handles, in the container's client coordinates.
+void PaintDesignOverlay(const TDesign& design, platform::TCanvas& canvas);
+// A focus rectangle: every other pixel of its outline inverted. Nothing for an empty one.
+void DrawFocusRect(platform::TCanvas& canvas, const platform::TRect& rect);
+
+}  // namespace editor
