@@ -69,7 +69,7 @@ TDesignView::TDesignView(TDesign& design, QWidget* parent) : QWidget(parent), de
 
 TDesignView::~TDesignView() {
   if (design_) design_->SetSurface(nullptr);
-  if (page_) page_->OnInvalidate = std::move(previousHook_);
+  if (page_ && !page_->Destroying()) page_->OnInvalidate = std::move(previousHook_);
 }
 
 void TDesignView::SetFilterInstalled(bool installed) {
@@ -91,7 +91,8 @@ void TDesignView::childEvent(QChildEvent* event) {
 }
 
 void TDesignView::ContainerChanged() {
-  if (page_) page_->OnInvalidate = std::move(previousHook_);
+  // A page that is being freed keeps its hook: its own parts are gone.
+  if (page_ && !page_->Destroying()) page_->OnInvalidate = std::move(previousHook_);
   previousHook_ = nullptr;
   page_.Set(design_ ? design_->Container() : nullptr);
   if (page_) {

@@ -51,6 +51,8 @@ class TComponent : public TPersistent {
   ~TComponent() override;
 
   TComponent* Owner() const { return owner_; }
+  // True from the start of its destructor: its derived parts may be gone already.
+  bool Destroying() const { return freeing_; }
   int ComponentCount() const { return int(components_.size()); }
   // The owned component at `index` in creation order; null when out of range.
   TComponent* Components(int index) const;

@@ -10,6 +10,7 @@
 #include "platform/component/ClassBuilder.h"
 #include "platform/component/Control.h"
 #include "platform/component/Font.h"
+#include "platform/gfx/Canvas.h"
 
 namespace editor::test {
 
@@ -140,6 +141,13 @@ class TPlain : public platform::TGraphicControl {
   bool Active() const { return active_; }
   void SetActive(bool v) { active_ = v; }
   model::TBasePropertyTable& PropertyTable() { return table_; }
+
+  // Fills itself with its colour.
+  void Paint(platform::TCanvas& canvas) override {
+    canvas.Brush.Color = color_;
+    canvas.Brush.Style = platform::bsSolid;
+    canvas.FillRect({0, 0, Width(), Height()});
+  }
 
  private:
   std::string text_;
