@@ -319,7 +319,8 @@ bool TPropertyEditor::Commit(bool force) {
     return false;
   }
   if (written.empty()) return false;
-  Written(written, false);
+  // The edit shows the value as stored, so leaving the row does not write it again.
+  Written(written, true);
   return true;
 }
 

@@ -110,7 +110,7 @@ TPropertyEditorView::TPropertyEditorView(TDialogs& dialogs, TPropertyChooser& ch
     : QAbstractScrollArea(parent), select_(std::make_unique<TPropertySelect>()) {
   setObjectName("PropertyEditor");
   setFrameShape(QFrame::NoFrame);
-  setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
   viewport()->setMouseTracking(true);
@@ -180,6 +180,9 @@ void TPropertyEditorView::SetScrollBar(bool visible, int count, int page, int po
   bar->setPageStep(std::max(1, page));
   bar->setSingleStep(1);
   bar->setValue(position);
+  // Shown or hidden now (not at the next layout), so the client width is known at once.
+  const Qt::ScrollBarPolicy policy = visible ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff;
+  if (verticalScrollBarPolicy() != policy) setVerticalScrollBarPolicy(policy);
   settingBar_ = false;
 }
 

@@ -43,7 +43,6 @@ void TPropertySelect::ShowItems(const std::vector<std::string>& items, int index
   setCurrentRow(count() > 0 ? std::clamp(index, 0, count() - 1) : -1);
   setGeometry(bounds);
   show();
-  raise();
   if (currentItem()) scrollToItem(currentItem());
 }
 

@@ -26,6 +26,12 @@ inline const platform::TTypeInfo& TypeByte() {
   static const platform::TTypeInfo t = platform::TTypeInfo::Integer("Byte", platform::otUByte);
   return t;
 }
+// Twelve values: more than the pop-up list shows at once.
+inline const platform::TTypeInfo& TypeMode() {
+  static const platform::TTypeInfo t = platform::TTypeInfo::Enumeration(
+      "TMode", {"md0", "md1", "md2", "md3", "md4", "md5", "md6", "md7", "md8", "md9", "md10", "md11"});
+  return t;
+}
 // Another enumeration under the name `Shade` publishes in TPlain: same name, other type.
 inline const platform::TTypeInfo& TypeTone() {
   static const platform::TTypeInfo t = platform::TTypeInfo::Enumeration("TTone", {"toWarm", "toCold"});
@@ -95,12 +101,15 @@ class TDated : public platform::TGraphicControl {
   void SetSeconds(uint32_t v) { seconds_ = v; }
   uint8_t Shade() const { return shade_; }
   void SetShade(uint8_t v) { shade_ = v; }
+  uint8_t Mode() const { return mode_; }
+  void SetMode(uint8_t v) { mode_ = v; }
   const std::string& Text() const { return text_; }
   void SetText(std::string_view v) { text_ = v; }
   model::TBasePropertyTable& PropertyTable() { return table_; }
 
  private:
   double when_ = 0;
+  uint8_t mode_ = 0;
   uint8_t level_ = 0;
   uint32_t seconds_ = 10;
   uint8_t shade_ = 0;
@@ -115,6 +124,7 @@ inline const platform::TClassInfo& TDated::StaticClassInfo() {
           .Property("Level", TypeByte(), &TDated::Level, &TDated::SetLevel)
           .Property("Seconds", &TDated::Seconds, &TDated::SetSeconds)
           .Property("Shade", TypeShade(), &TDated::Shade, &TDated::SetShade)
+          .Property("Mode", TypeMode(), &TDated::Mode, &TDated::SetMode)
           .Property("Text", &TDated::Text, &TDated::SetText)
           .Property("Missing", [](TDated&) { return static_cast<platform::TFont*>(nullptr); }, nullptr)
           .Property("PropertyTable", [](TDated& d) { return &d.PropertyTable(); }, nullptr)
