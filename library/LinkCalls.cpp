@@ -2,10 +2,10 @@
 #include <cstring>
 #include <string_view>
 
-#include "library/FontSetFile.h"
 #include "library/Library.h"
 #include "library/TransferOptions.h"
 #include "library/panelcast.h"
+#include "link/TransferBuffer.h"
 
 namespace panelcast {
 
@@ -121,7 +121,7 @@ PANELCAST_API int32_t LED_DownLoadFontSet(int32_t device, uint8_t cardAddress,
                                           const char* fileName) {
   if (!fileName) return -1;
   return WithManager(int32_t(-1), [&](TLEDManager& m) {
-    const auto buffer = panelcast::LoadFontSetBuffer(fileName);
+    const auto buffer = cardlink::LoadFontSetBuffer(fileName);
     if (!buffer) return int32_t(-1);
     // An unknown device is not reported, as with every other call.
     m.SendData(device, *buffer, cardPort, IpText(cardIP), cardAddress);

@@ -1,6 +1,7 @@
 #include "Packet.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <array>
@@ -189,8 +190,14 @@ ssize_t ReadFull(int fd, uint8_t* buf, size_t count) {
 
 bool LoadFirmwareFile(const std::string& fileName, platform::TMemoryStream& stream) {
   constexpr size_t kFirmwareBlock = 130;
-  int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
+  // Only regular files: a pipe or device would be read for ever, or hang the open.
+  int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return false;
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    return false;
+  }
 
   const size_t oldSize = stream.Size();
   const size_t oldPosition = stream.Position();

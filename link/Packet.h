@@ -109,7 +109,8 @@ size_t DecodeFrame(const uint8_t* frame, uint16_t length, uint8_t* out);
 
 // Reads a firmware file of 130-byte blocks (128 data bytes + CRC, the last one shorter),
 // checks every block, appends the data to `stream` and descrambles the stream's whole content.
-// On any failure returns false and leaves the stream exactly as it was.
+// On any failure returns false and leaves the stream exactly as it was. Only a regular file is
+// read (a pipe or device is refused at once).
 bool LoadFirmwareFile(const std::string& fileName, platform::TMemoryStream& stream);
 
 // The firmware keystream XOR over byteCount / 2 little-endian words; source and dest may be

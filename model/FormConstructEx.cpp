@@ -1,15 +1,22 @@
 #include "FormConstructEx.h"
 
 #include <algorithm>
+#include <atomic>
 #include <limits>
 
+#include "link/tsSender.h"
+#include "model/CardLink.h"
+#include "model/CardPrompts.h"
 #include "model/DFMStream.h"
 #include "model/IDCreater.h"
 #include "model/LoadMode.h"
 #include "model/ObjectText.h"
 #include "model/ProgramRecords.h"
+#include "model/ScreenStatus.h"
 #include "model/TimerClock.h"
 #include "model/stream/PageRecord.h"
+#include "model/stream/RecordKinds.h"
+#include "model/stream/StreamContext.h"
 #include "platform/base/AtomicFile.h"
 #include "platform/base/ByteOrder.h"
 #include "platform/base/FilePath.h"
@@ -224,7 +231,11 @@ const TClassInfo& TLEDScreen::StaticClassInfo() {
   return info;
 }
 
-TLEDScreen::TLEDScreen(TComponent* owner) : TWinControl(owner) {
+namespace {
+std::atomic<uint64_t> gLastScreenIdentity{0};
+}
+
+TLEDScreen::TLEDScreen(TComponent* owner) : TWinControl(owner), identity_(++gLastScreenIdentity) {
   static const std::vector<std::string> rows = Gbk({
       "Address|控制卡地址|$000000F0",
       "ScreenWidth|宽度",
@@ -341,7 +352,15 @@ const TClassInfo& TConstructer::StaticClassInfo() {
   return info;
 }
 
-TConstructer::TConstructer(TComponent* owner) : TWinControl(owner) {
+TConstructer::TConstructer(TComponent* owner)
+    : TWinControl(owner),
+      sendTimer_(TimerClock()),
+      window_([this](uint32_t message, uintptr_t wParam, intptr_t lParam) {
+        return HandleMessage(message, wParam, lParam);
+      }) {
+  sendTimer_.SetEnabled(false);
+  sendTimer_.SetInterval(SendTimerInterval);
+  sendTimer_.SetOnTimer([this] { SendTimerTick(); });
   // The texts take the numbers of the components' own names.
   const int screenNumber = NameNumber(*this, TLEDScreen::StaticClassInfo());
   auto* screen = new TLEDScreen(this);
@@ -449,6 +468,526 @@ bool TConstructer::LoadFromFile(const std::string& fileName, const TComponentMan
   }
   for (TLEDScreen* screen : Screens()) screen->SetStatus(TLEDScreen::StatusNotKnown);
   return loaded;
+}
+
+// ---- Card operations -------------------------------------------------------------------------
+
+using cardlink::TDeviceRecord;
+using cardlink::TLEDManager;
+using cardlink::TNotifyRecord;
+
+// Queues one command on an open device to a card (address, remote port, IP).
+using TQueueCommand = std::function<bool(TLEDManager& manager, int device, uint8_t address,
+                                         int port, std::string_view ip)>;
+
+struct TCardCommand {
+  int32_t Busy = ssNotKnown;
+  // Send and download: a screen already in Busy is left alone; otherwise its retry count
+  // starts again.
+  bool SkipWhenBusy = false;
+  // The sub-cards of a cascade screen get the command before the screen.
+  bool SubCardsFirst = false;
+  // The brightness schedule: a sub-card's open leaves the screen's Status alone, and the first
+  // one that fails ends the sub-cards.
+  bool QuietSubCards = false;
+  TQueueCommand Queue;
+};
+
+namespace {
+
+// The caller's part of the device record; the manager fills the rest.
+TDeviceRecord DeviceRecordOf(const TCommunication& link) {
+  TDeviceRecord r{};
+  r.LinkKind = int32_t(link.CommunicationType());
+  r.SpeedIndex = int32_t(link.Speed());
+  r.ComPort = link.ComPort();
+  r.Handshake = int32_t(link.ZFlowControl());
+  r.LocalPort = link.LocalPort();
+  return r;
+}
+
+TCardCommand Command(int32_t busy, TQueueCommand queue, bool subCardsFirst = false) {
+  TCardCommand c;
+  c.Busy = busy;
+  c.SubCardsFirst = subCardsFirst;
+  c.Queue = std::move(queue);
+  return c;
+}
+
+// A command without a value or payload of the caller's.
+using TPlainSender = bool (TLEDManager::*)(int, uint8_t, int, std::string_view);
+
+TCardCommand Command(int32_t busy, TPlainSender sender, bool subCardsFirst = false) {
+  return Command(
+      busy,
+      [sender](TLEDManager& m, int d, uint8_t a, int p, std::string_view ip) {
+        return (m.*sender)(d, a, p, ip);
+      },
+      subCardsFirst);
+}
+
+TCardCommand ParamsHandshake(int32_t busy) {
+  TCardCommand c = Command(busy, &TLEDManager::GetParams);
+  c.SkipWhenBusy = true;
+  return c;
+}
+
+TCardCommand CampaignTimeCommand() {
+  return Command(
+      ssSettingClock,
+      [](TLEDManager& m, int d, uint8_t a, int p, std::string_view ip) {
+        return m.SetCampaignTime(d, a, CampaignTime(), p, ip);
+      },
+      true);
+}
+
+TCardCommand SetPowerCommand(int32_t on) {
+  return Command(
+      ssSettingPower,
+      [on](TLEDManager& m, int d, uint8_t a, int p, std::string_view ip) {
+        return m.SetPower(d, a, uint32_t(on), p, ip);
+      },
+      true);
+}
+
+TCardCommand SetBrightCommand(int32_t level) {
+  return Command(
+      ssSettingBright,
+      [level](TLEDManager& m, int d, uint8_t a, int p, std::string_view ip) {
+        return m.SetBrightness(d, a, uint32_t(level), p, ip);
+      },
+      true);
+}
+
+TCardCommand WritePowerScheduleCommand(
+    std::span<const uint8_t, TLEDScreen::PowerScheduleSize> schedule) {
+  std::array<uint8_t, TLEDScreen::PowerScheduleSize> block;
+  std::copy(schedule.begin(), schedule.end(), block.begin());
+  return Command(
+      ssWritingPowerSchedule,
+      [block](TLEDManager& m, int d, uint8_t a, int p, std::string_view ip) {
+        return m.SetAutoClose(d, a, block, p, ip);
+      },
+      true);
+}
+
+TCardCommand WriteBrightScheduleCommand(
+    std::span<const uint8_t, TLEDScreen::BrightScheduleSize> schedule) {
+  std::array<uint8_t, TLEDScreen::BrightScheduleSize> block;
+  std::copy(schedule.begin(), schedule.end(), block.begin());
+  TCardCommand c = Command(
+      ssWritingBrightSchedule,
+      [block](TLEDManager& m, int d, uint8_t a, int p, std::string_view ip) {
+        return m.SetAutoBright(d, a, block, p, ip);
+      },
+      true);
+  c.QuietSubCards = true;
+  return c;
+}
+
+TCardCommand FreeCommand(uint16_t kind) {
+  return Command(ssReadingDisplay,
+                 [kind](TLEDManager& m, int d, uint8_t a, int p, std::string_view ip) {
+                   return m.SendCommand(d, a, kind, p, ip);
+                 });
+}
+
+std::string Quote(std::string_view text) { return "\"" + std::string(text) + "\""; }
+
+}  // namespace
+
+void TConstructer::SendScreens(std::string_view text) {
+  RunCommand(text, ParamsHandshake(ssReadingForSend));
+}
+void TConstructer::SendScreens(TLEDScreen& screen) {
+  RunCommand(screen, ParamsHandshake(ssReadingForSend));
+}
+void TConstructer::DownloadScreens(std::string_view text) {
+  RunCommand(text, ParamsHandshake(ssReadingForDownload));
+}
+void TConstructer::DownloadScreens(TLEDScreen& screen) {
+  RunCommand(screen, ParamsHandshake(ssReadingForDownload));
+}
+void TConstructer::AdjustTime(std::string_view text) {
+  RunCommand(text, Command(ssSettingClock, &TLEDManager::AdjustTime, true));
+}
+void TConstructer::AdjustTime(TLEDScreen& screen) {
+  RunCommand(screen, Command(ssSettingClock, &TLEDManager::AdjustTime, true));
+}
+void TConstructer::SendTimeRecord(std::string_view text) {
+  RunCommand(text, CampaignTimeCommand());
+}
+void TConstructer::SendTimeRecord(TLEDScreen& screen) { RunCommand(screen, CampaignTimeCommand()); }
+void TConstructer::SetPower(std::string_view text, int32_t on) {
+  RunCommand(text, SetPowerCommand(on));
+}
+void TConstructer::SetPower(TLEDScreen& screen, int32_t on) {
+  RunCommand(screen, SetPowerCommand(on));
+}
+void TConstructer::ReadPower(std::string_view text) {
+  RunCommand(text, Command(ssReadingPower, &TLEDManager::GetPower));
+}
+void TConstructer::ReadPower(TLEDScreen& screen) {
+  RunCommand(screen, Command(ssReadingPower, &TLEDManager::GetPower));
+}
+void TConstructer::SetBright(std::string_view text, int32_t level) {
+  RunCommand(text, SetBrightCommand(level));
+}
+void TConstructer::SetBright(TLEDScreen& screen, int32_t level) {
+  RunCommand(screen, SetBrightCommand(level));
+}
+void TConstructer::ReadBright(std::string_view text) {
+  RunCommand(text, Command(ssReadingBright, &TLEDManager::GetBrightness));
+}
+void TConstructer::ReadBright(TLEDScreen& screen) {
+  RunCommand(screen, Command(ssReadingBright, &TLEDManager::GetBrightness));
+}
+void TConstructer::ReadParams(std::string_view text) {
+  RunCommand(text, Command(ssReadingParams, &TLEDManager::GetParams));
+}
+void TConstructer::ReadParams(TLEDScreen& screen) {
+  RunCommand(screen, Command(ssReadingParams, &TLEDManager::GetParams));
+}
+void TConstructer::ReadPowerSchedule(std::string_view text) {
+  RunCommand(text, Command(ssReadingPowerSchedule, &TLEDManager::GetAutoClose));
+}
+void TConstructer::ReadPowerSchedule(TLEDScreen& screen) {
+  RunCommand(screen, Command(ssReadingPowerSchedule, &TLEDManager::GetAutoClose));
+}
+void TConstructer::WritePowerSchedule(
+    std::string_view text, std::span<const uint8_t, TLEDScreen::PowerScheduleSize> schedule) {
+  RunCommand(text, WritePowerScheduleCommand(schedule));
+}
+void TConstructer::WritePowerSchedule(
+    TLEDScreen& screen, std::span<const uint8_t, TLEDScreen::PowerScheduleSize> schedule) {
+  RunCommand(screen, WritePowerScheduleCommand(schedule));
+}
+void TConstructer::ReadBrightSchedule(std::string_view text) {
+  RunCommand(text, Command(ssReadingBrightSchedule, &TLEDManager::GetAutoBright));
+}
+void TConstructer::ReadBrightSchedule(TLEDScreen& screen) {
+  RunCommand(screen, Command(ssReadingBrightSchedule, &TLEDManager::GetAutoBright));
+}
+void TConstructer::WriteBrightSchedule(
+    std::string_view text, std::span<const uint8_t, TLEDScreen::BrightScheduleSize> schedule) {
+  RunCommand(text, WriteBrightScheduleCommand(schedule));
+}
+void TConstructer::WriteBrightSchedule(
+    TLEDScreen& screen, std::span<const uint8_t, TLEDScreen::BrightScheduleSize> schedule) {
+  RunCommand(screen, WriteBrightScheduleCommand(schedule));
+}
+void TConstructer::SendCommand(std::string_view text, uint16_t kind) {
+  RunCommand(text, FreeCommand(kind));
+}
+void TConstructer::SendCommand(TLEDScreen& screen, uint16_t kind) {
+  RunCommand(screen, FreeCommand(kind));
+}
+
+TLEDScreen* TConstructer::ScreenByIdentity(uint64_t identity) const {
+  for (TLEDScreen* screen : Screens())
+    if (screen->Identity() == identity) return screen;
+  return nullptr;
+}
+
+bool TConstructer::OwnsScreen(const TLEDScreen& screen) const {
+  return ScreenByIdentity(screen.Identity()) != nullptr;
+}
+
+void TConstructer::StatusChanged(TLEDScreen& screen) {
+  if (OnStatusChanged) OnStatusChanged(&screen);
+}
+
+void TConstructer::ChangeStatus(TLEDScreen& screen, int32_t status) {
+  screen.SetStatus(status);
+  StatusChanged(screen);
+}
+
+void TConstructer::RunCommand(std::string_view text, const TCardCommand& command) {
+  // By identity: opening a link may deliver other notifications meanwhile.
+  std::vector<uint64_t> targets;
+  if (text.empty()) {
+    for (TLEDScreen* screen : Screens()) targets.push_back(screen->Identity());
+  } else if (TLEDScreen* screen = FindScreen(text)) {
+    targets.push_back(screen->Identity());
+  }
+  for (uint64_t identity : targets) RunOnScreen(identity, command);
+}
+
+void TConstructer::RunCommand(TLEDScreen& screen, const TCardCommand& command) {
+  if (OwnsScreen(screen)) RunOnScreen(screen.Identity(), command);
+}
+
+int TConstructer::OpenLink(TCommunication& link) {
+  TLEDManager* manager = LEDManager();
+  if (!manager) return -1;
+  TDeviceRecord record = DeviceRecordOf(link);
+  // Any free port: reopen the device that port 0 got last time, while it is still open, rather
+  // than binding yet another socket whose notifications no screen would match.
+  const bool anyPort = link.CommunicationType() == ctNetWork && link.LocalPort() == 0;
+  if (anyPort && link.BoundDevice() >= 0) {
+    const cardlink::TDeviceEntry* device = manager->GetDevice(link.BoundDevice());
+    if (device && device->Record.LinkKind == int32_t(ctNetWork) &&
+        device->Record.LocalPort == link.BoundPort())
+      record.LocalPort = link.BoundPort();
+    else
+      link.SetBound(-1, 0);
+  }
+  const int index = manager->OpenDevice(record, 1, window_.Handle(), WM_DEVICE_NOTIFY);
+  if (anyPort) {
+    const cardlink::TDeviceEntry* device = index >= 0 ? manager->GetDevice(index) : nullptr;
+    if (device)
+      link.SetBound(index, device->Record.LocalPort);
+    else
+      link.SetBound(-1, 0);
+  }
+  return index;
+}
+
+void TConstructer::RunOnScreen(uint64_t identity, const TCardCommand& command) {
+  TLEDScreen* screen = ScreenByIdentity(identity);
+  if (!screen) return;
+  if (command.SkipWhenBusy) {
+    if (screen->Status() == command.Busy) return;
+    screen->SetTag(0);
+  }
+  // Queues on `link`'s device (already open as `device`) and reports the busy status.
+  auto queue = [&](int device, int32_t address, const TCommunication& link, bool quiet) {
+    TLEDManager* manager = LEDManager();
+    if (!quiet) screen->SetStatus(command.Busy);
+    if (manager) command.Queue(*manager, device, uint8_t(address), link.RemotePort(), link.IP());
+    if (!quiet) StatusChanged(*screen);
+  };
+
+  if (command.SubCardsFirst && screen->Relation() == link_Multi) {
+    for (TMultiCard* card : screen->Cards().SubCards()) {
+      const int device = OpenLink(card->Communicate());
+      if (!(screen = ScreenByIdentity(identity))) return;
+      if (device < 0) {
+        ChangeStatus(*screen, ssPortError);
+        if (command.QuietSubCards) break;
+      } else {
+        queue(device, card->Address(), card->Communicate(), command.QuietSubCards);
+      }
+      if (!(screen = ScreenByIdentity(identity))) return;
+    }
+  }
+
+  const int device = OpenLink(screen->Communicate());
+  if (!(screen = ScreenByIdentity(identity))) return;
+  if (device < 0)
+    ChangeStatus(*screen, ssPortError);
+  else
+    queue(device, screen->Address(), screen->Communicate(), false);
+}
+
+intptr_t TConstructer::HandleMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) {
+  switch (message) {
+    case WM_DEVICE_NOTIFY:
+      if (wParam) {
+        // The link thread's record, valid while we handle it; its data pointer too.
+        const TNotifyRecord record = *reinterpret_cast<const TNotifyRecord*>(wParam);
+        DeviceNotify(record);
+      }
+      break;
+    case WM_SEND_SCREEN:
+      SendScreen(wParam, uint64_t(lParam));
+      break;
+    case WM_SIMULATE_DATA:
+      SimulateData();
+      break;
+    default:
+      break;
+  }
+  return 0;
+}
+
+void TConstructer::DeviceNotify(const TNotifyRecord& record) {
+  TLEDScreen* screen = FindNotifiedScreen(Screens(), record);
+  if (!screen) return;
+  const uint64_t identity = screen->Identity();
+  const TStatusStep step =
+      NextStatusStep(record, screen->Status(), screen->Tag(), screen->Relation() == link_Multi);
+  // Whatever happens below, a time-out or a finished transfer lets the next screen start.
+  struct TRearm {
+    TConstructer& Root;
+    bool On;
+    ~TRearm() {
+      if (On) Root.EnableSendTimer();
+    }
+  } rearm{*this, step.EnableTimer};
+
+  const std::span<const uint8_t> data = NotifiedData(record);
+  switch (step.Block) {
+    case abParams:
+      CopyAnswer(screen->ParamBlock(), data);
+      break;
+    case abPowerSchedule:
+      CopyAnswer(screen->PowerSchedule(), data);
+      break;
+    case abBrightSchedule:
+      CopyAnswer(screen->BrightSchedule(), data);
+      break;
+    case abAnswerBlock:
+      CopyAnswer(screen->AnswerBlock(), data);
+      break;
+    case abNone:
+      break;
+  }
+  if (step.Power) screen->SetPower(*step.Power);
+  if (step.Bright) screen->SetBright(*step.Bright);
+  if (step.Status) screen->SetStatus(*step.Status);
+
+  switch (step.Action) {
+    case saAskSimulate:
+    case saAskSave:
+      StatusChanged(*screen);
+      if (!OfferReceivedData(identity, step.Action == saAskSimulate, data)) return;
+      break;
+    case saCascade: {
+      const int device = OpenLink(screen->Communicate());
+      if (!(screen = ScreenByIdentity(identity))) return;
+      if (device < 0) {
+        ChangeStatus(*screen, ssPortError);
+      } else if (TLEDManager* manager = LEDManager()) {
+        const TCommunication& link = screen->Communicate();
+        manager->SendCascade(device, uint8_t(screen->Address()), link.RemotePort(), link.IP());
+      }
+      break;
+    }
+    case saRetryParams: {
+      const int32_t waiting = screen->Status();
+      const int32_t tag = screen->Tag();
+      // This screen's own card, whatever other screen shares its Text.
+      ReadParams(*screen);
+      if (!(screen = ScreenByIdentity(identity))) return;
+      // A link that cannot be opened any more gives no notification to wait for: it stays in 0.
+      if (screen->Status() != ssPortError) screen->SetStatus(waiting);
+      screen->SetTag(tag + 1);
+      break;
+    }
+    case saNone:
+      break;
+  }
+  if ((screen = ScreenByIdentity(identity))) StatusChanged(*screen);
+}
+
+bool TConstructer::OfferReceivedData(uint64_t identity, bool program,
+                                     std::span<const uint8_t> data) {
+  TLEDScreen* screen = ScreenByIdentity(identity);
+  if (!screen) return false;
+  const std::string question =
+      program ? SimulateQuestion(screen->Text()) : SaveQuestion(screen->Text());
+  const bool yes = prompts_ && prompts_->AskYesNo(QuestionCaption(), question);
+  // Other notifications and timers ran inside the question: the screen may be gone.
+  if (!ScreenByIdentity(identity)) return false;
+  if (!yes) return true;
+  if (program) {
+    TProgramStream& preview = StreamContext().PreviewStream();
+    preview.Clear();
+    preview.Write(data.data(), data.size());
+    platform::PostMessageTo(window_.Handle(), WM_SIMULATE_DATA);
+    return false;
+  }
+  const std::optional<std::string> path = prompts_->AskSaveFileName(SaveFilter(), SaveFileName());
+  std::string error;
+  if (path &&
+      !platform::SaveFileAtomic(platform::OsPathFromGbk(*path), data.data(), data.size(), &error))
+    throw EFCreateError("Cannot create file " + Quote(*path) + ". " + error);
+  return false;
+}
+
+void TConstructer::SendTimerTick() {
+  sendTimer_.SetEnabled(false);
+  for (TLEDScreen* screen : Screens()) {
+    const int32_t status = screen->Status();
+    if (status != ssWaitingToSend && status != ssWaitingToDownload) continue;
+    platform::PostMessageTo(window_.Handle(), WM_SEND_SCREEN, status == ssWaitingToDownload ? 1 : 0,
+                            intptr_t(screen->Identity()));
+    return;
+  }
+}
+
+void TConstructer::SendScreen(uintptr_t download, uint64_t identity) {
+  // Unless the screen's own transfer gets queued, the timer must look again: only notifications
+  // enable it, and screens waiting in 34/35 would otherwise wait for ever.
+  bool queued = false;
+  struct TRearm {
+    TConstructer& Root;
+    const bool& Queued;
+    ~TRearm() {
+      if (!Queued) Root.EnableSendTimer();
+    }
+  } rearm{*this, queued};
+
+  TLEDScreen* screen = ScreenByIdentity(identity);
+  if (!screen) return;
+  stream_.Clear();
+  ChangeStatus(*screen, ssBuilding);
+  if (!(screen = ScreenByIdentity(identity))) return;
+
+  const int mode = screen->ColorMode();
+  bool built = false;
+  try {
+    built = WriteProgramRecords(*screen, download ? rkDownloadHeader : rkSendHeader, stream_, mode);
+  } catch (...) {
+    // Not sent: the screen is idle again, and whoever shows errors says why.
+    stream_.Clear();
+    ChangeStatus(*screen, ssNotKnown);
+    throw;
+  }
+  if (!built) {
+    const std::string reason = ValidColorMode(mode)
+                                   ? "Screen " + Quote(screen->Text()) + " has no pages to send."
+                                   : "The card of screen " + Quote(screen->Text()) +
+                                         " reports colour mode " + std::to_string(mode) +
+                                         "; programs are built for modes 1 to 4.";
+    stream_.Clear();
+    ChangeStatus(*screen, ssNotKnown);
+    throw ECardOperationError(reason);
+  }
+  ChangeStatus(*screen, ssSending);
+
+  // A copy: opening a link may run other messages, a send among them, which rebuilds stream_.
+  const std::vector<uint8_t> program = stream_.Bytes();
+  auto send = [&](int device, int32_t address, const TCommunication& link) {
+    TLEDManager* manager = LEDManager();
+    if (manager &&
+        manager->SendData(device, program, link.RemotePort(), link.IP(), uint8_t(address)) >= 0)
+      return;
+    ChangeStatus(*screen, ssNotKnown);
+    throw ECardOperationError("The program of screen " + Quote(screen->Text()) + " (" +
+                              std::to_string(program.size()) +
+                              " bytes) cannot be queued to its card.");
+  };
+
+  if (!(screen = ScreenByIdentity(identity))) return;
+  if (screen->Relation() == link_Multi) {
+    for (TMultiCard* card : screen->Cards().SubCards()) {
+      const int device = OpenLink(card->Communicate());
+      if (!(screen = ScreenByIdentity(identity))) return;
+      if (device < 0) {
+        ChangeStatus(*screen, ssPortError);
+        return;
+      }
+      send(device, card->Address(), card->Communicate());
+    }
+  }
+  const int device = OpenLink(screen->Communicate());
+  if (!(screen = ScreenByIdentity(identity))) return;
+  if (device < 0) {
+    ChangeStatus(*screen, ssPortError);
+    return;
+  }
+  send(device, screen->Address(), screen->Communicate());
+  queued = true;
+}
+
+void TConstructer::SimulateData() {
+  // The read-back is previewed once; the stream is emptied however the preview ends.
+  struct TClear {
+    ~TClear() { StreamContext().PreviewStream().Clear(); }
+  } clear;
+  if (prompts_) prompts_->ShowPreview();
 }
 
 }  // namespace model

@@ -15,12 +15,14 @@
 // Every class publishes its settings, so the inspector, object text and the program writer
 // reach them by name; each PropertyTable tells the inspector which of them to show.
 //
-// Everything here belongs to the GUI thread. The card operations on the tree (the root's
-// window, its send timer, the screen status machine) build on this unit.
+// Everything here belongs to the GUI thread. The root also carries out the card operations:
+// it talks to cards through the link manager (CardLink.h) with a message window of its own as
+// the notification target, and moves each screen through the status machine of ScreenStatus.h.
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,12 +30,20 @@
 #include "model/ComponentManager.h"
 #include "model/PropertyTable.h"
 #include "model/stream/ProgramStream.h"
+#include "platform/base/MessageWindow.h"
 #include "platform/base/Timer.h"
 #include "platform/component/Component.h"
 #include "platform/component/Control.h"
 #include "platform/component/TypeInfo.h"
 
+namespace cardlink {
+struct TNotifyRecord;
+}
+
 namespace model {
+
+class TCardPrompts;
+struct TCardCommand;  // one card operation's command and busy status (FormConstructEx.cpp)
 
 // Link kind; the ordinals are the link kinds of the link manager's device record.
 enum TCommType : uint8_t { ctCom, ct485, ctNetWork };
@@ -78,6 +88,18 @@ class TCommunication : public platform::TPersistent {
   // True for the serial kinds (RS-232 and RS-485).
   bool IsSerial() const { return type_ == ctCom || type_ == ct485; }
 
+  // A network link with LocalPort 0 binds any free port. The card operations keep the port it
+  // bound, with its device, while that device stays open: later operations open the same device
+  // again and its notifications are matched by it. Not published, not saved.
+  int32_t BoundPort() const { return boundPort_; }
+  int BoundDevice() const { return boundDevice_; }
+  void SetBound(int device, int32_t port) {
+    boundDevice_ = device;
+    boundPort_ = port;
+  }
+  // The local port the link's notifications carry: LocalPort, or the bound one when it is 0.
+  int32_t MatchPort() const { return localPort_ != 0 ? localPort_ : boundPort_; }
+
   // Set by the owner; told the TCommunication itself.
   platform::TNotifyEvent OnChanged;
 
@@ -89,6 +111,8 @@ class TCommunication : public platform::TPersistent {
   std::string ip_ = "192.168.0.99";
   TCommSpeed speed_ = cs57600;
   TFlowControl flow_ = fcNone;
+  int boundDevice_ = -1;
+  int32_t boundPort_ = 0;
 };
 
 class TMultiCard;
@@ -174,6 +198,10 @@ class TLEDScreen : public platform::TWinControl {
   // The first owned TCards; one named "MultiCard" is made when there is none.
   TCards& Cards();
 
+  // A number no other screen of this process has had: messages that name a screen carry it,
+  // so one that is gone by the time they are handled is never mistaken for a newer one.
+  uint64_t Identity() const { return identity_; }
+
   // The pages: the owned TLeafs in order.
   std::vector<TLeaf*> Pages() const;
 
@@ -211,6 +239,7 @@ class TLEDScreen : public platform::TWinControl {
   int32_t bright_ = 7;
   std::array<uint8_t, AnswerBlockSize> answerBlock_{};
   TRelation relation_ = link_None;
+  uint64_t identity_;
 };
 
 // One display page. Its display objects are its owned graphic controls that publish
@@ -312,6 +341,86 @@ class TConstructer : public platform::TWinControl {
   bool LoadFromFile(const std::string& fileName,
                     const TComponentManager& registry = ComponentManager());
 
+  // ---- Card operations ----------------------------------------------------------------------
+  // Each runs on the first screen whose Text equals `text` (ASCII letters folded; none found
+  // does nothing), on every screen in order for "", or on `screen` itself (one of this root's;
+  // any other does nothing). For each screen it opens the link of the screen's Communicate (an
+  // open one on the same port is reused) with this root's window as the notification target,
+  // sets the busy Status and queues one command to the screen's Address, RemotePort and IP. A
+  // link that cannot be opened gives Status 0. The outcome comes back as WM_DEVICE_NOTIFY and
+  // moves the screen on (ScreenStatus.h). OnStatusChanged is told every change.
+  //
+  // Operations marked "sub-cards first" do the same for each sub-card of a screen whose
+  // Relation is link_Multi before the screen itself: a sub-card's command goes to its own
+  // Address, RemotePort and IP, and its open sets the screen's Status (busy, or 0).
+
+  // Read the parameters (4), then build and send the program once the card has answered (34,
+  // 9, 2, 6). A screen already in 4 is skipped; otherwise the retry count Tag starts at 0.
+  void SendScreens(std::string_view text);
+  void SendScreens(TLEDScreen& screen);
+  // The same for a download (5, 35, 9, 2, 6; program kind 18).
+  void DownloadScreens(std::string_view text);
+  void DownloadScreens(TLEDScreen& screen);
+  // The card's clock := the host's local time (13, then 21). Sub-cards first.
+  void AdjustTime(std::string_view text);
+  void AdjustTime(TLEDScreen& screen);
+  // The campaign time (CampaignTime()) to the card (13). No answer is awaited, so the screen
+  // stays in 13 until its next operation. Sub-cards first.
+  void SendTimeRecord(std::string_view text);
+  void SendTimeRecord(TLEDScreen& screen);
+  // Power on (1) or off (0) (11, then 18 with Power, or 30 when the card runs its schedule).
+  // Sub-cards first.
+  void SetPower(std::string_view text, int32_t on);
+  void SetPower(TLEDScreen& screen, int32_t on);
+  // (12, then 17 with Power.)
+  void ReadPower(std::string_view text);
+  void ReadPower(TLEDScreen& screen);
+  // (15, then 20 with Bright, or 31 when the card runs its schedule.) Sub-cards first.
+  void SetBright(std::string_view text, int32_t level);
+  void SetBright(TLEDScreen& screen, int32_t level);
+  // (16, then 19 with Bright.)
+  void ReadBright(std::string_view text);
+  void ReadBright(TLEDScreen& screen);
+  // The parameter block from the card (10; the answer fills ParamBlock and leaves the Status).
+  void ReadParams(std::string_view text);
+  void ReadParams(TLEDScreen& screen);
+  // (24, then 22 with PowerSchedule.)
+  void ReadPowerSchedule(std::string_view text);
+  void ReadPowerSchedule(TLEDScreen& screen);
+  // `schedule` to the card (25, then 23 on the card's message). The screen's own PowerSchedule
+  // changes only through reads. Sub-cards first.
+  void WritePowerSchedule(std::string_view text,
+                          std::span<const uint8_t, TLEDScreen::PowerScheduleSize> schedule);
+  void WritePowerSchedule(TLEDScreen& screen,
+                          std::span<const uint8_t, TLEDScreen::PowerScheduleSize> schedule);
+  // (26, then 28 with BrightSchedule.)
+  void ReadBrightSchedule(std::string_view text);
+  void ReadBrightSchedule(TLEDScreen& screen);
+  // `schedule` to the card (27, then 29 on the card's message). Sub-cards first, but a
+  // sub-card's open leaves the screen's Status alone, and the first sub-card that cannot be
+  // opened gives 0 and skips the rest of them.
+  void WriteBrightSchedule(std::string_view text,
+                           std::span<const uint8_t, TLEDScreen::BrightScheduleSize> schedule);
+  void WriteBrightSchedule(TLEDScreen& screen,
+                           std::span<const uint8_t, TLEDScreen::BrightScheduleSize> schedule);
+  // A command of the given kind without payload (32). The editor reads the card's display
+  // content with ReadDisplayCommand: the data that comes back is offered for preview (a
+  // program) or for saving (anything else) through the card prompts.
+  void SendCommand(std::string_view text, uint16_t kind);
+  void SendCommand(TLEDScreen& screen, uint16_t kind);
+
+  // The window the links notify (WM_DEVICE_NOTIFY) and the root posts itself WM_SEND_SCREEN
+  // and WM_SIMULATE_DATA through; it belongs to the thread that made the root.
+  platform::TWindowHandle WindowHandle() const { return window_.Handle(); }
+  // Every 100 ms while enabled: disables itself and starts the first screen in 34 or 35. Made
+  // disabled; only notifications enable it.
+  const platform::TTimer& SendTimer() const { return sendTimer_; }
+
+  // Where the questions about data a card sends back go; not owned. With none, every question
+  // is answered No.
+  TCardPrompts* CardPrompts() const { return prompts_; }
+  void SetCardPrompts(TCardPrompts* prompts) { prompts_ = prompts; }
+
   // The program data of one send, built by the card operations.
   TProgramStream& Stream() { return stream_; }
 
@@ -323,8 +432,44 @@ class TConstructer : public platform::TWinControl {
  private:
   TLeaf* NewLeaf(TLEDScreen& screen);
 
+  // Card operations.
+  void RunCommand(std::string_view text, const TCardCommand& command);
+  void RunCommand(TLEDScreen& screen, const TCardCommand& command);
+  void RunOnScreen(uint64_t identity, const TCardCommand& command);
+  // The device index of the link for `link`, or -1 when it cannot be opened.
+  int OpenLink(TCommunication& link);
+  TLEDScreen* ScreenByIdentity(uint64_t identity) const;
+  bool OwnsScreen(const TLEDScreen& screen) const;
+  void ChangeStatus(TLEDScreen& screen, int32_t status);
+  void StatusChanged(TLEDScreen& screen);
+  void EnableSendTimer() { sendTimer_.SetEnabled(true); }
+
+  intptr_t HandleMessage(uint32_t message, uintptr_t wParam, intptr_t lParam);
+  void DeviceNotify(const cardlink::TNotifyRecord& record);
+  // What the code-1 questions decide; false when the answer ends the notification's handling.
+  bool OfferReceivedData(uint64_t identity, bool program, std::span<const uint8_t> data);
+  void SendScreen(uintptr_t download, uint64_t identity);
+  void SimulateData();
+  void SendTimerTick();
+
   bool modify_ = false;
   TProgramStream stream_;
+  TCardPrompts* prompts_ = nullptr;
+  platform::TTimer sendTimer_;
+  // Last, so it goes first: no message reaches a root that is being taken apart.
+  platform::TMessageWindow window_;
+};
+
+// A program that cannot be built for a send: the card operation stops and says why.
+class ECardOperationError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// Data a card sent back could not be written to the file chosen for it.
+class EFCreateError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
 };
 
 }  // namespace model

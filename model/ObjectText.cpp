@@ -275,6 +275,7 @@ class TReader {
     bool ok = true;
     for (TComponent* c : created_) {
       if (!alive.count(c)) continue;
+      c->SetLoading(false);
       try {
         c->Loaded();
       } catch (...) {
@@ -305,6 +306,7 @@ class TReader {
     if (!stack_.Push(current_)) return false;
     TComponent* obj = cls->CreateInstance(current_);
     if (!obj) return false;
+    obj->SetLoading(true);
     created_.push_back(obj);
     if (auto* parent = dynamic_cast<platform::TWinControl*>(current_))
       if (auto* control = dynamic_cast<platform::TControl*>(obj)) control->SetParent(parent);

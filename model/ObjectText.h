@@ -43,8 +43,9 @@ bool WriteObjectText(std::string_view indent, platform::TComponent& component,
 // the components it describes, the top-level ones owned by `parent`. Names and texts are made
 // unique under `namingRoot`: every "Name" read becomes the class name without its first letter
 // and the smallest free number, and a "Text" that clashes keeps its prefix without trailing
-// digits and gets the smallest free number. Every component created gets Loaded() once the
-// text is read, in creation order, also after a failure.
+// digits and gets the smallest free number. Every component created is Loading() from its
+// creation on; once the text is read, each in creation order leaves that state and gets
+// Loaded(), also after a failure.
 //
 // True on success. False, with the components read so far left in place for the caller to
 // remove, on: a malformed or unregistered "Object" header; a header nested beyond the reader's

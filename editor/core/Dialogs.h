@@ -4,6 +4,7 @@
 // GBK, like the model's strings.
 //
 // Issues that bring more dialogs add their slot here, each returning what the dialog decided.
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -15,6 +16,14 @@ enum class TMessageButtons { Ok, OkCancel, YesNo, YesNoCancel };
 // Cancel, No where it has only Yes and No, and Ok for a box with one button.
 enum class TMessageAnswer { Ok, Cancel, Yes, No };
 
+// A file dialog: its title, its filter ("description|pattern", several pairs joined by "|",
+// patterns separated by ";") and the initial file name.
+struct TFileRequest {
+  std::string Title;
+  std::string Filter;
+  std::string FileName;
+};
+
 class TDialogs {
  public:
   virtual ~TDialogs() = default;
@@ -22,6 +31,9 @@ class TDialogs {
   // A message box over the active window; returns the button chosen.
   virtual TMessageAnswer MessageBox(std::string_view text, std::string_view caption, TMessageIcon icon,
                                     TMessageButtons buttons) = 0;
+  // A file to open (it must exist) or to save, as a GBK path; nothing when the user cancels.
+  virtual std::optional<std::string> OpenFileName(const TFileRequest& request) = 0;
+  virtual std::optional<std::string> SaveFileName(const TFileRequest& request) = 0;
   // The system-password prompt shown at start-up when "Enter" is 1; true when the password was
   // accepted.
   virtual bool StartupPassword() = 0;

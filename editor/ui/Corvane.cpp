@@ -8,6 +8,7 @@
 #include "editor/ui/Main.h"
 #include "editor/ui/MessagePump.h"
 #include "editor/ui/OnLineList.h"
+#include "editor/ui/ParamSet.h"
 #include "editor/ui/QtDialogs.h"
 #include "platform/base/FilePath.h"
 
@@ -67,6 +68,7 @@ void TCorvane::MakeForm(std::string_view className) {
       {"TAboutForm", &TCorvane::MakeAboutForm},
       {"TOnLineForm", &TCorvane::MakeOnLineForm},
       {"TSetRemoteServerForm", &TCorvane::MakeSetRemoteServerForm},
+      {"TParamSetForm", &TCorvane::MakeParamSetForm},
   };
   for (const auto& entry : factories) {
     if (entry.ClassName == className) {
@@ -114,6 +116,10 @@ std::unique_ptr<QWidget> TCorvane::MakeOnLineForm() {
   listener.NotifyMessage = TOnLineForm::RefreshMessage;
   application_->StartOnLineListener(std::move(listener));
   return form;
+}
+
+std::unique_ptr<QWidget> TCorvane::MakeParamSetForm() {
+  return std::make_unique<TParamSetForm>(Dialogs(), application_->LEDManager(), main_->Form().Settings());
 }
 
 std::unique_ptr<QWidget> TCorvane::MakeSetRemoteServerForm() {

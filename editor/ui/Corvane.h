@@ -70,11 +70,11 @@ class TCorvane {
   void Terminate();
 
   TApplication& Application() { return *application_; }
+  TDialogs& Dialogs() { return *options_.Dialogs; }
   TDesignFormView* MainWindow() const { return main_.get(); }
   TAboutForm* AboutForm() const;
   TOnLineForm* OnLineForm() const;
   TSetRemoteServerForm* SetRemoteServerForm() const;
-  TDialogs& Dialogs() { return *options_.Dialogs; }
   // A form made at start-up, by class name ("TAboutForm"); null when its unit does not exist.
   QWidget* Form(std::string_view className) const;
 
@@ -86,6 +86,7 @@ class TCorvane {
   std::unique_ptr<QWidget> MakeAboutForm();
   std::unique_ptr<QWidget> MakeOnLineForm();
   std::unique_ptr<QWidget> MakeSetRemoteServerForm();
+  std::unique_ptr<QWidget> MakeParamSetForm();
 
   TStartupOptions options_;
   std::unique_ptr<TApplication> application_;

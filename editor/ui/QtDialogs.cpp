@@ -2,10 +2,12 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QMimeData>
 
 #include "editor/ui/QtText.h"
+#include "platform/base/FilePath.h"
 
 namespace editor::ui {
 
@@ -37,6 +39,43 @@ TMessageAnswer TQtDialogs::MessageBox(std::string_view text, std::string_view ca
   if (buttons == TMessageButtons::Ok) return TMessageAnswer::Ok;
   if (buttons == TMessageButtons::YesNo) return TMessageAnswer::No;
   return TMessageAnswer::Cancel;
+}
+
+namespace {
+
+// "description|pattern|description|pattern" with patterns joined by ";" -> Qt's
+// "description (pattern pattern);;description (pattern)".
+QString QtFilter(std::string_view gbkFilter) {
+  const QStringList parts = QStringFromGbk(gbkFilter).split('|');
+  QStringList filters;
+  for (qsizetype i = 0; i + 1 < parts.size(); i += 2)
+    filters << parts[i] + " (" + QString(parts[i + 1]).replace(';', ' ') + ")";
+  return filters.join(";;");
+}
+
+// A name with wildcards only says what to list; it is no name to offer.
+QString QtInitialName(std::string_view gbkName) {
+  const QString name = QStringFromGbk(gbkName);
+  return name.contains('*') || name.contains('?') ? QString() : name;
+}
+
+std::optional<std::string> GbkPath(const QString& chosen) {
+  if (chosen.isEmpty()) return std::nullopt;
+  return platform::GbkPathFromOs(chosen.toStdString());
+}
+
+}  // namespace
+
+std::optional<std::string> TQtDialogs::OpenFileName(const TFileRequest& request) {
+  return GbkPath(QFileDialog::getOpenFileName(QApplication::activeWindow(), QStringFromGbk(request.Title),
+                                              QtInitialName(request.FileName), QtFilter(request.Filter)));
+}
+
+std::optional<std::string> TQtDialogs::SaveFileName(const TFileRequest& request) {
+  // The caller asks before overwriting, so the dialog does not.
+  return GbkPath(QFileDialog::getSaveFileName(QApplication::activeWindow(), QStringFromGbk(request.Title),
+                                              QtInitialName(request.FileName), QtFilter(request.Filter), nullptr,
+                                              QFileDialog::DontConfirmOverwrite));
 }
 
 bool TQtClipboard::HasDisplayFormat() const {

@@ -10,6 +10,8 @@ class TQtDialogs : public TDialogs {
  public:
   TMessageAnswer MessageBox(std::string_view text, std::string_view caption, TMessageIcon icon,
                             TMessageButtons buttons) override;
+  std::optional<std::string> OpenFileName(const TFileRequest& request) override;
+  std::optional<std::string> SaveFileName(const TFileRequest& request) override;
   // Refused until the system-password dialog exists: with "Enter" = 1 the program ends.
   bool StartupPassword() override { return false; }
 };

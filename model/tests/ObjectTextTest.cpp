@@ -650,6 +650,16 @@ TEST(ObjectTextReader, SettlesEveryComponentItCreatedInOrder) {
   EXPECT_EQ(LoadedLog(), (std::vector<std::string>{"Kinds1", "Kinds0", "Kinds2"}));
   EXPECT_EQ(dynamic_cast<TKinds*>(root.Components(0))->Area, 12);
 
+  // Properties arrive while the component is loading; Loaded() and later find it settled.
+  TComponent root1(nullptr);
+  ASSERT_TRUE(Read(root1, Lines({"Object A:TKinds", "Hint='h'", "End"})));
+  auto* read = dynamic_cast<TKinds*>(root1.Components(0));
+  EXPECT_TRUE(read->LoadingWhenHinted);
+  EXPECT_FALSE(read->LoadingInLoaded);
+  EXPECT_FALSE(read->Loading());
+  TKinds made(nullptr);
+  EXPECT_FALSE(made.Loading());
+
   // Also after a failure, for what was created.
   TComponent root2(nullptr);
   LoadedLog().clear();

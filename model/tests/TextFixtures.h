@@ -190,11 +190,14 @@ class TKinds : public platform::TWinControl {
   TSubject Sub;
   TBasePropertyTable Table;
   int32_t Area = 0;  // settled in Loaded() from Width and Height
+  bool LoadingWhenHinted = false;  // Loading() when Hint was last set
+  bool LoadingInLoaded = true;     // Loading() inside Loaded()
 
   TNode& Loop() { return loopA_; }
   int32_t Count() const { return 42; }
 
   void Loaded() override {
+    LoadingInLoaded = Loading();
     LoadedLog().push_back(Name());
     Area = Width() * Height();
   }
@@ -212,7 +215,7 @@ inline const TClassInfo& TKinds::StaticClassInfo() {
       .Property("Method", TypeMethod(), [](K& o) { return o.Method; }, [](K& o, TMethod v) { o.Method = v; })
       .Property("Ratio", [](K& o) { return o.Ratio; }, [](K& o, double v) { o.Ratio = v; })
       .Property("Text", [](K& o) { return o.Text; }, [](K& o, const std::string& v) { o.Text = v; })
-      .Property("Hint", [](K& o) { return o.Hint; }, [](K& o, const std::string& v) { o.Hint = v; })
+      .Property("Hint", [](K& o) { return o.Hint; }, [](K& o, const std::string& v) { o.Hint = v; o.LoadingWhenHinted = o.Loading(); })
       .Property("Styles", platform::TypeFontStyles(), [](K& o) { return o.Styles; },
                 [](K& o, platform::TFontStyles v) { o.Styles = v; })
       .Property("Wide", TypeWideSet(), [](K& o) { return o.Wide; }, [](K& o, uint32_t v) { o.Wide = v; })

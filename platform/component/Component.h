@@ -65,6 +65,14 @@ class TComponent : public TPersistent {
   int32_t Tag() const { return tag_; }
   void SetTag(int32_t tag) { tag_ = tag; }
 
+  // True while the object-text reader fills the component: from its creation by the reader
+  // until just before its Loaded(). The text applies properties one at a time in name order
+  // (a FileName before the Width it is to be shown at), so work that depends on several of
+  // them waits for Loaded() instead of running on each one.
+  bool Loading() const { return loading_; }
+  // Set by the reader when it creates the component, cleared by it before Loaded().
+  void SetLoading(bool loading) { loading_ = loading; }
+
   // Called by the object-text reader on every component it created, in creation order, once
   // the whole text has been read (after a failed read too). The text applies properties one at
   // a time in name order; a class settles here what depends on several of them. It may throw;
@@ -80,6 +88,7 @@ class TComponent : public TPersistent {
   bool freeing_ = false;
   std::string name_;
   int32_t tag_ = 0;
+  bool loading_ = false;
 };
 
 // A pointer to a component that reads null once the component is freed.

@@ -241,6 +241,20 @@ void TBitmap::SetSize(int width, int height) {
   stride_ = stride;
 }
 
+void TBitmap::Recreate(int width, int height) {
+  if (width < 0 || height < 0) throw EBitmapError("Invalid bitmap size");
+  size_t stride = 0, bytes = 0;
+  if (!Layout(width, height, format_, stride, bytes)) throw EBitmapError("Bitmap too large");
+  try {
+    pixels_.assign(bytes, 0);  // within the capacity: no allocation
+  } catch (const std::bad_alloc&) {
+    throw EBitmapError("Out of system resources");  // assign has left the pixels as they were
+  }
+  width_ = width;
+  height_ = height;
+  stride_ = stride;
+}
+
 void TBitmap::SetPixelFormat(TPixelFormat pf) {
   if (pf == format_) return;
   size_t stride = 0, bytes = 0;

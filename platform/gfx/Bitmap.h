@@ -67,6 +67,11 @@ class TBitmap {
   // Throws EBitmapError for a negative size ("Invalid bitmap size"), for a size beyond the
   // limits ("Bitmap too large") or when memory runs out ("Out of system resources").
   void SetSize(int width, int height);
+  // Makes the bitmap width x height with every pixel zero, keeping nothing of the old picture
+  // (the palette stays). The pixel buffer is reused while it is large enough, so a picture
+  // redrawn whole at each step of a resize does not allocate at each step; it keeps the
+  // largest size it had. Throws as SetSize does, leaving the bitmap as it was.
+  void Recreate(int width, int height);
   void SetWidth(int width) { SetSize(width, height_); }
   void SetHeight(int height) { SetSize(width_, height); }
   // Whether SetSize would accept the size for a format (no allocation is tried).

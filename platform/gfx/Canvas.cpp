@@ -446,13 +446,14 @@ void TCanvas::DrawRun(TRealizedFont& font, TColor color, TFontStyles style,
       const uint8_t* ink = &g->Ink[size_t(gy - top) * size_t(g->Width)];
       if (pf == pf24bit) {  // the pictures of display objects: worth a loop of its own
         const uint8_t b = uint8_t(packed), g8 = uint8_t(packed >> 8), r = uint8_t(packed >> 16);
-        // Without a branch per pixel: ink is 0 or 1, a mask of it picks the pixel's colour.
+        // Most of a glyph's box is bare: skipping those pixels beats rewriting every one
+        // (measured: about half the time of a branch-free masked write on whole documents).
         uint8_t* p = row + 3 * size_t(box.Left);
         for (int gx = box.Left; gx < box.Right; ++gx, p += 3) {
-          const uint8_t mask = uint8_t(-int(ink[gx - left] != 0));
-          p[0] = uint8_t((p[0] & ~mask) | (b & mask));
-          p[1] = uint8_t((p[1] & ~mask) | (g8 & mask));
-          p[2] = uint8_t((p[2] & ~mask) | (r & mask));
+          if (!ink[gx - left]) continue;
+          p[0] = b;
+          p[1] = g8;
+          p[2] = r;
         }
         continue;
       }

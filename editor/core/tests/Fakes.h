@@ -6,6 +6,7 @@
 #include <deque>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,15 @@ class TFakeDialogs : public TDialogs {
     Answers.pop_front();
     return answer;
   }
+  // The file names given, in order (nothing: cancelled once they run out).
+  std::optional<std::string> OpenFileName(const TFileRequest& request) override {
+    FileRequests.push_back(request);
+    return NextFile();
+  }
+  std::optional<std::string> SaveFileName(const TFileRequest& request) override {
+    FileRequests.push_back(request);
+    return NextFile();
+  }
   bool StartupPassword() override {
     ++PasswordPrompts;
     return PasswordAccepted;
@@ -39,8 +49,18 @@ class TFakeDialogs : public TDialogs {
 
   std::deque<TMessageAnswer> Answers;
   std::vector<TBox> Boxes;
+  std::deque<std::optional<std::string>> Files;  // GBK paths
+  std::vector<TFileRequest> FileRequests;
   bool PasswordAccepted = false;
   int PasswordPrompts = 0;
+
+ private:
+  std::optional<std::string> NextFile() {
+    if (Files.empty()) return std::nullopt;
+    std::optional<std::string> file = Files.front();
+    Files.pop_front();
+    return file;
+  }
 };
 
 class TFakeClipboard : public TClipboardAccess {

@@ -19,6 +19,7 @@
 #include "editor/core/tests/Fakes.h"
 #include "editor/ui/About.h"
 #include "editor/ui/Corvane.h"
+#include "editor/ui/ParamSet.h"
 #include "editor/ui/QtDialogs.h"
 #include "editor/ui/StatusBar.h"
 #include "platform/base/GbkText.h"
@@ -272,6 +273,19 @@ TEST(MainWindow, RecentFilesFillTheFileMenuAndOpenTheirPath) {
   EXPECT_EQ(captions, (QStringList{"&0 /p/a.fmt", "&1 /p/b.fmt", "&2 /p/c.fmt", "&3 /p/d.fmt"}));
   program.Window().findChild<QAction*>("MenuItem2")->trigger();
   EXPECT_EQ(opened, "/p/c.fmt");
+}
+
+TEST(MainWindow, TheCardSettingsDialogIsMadeAtStartUp) {
+  TProgram program;
+  ASSERT_TRUE(program.Start());
+  auto* form = dynamic_cast<TParamSetForm*>(program.Corvane->Form("TParamSetForm"));
+  ASSERT_NE(form, nullptr);
+  EXPECT_FALSE(form->isVisible());
+  // It keeps its link settings in the program's "Param.ini".
+  program.Settings().WriteInteger("Param", "locPort", 17);
+  form->show();
+  EXPECT_EQ(form->LinkSettings().locPort, 17);
+  form->close();
 }
 
 TEST(QtClipboard, ThePrivateFormatTravelsUnderItsMimeType) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <vector>
 
@@ -139,6 +140,30 @@ TEST(Bitmap, ResizingKeepsTheTopLeftAndZeroesTheRest) {
         EXPECT_EQ(b.GetPixel(x, y), (x < 2 && y < 2) ? clWhite : clBlack)
             << int(pf) << " at " << x << "," << y;
   }
+}
+
+TEST(Bitmap, RecreatingZeroesEveryPixelAndKeepsThePalette) {
+  for (TPixelFormat pf : kAllFormats) {
+    TBitmap b(6, 5, pf);
+    const std::vector<TColor> palette(b.Palette().begin(), b.Palette().end());
+    for (int y = 0; y < 5; ++y)
+      for (int x = 0; x < 6; ++x) b.SetPixel(x, y, clWhite);
+    b.Recreate(3, 4);  // smaller: the same buffer
+    EXPECT_EQ(b.Width(), 3);
+    EXPECT_EQ(b.Height(), 4);
+    b.Recreate(7, 9);  // larger: a new one
+    ASSERT_EQ(b.ImageSize(), b.Stride() * 9) << int(pf);
+    for (int y = 0; y < 9; ++y)
+      for (int x = 0; x < 7; ++x) EXPECT_EQ(b.GetPixel(x, y), clBlack) << int(pf);
+    for (size_t i = 0; i < b.ImageSize(); ++i) ASSERT_EQ(b.Bits()[i], 0) << int(pf);
+    EXPECT_TRUE(std::equal(palette.begin(), palette.end(), b.Palette().begin(), b.Palette().end()));
+  }
+  TBitmap b(2, 2);
+  b.SetPixel(1, 1, clRed);
+  EXPECT_THROW(b.Recreate(-1, 2), EBitmapError);
+  EXPECT_THROW(b.Recreate(TBitmap::MaxDimension + 1, 1), EBitmapError);
+  EXPECT_EQ(b.Width(), 2);
+  EXPECT_EQ(b.GetPixel(1, 1), clRed);
 }
 
 TEST(Bitmap, ConversionsKeepColoursEachFormatCanHold) {

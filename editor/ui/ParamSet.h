@@ -1,0 +1,177 @@
+#pragma once
+// The card-settings dialog "控制卡设置" (TParamSetForm), its progress window "命令执行情况"
+// (TStatusForm) and the brightness dialog "显示屏亮度调整" (TBrightSetForm). They are thin views
+// over TParamSetController: every rule lives there.
+#include <QDialog>
+#include <QWidget>
+#include <array>
+#include <functional>
+#include <memory>
+
+#include "editor/core/Dialogs.h"
+#include "editor/core/ParamSetController.h"
+
+class QButtonGroup;
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QSpinBox;
+class QTabWidget;
+
+namespace editor::ui {
+
+// A status-bar panel that draws its text centred in its own colour on the bar's face.
+class TColourPanel : public QWidget {
+ public:
+  explicit TColourPanel(const char* name, QWidget* parent = nullptr);
+  void SetText(const QString& text, uint32_t colour);
+  const QString& Text() const { return text_; }
+  uint32_t Colour() const { return colour_; }
+  QSize sizeHint() const override;
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  QString text_;
+  uint32_t colour_ = 0;
+};
+
+// The progress window. Closing it is asked of `CloseQuery` (refused while a wait runs).
+class TStatusForm : public QDialog {
+ public:
+  explicit TStatusForm(QWidget* parent = nullptr);
+  std::function<bool()> CloseQuery;
+
+  void SetCommand(const QString& command);
+  // clParamPanelFace draws the message in the panel's own face: it disappears.
+  void SetMessage(const QString& message, uint32_t colour);
+  QLabel* CommandPanel() const { return command_; }
+  QLabel* MessagePanel() const { return message_; }
+
+  void reject() override;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  QLabel* command_;
+  QLabel* message_;
+};
+
+// The brightness dialog: a spin of 0..7 and three buttons.
+class TBrightSetForm : public QDialog {
+ public:
+  explicit TBrightSetForm(QWidget* parent = nullptr);
+  std::function<void(int value)> OnAdjust;  // "调  节"
+  std::function<void()> OnRead;             // "读  取"
+  void SetValue(int value);
+  int Value() const;
+  QSpinBox* Spin() const { return spin_; }
+
+ private:
+  QSpinBox* spin_;
+};
+
+class TParamSetForm : public QDialog, public TParamSetView {
+ public:
+  // `dialogs` answers the questions, boxes and file dialogs; `manager` is the program's link
+  // manager and `settings` its "Param.ini".
+  TParamSetForm(TDialogs& dialogs, cardlink::TLEDManager& manager, const platform::TSettingsFile& settings,
+                TParamSetOptions options = {}, QWidget* parent = nullptr);
+  ~TParamSetForm() override;
+
+  TParamSetController& Controller() { return *controller_; }
+  TStatusForm& StatusForm() { return *status_; }
+  TBrightSetForm& BrightSetForm() { return *bright_; }
+  // Runs a dialog modally; tests replace it so no modal loop ever runs.
+  std::function<void(QDialog&)> RunModal;
+
+  // TParamSetView.
+  void StateChanged(const TParamSetState& state) override;
+  TCardLinkSettings LinkSettings() const override;
+  void SetLinkSettings(const TCardLinkSettings& link) override;
+  TParamControls Controls() const override;
+  void SetControls(const TParamControls& controls) override;
+  void RunBrightnessDialog() override;
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void hideEvent(QHideEvent* event) override;
+
+ private:
+  void BuildLinkArea(QWidget* area);
+  QWidget* BuildBasicPage();
+  QWidget* BuildNetworkPage();
+  QWidget* BuildScanPage();
+  QWidget* BuildCascadePage();
+  QWidget* BuildButtons();
+  void EnableActivePage();
+  void ApplyReportEnabling();
+  void ApplyCascadeEnabling();
+  void ScanModeClicked(int item);
+  void ScanModeNumberChanged(int number);
+
+  std::unique_ptr<TStatusForm> status_;
+  std::unique_ptr<TBrightSetForm> bright_;
+
+  // Link settings.
+  QComboBox* commType_ = nullptr;
+  QSpinBox* cardAddress_ = nullptr;
+  QSpinBox* locPort_ = nullptr;
+  QLineEdit* cardIp_ = nullptr;
+
+  QTabWidget* pages_ = nullptr;
+  // "基本参数"
+  QSpinBox* width_ = nullptr;
+  QSpinBox* height_ = nullptr;
+  QComboBox* type_ = nullptr;
+  QSpinBox* freq_ = nullptr;
+  QLineEdit* ip_ = nullptr;
+  std::array<QLineEdit*, 6> mac_{};
+  QSpinBox* brightness_ = nullptr;
+  QComboBox* uartSpeed_ = nullptr;
+  QSpinBox* address_ = nullptr;
+  QCheckBox* displaySendFlag_ = nullptr;
+  // "网络通讯参数"
+  QLineEdit* remoteHost_ = nullptr;
+  QCheckBox* report_ = nullptr;
+  QSpinBox* remotePort_ = nullptr;
+  QLineEdit* gateIp_ = nullptr;
+  QLineEdit* ipMask_ = nullptr;
+  QLineEdit* cardName_ = nullptr;
+  std::vector<QWidget*> reportControls_;  // enabled with the report flag, labels included
+  std::vector<QLabel*> reportLabels_;
+  // "扫描输出参数"
+  QButtonGroup* scanMode_ = nullptr;
+  QSpinBox* scanModeIndex_ = nullptr;
+  QComboBox* lineOrder_ = nullptr;
+  QComboBox* oeTime_ = nullptr;
+  QComboBox* shiftFrequency_ = nullptr;
+  QComboBox* refreshFreq_ = nullptr;
+  QCheckBox* polarity_ = nullptr;
+  QCheckBox* rgReverse_ = nullptr;
+  QCheckBox* scan_ = nullptr;
+  QCheckBox* rowProp_ = nullptr;
+  QCheckBox* en_ = nullptr;
+  // "级连参数"
+  QButtonGroup* linkProp_ = nullptr;
+  QButtonGroup* linkMethod_ = nullptr;
+  QGroupBox* linkMethodBox_ = nullptr;
+  QSpinBox* left_ = nullptr;
+  QSpinBox* top_ = nullptr;
+
+  std::vector<QPushButton*> functionButtons_;
+  TColourPanel* operationPanel_ = nullptr;
+  TColourPanel* outcomePanel_ = nullptr;
+
+  bool syncingScanMode_ = false;
+  // Last, so it is made once every control exists and goes before them.
+  std::unique_ptr<TParamSetController> controller_;
+};
+
+}  // namespace editor::ui

@@ -1,0 +1,201 @@
+#pragma once
+// The text objects of a page:
+//   - TText: single-line text, sent as a picture as wide as the whole text, which the card
+//     moves through the object's window;
+//   - TMultiString: code text, sent as characters the card draws with its own 16- or 24-dot
+//     font;
+//   - TStringFile: code text read from a text file and broken into lines at the object's width.
+// (The rich-text object TMultiText lives in rtf.h.)
+//
+// All text here is GBK, as every model string. Each class derives directly from
+// TGraphicControl and builds on the helpers of DisplayObject.h. Setting RecordSelf appends the
+// object's record: a picture window (TText) or a string window (the other two).
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "model/PropertyTable.h"
+#include "model/objects/DisplayObject.h"
+#include "model/stream/ProgramStream.h"
+#include "platform/component/Control.h"
+#include "platform/component/Font.h"
+#include "platform/component/Strings.h"
+#include "platform/gfx/Bitmap.h"
+
+namespace model {
+
+// Single-line text. The lines are drawn end to end on one row, each right after the one before.
+//
+// Published: Lines ("单行文本"), CanvasFont ("宋体", 12 pt, red, GB2312), Transparent (True),
+// Method, Speed, Fixed (False), DisplayTime (0), Text, PropertyTable, RecordSelf; 160 x 20;
+// caption "单行文本".
+class TText : public platform::TGraphicControl {
+  DECLARE_CLASS_INFO()
+
+  // The widest and the tallest picture the record sends; longer text is cut.
+  static constexpr int MaxPictureSide = 60000;
+
+  explicit TText(platform::TComponent* owner);
+
+  platform::TStringList& Lines() { return lines_; }
+  const platform::TStringList& Lines() const { return lines_; }
+  // Takes the lines (null is ignored) and repaints.
+  void SetLines(const platform::TStringList* lines);
+  platform::TFont& CanvasFont() { return canvasFont_; }
+  const platform::TFont& CanvasFont() const { return canvasFont_; }
+  // Takes the font (null is ignored) and repaints.
+  void SetCanvasFont(const platform::TFont* font);
+  // Stored only: the page repaints on its own timer.
+  bool Transparent() const { return transparent_; }
+  void SetTransparent(bool transparent) { transparent_ = transparent; }
+  TDisplayMethod Method() const { return method_; }
+  void SetMethod(TDisplayMethod method) { method_ = method; }
+  TDisplaySpeed Speed() const { return speed_; }
+  void SetSpeed(TDisplaySpeed speed) { speed_ = speed; }
+  // Saved with the object; nothing here reads them.
+  bool Fixed() const { return fixed_; }
+  void SetFixed(bool fixed) { fixed_ = fixed; }
+  int32_t DisplayTime() const { return displayTime_; }
+  void SetDisplayTime(int32_t seconds) { displayTime_ = seconds; }
+  const std::string& Text() const { return text_; }
+  void SetText(std::string_view text) { text_ = text; }
+  TBasePropertyTable& PropertyTable() { return table_; }
+  const TBasePropertyTable& PropertyTable() const { return table_; }
+
+  // Black first unless transparent, then the lines end to end at y 0 in CanvasFont.
+  void Paint(platform::TCanvas& canvas) override;
+
+  // The picture the record sends: as wide as all lines together and as high as the caption's
+  // cell in CanvasFont, each side at most MaxPictureSide; the lines drawn on black. Throws
+  // platform::EBitmapError when the drawing layer cannot make a picture of that size.
+  platform::TBitmap RecordPicture() const;
+  // Appends a picture window of the bounds holding RecordPicture(); nothing (and the page
+  // does not count the object) when the picture cannot be made. Null appends nothing.
+  void SetRecordSelf(TProgramStream* stream);
+
+ private:
+  platform::TStringList lines_;
+  platform::TFont canvasFont_;
+  bool transparent_ = true;
+  TDisplayMethod method_ = dmCopy;
+  TDisplaySpeed speed_ = dsFirst;
+  bool fixed_ = false;
+  int32_t displayTime_ = 0;
+  std::string text_;
+  TBasePropertyTable table_;
+};
+
+// Code text: the lines as the card draws them in its own font, one below the other.
+//
+// Published: Lines ("内码文本"), Font (fs16), Color ($0000FF), Transparent (True), Method, Speed,
+// Text, PropertyTable, RecordSelf; 160 x 64.
+class TMultiString : public platform::TGraphicControl {
+  DECLARE_CLASS_INFO()
+
+  explicit TMultiString(platform::TComponent* owner);
+
+  platform::TStringList& Lines() { return lines_; }
+  const platform::TStringList& Lines() const { return lines_; }
+  // These setters store and repaint; Transparent repaints only when it changes.
+  void SetLines(const platform::TStringList* lines);
+  TFontSet Font() const { return font_; }
+  void SetFont(TFontSet font);
+  platform::TColor Color() const { return color_; }
+  void SetColor(platform::TColor color);
+  bool Transparent() const { return transparent_; }
+  void SetTransparent(bool transparent);
+  TDisplayMethod Method() const { return method_; }
+  void SetMethod(TDisplayMethod method) { method_ = method; }
+  TDisplaySpeed Speed() const { return speed_; }
+  void SetSpeed(TDisplaySpeed speed) { speed_ = speed; }
+  const std::string& Text() const { return text_; }
+  void SetText(std::string_view text) { text_ = text; }
+  TBasePropertyTable& PropertyTable() { return table_; }
+  const TBasePropertyTable& PropertyTable() const { return table_; }
+
+  void Paint(platform::TCanvas& canvas) override;
+  // Appends a string window of the bounds: the lines each followed by CR LF, Font as the card
+  // font, Color. Null appends nothing.
+  void SetRecordSelf(TProgramStream* stream);
+
+ private:
+  platform::TStringList lines_;
+  TFontSet font_ = fs16;
+  platform::TColor color_ = platform::clRed;
+  bool transparent_ = true;
+  TDisplayMethod method_ = dmCopy;
+  TDisplaySpeed speed_ = dsFirst;
+  std::string text_;
+  TBasePropertyTable table_;
+};
+
+// Code text from a text file: the file's GBK bytes broken into display lines at the object's
+// full width, no margin, in "宋体" 12 pt (fs16) or 18 pt (fs24) with the word-wrapping rules of
+// a multi-line edit control; CR LF, LF and CR end the file's lines. A file that cannot be read
+// (an empty FileName, a missing file, a folder, pipe or device) shows the line "文本文件".
+//
+// The file is read and broken again whenever FileName or Font is set and on every resize (the
+// constructor's own 160 x 64 included, so a new object shows "文本文件" at once), except while
+// object text is loading the object: then once when loading ends, at the final size. And before
+// each record.
+//
+// Published: FileName (""), Font, Color, Transparent, Method, Speed, Text with the defaults of
+// TMultiString, PropertyTable, RecordSelf; 160 x 64.
+class TStringFile : public platform::TGraphicControl {
+  DECLARE_CLASS_INFO()
+
+  explicit TStringFile(platform::TComponent* owner);
+
+  // GBK, made a path only when the file is opened.
+  const std::string& FileName() const { return fileName_; }
+  // Stores the name, reads and breaks the file, repaints.
+  void SetFileName(std::string_view fileName);
+  TFontSet Font() const { return font_; }
+  // Stores the font, reads and breaks the file again, repaints.
+  void SetFont(TFontSet font);
+  platform::TColor Color() const { return color_; }
+  void SetColor(platform::TColor color);
+  bool Transparent() const { return transparent_; }
+  void SetTransparent(bool transparent);
+  TDisplayMethod Method() const { return method_; }
+  void SetMethod(TDisplayMethod method) { method_ = method; }
+  TDisplaySpeed Speed() const { return speed_; }
+  void SetSpeed(TDisplaySpeed speed) { speed_ = speed; }
+  const std::string& Text() const { return text_; }
+  void SetText(std::string_view text) { text_ = text; }
+  TBasePropertyTable& PropertyTable() { return table_; }
+  const TBasePropertyTable& PropertyTable() const { return table_; }
+
+  // The display lines as last broken (not published).
+  const platform::TStringList& Lines() const { return lines_; }
+
+  void Paint(platform::TCanvas& canvas) override;
+  // Reads and breaks the file again, then appends a string window as TMultiString does.
+  void SetRecordSelf(TProgramStream* stream);
+
+  // Breaks the file at the final width once the object text has set every property.
+  void Loaded() override;
+
+ protected:
+  void Resize() override;
+
+ private:
+  // Reads FileName and breaks it into lines_ at the current width.
+  void BreakFile();
+
+  std::string fileName_;
+  TFontSet font_ = fs16;
+  platform::TColor color_ = platform::clRed;
+  bool transparent_ = true;
+  TDisplayMethod method_ = dmCopy;
+  TDisplaySpeed speed_ = dsFirst;
+  std::string text_;
+  TBasePropertyTable table_;
+  platform::TStringList lines_;
+};
+
+// The font code text is shown and broken in: "宋体" at 18 pt for fs24 and 12 pt for fs16, in
+// `color`, GB2312.
+platform::TFontDescription CodeTextFont(TFontSet font, platform::TColor color);
+
+}  // namespace model
