@@ -1,5 +1,6 @@
 #include "DesignPaint.h"
 
+#include "model/objects/DisplayObject.h"
 #include "platform/gfx/Canvas.h"
 
 namespace editor {
@@ -11,19 +12,7 @@ void PaintPage(const platform::TWinControl& page, TCanvas& canvas) {
   canvas.Brush.Color = platform::clBlack;
   canvas.Brush.Style = platform::bsSolid;
   canvas.FillRect({0, 0, page.Width(), page.Height()});
-  const platform::TPoint origin = canvas.Origin();
-  for (platform::TControl* c : page.ChildControls()) {
-    if (!c->Visible()) continue;
-    canvas.SetOrigin(origin.X + c->Left(), origin.Y + c->Top());
-    canvas.SetClipRect({0, 0, c->Width(), c->Height()});
-    try {
-      c->Paint(canvas);
-    } catch (const platform::EBitmapError&) {
-      // A size the drawing layer refuses: that object shows nothing.
-    }
-    canvas.RemoveClip();
-  }
-  canvas.SetOrigin(origin.X, origin.Y);
+  model::PaintChildren(page, canvas);
 }
 
 void DrawFocusRect(TCanvas& canvas, const TRect& r) {

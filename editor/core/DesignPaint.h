@@ -10,8 +10,7 @@ class TCanvas;
 
 namespace editor {
 
-// The page's ground (black, as the screen shows it) and its visible objects in their order,
-// each painted with its own origin and clipped to its bounds.
+// The page's ground (black, as the screen shows it) and its visible objects in their order.
 void PaintPage(const platform::TWinControl& page, platform::TCanvas& canvas);
 // The designer's outlines, then its marks and handles, in the container's client coordinates.
 void PaintDesignOverlay(const TDesign& design, platform::TCanvas& canvas);

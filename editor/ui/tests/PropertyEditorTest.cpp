@@ -17,6 +17,7 @@
 #include "editor/ui/PropertySelect.h"
 #include "editor/ui/QtText.h"
 #include "model/FormConstructEx.h"
+#include "model/objects/Texts.h"
 #include "platform/base/GbkText.h"
 
 namespace editor::ui {
@@ -419,6 +420,43 @@ TEST(PropertyEditorView, AWriteShowsOnTheDesignSurface) {
   in.Type("0x00FF00");
   in.Key(Qt::Key_Return);
   EXPECT_EQ(view.grab().toImage().pixelColor(15, 15), QColor(0, 255, 0));
+}
+
+// Counts the pixels of one colour in a rectangle of an image.
+int CountColour(const QImage& image, const QRect& area, QColor colour) {
+  int n = 0;
+  for (int y = area.top(); y <= area.bottom(); ++y)
+    for (int x = area.left(); x <= area.right(); ++x) n += image.pixelColor(x, y) == colour;
+  return n;
+}
+
+TEST(PropertyEditorView, AFontColourChangedInTheInspectorRepaintsTheText) {
+  TInspector in;
+  model::TLeaf page(nullptr);
+  page.SetBounds(0, 0, 200, 60);
+  TDesign design(nullptr);
+  TDesignView view(design);
+  design.SetContainer(&page);
+  design.SetActivate(true);
+  view.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+  auto* text = new model::TText(&page);
+  text->SetParent(&page);
+  text->SetBounds(10, 10, 160, 20);
+  const QRect area(10, 10, 160, 20);
+  EXPECT_GT(CountColour(view.grab().toImage(), area, QColor(255, 0, 0)), 20);  // "单行文本" in red
+
+  in.Editor().SetRoot(text);
+  const int row = in.RowOf("颜色");
+  ASSERT_EQ(row, 6);
+  in.ClickRow(row);
+  in.Type("0x00FF00");
+  in.Key(Qt::Key_Return);
+  EXPECT_EQ(text->CanvasFont().Color(), 0x00FF00u);
+  EXPECT_EQ(in.Changed, std::vector<TObject*>{text});
+  const QImage after = view.grab().toImage();
+  EXPECT_EQ(CountColour(after, area, QColor(255, 0, 0)), 0);
+  EXPECT_GT(CountColour(after, area, QColor(0, 255, 0)), 20);
 }
 
 }  // namespace
