@@ -15,25 +15,8 @@ void PaintPage(const platform::TWinControl& page, TCanvas& canvas) {
   model::PaintChildren(page, canvas);
 }
 
-void DrawFocusRect(TCanvas& canvas, const TRect& r) {
-  if (r.IsEmpty()) return;
-  auto dot = [&](int x, int y) {
-    if ((x + y) % 2 != 0) return;
-    const platform::TColor c = canvas.Pixel(x, y);
-    if (c != platform::clInvalid) canvas.SetPixel(x, y, ~c & 0xFFFFFF);
-  };
-  for (int x = r.Left; x < r.Right; ++x) {
-    dot(x, r.Top);
-    if (r.Bottom - 1 > r.Top) dot(x, r.Bottom - 1);
-  }
-  for (int y = r.Top + 1; y < r.Bottom - 1; ++y) {
-    dot(r.Left, y);
-    if (r.Right - 1 > r.Left) dot(r.Right - 1, y);
-  }
-}
-
 void PaintDesignOverlay(const TDesign& design, TCanvas& canvas) {
-  for (const TRect& r : design.Outlines()) DrawFocusRect(canvas, r);
+  for (const TRect& r : design.Outlines()) canvas.DrawFocusRect(r);
   canvas.Brush.Style = platform::bsSolid;
   auto square = [&](const TGrabHandle& h) {
     if (!h.Visible) return;

@@ -14,7 +14,5 @@ namespace editor {
 void PaintPage(const platform::TWinControl& page, platform::TCanvas& canvas);
 // The designer's outlines, then its marks and handles, in the container's client coordinates.
 void PaintDesignOverlay(const TDesign& design, platform::TCanvas& canvas);
-// A focus rectangle: every other pixel of its outline inverted. Nothing for an empty one.
-void DrawFocusRect(platform::TCanvas& canvas, const platform::TRect& rect);
 
 }  // namespace editor

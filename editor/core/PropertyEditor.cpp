@@ -131,8 +131,19 @@ void TPropertyEditor::SetRoot(TObject* root) {
   const bool same = root && root == list_.Root();
   view_.HideList();
   list_.SetRoot(root);
-  count_ = list_.ItemCount();
   rowsPerPage_ = view_.ClientHeight() / RowHeight;
+  ShowRows(!same);
+}
+
+void TPropertyEditor::RowsFreed() {
+  // What the rows showed is gone: they were rebuilt (or emptied), so the edit's text belongs to
+  // no row any more.
+  view_.HideList();
+  ShowRows(false);
+}
+
+void TPropertyEditor::ShowRows(bool fromFirst) {
+  count_ = list_.ItemCount();
   if (count_ == 0) {
     current_ = top_ = 0;
     RecreateImage();
@@ -143,7 +154,7 @@ void TPropertyEditor::SetRoot(TObject* root) {
     view_.Invalidate();
     return;
   }
-  if (!same) {
+  if (fromFirst) {
     current_ = top_ = 0;
     view_.SetEditText("");
     view_.SetEditVisible(true);
@@ -152,22 +163,6 @@ void TPropertyEditor::SetRoot(TObject* root) {
     current_ = std::min(current_, count_ - 1);
     top_ = std::clamp(top_, 0, std::max(0, count_ - std::max(1, rowsPerPage_)));
   }
-  UpdateScrollBar();
-  RecreateImage();
-  SetUpRow();
-}
-
-void TPropertyEditor::RowsFreed() {
-  // What the rows showed is gone: they were rebuilt (or emptied), so the edit's text belongs to
-  // no row any more.
-  view_.HideList();
-  count_ = list_.ItemCount();
-  if (count_ == 0) {
-    SetRoot(list_.Root() ? list_.Root() : nullptr);
-    return;
-  }
-  current_ = std::min(current_, count_ - 1);
-  top_ = std::clamp(top_, 0, std::max(0, count_ - std::max(1, rowsPerPage_)));
   UpdateScrollBar();
   RecreateImage();
   SetUpRow();

@@ -170,6 +170,9 @@ class TPropertyEditor {
   void RecreateImage();
   void DrawImage();
   void RowsFreed();
+  // Shows the list's rows from the first (a new root), or keeping the current and top rows
+  // where they still exist.
+  void ShowRows(bool fromFirst);
   void ShowList(TListKind kind, std::vector<std::string> items);
   // Writes done: rows re-read, image redrawn, the written objects repainted, OnChanged.
   void Written(const std::vector<platform::TObject*>& targets, bool showValue);

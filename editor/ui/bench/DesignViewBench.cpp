@@ -11,7 +11,7 @@
 
 #include "editor/core/Design.h"
 #include "editor/core/DesignPaint.h"
-#include "editor/ui/Corvane.h"
+#include "editor/ui/bench/BenchApplication.h"
 #include "editor/ui/DesignView.h"
 #include "model/FormConstructEx.h"
 #include "model/objects/Texts.h"
@@ -20,15 +20,6 @@
 
 namespace {
 
-void EnsureApplication() {
-  static std::unique_ptr<editor::ui::TGuiApplication> application;
-  if (application) return;
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  static int argc = 1;
-  static char name[] = "design_view_bench";
-  static char* argv[] = {name, nullptr};
-  application = std::make_unique<editor::ui::TGuiApplication>(argc, argv);
-}
 
 // The page: five rows of ten objects, single-line texts and code texts in turn.
 struct TPageFixture {
@@ -77,7 +68,7 @@ void PaintSurface(benchmark::State& state) {
 BENCHMARK(PaintSurface)->Unit(benchmark::kMillisecond);
 
 void RepaintDesignView(benchmark::State& state) {
-  EnsureApplication();
+  editor::ui::EnsureBenchApplication();
   TPageFixture fixture;
   editor::ui::TDesignView view(fixture.Design);
   view.show();

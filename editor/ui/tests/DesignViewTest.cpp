@@ -154,8 +154,16 @@ TEST(DesignView, AreaSelection) {
   model::TText* a = s.Text(10, 10, 20, 20);
   model::TText* b = s.Text(50, 10, 20, 20);
   model::TText* c = s.Text(90, 10, 20, 20);
-  // A band from the empty corner over a and b.
-  s.Drag(Q(5, 50), {Q(40, 20), Q(60, 5)});
+  // A band from the empty corner over a and b, drawn dotted while it is dragged.
+  QTest::mousePress(s.View.get(), Qt::LeftButton, {}, Q(5, 50));
+  QTest::mouseMove(s.View.get(), Q(40, 20));
+  const QImage band = s.Shot();
+  EXPECT_EQ(band.pixelColor(5, 20), QColor(255, 255, 255));
+  EXPECT_EQ(band.pixelColor(6, 20), QColor(0, 0, 0));
+  EXPECT_EQ(band.pixelColor(38, 49), QColor(255, 255, 255));
+  QTest::mouseMove(s.View.get(), Q(60, 5));
+  QTest::mouseRelease(s.View.get(), Qt::LeftButton, {}, Q(60, 5));
+  EXPECT_EQ(s.Shot().pixelColor(5, 20), QColor(0, 0, 0));  // erased by the repaint
   ASSERT_EQ(s.Selection().Count(), 2);
   EXPECT_EQ(s.Selection().Items(0), a);
   EXPECT_EQ(s.Selection().Items(1), b);

@@ -400,28 +400,6 @@ TEST(PropertyEditorView, MultiSelectionWritesEveryMemberAndForgetsFreedOnes) {
   in.Key(Qt::Key_Return);  // nothing to write to
 }
 
-TEST(PropertyEditorView, AWriteShowsOnTheDesignSurface) {
-  TInspector in;
-  model::TLeaf page(nullptr);
-  page.SetBounds(0, 0, 100, 50);
-  TDesign design(nullptr);
-  TDesignView view(design);
-  design.SetContainer(&page);
-  design.SetActivate(true);
-  view.show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
-  auto* o = new TPlain(&page);
-  o->SetParent(&page);
-  o->SetBounds(10, 10, 20, 10);
-  o->SetColor(platform::clRed);
-  SetRows(o->PropertyTable(), {"Color|颜色"});
-  EXPECT_EQ(view.grab().toImage().pixelColor(15, 15), QColor(255, 0, 0));
-  in.Editor().SetRoot(o);
-  in.Type("0x00FF00");
-  in.Key(Qt::Key_Return);
-  EXPECT_EQ(view.grab().toImage().pixelColor(15, 15), QColor(0, 255, 0));
-}
-
 // Counts the pixels of one colour in a rectangle of an image.
 int CountColour(const QImage& image, const QRect& area, QColor colour) {
   int n = 0;
