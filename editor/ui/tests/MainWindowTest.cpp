@@ -7,6 +7,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QGroupBox>
 #include <QGuiApplication>
 #include <QClipboard>
 #include <QMenu>
@@ -17,7 +18,11 @@
 #include <QTreeWidget>
 
 #include "editor/core/tests/Fakes.h"
+#include "editor/core/Design.h"
 #include "editor/ui/About.h"
+#include "editor/ui/DesignView.h"
+#include "editor/ui/PropertyEditor.h"
+#include "model/FormConstructEx.h"
 #include "editor/ui/Corvane.h"
 #include "editor/ui/ParamSet.h"
 #include "editor/ui/QtDialogs.h"
@@ -258,6 +263,39 @@ TEST(MainWindow, TheEditPanelIsCentredOnlyWhileItFits) {
   box->horizontalScrollBar()->setValue(25);
   EXPECT_EQ(box->EditPanel()->x(), -25);
   EXPECT_EQ(box->horizontalScrollBar()->maximum(), 40);
+}
+
+TEST(MainWindow, FirstShowPlacesTheDesignerInTheContainerAndTheInspectorInItsPanel) {
+  TProgram program;
+  program.Dir.Write("Param.ini", "[Param]\r\nMaximized=0\r\n");
+  model::TLeaf page(nullptr);
+  page.SetBounds(0, 0, 128, 32);
+  TDesign design(nullptr);
+  TQtPropertyChooser chooser;
+  TMainHooks hooks;
+  // Steps 8 and 9 of first show, as the project side takes them.
+  hooks.ShowProject = [&] {
+    TDesignFormView& window = program.Window();
+    window.PlaceDesigner(design);
+    design.SetContainer(&page);
+    design.SetActivate(true);
+    window.PlaceInspector(program.Dialogs, chooser)->Editor().SetRoot(&page);
+    program.Form().SetEditAreaSize(128, 32);
+  };
+  ASSERT_TRUE(program.Start({}, hooks));
+  TDesignFormView& window = program.Window();
+  ASSERT_NE(window.DesignView(), nullptr);
+  EXPECT_EQ(window.DesignView()->parentWidget(), window.ScrollBox()->Container());
+  EXPECT_EQ(window.DesignView()->size(), QSize(128, 32));
+  EXPECT_TRUE(window.DesignView()->isVisible());
+  EXPECT_TRUE(window.DesignView()->FilterInstalled());
+  ASSERT_NE(window.Inspector(), nullptr);
+  EXPECT_EQ(window.Inspector()->parentWidget(), window.ObjectInspect());
+  EXPECT_TRUE(window.Inspector()->isVisible());
+  EXPECT_GT(window.Inspector()->height(), window.ObjectInspect()->height() / 2);
+  EXPECT_EQ(window.Inspector()->Editor().RowCount(), 2);  // the page's 名称 and display time
+  // The window goes first: its views let go of the page and the designer.
+  program.Stop();
 }
 
 TEST(MainWindow, RecentFilesFillTheFileMenuAndOpenTheirPath) {

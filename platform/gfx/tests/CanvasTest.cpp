@@ -132,6 +132,21 @@ TEST(CanvasLines, WidePenIsARoundDotAlongTheLine) {
                               "......."}));
 }
 
+TEST(CanvasShapes, FocusRectangleInvertsEverySecondOutlinePixelAndErasesItself) {
+  TBitmap b = Black(7, 5);
+  TCanvas canvas(b);
+  canvas.DrawFocusRect({1, 1, 6, 5});
+  EXPECT_EQ(Letters(b), (Rows{".......",  //
+                              ".W.W.W.",  //
+                              ".......",  //
+                              ".W...W.",  //
+                              "..W.W.."}));
+  canvas.DrawFocusRect({1, 1, 6, 5});
+  EXPECT_EQ(Letters(b), Letters(Black(7, 5)));
+  canvas.DrawFocusRect({3, 3, 3, 9});  // empty: nothing
+  EXPECT_EQ(Letters(b), Letters(Black(7, 5)));
+}
+
 TEST(CanvasShapes, RectangleOutlinesWithThePenAndFillsWithTheBrush) {
   TBitmap b = Black(7, 5);
   TCanvas canvas(b);
