@@ -41,7 +41,7 @@ const TTableRows& TemperatureRows() {
   return rows;
 }
 
-const TTableRows& ReadingRows() {
+const TTableRows& HumidityNoiseRows() {
   static const TTableRows rows = [] {
     TTableRows r;
     AddBoundsRows(r);
@@ -51,49 +51,15 @@ const TTableRows& ReadingRows() {
   return rows;
 }
 
-// What the three set up alike: the sample caption, the font, the size and the rows.
-void InitSensor(platform::TGraphicControl& sensor, const char* utf8Caption, platform::TFont& font,
-                TBasePropertyTable& table, const TTableRows& rows) {
-  sensor.SetCaption(platform::Utf8ToGbk(utf8Caption));
-  font.SetDescription(DisplayFont());
-  sensor.SetBounds(sensor.Left(), sensor.Top(), SensorWidth, SensorHeight);
-  FillPropertyTable(table, rows);
-}
-
-// The paint of all three: black under the object unless it is transparent, then the caption
-// with its right end at the object's right edge, at the top.
-void PaintSensor(platform::TCanvas& canvas, const platform::TControl& sensor,
-                 const platform::TFont& font, bool transparent) {
-  canvas.Font = font.Description();
-  if (transparent) {
-    canvas.Brush = platform::TBrush{platform::clBlack, platform::bsClear};
-  } else {
-    canvas.Brush = platform::TBrush{platform::clBlack, platform::bsSolid};
-    canvas.FillRect({0, 0, sensor.Width(), sensor.Height()});
-  }
-  canvas.TextOut(sensor.Width() - canvas.TextWidth(sensor.Caption()), 0, sensor.Caption());
-}
-
-// What the three publish besides Method.
-template <class T>
-platform::TClassBuilder<T, platform::TGraphicControl>& AddSensorProperties(
-    platform::TClassBuilder<T, platform::TGraphicControl>& b) {
-  return b.Property("Transparent", &T::Transparent, &T::SetTransparent)
-      .Property("Caption", [](T& t) { return t.Caption(); }, &T::SetCaption)
-      .Property("Font", [](T& t) { return &t.Font(); }, &T::SetFont)
-      .Property("Text", &T::Text, &T::SetText)
-      .Property("PropertyTable", [](T& t) { return &t.PropertyTable(); }, nullptr)
-      .template StreamProperty<TProgramStream>("RecordSelf", &T::SetRecordSelf);
-}
-
-struct TReadingKind {
+struct TSensorClass {
   const char* ClassName;
   const char* Caption;  // UTF-8
   void (*Write)(const TRecordRect&, const platform::TFontDescription&, uint16_t,
                 TProgramStream&);
 };
 
-constexpr TReadingKind kReadings[] = {
+constexpr TSensorClass kSensors[] = {
+    {"TTemperature", "25", &WriteTemperatureRecord},
     {"THumidity", "80", &WriteHumidityRecord},
     {"TNoise", "30", &WriteNoiseRecord},
 };
@@ -113,93 +79,76 @@ void RegisterSensorClasses(TComponentManager& registry) {
     if (!registry.IsRegistered(*cls)) registry.RegisterClass(*cls);
 }
 
-// ---- TTemperature ---------------------------------------------------------------------------
-
-const platform::TClassInfo& TTemperature::StaticClassInfo() {
-  using T = TTemperature;
+template <TSensorKind Kind>
+const platform::TClassInfo& TSensorObject<Kind>::StaticClassInfo() {
+  using T = TSensorObject<Kind>;
   static const platform::TClassInfo info = [] {
-    platform::TClassBuilder<T, platform::TGraphicControl> b("TTemperature");
-    b.Property("Method", TypeTempMethod(), &T::Method, &T::SetMethod);
-    return AddSensorProperties(b).Build();
+    platform::TClassBuilder<T, platform::TGraphicControl> b(kSensors[Kind].ClassName);
+    if constexpr (Kind == skTemperature)
+      b.Property("Method", TypeTempMethod(), &T::Method, &T::SetMethod);
+    return b.Property("Transparent", &T::Transparent, &T::SetTransparent)
+        .Property("Caption", [](T& t) { return t.Caption(); }, &T::SetCaption)
+        .Property("Font", [](T& t) { return &t.Font(); }, &T::SetFont)
+        .Property("Text", &T::Text, &T::SetText)
+        .Property("PropertyTable", [](T& t) { return &t.PropertyTable(); }, nullptr)
+        .template StreamProperty<TProgramStream>("RecordSelf", &T::SetRecordSelf)
+        .Build();
   }();
   return info;
 }
 
-TTemperature::TTemperature(platform::TComponent* owner) : TGraphicControl(owner) {
-  InitSensor(*this, "25", font_, table_, TemperatureRows());
+template <TSensorKind Kind>
+TSensorObject<Kind>::TSensorObject(platform::TComponent* owner) : TGraphicControl(owner) {
+  this->SetCaption(platform::Utf8ToGbk(kSensors[Kind].Caption));
+  font_.SetDescription(DisplayFont());
+  this->SetBounds(this->Left(), this->Top(), SensorWidth, SensorHeight);
+  FillPropertyTable(table_, Kind == skTemperature ? TemperatureRows() : HumidityNoiseRows());
 }
 
-void TTemperature::SetTransparent(bool transparent) {
+template <TSensorKind Kind>
+void TSensorObject<Kind>::SetTransparent(bool transparent) {
   if (transparent == transparent_) return;
   transparent_ = transparent;
-  Invalidate();
+  this->Invalidate();
 }
 
-void TTemperature::SetFont(const platform::TFont* font) {
+template <TSensorKind Kind>
+void TSensorObject<Kind>::SetFont(const platform::TFont* font) {
   if (!font) return;
   font_.Assign(*font);
-  Invalidate();
+  this->Invalidate();
 }
 
-uint16_t TTemperature::Flags() const {
+template <TSensorKind Kind>
+uint16_t TSensorObject<Kind>::Flags() const {
   return uint16_t((transparent_ ? SensorTransparent : 0) |
                   (method_ == tmSpecial ? SensorFahrenheit : 0));
 }
 
-void TTemperature::Paint(platform::TCanvas& canvas) {
-  PaintSensor(canvas, *this, font_, transparent_);
+template <TSensorKind Kind>
+void TSensorObject<Kind>::Paint(platform::TCanvas& canvas) {
+  // Black under the object unless it is transparent, then the caption with its right end at
+  // the object's right edge, at the top.
+  canvas.Font = font_.Description();
+  if (transparent_) {
+    canvas.Brush = platform::TBrush{platform::clBlack, platform::bsClear};
+  } else {
+    canvas.Brush = platform::TBrush{platform::clBlack, platform::bsSolid};
+    canvas.FillRect({0, 0, this->Width(), this->Height()});
+  }
+  const std::string& caption = this->Caption();
+  canvas.TextOut(this->Width() - canvas.TextWidth(caption), 0, caption);
 }
 
-void TTemperature::SetRecordSelf(TProgramStream* stream) {
+template <TSensorKind Kind>
+void TSensorObject<Kind>::SetRecordSelf(TProgramStream* stream) {
   AppendRecord(stream, [this](TProgramStream& s) {
-    WriteTemperatureRecord(ObjectRecordRect(*this), font_.Description(), Flags(), s);
+    kSensors[Kind].Write(ObjectRecordRect(*this), font_.Description(), Flags(), s);
   });
 }
 
-// ---- THumidity, TNoise ----------------------------------------------------------------------
-
-template <TSensorReading Reading>
-const platform::TClassInfo& TReadingSensor<Reading>::StaticClassInfo() {
-  using T = TReadingSensor<Reading>;
-  static const platform::TClassInfo info = [] {
-    platform::TClassBuilder<T, platform::TGraphicControl> b(kReadings[Reading].ClassName);
-    return AddSensorProperties(b).Build();
-  }();
-  return info;
-}
-
-template <TSensorReading Reading>
-TReadingSensor<Reading>::TReadingSensor(platform::TComponent* owner) : TGraphicControl(owner) {
-  InitSensor(*this, kReadings[Reading].Caption, font_, table_, ReadingRows());
-}
-
-template <TSensorReading Reading>
-void TReadingSensor<Reading>::SetTransparent(bool transparent) {
-  if (transparent == transparent_) return;
-  transparent_ = transparent;
-  this->Invalidate();
-}
-
-template <TSensorReading Reading>
-void TReadingSensor<Reading>::SetFont(const platform::TFont* font) {
-  if (!font) return;
-  font_.Assign(*font);
-  this->Invalidate();
-}
-
-template <TSensorReading Reading>
-void TReadingSensor<Reading>::Paint(platform::TCanvas& canvas) {
-  PaintSensor(canvas, *this, font_, transparent_);
-}
-
-template <TSensorReading Reading>
-void TReadingSensor<Reading>::SetRecordSelf(TProgramStream* stream) {
-  AppendRecord(stream, [this](TProgramStream& s) {
-    kReadings[Reading].Write(ObjectRecordRect(*this), font_.Description(), Flags(), s);
-  });
-}
-
-template class TReadingSensor<srHumidity>;
-template class TReadingSensor<srNoise>;
+template class TSensorObject<skTemperature>;
+template class TSensorObject<skHumidity>;
+template class TSensorObject<skNoise>;
 
 }  // namespace model

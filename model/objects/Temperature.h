@@ -27,16 +27,20 @@ const platform::TTypeInfo& TypeTempMethod();  // "TTempMethod"
 // registered is passed over, so calling it again adds nothing.
 void RegisterSensorClasses(TComponentManager& registry);
 
-// Published: Method (tmNormal), Transparent (True), Caption ("25"), Font ("宋体", 12 pt, red,
-// GB2312), Text, PropertyTable, RecordSelf; 40 x 20. Records kind 80 with the flags
-// Transparent + 2 x Method.
-class TTemperature : public platform::TGraphicControl {
+// The three sensors, one class each from one template: they differ only in their sample
+// caption, their record kind and, for temperature alone, the published scale Method.
+enum TSensorKind : uint8_t { skTemperature, skHumidity, skNoise };
+
+// Published: Method (TTemperature only, tmNormal), Transparent (True), Caption ("25", "80",
+// "30"), Font ("宋体", 12 pt, red, GB2312), Text, PropertyTable, RecordSelf; 40 x 20.
+template <TSensorKind Kind>
+class TSensorObject : public platform::TGraphicControl {
   DECLARE_CLASS_INFO()
 
-  explicit TTemperature(platform::TComponent* owner);
+  explicit TSensorObject(platform::TComponent* owner);
 
-  TTempMethod Method() const { return method_; }
-  void SetMethod(TTempMethod method) { method_ = method; }
+  TTempMethod Method() const requires(Kind == skTemperature) { return method_; }
+  void SetMethod(TTempMethod method) requires(Kind == skTemperature) { method_ = method; }
   bool Transparent() const { return transparent_; }
   // Repaints when the value changes.
   void SetTransparent(bool transparent);
@@ -49,65 +53,29 @@ class TTemperature : public platform::TGraphicControl {
   TBasePropertyTable& PropertyTable() { return table_; }
   const TBasePropertyTable& PropertyTable() const { return table_; }
 
-  // The record's flags: bit 0 Transparent, bit 1 Fahrenheit.
+  // The record's flags: bit 0 Transparent; bit 1 Fahrenheit (tmSpecial, temperature only).
   uint16_t Flags() const;
 
   // Black first unless transparent, then the caption right-aligned at the top in Font.
   void Paint(platform::TCanvas& canvas) override;
-  // Appends the temperature record. Null appends nothing.
+  // Appends the sensor record of the kind (80 temperature, 81 humidity, 82 noise) with the
+  // bounds, Font and Flags(). Null appends nothing.
   void SetRecordSelf(TProgramStream* stream);
 
  private:
-  TTempMethod method_ = tmNormal;
+  TTempMethod method_ = tmNormal;  // always tmNormal but in TTemperature
   bool transparent_ = true;
   platform::TFont font_;
   std::string text_;
   TBasePropertyTable table_;
 };
 
-// The two readings without a scale, one class each: THumidity (caption "80", kind 81) and
-// TNoise (caption "30", kind 82).
-enum TSensorReading : uint8_t { srHumidity, srNoise };
+using TTemperature = TSensorObject<skTemperature>;
+using THumidity = TSensorObject<skHumidity>;
+using TNoise = TSensorObject<skNoise>;
 
-// Published: Transparent (True), Caption, Font ("宋体", 12 pt, red, GB2312), Text,
-// PropertyTable, RecordSelf; 40 x 20. Records its kind with the flags Transparent.
-template <TSensorReading Reading>
-class TReadingSensor : public platform::TGraphicControl {
-  DECLARE_CLASS_INFO()
-
-  explicit TReadingSensor(platform::TComponent* owner);
-
-  bool Transparent() const { return transparent_; }
-  // Repaints when the value changes.
-  void SetTransparent(bool transparent);
-  platform::TFont& Font() { return font_; }
-  const platform::TFont& Font() const { return font_; }
-  // Takes the font (null is ignored) and repaints.
-  void SetFont(const platform::TFont* font);
-  const std::string& Text() const { return text_; }
-  void SetText(std::string_view text) { text_ = text; }
-  TBasePropertyTable& PropertyTable() { return table_; }
-  const TBasePropertyTable& PropertyTable() const { return table_; }
-
-  // The record's flags: bit 0 Transparent.
-  uint16_t Flags() const { return transparent_ ? 1 : 0; }
-
-  // As TTemperature's.
-  void Paint(platform::TCanvas& canvas) override;
-  // Appends the humidity or noise record. Null appends nothing.
-  void SetRecordSelf(TProgramStream* stream);
-
- private:
-  bool transparent_ = true;
-  platform::TFont font_;
-  std::string text_;
-  TBasePropertyTable table_;
-};
-
-using THumidity = TReadingSensor<srHumidity>;
-using TNoise = TReadingSensor<srNoise>;
-
-extern template class TReadingSensor<srHumidity>;
-extern template class TReadingSensor<srNoise>;
+extern template class TSensorObject<skTemperature>;
+extern template class TSensorObject<skHumidity>;
+extern template class TSensorObject<skNoise>;
 
 }  // namespace model
