@@ -176,6 +176,19 @@ TEST_F(TMovieObject, AMissingFileAfterAGoodOneLeavesNoMovie) {
   }
 }
 
+TEST_F(TMovieObject, AHugeObjectPaintsOnlyWhatThePageShows) {
+  // Bounds from object text may be anything; the frame is scaled for the visible part only.
+  const std::vector<TBitmap> frames = DecodedFrames("raw_bgr24");
+  TAVIPlayer movie(nullptr);
+  movie.SetFileName(Movie("raw_bgr24.avi"));
+  movie.SetBounds(0, 0, 1600000000, 1200000000);
+  const TBitmap page = test::PaintedOnBlue(movie, 40, 30);
+  // Each frame pixel covers 100 000 000 page pixels: the page shows the top-left one.
+  for (int y = 0; y < 30; ++y)
+    for (int x = 0; x < 40; ++x) ASSERT_EQ(page.GetPixel(x, y), frames[0].GetPixel(0, 0));
+  EXPECT_EQ(movie.NextFrame(), 1);
+}
+
 TEST_F(TMovieObject, AMovieWithoutPictureIsNotCountedByItsPage) {
   TLeaf page(nullptr);
   auto* movie = new TAVIPlayer(&page);
