@@ -4,6 +4,7 @@
 #include "model/CardLink.h"
 #include "model/ComponentManager.h"
 #include "model/IDCreater.h"
+#include "model/objects/Temperature.h"
 #include "model/stream/StreamContext.h"
 
 namespace editor {
@@ -11,11 +12,12 @@ namespace editor {
 TApplication::TApplication() {
   model::IDCreater();
   model::ComponentManager();
-  // The display classes join the registry here once their units exist: RegisterSensorClasses(),
-  // then TLEDScreen, TLeaf, TText, TDateTimeComponent, TMultiText, TPhoto, TCountUp,
-  // TCountDown, TAVIPlayer, TAnalogClock, TMultiString, TMultiCard, TCards, TWordObject,
-  // TTableObject, TStringFile, TCampaignTime; and the image formats' RegisterRasterFormats()
-  // before any picture opens.
+  // The sensor classes first; the main window's seventeen join the registry after them once
+  // their units exist: TLEDScreen, TLeaf, TText, TDateTimeComponent, TMultiText, TPhoto,
+  // TCountUp, TCountDown, TAVIPlayer, TAnalogClock, TMultiString, TMultiCard, TCards,
+  // TWordObject, TTableObject, TStringFile, TCampaignTime; and the image formats'
+  // RegisterRasterFormats() before any picture opens.
+  model::RegisterSensorClasses(model::ComponentManager());
   model::StreamContext();
   ledManager_ = std::make_unique<cardlink::TLEDManager>(cardlink::CorvaneManagerPolicy());
   // The project roots' card operations reach it through their accessor.

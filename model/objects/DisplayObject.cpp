@@ -223,4 +223,10 @@ bool ReadObjectFile(std::string_view gbkFileName, std::string& bytes) {
   return platform::ReadWholeFile(platform::OsPathFromGbk(gbkFileName), bytes);
 }
 
+std::string RegularObjectFile(std::string_view gbkFileName) {
+  if (gbkFileName.empty()) return {};
+  std::string path = platform::OsPathFromGbk(gbkFileName);
+  return platform::RegularFileExists(path) ? path : std::string();
+}
+
 }  // namespace model

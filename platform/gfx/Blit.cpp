@@ -78,17 +78,20 @@ struct TSpan {
   std::vector<uint32_t> Weights;
 };
 
-std::vector<TSpan> CoverageSpans(int srcLength, int dstLength) {
-  std::vector<TSpan> spans(static_cast<size_t>(dstLength));
-  for (int i = 0; i < dstLength; ++i) {
+// The spans of destination pixels from .. to - 1 only: a destination may be far larger than
+// the part of it that is drawn.
+std::vector<TSpan> CoverageSpans(int srcLength, int dstLength, int from, int to) {
+  std::vector<TSpan> spans(static_cast<size_t>(to - from));
+  for (int i = from; i < to; ++i) {
     int64_t lo = int64_t(i) * srcLength, hi = lo + srcLength;
     int first = int(lo / dstLength);
     int last = int((hi - 1) / dstLength);
-    spans[size_t(i)].First = first;
+    TSpan& span = spans[size_t(i - from)];
+    span.First = first;
     for (int k = first; k <= last; ++k) {
       int64_t a = std::max(lo, int64_t(k) * dstLength);
       int64_t b = std::min(hi, int64_t(k + 1) * dstLength);
-      spans[size_t(i)].Weights.push_back(uint32_t(b - a));
+      span.Weights.push_back(uint32_t(b - a));
     }
   }
   return spans;
@@ -119,22 +122,24 @@ void StretchNearest(TBitmap& dst, const TRect& area, const TRect& dstRect, const
 void StretchHalftone(TBitmap& dst, const TRect& area, const TRect& dstRect, const TBitmap& src,
                      const TRect& srcRect, TCopyMode mode) {
   TPixelSink sink(dst, mode);
-  std::vector<TSpan> columns = CoverageSpans(srcRect.Width(), dstRect.Width());
-  std::vector<TSpan> rows = CoverageSpans(srcRect.Height(), dstRect.Height());
+  std::vector<TSpan> columns = CoverageSpans(srcRect.Width(), dstRect.Width(),
+                                             area.Left - dstRect.Left, area.Right - dstRect.Left);
+  std::vector<TSpan> rows = CoverageSpans(srcRect.Height(), dstRect.Height(),
+                                          area.Top - dstRect.Top, area.Bottom - dstRect.Top);
   struct TSum {
     uint64_t R = 0, G = 0, B = 0, Weight = 0;
   };
   std::vector<TSum> sums(size_t(area.Width()));
   for (int y = area.Top; y < area.Bottom; ++y) {
     std::fill(sums.begin(), sums.end(), TSum{});
-    const TSpan& rowSpan = rows[size_t(y - dstRect.Top)];
+    const TSpan& rowSpan = rows[size_t(y - area.Top)];
     for (size_t j = 0; j < rowSpan.Weights.size(); ++j) {
       int sy = srcRect.Top + rowSpan.First + int(j);
       if (sy < 0 || sy >= src.Height()) continue;
       const uint64_t wy = rowSpan.Weights[j];
       const uint8_t* srow = src.ScanLine(sy);
       for (int x = area.Left; x < area.Right; ++x) {
-        const TSpan& colSpan = columns[size_t(x - dstRect.Left)];
+        const TSpan& colSpan = columns[size_t(x - area.Left)];
         TSum& sum = sums[size_t(x - area.Left)];
         for (size_t i = 0; i < colSpan.Weights.size(); ++i) {
           int sx = srcRect.Left + colSpan.First + int(i);

@@ -27,6 +27,8 @@
 #include "editor/ui/ParamSet.h"
 #include "editor/ui/QtDialogs.h"
 #include "editor/ui/StatusBar.h"
+#include "model/ComponentManager.h"
+#include "model/MessageBoxHook.h"
 #include "platform/base/GbkText.h"
 #include "platform/base/MessageWindow.h"
 
@@ -324,6 +326,26 @@ TEST(MainWindow, TheCardSettingsDialogIsMadeAtStartUp) {
   form->show();
   EXPECT_EQ(form->LinkSettings().locPort, 17);
   form->close();
+}
+
+TEST(MainWindow, TheModelsMessageBoxesAndSensorClassesAreTheEditors) {
+  TProgram program;
+  ASSERT_TRUE(program.Start());
+  EXPECT_EQ(model::ComponentManager().Classes(0)->ClassName(), "TTemperature");
+  EXPECT_EQ(model::ComponentManager().Classes(2)->ClassName(), "TNoise");
+  program.Dialogs.Boxes.clear();
+  model::ShowMessageBox("text", model::MessageBoxCaption(), model::TMessageBoxIcon::Warning);
+  ASSERT_EQ(program.Dialogs.Boxes.size(), 1u);
+  EXPECT_EQ(program.Dialogs.Boxes[0].Text, "text");
+  EXPECT_EQ(program.Dialogs.Boxes[0].Caption, Utf8ToGbk("提示信息"));
+  EXPECT_EQ(program.Dialogs.Boxes[0].Icon, TMessageIcon::Warning);
+  EXPECT_EQ(program.Dialogs.Boxes[0].Buttons, TMessageButtons::Ok);
+  // Gone with the program: nothing reaches its dialogs any more.
+  program.Stop();
+  ::testing::internal::CaptureStderr();
+  model::ShowMessageBox("late", "caption");
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "caption: late\n");
+  EXPECT_EQ(program.Dialogs.Boxes.size(), 1u);
 }
 
 TEST(QtClipboard, ThePrivateFormatTravelsUnderItsMimeType) {

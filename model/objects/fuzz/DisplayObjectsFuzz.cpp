@@ -8,7 +8,11 @@
 #include "model/ComponentManager.h"
 #include "model/DFMStream.h"
 #include "model/FormConstructEx.h"
+#include "model/MessageBoxHook.h"
 #include "model/ObjectText.h"
+#include "model/objects/AVIComponent.h"
+#include "model/objects/PhotoComps.h"
+#include "model/objects/Temperature.h"
 #include "model/objects/Texts.h"
 #include "model/objects/rtf.h"
 #include "platform/gfx/Canvas.h"
@@ -22,6 +26,11 @@ const model::TComponentManager& Registry() {
     r->RegisterClass(model::TMultiString::StaticClassInfo());
     r->RegisterClass(model::TStringFile::StaticClassInfo());
     r->RegisterClass(model::TMultiText::StaticClassInfo());
+    r->RegisterClass(model::TPhoto::StaticClassInfo());
+    r->RegisterClass(model::TAVIPlayer::StaticClassInfo());
+    model::RegisterSensorClasses(*r);
+    // Pictures that do not load say so; quietly here.
+    model::SetMessageBoxHook([](std::string_view, std::string_view, model::TMessageBoxIcon) {});
     return r;
   }();
   return *registry;

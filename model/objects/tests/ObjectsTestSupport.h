@@ -15,6 +15,9 @@
 #include "model/FormConstructEx.h"
 #include "model/ObjectText.h"
 #include "model/ProgramRecords.h"
+#include "model/objects/AVIComponent.h"
+#include "model/objects/PhotoComps.h"
+#include "model/objects/Temperature.h"
 #include "model/objects/Texts.h"
 #include "model/objects/rtf.h"
 #include "platform/base/GbkText.h"
@@ -94,6 +97,9 @@ inline const TComponentManager& Registry() {
     r->RegisterClass(TMultiString::StaticClassInfo());
     r->RegisterClass(TStringFile::StaticClassInfo());
     r->RegisterClass(TMultiText::StaticClassInfo());
+    r->RegisterClass(TPhoto::StaticClassInfo());
+    r->RegisterClass(TAVIPlayer::StaticClassInfo());
+    RegisterSensorClasses(*r);
     return r;
   }();
   return *registry;

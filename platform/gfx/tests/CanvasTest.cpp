@@ -389,6 +389,16 @@ TEST(CanvasStretch, HalftoneAveragesTheCoveredArea) {
   bigCanvas.StretchDraw({0, 0, 8, 4}, src);
   EXPECT_EQ(big.GetPixel(5, 1), RGB(90, 90, 0));
   EXPECT_EQ(big.GetPixel(7, 3), RGB(200, 200, 0));
+  // Only the part of the destination that is drawn counts: a window onto it shows the same
+  // pixels, and a destination of a billion pixels a side costs no more than its visible part.
+  TBitmap window = Black(3, 2);
+  TCanvas windowCanvas(window);
+  windowCanvas.StretchMode = smHalftone;
+  windowCanvas.StretchDraw({-4, -1, 4, 3}, src);
+  for (int y = 0; y < 2; ++y)
+    for (int x = 0; x < 3; ++x) EXPECT_EQ(window.GetPixel(x, y), big.GetPixel(x + 4, y + 1));
+  windowCanvas.StretchDraw({0, 0, 1000000000, 1000000000}, src);
+  EXPECT_EQ(window.GetPixel(2, 1), RGB(0, 0, 0));
 }
 
 TEST(CanvasCopies, TransparentCopyKeepsTheKeyColourOut) {
