@@ -15,7 +15,9 @@
 #include "model/FormConstructEx.h"
 #include "model/ObjectText.h"
 #include "model/ProgramRecords.h"
+#include "model/objects/AnalogClock.h"
 #include "model/objects/Texts.h"
+#include "model/objects/TimeComps.h"
 #include "model/objects/rtf.h"
 #include "platform/base/GbkText.h"
 #include "platform/component/Strings.h"
@@ -94,6 +96,11 @@ inline const TComponentManager& Registry() {
     r->RegisterClass(TMultiString::StaticClassInfo());
     r->RegisterClass(TStringFile::StaticClassInfo());
     r->RegisterClass(TMultiText::StaticClassInfo());
+    r->RegisterClass(TDateTimeComponent::StaticClassInfo());
+    r->RegisterClass(TCountUp::StaticClassInfo());
+    r->RegisterClass(TCountDown::StaticClassInfo());
+    r->RegisterClass(TCampaignTime::StaticClassInfo());
+    r->RegisterClass(TAnalogClock::StaticClassInfo());
     return r;
   }();
   return *registry;
