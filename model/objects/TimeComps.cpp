@@ -212,24 +212,6 @@ void StoreMoment(std::string& target, std::string_view text) {
   if (const auto moment = ParseMoment(text)) target = platform::FormatDateTime(*moment);
 }
 
-std::string CounterText(const TCounterSettings& s, bool up) {
-  const auto moment = ParseMoment(s.Moment);
-  const TDateTime now = platform::Now();
-  int64_t difference = 0;
-  if (moment) difference = up ? TimeDifferenceMs(*moment, now) : TimeDifferenceMs(now, *moment);
-  return CountDisplayText(s.DateFormat, difference);
-}
-
-void InitCounter(platform::TGraphicControl& control, TCounterSettings& s,
-                 TBasePropertyTable& table, const TTableRows& rows,
-                 platform::TComponent* owner) {
-  s.CanvasFont.SetDescription(DisplayFont());
-  s.Moment = platform::FormatDateTime(platform::Now());
-  control.SetBounds(control.Left(), control.Top(), CounterWidth, CounterHeight);
-  FillPropertyTable(table, rows);
-  ParentToOwner(control, owner);
-}
-
 // What both counters publish besides Start or Terminal, in the order of their tables.
 template <class T>
 platform::TClassInfo CounterClassInfo(const char* className, const char* momentName,
@@ -388,7 +370,49 @@ void TDateTimeComponent::SetRecordSelf(TProgramStream* stream) {
   });
 }
 
-// ---- TCountUp -------------------------------------------------------------------------------
+// ---- Counters -------------------------------------------------------------------------------
+
+TCounterBase::TCounterBase(platform::TComponent* owner, bool up, const TTableRows& rows)
+    : TGraphicControl(owner), up_(up) {
+  canvasFont_.SetDescription(DisplayFont());
+  moment_ = platform::FormatDateTime(platform::Now());
+  SetBounds(Left(), Top(), CounterWidth, CounterHeight);
+  FillPropertyTable(table_, rows);
+  ParentToOwner(*this, owner);
+}
+
+void TCounterBase::SetDateFormat(TCountFormat format) {
+  dateFormat_ = format;
+  Invalidate();
+}
+
+void TCounterBase::SetAlignment(TAlignment alignment) {
+  if (alignment == alignment_) return;
+  alignment_ = alignment;
+  Invalidate();
+}
+
+void TCounterBase::SetMoment(std::string_view text) { StoreMoment(moment_, text); }
+
+void TCounterBase::AssignCanvasFont(const platform::TFont* font, bool fit) {
+  if (!font) return;
+  canvasFont_.Assign(*font);
+  if (fit) FitTo(*this, canvasFont_.Description(), CurrentText());
+  Invalidate();
+}
+
+std::string TCounterBase::CurrentText() const {
+  const auto moment = ParseMoment(moment_);
+  const TDateTime now = platform::Now();
+  int64_t difference = 0;
+  if (moment) difference = up_ ? TimeDifferenceMs(*moment, now) : TimeDifferenceMs(now, *moment);
+  return CountDisplayText(dateFormat_, difference);
+}
+
+void TCounterBase::Paint(platform::TCanvas& canvas) {
+  display_ = CurrentText();
+  PaintText(canvas, canvasFont_.Description(), transparent_, Width(), Height(), display_, true);
+}
 
 const platform::TClassInfo& TCountUp::StaticClassInfo() {
   static const platform::TClassInfo info =
@@ -396,48 +420,16 @@ const platform::TClassInfo& TCountUp::StaticClassInfo() {
   return info;
 }
 
-TCountUp::TCountUp(platform::TComponent* owner) : TGraphicControl(owner) {
-  InitCounter(*this, s_, table_, CountUpRows(), owner);
-}
-
-void TCountUp::SetDateFormat(TCountFormat format) {
-  s_.DateFormat = format;
-  Invalidate();
-}
-
-void TCountUp::SetStart(std::string_view text) { StoreMoment(s_.Moment, text); }
-
-void TCountUp::SetAlignment(TAlignment alignment) {
-  if (alignment == s_.Alignment) return;
-  s_.Alignment = alignment;
-  Invalidate();
-}
-
-void TCountUp::SetCanvasFont(const platform::TFont* font) {
-  if (!font) return;
-  s_.CanvasFont.Assign(*font);
-  FitTo(*this, s_.CanvasFont.Description(), CurrentText());
-  Invalidate();
-}
-
-std::string TCountUp::CurrentText() const { return CounterText(s_, true); }
-
-void TCountUp::Paint(platform::TCanvas& canvas) {
-  display_ = CurrentText();
-  PaintText(canvas, s_.CanvasFont.Description(), s_.Transparent, Width(), Height(), display_,
-            true);
-}
+TCountUp::TCountUp(platform::TComponent* owner) : TCounterBase(owner, true, CountUpRows()) {}
 
 void TCountUp::SetRecordSelf(TProgramStream* stream) {
   AppendRecord(stream, [this](TProgramStream& s) {
     // The setter stores only moments that parse, so this always converts.
-    if (const auto start = ParseMoment(s_.Moment))
-      WriteCountUpRecord(ObjectRecordRect(*this), s_.CanvasFont.Description(), s_.Transparent,
-                         *start, s, uint16_t(s_.DateFormat));
+    if (const auto start = ParseMoment(Start()))
+      WriteCountUpRecord(ObjectRecordRect(*this), CanvasFont().Description(), Transparent(),
+                         *start, s, uint16_t(DateFormat()));
   });
 }
-
-// ---- TCountDown -----------------------------------------------------------------------------
 
 const platform::TClassInfo& TCountDown::StaticClassInfo() {
   static const platform::TClassInfo info = CounterClassInfo<TCountDown>(
@@ -445,42 +437,14 @@ const platform::TClassInfo& TCountDown::StaticClassInfo() {
   return info;
 }
 
-TCountDown::TCountDown(platform::TComponent* owner) : TGraphicControl(owner) {
-  InitCounter(*this, s_, table_, CountDownRows(), owner);
-}
-
-void TCountDown::SetDateFormat(TCountFormat format) {
-  s_.DateFormat = format;
-  Invalidate();
-}
-
-void TCountDown::SetTerminal(std::string_view text) { StoreMoment(s_.Moment, text); }
-
-void TCountDown::SetAlignment(TAlignment alignment) {
-  if (alignment == s_.Alignment) return;
-  s_.Alignment = alignment;
-  Invalidate();
-}
-
-void TCountDown::SetCanvasFont(const platform::TFont* font) {
-  if (!font) return;
-  s_.CanvasFont.Assign(*font);
-  Invalidate();
-}
-
-std::string TCountDown::CurrentText() const { return CounterText(s_, false); }
-
-void TCountDown::Paint(platform::TCanvas& canvas) {
-  display_ = CurrentText();
-  PaintText(canvas, s_.CanvasFont.Description(), s_.Transparent, Width(), Height(), display_,
-            true);
-}
+TCountDown::TCountDown(platform::TComponent* owner)
+    : TCounterBase(owner, false, CountDownRows()) {}
 
 void TCountDown::SetRecordSelf(TProgramStream* stream) {
   AppendRecord(stream, [this](TProgramStream& s) {
-    if (const auto terminal = ParseMoment(s_.Moment))
-      WriteCountDownRecord(ObjectRecordRect(*this), s_.CanvasFont.Description(), s_.Transparent,
-                           uint16_t(s_.Alignment), *terminal, s, uint16_t(s_.DateFormat));
+    if (const auto terminal = ParseMoment(Terminal()))
+      WriteCountDownRecord(ObjectRecordRect(*this), CanvasFont().Description(), Transparent(),
+                           uint16_t(Alignment()), *terminal, s, uint16_t(DateFormat()));
   });
 }
 

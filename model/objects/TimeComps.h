@@ -149,129 +149,112 @@ class TDateTimeComponent : public platform::TGraphicControl {
 
 // ---- Counters -------------------------------------------------------------------------------
 
-// What the two counters share: everything but the moment they count from or to. Not a
-// component; each counter class keeps one and publishes its fields.
-struct TCounterSettings {
-  TCountFormat DateFormat = cf_days;
-  bool Active = false;
-  bool Transparent = true;
-  int32_t Distance = 0;  // stored only
-  std::string Moment;    // "YYYY-MM-DD HH:NN:SS": Start or Terminal
-  TAlignment Alignment = taLeftJustify;
-  platform::TFont CanvasFont;
-  bool Fixed = false;
-  uint32_t FixTime = 0;
-  std::string Text;
-  int32_t Clock = 0;
-};
-
-// Time elapsed since `Start`; 0 before it.
-//
-// Published: DateFormat (cf_days), Active (False), Transparent (True), Distance (0), Start
-// (the creation time), Alignment (taLeftJustify), CanvasFont, Fixed (False), FixTime (0), Text,
-// Clock (0), PropertyTable, RecordSelf; 64 x 16. Parented to its owner when that is a windowed
-// control.
-class TCountUp : public platform::TGraphicControl {
-  DECLARE_CLASS_INFO()
-
-  explicit TCountUp(platform::TComponent* owner);
-
-  TCountFormat DateFormat() const { return s_.DateFormat; }
+// What the two counters share: everything but the moment they count from or to and the
+// record they send. The published class of each is TCountUp or TCountDown, straight under
+// TGraphicControl; this is only their common implementation.
+class TCounterBase : public platform::TGraphicControl {
+ public:
+  TCountFormat DateFormat() const { return dateFormat_; }
   // Stores and repaints.
   void SetDateFormat(TCountFormat format);
-  bool Active() const { return s_.Active; }
-  void SetActive(bool active) { s_.Active = active; }
-  bool Transparent() const { return s_.Transparent; }
-  void SetTransparent(bool transparent) { s_.Transparent = transparent; }
-  int32_t Distance() const { return s_.Distance; }
-  void SetDistance(int32_t minutes) { s_.Distance = minutes; }
-  const std::string& Start() const { return s_.Moment; }
-  // Stores the moment as "YYYY-MM-DD HH:NN:SS" when the text parses; otherwise nothing changes.
-  void SetStart(std::string_view text);
-  TAlignment Alignment() const { return s_.Alignment; }
+  // Stored only.
+  bool Active() const { return active_; }
+  void SetActive(bool active) { active_ = active; }
+  bool Transparent() const { return transparent_; }
+  void SetTransparent(bool transparent) { transparent_ = transparent; }
+  int32_t Distance() const { return distance_; }
+  void SetDistance(int32_t minutes) { distance_ = minutes; }
+  TAlignment Alignment() const { return alignment_; }
   // Stores and repaints when it changes. Paint right-aligns whatever it says.
   void SetAlignment(TAlignment alignment);
-  platform::TFont& CanvasFont() { return s_.CanvasFont; }
-  const platform::TFont& CanvasFont() const { return s_.CanvasFont; }
-  // Takes the font (null is ignored), sizes the object to its display text and repaints.
-  void SetCanvasFont(const platform::TFont* font);
-  bool Fixed() const { return s_.Fixed; }
-  void SetFixed(bool fixed) { s_.Fixed = fixed; }
-  uint32_t FixTime() const { return s_.FixTime; }
-  void SetFixTime(uint32_t fixTime) { s_.FixTime = fixTime; }
-  const std::string& Text() const { return s_.Text; }
-  void SetText(std::string_view text) { s_.Text = text; }
-  int32_t Clock() const { return s_.Clock; }
-  void SetClock(int32_t clock) { s_.Clock = clock; }
+  platform::TFont& CanvasFont() { return canvasFont_; }
+  const platform::TFont& CanvasFont() const { return canvasFont_; }
+  // Saved with the object; nothing here reads them.
+  bool Fixed() const { return fixed_; }
+  void SetFixed(bool fixed) { fixed_ = fixed; }
+  uint32_t FixTime() const { return fixTime_; }
+  void SetFixTime(uint32_t fixTime) { fixTime_ = fixTime; }
+  const std::string& Text() const { return text_; }
+  void SetText(std::string_view text) { text_ = text; }
+  int32_t Clock() const { return clock_; }
+  void SetClock(int32_t clock) { clock_ = clock; }
   TBasePropertyTable& PropertyTable() { return table_; }
   const TBasePropertyTable& PropertyTable() const { return table_; }
 
-  // The text for the current time: Now() − Start in DateFormat.
+  // The text for the current time: Now() − Start, or Terminal − Now(), in DateFormat.
   std::string CurrentText() const;
+  // The text last painted (not published).
   const std::string& DisplayString() const { return display_; }
 
   // Black first unless transparent, then the current text right-aligned at y 0.
   void Paint(platform::TCanvas& canvas) override;
+
+ protected:
+  // A counter up from its moment or down to it, 64 x 16, the moment being the creation time.
+  TCounterBase(platform::TComponent* owner, bool up, const TTableRows& rows);
+
+  // Start or Terminal, "YYYY-MM-DD HH:NN:SS": set only from text that parses.
+  const std::string& Moment() const { return moment_; }
+  void SetMoment(std::string_view text);
+  // Takes the font (null is ignored), fits the object to its text when asked, repaints.
+  void AssignCanvasFont(const platform::TFont* font, bool fit);
+
+ private:
+  bool up_;
+  TCountFormat dateFormat_ = cf_days;
+  bool active_ = false;
+  bool transparent_ = true;
+  int32_t distance_ = 0;
+  std::string moment_;
+  TAlignment alignment_ = taLeftJustify;
+  platform::TFont canvasFont_;
+  bool fixed_ = false;
+  uint32_t fixTime_ = 0;
+  std::string text_;
+  int32_t clock_ = 0;
+  TBasePropertyTable table_;
+  std::string display_;
+};
+
+// Time elapsed since `Start`; 0 before it.
+//
+// Published: DateFormat (cf_days), Active (False), Transparent (True), Distance (0, stored
+// only), Start (the creation time), Alignment (taLeftJustify), CanvasFont, Fixed (False),
+// FixTime (0), Text, Clock (0), PropertyTable, RecordSelf; 64 x 16. Parented to its owner when
+// that is a windowed control.
+class TCountUp : public TCounterBase {
+  DECLARE_CLASS_INFO()
+
+  explicit TCountUp(platform::TComponent* owner);
+
+  const std::string& Start() const { return Moment(); }
+  // Stores the moment as "YYYY-MM-DD HH:NN:SS" when the text parses; otherwise nothing changes.
+  void SetStart(std::string_view text) { SetMoment(text); }
+  // Takes the font (null is ignored), sizes the object to its display text and repaints.
+  void SetCanvasFont(const platform::TFont* font) { AssignCanvasFont(font, true); }
+
   // Appends a count-up record of the bounds: Start, DateFormat's ordinal, Transparent, glyphs
   // in CanvasFont. Null appends nothing.
   void SetRecordSelf(TProgramStream* stream);
-
- private:
-  TCounterSettings s_;
-  TBasePropertyTable table_;
-  std::string display_;
 };
 
 // Time left until `Terminal`; 0 once it has passed.
 //
 // Published as TCountUp, with Terminal in place of Start; 64 x 16. Its CanvasFont setter
 // repaints without resizing.
-class TCountDown : public platform::TGraphicControl {
+class TCountDown : public TCounterBase {
   DECLARE_CLASS_INFO()
 
   explicit TCountDown(platform::TComponent* owner);
 
-  TCountFormat DateFormat() const { return s_.DateFormat; }
-  void SetDateFormat(TCountFormat format);
-  bool Active() const { return s_.Active; }
-  void SetActive(bool active) { s_.Active = active; }
-  bool Transparent() const { return s_.Transparent; }
-  void SetTransparent(bool transparent) { s_.Transparent = transparent; }
-  int32_t Distance() const { return s_.Distance; }
-  void SetDistance(int32_t minutes) { s_.Distance = minutes; }
-  const std::string& Terminal() const { return s_.Moment; }
-  void SetTerminal(std::string_view text);
-  TAlignment Alignment() const { return s_.Alignment; }
-  // Stores and repaints when it changes; the record carries it, paint right-aligns anyway.
-  void SetAlignment(TAlignment alignment);
-  platform::TFont& CanvasFont() { return s_.CanvasFont; }
-  const platform::TFont& CanvasFont() const { return s_.CanvasFont; }
+  const std::string& Terminal() const { return Moment(); }
+  void SetTerminal(std::string_view text) { SetMoment(text); }
   // Takes the font (null is ignored) and repaints; the size stays.
-  void SetCanvasFont(const platform::TFont* font);
-  bool Fixed() const { return s_.Fixed; }
-  void SetFixed(bool fixed) { s_.Fixed = fixed; }
-  uint32_t FixTime() const { return s_.FixTime; }
-  void SetFixTime(uint32_t fixTime) { s_.FixTime = fixTime; }
-  const std::string& Text() const { return s_.Text; }
-  void SetText(std::string_view text) { s_.Text = text; }
-  int32_t Clock() const { return s_.Clock; }
-  void SetClock(int32_t clock) { s_.Clock = clock; }
-  TBasePropertyTable& PropertyTable() { return table_; }
-  const TBasePropertyTable& PropertyTable() const { return table_; }
+  void SetCanvasFont(const platform::TFont* font) { AssignCanvasFont(font, false); }
 
-  // The text for the current time: Terminal − Now() in DateFormat.
-  std::string CurrentText() const;
-  const std::string& DisplayString() const { return display_; }
-
-  void Paint(platform::TCanvas& canvas) override;
   // Appends a count-down record of the bounds: Terminal, DateFormat's ordinal, Alignment's
   // ordinal, Transparent, glyphs in CanvasFont. Null appends nothing.
   void SetRecordSelf(TProgramStream* stream);
-
- private:
-  TCounterSettings s_;
-  TBasePropertyTable table_;
-  std::string display_;
 };
 
 // ---- TCampaignTime --------------------------------------------------------------------------

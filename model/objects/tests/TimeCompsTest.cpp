@@ -25,7 +25,6 @@ using platform::TDateTime;
 using platform::Utf8ToGbk;
 using test::Gbk;
 using test::Joined;
-using test::Lines;
 
 TDateTime At(std::string_view text) {
   const auto moment = platform::ParseDateTime(text);
@@ -106,97 +105,66 @@ TEST(TimeEnums, NamesAndOrdinals) {
 
 // ---- Defaults --------------------------------------------------------------------------------
 
+// Object-text lines, each followed by CR LF, from runs of lines.
+std::string Block(std::initializer_list<std::vector<std::string>> runs) {
+  std::string out;
+  for (const auto& run : runs)
+    for (const std::string& line : run) out += line + "\r\n";
+  return Utf8ToGbk(out);
+}
+
+// The lines of the display objects' default font as the font property `name`.
+std::vector<std::string> DefaultFontLines(const std::string& name) {
+  return {"  " + name + ".Charset=134", "  " + name + ".Color=255", "  " + name + ".Height=-16",
+          "  " + name + ".Name='宋体'",  "  " + name + ".Pitch=fpDefault", "  " + name + ".Size=12",
+          "  " + name + ".Style=[]"};
+}
+
 TEST_F(TimeObjects, NewObjectsWriteTheseLines) {
-  // Every published property with a setter, by name: the defaults of the Part. The moments
-  // are the creation time.
+  // Every published property with a setter, by name without regard to case: the defaults of
+  // the Part. The moments are the creation time.
   TDateTimeComponent date(nullptr);
   date.SetName("DateTimeComponent0");
   const platform::TSize extent = platform::TextExtent(DisplayFont(), "07:08:09");
   EXPECT_EQ(date.Width(), extent.cx);
   EXPECT_EQ(date.Height(), extent.cy);
-  EXPECT_EQ(test::ObjectText(date), Utf8ToGbk(Lines({
-      "Object DateTimeComponent0:TDateTimeComponent",
-      "  Active=False",
-      "  CanvasFont.Charset=134",
-      "  CanvasFont.Color=255",
-      "  CanvasFont.Height=-16",
-      "  CanvasFont.Name='宋体'",
-      "  CanvasFont.Pitch=fpDefault",
-      "  CanvasFont.Size=12",
-      "  CanvasFont.Style=[]",
-      "  Clock=0",
-      "  DateFormat=df_HNS",
-      "  Distance=0",
-      "  Height=" + std::to_string(extent.cy),
-      "  Left=0",
-      "  Name='DateTimeComponent0'",
-      "  Tag=0",
-      "  Top=0",
-      "  Transparent=True",
-      "  Width=" + std::to_string(extent.cx),
-      "End"})));
+  EXPECT_EQ(test::ObjectText(date),
+            Block({{"Object DateTimeComponent0:TDateTimeComponent", "  Active=False"},
+                   DefaultFontLines("CanvasFont"),
+                   {"  Clock=0", "  DateFormat=df_HNS", "  Distance=0",
+                    "  Height=" + std::to_string(extent.cy), "  Left=0",
+                    "  Name='DateTimeComponent0'", "  Tag=0", "  Top=0", "  Transparent=True",
+                    "  Width=" + std::to_string(extent.cx), "End"}}));
 
+  const std::vector<std::string> counterHead = {"  Active=False", "  Alignment=taLeftJustify"};
+  const std::vector<std::string> counterMiddle = {"  Clock=0", "  DateFormat=cf_days",
+                                                  "  Distance=0", "  Fixed=False", "  FixTime=0",
+                                                  "  Height=16", "  Left=0"};
+  const std::vector<std::string> counterEnd = {"  Top=0", "  Transparent=True", "  Width=64", "End"};
   TCountUp up(nullptr);
   up.SetName("CountUp0");
-  const std::vector<std::string> counterLines = {
-      "  Active=False",
-      "  Alignment=taLeftJustify",
-      "  CanvasFont.Charset=134",
-      "  CanvasFont.Color=255",
-      "  CanvasFont.Height=-16",
-      "  CanvasFont.Name='宋体'",
-      "  CanvasFont.Pitch=fpDefault",
-      "  CanvasFont.Size=12",
-      "  CanvasFont.Style=[]",
-      "  Clock=0",
-      "  DateFormat=cf_days",
-      "  Distance=0",
-      "  Fixed=False",
-      "  FixTime=0",
-      "  Height=16",
-      "  Left=0"};
-  auto counterText = [&](const std::string& name, const std::string& cls, const std::string& moment) {
-    std::string text = Lines({"Object " + name + ":" + cls});
-    for (const std::string& l : counterLines) text += Lines({l});
-    // Names sort without regard to case: "Tag" before "Terminal".
-    const bool start = moment.find("Start") != std::string::npos;
-    text += Lines({"  Name='" + name + "'"});
-    text += start ? Lines({moment, "  Tag=0"}) : Lines({"  Tag=0", moment});
-    return text + Lines({"  Top=0", "  Transparent=True", "  Width=64", "End"});
-  };
   EXPECT_EQ(test::ObjectText(up),
-            Utf8ToGbk(counterText("CountUp0", "TCountUp", "  Start='2024-03-05 07:08:09'")));
+            Block({{"Object CountUp0:TCountUp"}, counterHead, DefaultFontLines("CanvasFont"),
+                   counterMiddle,
+                   {"  Name='CountUp0'", "  Start='2024-03-05 07:08:09'", "  Tag=0"}, counterEnd}));
   TCountDown down(nullptr);
   down.SetName("CountDown0");
   EXPECT_EQ(test::ObjectText(down),
-            Utf8ToGbk(counterText("CountDown0", "TCountDown", "  Terminal='2024-03-05 07:08:09'")));
+            Block({{"Object CountDown0:TCountDown"}, counterHead, DefaultFontLines("CanvasFont"),
+                   counterMiddle,
+                   {"  Name='CountDown0'", "  Tag=0", "  Terminal='2024-03-05 07:08:09'"},
+                   counterEnd}));
 
   TCampaignTime campaign(nullptr);
   campaign.SetName("CampaignTime0");
-  EXPECT_EQ(test::ObjectText(campaign), Utf8ToGbk(Lines({
-      "Object CampaignTime0:TCampaignTime",
-      "  Active=False",
-      "  CampaignTime='2024-03-05 07:08:09'",
-      "  DateFormat=df_HNS",
-      "  Distance=0",
-      "  EndTime='2024-03-05 07:08:09'",
-      "  Font.Charset=134",
-      "  Font.Color=255",
-      "  Font.Height=-16",
-      "  Font.Name='宋体'",
-      "  Font.Pitch=fpDefault",
-      "  Font.Size=12",
-      "  Font.Style=[]",
-      "  Height=16",
-      "  Left=0",
-      "  Name='CampaignTime0'",
-      "  StartTime='2024-03-05 07:08:09'",
-      "  Step=1",
-      "  Tag=0",
-      "  Top=0",
-      "  Transparent=True",
-      "  Width=64",
-      "End"})));
+  EXPECT_EQ(test::ObjectText(campaign),
+            Block({{"Object CampaignTime0:TCampaignTime", "  Active=False",
+                    "  CampaignTime='2024-03-05 07:08:09'", "  DateFormat=df_HNS", "  Distance=0",
+                    "  EndTime='2024-03-05 07:08:09'"},
+                   DefaultFontLines("Font"),
+                   {"  Height=16", "  Left=0", "  Name='CampaignTime0'",
+                    "  StartTime='2024-03-05 07:08:09'", "  Step=1", "  Tag=0", "  Top=0",
+                    "  Transparent=True", "  Width=64", "End"}}));
 }
 
 TEST_F(TimeObjects, DateAndCountersJoinAWindowedOwnerTheCampaignClockNot) {
