@@ -481,7 +481,7 @@ TEST_F(AnalogClock, OutlandishSettingsNeverThrow) {
     clock.SetDotH(v);
     clock.SetDotM(v);
     clock.SetWidthH(v);
-    clock.SetWidthM(-v);
+    clock.SetWidthM(v == -2147483647 - 1 ? 2147483647 : -v);
     EXPECT_NO_THROW(PaintControl(clock, canvas));
     EXPECT_NO_THROW(test::RecordOf(clock));
   }
