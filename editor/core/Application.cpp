@@ -1,6 +1,7 @@
 #include "Application.h"
 
 #include "link/tsSender.h"
+#include "model/CardLink.h"
 #include "model/ComponentManager.h"
 #include "model/IDCreater.h"
 #include "model/stream/StreamContext.h"
@@ -17,12 +18,20 @@ TApplication::TApplication() {
   // before any picture opens.
   model::StreamContext();
   ledManager_ = std::make_unique<cardlink::TLEDManager>(cardlink::CorvaneManagerPolicy());
-  // The card operations reach the manager through their accessor, set here once it exists.
+  // The project roots' card operations reach it through their accessor.
+  model::SetLEDManager(ledManager_.get());
 }
 
 TApplication::~TApplication() {
   StopOnLineListener();
+  autoSend_.reset();
+  model::SetLEDManager(nullptr);
   ledManager_.reset();
+}
+
+TAutoSend& TApplication::MakeAutoSend(TDialogs& dialogs, TAutoSendOptions options) {
+  autoSend_ = std::make_unique<TAutoSend>(dialogs, std::move(options));
+  return *autoSend_;
 }
 
 void TApplication::StartOnLineListener(TTransferOptions options) {
