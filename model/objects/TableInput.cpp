@@ -248,7 +248,7 @@ bool TTableReport::KeyPress(std::string_view gbkChar) {
   TTableReportCell* cell = selection_.front();
   OpenEditor(cell);
   const std::string text = cell->text_ + std::string(gbkChar);
-  if (text.size() <= MaxTextBytes) SetEditorText(text);
+  if (text.size() <= MaxTextBytes && SetEditorText(text) && host_) host_->EditorChanged();
   return true;
 }
 
