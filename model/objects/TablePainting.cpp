@@ -195,15 +195,7 @@ void TTableReport::Paint(TCanvas& canvas) { PaintArea(canvas, {0, 0, Width(), He
 bool TTableReport::RenderToBitmap(platform::TBitmap& bitmap) {
   // The page size and the control's size are one here, so the page maps onto the control
   // one to one.
-  int64_t width = 0, height = 0;
-  for (const auto& line : lines_) {
-    int64_t sum = 0;
-    for (const auto& cell : line->cells_) sum += cell->width_;
-    width = std::max(width, sum);
-    height += line->Height();
-  }
-  width += int64_t(settings_.LeftMargin) + settings_.RightMargin + 1;
-  height += int64_t(settings_.TopMargin) + settings_.BottomMargin + 1;
+  const auto [width, height] = PageExtent();
   if (width <= 0 || height <= 0 || width > platform::TBitmap::MaxDimension ||
       height > platform::TBitmap::MaxDimension ||
       !platform::TBitmap::SizeAllowed(int(width), int(height), platform::pf24bit))

@@ -515,7 +515,7 @@ void TTableReport::ArrangeLines() {
   SyncEditor();
 }
 
-platform::TSize TTableReport::Extent() const {
+std::pair<int64_t, int64_t> TTableReport::PageExtent() const {
   int64_t width = 0, height = 0;
   for (const auto& line : lines_) {
     int64_t sum = 0;
@@ -525,6 +525,11 @@ platform::TSize TTableReport::Extent() const {
   }
   width += int64_t(settings_.LeftMargin) + settings_.RightMargin + 1;
   height += int64_t(settings_.TopMargin) + settings_.BottomMargin + 1;
+  return {width, height};
+}
+
+platform::TSize TTableReport::Extent() const {
+  const auto [width, height] = PageExtent();
   return {int(std::clamp<int64_t>(width, 0, kMaxCoord)), int(std::clamp<int64_t>(height, 0, kMaxCoord))};
 }
 

@@ -28,6 +28,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/base/MemoryStream.h"
@@ -489,6 +490,8 @@ class TTableReport : public platform::TWinControl {
 
   // Measures cells marked for it, places lines and cells; returns the union of what moved.
   platform::TRect Layout();
+  // The widest line and all lines with the margins, each + 1, in 64 bits.
+  std::pair<int64_t, int64_t> PageExtent() const;
   void Measure(TTableReportCell& cell);
   void MeasureText(TTableReportCell& cell);
   int32_t MeasureTextHeight(const TTableReportCell& cell);
