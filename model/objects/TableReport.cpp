@@ -576,8 +576,11 @@ void TTableReport::SyncEditor() {
   if (!editor_.Open || !editor_.Cell) return;
   const TTableReportCell& c = *editor_.Cell;
   if (editor_.TextRect == c.textRect_ && editor_.TextColor == c.textColor_ &&
-      editor_.BackColor == c.backColor_ && editor_.HorzAlign == c.horzAlign_ && editor_.Font == c.font_)
+      editor_.BackColor == c.backColor_ && editor_.HorzAlign == c.horzAlign_ && editor_.Font == c.font_ &&
+      editor_.Text == c.text_)
     return;
+  // An operation changed the edited cell's text (paste, cut, clear): the editor shows it.
+  editor_.Text = c.text_;
   editor_.TextRect = c.textRect_;
   editor_.TextColor = c.textColor_;
   editor_.BackColor = c.backColor_;

@@ -378,6 +378,13 @@ TEST(TableSetters, FocusedCellOrSelectedCellsWithTheirParts) {
   EXPECT_EQ(t.Editor().HorzAlign, chaCenter);
   EXPECT_EQ(CellOf(t, 0, 1)->VertAlign(), cvaBottom);
   EXPECT_EQ(CellOf(t, 0, 0)->BackColor(), 0x00FFFFu);
+  // An operation on the edited cell's text shows in the editor.
+  t.ClearSelection();
+  t.SelectCell(CellOf(t, 0, 1));
+  CellOf(t, 0, 1)->SetText("old");
+  EXPECT_EQ(t.Editor().Text, "old");
+  ASSERT_TRUE(t.ClearSelectedText());
+  EXPECT_EQ(t.Editor().Text, "");
 }
 
 TEST(TableModified, EditsReportOnceAndTheSnapshotDecides) {
