@@ -545,10 +545,30 @@ void TTableReport::InvalidateRect(const TRect& rect) {
 
 void TTableReport::Edited(bool layout, const TRect& dirty) {
   changed_ = true;
+  if (updateDepth_ > 0) {
+    pendingLayout_ = pendingLayout_ || layout;
+    pendingDirty_ = Union(pendingDirty_, dirty);
+    return;
+  }
   TRect r = dirty;
   if (layout) r = Union(r, Layout());
   InvalidateRect(r);
   SyncEditor();
+}
+
+void TTableReport::BeginUpdate() {
+  ++updateDepth_;
+  ++editDepth_;
+}
+
+void TTableReport::EndUpdate() {
+  if (updateDepth_ == 0) return;
+  if (--updateDepth_ == 0) {
+    const bool layout = std::exchange(pendingLayout_, false);
+    const TRect dirty = std::exchange(pendingDirty_, TRect());
+    if (changed_) Edited(layout, dirty);
+  }
+  if (--editDepth_ == 0) ReportModified();
 }
 
 void TTableReport::LineChanged() {

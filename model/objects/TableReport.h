@@ -398,6 +398,11 @@ class TTableReport : public platform::TWinControl {
   bool PasteSelection();
   // Lays out again and repaints what moved.
   void ArrangeLines();
+  // Between these, edits (cell setters above all) are stored but the table is laid out,
+  // repainted and reported modified only once, at the outermost EndUpdate: for changes to
+  // many cells at once. Pairs nest.
+  void BeginUpdate();
+  void EndUpdate();
   // Scrolls the view to its top-left, takes the viewport's size as the page size and moves
   // the control to 0, 0.
   void ResetPosition();
@@ -549,6 +554,9 @@ class TTableReport : public platform::TWinControl {
   std::vector<uint8_t> snapshot_;
   bool changed_ = false;
   int editDepth_ = 0;
+  int updateDepth_ = 0;
+  bool pendingLayout_ = false;
+  platform::TRect pendingDirty_;
 
   TTableHost* host_ = nullptr;
   TInlineEditor editor_;

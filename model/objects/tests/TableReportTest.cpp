@@ -408,6 +408,25 @@ TEST(TableModified, EditsReportOnceAndTheSnapshotDecides) {
   EXPECT_EQ(reports, (std::vector<bool>{true, false}));
 }
 
+TEST(TableModified, AnUpdateLaysOutAndReportsOnceAtItsEnd) {
+  TTableReport t(nullptr);
+  Build(t, 3, 3, 40, 0);
+  int reports = 0;
+  t.OnModified = [&](TTableReport&, bool) { ++reports; };
+  const int32_t top = t.GetLine(1)->Top();
+  t.BeginUpdate();
+  for (int l = 0; l < 3; ++l)
+    for (int c = 0; c < 3; ++c)
+      for (int side = 0; side < 4; ++side) CellOf(t, l, c)->SetBorderWidth(TCellSide(side), 4);
+  EXPECT_EQ(t.GetLine(1)->Top(), top);  // not laid out yet
+  EXPECT_EQ(reports, 0);
+  t.EndUpdate();
+  EXPECT_EQ(reports, 1);
+  EXPECT_EQ(t.GetLine(1)->Top(), top + 6);  // 3 more pixels of border at each side
+  t.EndUpdate();  // unpaired: nothing
+  EXPECT_EQ(reports, 1);
+}
+
 // ---- Input engine ----------------------------------------------------------------------------
 
 TEST(TableInput, CursorNearTheRightAndBottomEdges) {
