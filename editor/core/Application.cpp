@@ -1,8 +1,10 @@
 #include "Application.h"
 
 #include "link/tsSender.h"
+#include "model/CardLink.h"
 #include "model/ComponentManager.h"
 #include "model/IDCreater.h"
+#include "model/objects/Temperature.h"
 #include "model/stream/StreamContext.h"
 
 namespace editor {
@@ -10,19 +12,28 @@ namespace editor {
 TApplication::TApplication() {
   model::IDCreater();
   model::ComponentManager();
-  // The display classes join the registry here once their units exist: RegisterSensorClasses(),
-  // then TLEDScreen, TLeaf, TText, TDateTimeComponent, TMultiText, TPhoto, TCountUp,
-  // TCountDown, TAVIPlayer, TAnalogClock, TMultiString, TMultiCard, TCards, TWordObject,
-  // TTableObject, TStringFile, TCampaignTime; and the image formats' RegisterRasterFormats()
-  // before any picture opens.
+  // The sensor classes first; the main window's seventeen join the registry after them once
+  // their units exist: TLEDScreen, TLeaf, TText, TDateTimeComponent, TMultiText, TPhoto,
+  // TCountUp, TCountDown, TAVIPlayer, TAnalogClock, TMultiString, TMultiCard, TCards,
+  // TWordObject, TTableObject, TStringFile, TCampaignTime; and the image formats'
+  // RegisterRasterFormats() before any picture opens.
+  model::RegisterSensorClasses(model::ComponentManager());
   model::StreamContext();
   ledManager_ = std::make_unique<cardlink::TLEDManager>(cardlink::CorvaneManagerPolicy());
-  // The card operations reach the manager through their accessor, set here once it exists.
+  // The project roots' card operations reach it through their accessor.
+  model::SetLEDManager(ledManager_.get());
 }
 
 TApplication::~TApplication() {
   StopOnLineListener();
+  autoSend_.reset();
+  model::SetLEDManager(nullptr);
   ledManager_.reset();
+}
+
+TAutoSend& TApplication::MakeAutoSend(TDialogs& dialogs, TAutoSendOptions options) {
+  autoSend_ = std::make_unique<TAutoSend>(dialogs, std::move(options));
+  return *autoSend_;
 }
 
 void TApplication::StartOnLineListener(TTransferOptions options) {

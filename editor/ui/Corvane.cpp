@@ -4,15 +4,35 @@
 #include <thread>
 
 #include "editor/ui/About.h"
+#include "editor/ui/AutoSendForms.h"
 #include "editor/ui/ErrorGuard.h"
 #include "editor/ui/Main.h"
 #include "editor/ui/MessagePump.h"
 #include "editor/ui/OnLineList.h"
 #include "editor/ui/ParamSet.h"
 #include "editor/ui/QtDialogs.h"
+#include "model/FormConstructEx.h"
+#include "model/MessageBoxHook.h"
 #include "platform/base/FilePath.h"
 
 namespace editor::ui {
+
+namespace {
+
+// The model's message boxes (a picture that does not load, say) as the editor's own.
+void ShowModelMessage(TDialogs& dialogs, std::string_view text, std::string_view caption,
+                      model::TMessageBoxIcon icon) {
+  TMessageIcon shown = TMessageIcon::None;
+  switch (icon) {
+    case model::TMessageBoxIcon::None: shown = TMessageIcon::None; break;
+    case model::TMessageBoxIcon::Information: shown = TMessageIcon::Information; break;
+    case model::TMessageBoxIcon::Warning: shown = TMessageIcon::Warning; break;
+    case model::TMessageBoxIcon::Error: shown = TMessageIcon::Error; break;
+  }
+  dialogs.MessageBox(text, caption, shown, TMessageButtons::Ok);
+}
+
+}  // namespace
 
 TGuiApplication::TGuiApplication(int& argc, char** argv) : QApplication(argc, argv) {
   // The program ends when the main window closes, whatever else is open.
@@ -42,6 +62,11 @@ TCorvane::TCorvane(TStartupOptions options) : options_(std::move(options)) {
     options_.Clipboard = qtClipboard_.get();
   }
   TErrorGuard::SetDialogs(options_.Dialogs);
+  scheduleForms_ = std::make_unique<TScheduleForms>();
+  model::SetMessageBoxHook([dialogs = options_.Dialogs](std::string_view text, std::string_view caption,
+                                                        model::TMessageBoxIcon icon) {
+    ShowModelMessage(*dialogs, text, caption, icon);
+  });
   pump_ = std::make_unique<TMessagePump>();
   if (options_.HandleSignals) signals_ = std::make_unique<TTerminationSignals>([this](int) { Terminate(); });
 }
@@ -50,9 +75,11 @@ TCorvane::~TCorvane() {
   // The listener posts to the online dialog's window: it ends before any form goes.
   application_->StopOnLineListener();
   main_.reset();
+  *scheduleForms_ = {};
   while (!forms_.empty()) forms_.pop_back();
   signals_.reset();
   pump_.reset();
+  model::SetMessageBoxHook({});
   TErrorGuard::SetDialogs(nullptr);
   application_.reset();
 }
@@ -68,7 +95,12 @@ void TCorvane::MakeForm(std::string_view className) {
       {"TAboutForm", &TCorvane::MakeAboutForm},
       {"TOnLineForm", &TCorvane::MakeOnLineForm},
       {"TSetRemoteServerForm", &TCorvane::MakeSetRemoteServerForm},
+      {"TAutoCloseForm", &TCorvane::MakeAutoCloseForm},
+      {"TAutoBrightForm", &TCorvane::MakeAutoBrightForm},
+      {"TAutoSendForm", &TCorvane::MakeAutoSendForm},
+      {"TAutoSendTimeForm", &TCorvane::MakeAutoSendTimeForm},
       {"TParamSetForm", &TCorvane::MakeParamSetForm},
+      {"TBrightAdjustForm", &TCorvane::MakeBrightAdjustForm},
   };
   for (const auto& entry : factories) {
     if (entry.ClassName == className) {
@@ -124,6 +156,62 @@ std::unique_ptr<QWidget> TCorvane::MakeParamSetForm() {
 
 std::unique_ptr<QWidget> TCorvane::MakeSetRemoteServerForm() {
   return std::make_unique<TSetRemoteServerForm>(main_->Form().Settings().Path());
+}
+
+TAutoSendForm* TCorvane::AutoSendForm() const { return static_cast<TAutoSendForm*>(Form("TAutoSendForm")); }
+TAutoCloseForm* TCorvane::AutoCloseForm() const { return static_cast<TAutoCloseForm*>(Form("TAutoCloseForm")); }
+TAutoBrightForm* TCorvane::AutoBrightForm() const { return static_cast<TAutoBrightForm*>(Form("TAutoBrightForm")); }
+TBrightAdjustForm* TCorvane::BrightAdjustForm() const {
+  return static_cast<TBrightAdjustForm*>(Form("TBrightAdjustForm"));
+}
+
+TScheduleCommands& TCorvane::ScheduleCommands() { return *scheduleForms_; }
+
+// The schedule dialogs act on the main window's current screen through its project root.
+TScheduleFormContext TCorvane::ScheduleContext() {
+  TDesignForm* main = &main_->Form();
+  TScheduleFormContext context;
+  context.Dialogs = options_.Dialogs;
+  context.Operations = &RootScheduleOperations();
+  context.CurrentScreen = [main]() -> model::TLEDScreen* {
+    model::TConstructer* root = main->Hooks().ProjectRoot ? main->Hooks().ProjectRoot() : nullptr;
+    return root ? root->GetScreen(main->CurrentScreen()) : nullptr;
+  };
+  return context;
+}
+
+std::unique_ptr<QWidget> TCorvane::MakeAutoCloseForm() {
+  auto form = std::make_unique<TAutoCloseForm>(ScheduleContext());
+  scheduleForms_->AutoCloseForm = form.get();
+  return form;
+}
+
+std::unique_ptr<QWidget> TCorvane::MakeAutoBrightForm() {
+  auto form = std::make_unique<TAutoBrightForm>(ScheduleContext());
+  scheduleForms_->AutoBrightForm = form.get();
+  return form;
+}
+
+std::unique_ptr<QWidget> TCorvane::MakeBrightAdjustForm() {
+  auto form = std::make_unique<TBrightAdjustForm>(ScheduleContext());
+  scheduleForms_->BrightAdjustForm = form.get();
+  return form;
+}
+
+// The automatic sender (the application keeps it) with its dialog.
+std::unique_ptr<QWidget> TCorvane::MakeAutoSendForm() {
+  TAutoSendOptions options = options_.AutoSend;
+  if (options.ListPath.empty()) options.ListPath = main_->Form().ProgramDir() + "AutoSend.Lst";
+  auto form = std::make_unique<TAutoSendForm>(application_->MakeAutoSend(*options_.Dialogs, std::move(options)));
+  scheduleForms_->AutoSendForm = form.get();
+  return form;
+}
+
+// Made after the automatic-send dialog, which shows it.
+std::unique_ptr<QWidget> TCorvane::MakeAutoSendTimeForm() {
+  auto form = std::make_unique<TAutoSendTimeForm>();
+  if (TAutoSendForm* sender = AutoSendForm()) sender->SetTimeForm(form.get());
+  return form;
 }
 
 bool TCorvane::Start() {

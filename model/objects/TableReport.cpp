@@ -3,11 +3,11 @@
 #include "model/objects/TableReport.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <unordered_map>
 #include <unordered_set>
 #include <utility>
 
+#include "model/MessageBoxHook.h"
 #include "model/objects/TableReportInternal.h"
 #include "platform/base/GbkText.h"
 #include "platform/component/ClassBuilder.h"
@@ -21,17 +21,10 @@ using platform::TRect;
 
 namespace {
 
-TTableMessageSink& MessageSink() {
-  static TTableMessageSink sink;
-  return sink;
-}
-
 // "汉", measured in place of an empty text.
 constexpr std::string_view kHan = "\xBA\xBA";
 
 }  // namespace
-
-void SetTableMessageSink(TTableMessageSink sink) { MessageSink() = std::move(sink); }
 
 TLogFont DefaultCellFont() {
   TLogFont f;
@@ -610,12 +603,7 @@ void TTableReport::SyncEditor() {
 }
 
 void TTableReport::ShowMessage(std::string_view utf8Text) const {
-  const std::string text = platform::Utf8ToGbk(utf8Text);
-  const std::string caption = platform::Utf8ToGbk("提示信息");
-  if (MessageSink())
-    MessageSink()(text, caption);
-  else
-    std::fprintf(stderr, "%s\n", std::string(utf8Text).c_str());
+  ShowMessageBox(platform::Utf8ToGbk(utf8Text), MessageBoxCaption(), TMessageBoxIcon::Warning);
 }
 
 // ---- Operations ------------------------------------------------------------------------------

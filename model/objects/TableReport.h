@@ -17,9 +17,9 @@
 // boundary). Coordinates are table coordinates: pixels from the page's top-left corner, the
 // view's scroll position already added.
 //
-// Messages (refusals, file errors) go to the person through the model's message box with the
-// caption "提示信息" and an exclamation icon; every operation also returns whether it did its
-// work.
+// Messages (refusals, file errors) go to the person through the model's message box
+// (model/MessageBoxHook.h) with the caption "提示信息" and the exclamation icon; every
+// operation also returns whether it did its work.
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -64,11 +64,6 @@ struct TCellBorder {
   int32_t Width = 1;
   bool operator==(const TCellBorder&) const = default;
 };
-
-// Where the table's messages go until the model's message box takes them: text and caption
-// in GBK, always with the exclamation icon. Without a sink they go to standard error.
-using TTableMessageSink = std::function<void(std::string_view text, std::string_view caption)>;
-void SetTableMessageSink(TTableMessageSink sink);
 
 // The font of a new cell: "宋体", 11 pt (height -15 at 96 dpi), character set 1.
 platform::TLogFont DefaultCellFont();

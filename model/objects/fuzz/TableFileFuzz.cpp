@@ -6,12 +6,13 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "model/MessageBoxHook.h"
 #include "model/objects/TableReport.h"
 #include "platform/gfx/Canvas.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const bool quiet = [] {
-    model::SetTableMessageSink([](std::string_view, std::string_view) {});
+    model::SetMessageBoxHook([](std::string_view, std::string_view, model::TMessageBoxIcon) {});
     return true;
   }();
   (void)quiet;

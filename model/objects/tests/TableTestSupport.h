@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "model/MessageBoxHook.h"
 #include "model/objects/TableReport.h"
 #include "model/objects/tests/ObjectsTestSupport.h"
 #include "platform/base/FilePath.h"
@@ -17,31 +18,30 @@ namespace model::test {
 // Records the message boxes the table shows (as UTF-8) while it lives.
 class TMessageLog {
  public:
-  TMessageLog() {
-    SetTableMessageSink([this](std::string_view text, std::string_view caption) {
-      texts_.push_back(platform::GbkToUtf8(text));
-      captions_.push_back(platform::GbkToUtf8(caption));
-    });
-  }
-  ~TMessageLog() { SetTableMessageSink(nullptr); }
+  TMessageLog()
+      : scope_([this](std::string_view text, std::string_view caption, TMessageBoxIcon icon) {
+          texts_.push_back(platform::GbkToUtf8(text));
+          captions_.push_back(platform::GbkToUtf8(caption));
+          icons_.push_back(icon);
+        }) {}
   TMessageLog(const TMessageLog&) = delete;
   TMessageLog& operator=(const TMessageLog&) = delete;
 
   const std::vector<std::string>& Texts() const { return texts_; }
-  // Every message so far had the table's caption.
+  // Every message so far had the table's caption and the exclamation icon.
   bool AllCaptioned() const {
     for (const std::string& c : captions_)
       if (c != "提示信息") return false;
+    for (TMessageBoxIcon icon : icons_)
+      if (icon != TMessageBoxIcon::Warning) return false;
     return true;
-  }
-  void Clear() {
-    texts_.clear();
-    captions_.clear();
   }
 
  private:
   std::vector<std::string> texts_;
   std::vector<std::string> captions_;
+  std::vector<TMessageBoxIcon> icons_;
+  TMessageBoxHookScope scope_;
 };
 
 inline std::string TableFixture(const char* name) { return Fixture(std::string(name) + ".Tab"); }
