@@ -1,6 +1,10 @@
 #include "Application.h"
 
+#include "editor/core/Main.h"
+#include "imaging/GifImage.h"
+#include "imaging/RasterFormats.h"
 #include "link/tsSender.h"
+#include "model/CardLink.h"
 #include "model/ComponentManager.h"
 #include "model/IDCreater.h"
 #include "model/stream/StreamContext.h"
@@ -9,19 +13,20 @@ namespace editor {
 
 TApplication::TApplication() {
   model::IDCreater();
-  model::ComponentManager();
-  // The display classes join the registry here once their units exist: RegisterSensorClasses(),
-  // then TLEDScreen, TLeaf, TText, TDateTimeComponent, TMultiText, TPhoto, TCountUp,
-  // TCountDown, TAVIPlayer, TAnalogClock, TMultiString, TMultiCard, TCards, TWordObject,
-  // TTableObject, TStringFile, TCampaignTime; and the image formats' RegisterRasterFormats()
-  // before any picture opens.
+  RegisterDisplayClasses(model::ComponentManager());
   model::StreamContext();
   ledManager_ = std::make_unique<cardlink::TLEDManager>(cardlink::CorvaneManagerPolicy());
-  // The card operations reach the manager through their accessor, set here once it exists.
+  model::SetLEDManager(ledManager_.get());
+  // Before any picture opens. The picture registries are process-wide tables without threads or
+  // files; they stay registered for the life of the process.
+  imaging::RegisterRasterFormats();
+  imaging::RegisterGIFFormat();
 }
 
 TApplication::~TApplication() {
   StopOnLineListener();
+  // No card operation may reach the manager once it is gone.
+  if (model::LEDManager() == ledManager_.get()) model::SetLEDManager(nullptr);
   ledManager_.reset();
 }
 

@@ -41,6 +41,11 @@ TCorvane::TCorvane(TStartupOptions options) : options_(std::move(options)) {
     qtClipboard_ = std::make_unique<TQtClipboard>();
     options_.Clipboard = qtClipboard_.get();
   }
+  if (!options_.CardPrompts) {
+    qtCardPrompts_ = std::make_unique<TQtCardPrompts>();
+    options_.CardPrompts = qtCardPrompts_.get();
+  }
+  options_.Main.CardPrompts = options_.CardPrompts;
   TErrorGuard::SetDialogs(options_.Dialogs);
   pump_ = std::make_unique<TMessagePump>();
   if (options_.HandleSignals) signals_ = std::make_unique<TTerminationSignals>([this](int) { Terminate(); });
@@ -99,9 +104,7 @@ TSetRemoteServerForm* TCorvane::SetRemoteServerForm() const {
 std::unique_ptr<QWidget> TCorvane::MakeOnLineForm() {
   TDesignForm* main = &main_->Form();
   TOnLineImportHooks hooks;
-  hooks.Root = [main]() -> model::TConstructer* {
-    return main->Hooks().ProjectRoot ? main->Hooks().ProjectRoot() : nullptr;
-  };
+  hooks.Root = [main] { return main->ProjectRoot(); };
   hooks.SetModified = [main] { main->SetModified(true); };
   hooks.RebuildTree = [main] {
     if (main->Hooks().RebuildTree) main->Hooks().RebuildTree();
