@@ -1,5 +1,5 @@
 #pragma once
-// Autodesk animator cels and pictures.
+// Autodesk Animator pictures: 8 bits a pixel under a 256-colour palette of 6-bit values.
 // Registered for "cel", "pic".
 #include <string>
 #include <string_view>
@@ -16,6 +16,7 @@ class TAutodeskGraphic : public TRasterGraphic {
 
  protected:
   std::string_view FormatName() const override { return SFormatAutodesk; }
+  void ReadImage(TImageStream& in, platform::TBitmap& bitmap) override;
 };
 
 }  // namespace imaging

@@ -63,6 +63,8 @@ inline constexpr std::string_view SLZ77Error = "LZ77 decompression error.";
 inline constexpr std::string_view SReadingIs = "Reading is";
 inline constexpr std::string_view SCompressionIs = "The compression scheme is";
 inline constexpr std::string_view SPspVersionsAre = "File versions other than 3 or 4 are";
+inline constexpr std::string_view SPspCompressionsAre =
+    "Compressions other than none, run-length or LZ77 are";
 inline constexpr std::string_view SPcdSizesAre = "Image sizes other than Base16, Base4 or Base are";
 // What the TIFF reader would otherwise misread.
 inline constexpr std::string_view SDeepPalettesAre = "Palette images deeper than 8 bits are";
@@ -75,6 +77,10 @@ inline constexpr std::string_view SSampleCountIs = "This number of samples per p
 inline constexpr std::string_view SPhotometricIs = "This photometric interpretation is";
 inline constexpr std::string_view SSubsamplingIs = "YCbCr subsampling is";
 inline constexpr std::string_view SDeepYCbCrIs = "YCbCr with samples other than 8 bits is";
+// What the Targa reader refuses rather than misread.
+inline constexpr std::string_view SImageTypeIs = "The image type is";
+inline constexpr std::string_view SPixelSizeIs = "The pixel size is";
+inline constexpr std::string_view SColorMapEntrySizeIs = "The color map entry size is";
 
 // Format names for the templates.
 inline constexpr std::string_view SFormatTiff = "TIF/TIFF";

@@ -1,5 +1,7 @@
 #pragma once
-// ZSoft Paintbrush pictures.
+// ZSoft Paintbrush pictures: one plane of 1, 2, 4 or 8 bits, four planes of 1 bit (16 colours)
+// or three planes of 8 bits (24 bits), raw or run-length packed. Other plane layouts are
+// refused with "Invalid color format in PCX file.".
 // Registered for "pcx", "pcc", "scr".
 #include <string>
 #include <string_view>
@@ -18,6 +20,7 @@ class TPCXGraphic : public TRasterGraphic {
 
  protected:
   std::string_view FormatName() const override { return SFormatPcxOrScr; }
+  void ReadImage(TImageStream& in, platform::TBitmap& bitmap) override;
 };
 
 }  // namespace imaging

@@ -1,5 +1,8 @@
 #pragma once
-// Portable bitmaps, grey maps and pixel maps.
+// Portable maps: text and binary bitmaps (P1, P4), grey maps (P2, P5) and pixel maps (P3, P6).
+// Samples of a maximum value above 255 (two bytes each in binary maps) are scaled to 0..255 by
+// rounding, as netpbm's pamdepth does; maximum values up to 255 keep the samples as they are.
+// Bytes missing at the end raise "Stream read error in PPM file.".
 // Registered for "ppm", "pgm", "pbm".
 #include <string>
 #include <string_view>
@@ -16,6 +19,7 @@ class TPPMGraphic : public TRasterGraphic {
 
  protected:
   std::string_view FormatName() const override { return SFormatPortableMaps; }
+  void ReadImage(TImageStream& in, platform::TBitmap& bitmap) override;
 };
 
 }  // namespace imaging

@@ -668,11 +668,17 @@ std::vector<TColor> TColorManager::MakePalette(std::span<const std::span<const u
   return palette;
 }
 
-void WidenIndexes2To4(std::span<const uint8_t> source, std::span<uint8_t> target, size_t count) {
-  if (source.size() < (count + 3) / 4 || target.size() < (count + 1) / 2)
+void WidenIndexes2To4(std::span<const uint8_t> source, std::span<uint8_t> target, size_t count,
+                      uint8_t mask) {
+  if (source.size() < (CoveredPixels(count, mask) + 3) / 4 || target.size() < (count + 1) / 2)
     throw std::length_error("WidenIndexes2To4: row too short");
-  for (size_t i = 0; i < count; ++i) {
-    const unsigned index = (source[i / 4] >> (6 - 2 * (i % 4))) & 3;
+  uint8_t bit = 0x80;
+  for (size_t i = 0, k = 0; i < count; ++i) {
+    const bool on = mask & bit;
+    bit = RotateBit(bit);
+    if (!on) continue;
+    const unsigned index = (source[k / 4] >> (6 - 2 * (k % 4))) & 3;
+    ++k;
     uint8_t& t = target[i / 2];
     t = i % 2 ? uint8_t((t & 0xF0) | index) : uint8_t((t & 0x0F) | (index << 4));
   }

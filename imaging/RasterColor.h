@@ -187,7 +187,10 @@ class TColorManager {
 
 // 2-bit palette indexes widened to 4-bit pixels without scaling them (0-3 stay 0-3, high nibble
 // first), for readers whose 2-bit palette pictures go into a 4-bit bitmap under the file's four
-// colours. Throws std::length_error, writing nothing, when a span is short for `count` pixels.
-void WidenIndexes2To4(std::span<const uint8_t> source, std::span<uint8_t> target, size_t count);
+// colours. `mask` covers pixels as ConvertRow's does: a skipped pixel keeps its target nibble and
+// consumes no source index. Throws std::length_error, writing nothing, when a span is short for
+// `count` pixels.
+void WidenIndexes2To4(std::span<const uint8_t> source, std::span<uint8_t> target, size_t count,
+                      uint8_t mask = 0xFF);
 
 }  // namespace imaging

@@ -92,11 +92,16 @@ platform::TPixelFormat TRasterGraphic::TargetPixelFormat() const {
   return *pf;
 }
 
-void TRasterGraphic::SizeBitmap(platform::TBitmap& bitmap, int64_t width, int64_t height) const {
+void TRasterGraphic::CheckBitmapSize(const platform::TBitmap& bitmap, int64_t width,
+                                     int64_t height) const {
   if (width < 0 || height < 0 || width > platform::TBitmap::MaxDimension ||
       height > platform::TBitmap::MaxDimension ||
       !platform::TBitmap::SizeAllowed(int(width), int(height), bitmap.PixelFormat()))
     RaiseInvalidImage();
+}
+
+void TRasterGraphic::SizeBitmap(platform::TBitmap& bitmap, int64_t width, int64_t height) const {
+  CheckBitmapSize(bitmap, width, height);
   bitmap.SetSize(int(width), int(height));
 }
 

@@ -66,6 +66,11 @@ class TImageStream {
   std::string_view formatName_;
 };
 
+// Row y of a bitmap as a span of its stride, the target a reader hands ConvertRow.
+inline std::span<uint8_t> BitmapRow(platform::TBitmap& bitmap, int y) {
+  return {bitmap.ScanLine(y), bitmap.Stride()};
+}
+
 class TRasterGraphic : public platform::TBitmapGraphic {
  public:
   // The manager of the last successful load (defaults before any).
@@ -93,6 +98,8 @@ class TRasterGraphic : public platform::TBitmapGraphic {
   // Gives the bitmap its size, first checking that the bitmap can hold it in its current pixel
   // format; the invalid-image text when it cannot (also for negative sizes).
   void SizeBitmap(platform::TBitmap& bitmap, int64_t width, int64_t height) const;
+  // The check alone, for readers that look at their data before they make the bitmap.
+  void CheckBitmapSize(const platform::TBitmap& bitmap, int64_t width, int64_t height) const;
 
  private:
   TColorManager colorManager_;

@@ -127,21 +127,59 @@ TTargaRLEDecoder::TTargaRLEDecoder(int colorDepth)
 TDecodeResult TTargaRLEDecoder::Decode(const uint8_t*& source, size_t& packedSize,
                                        uint8_t*& dest, size_t& unpackedSize) {
   const size_t b = pixelBytes_;
-  TRunCursor c(source, packedSize, dest, unpackedSize - unpackedSize % b);
-  while (!c.TargetFull()) {
-    if (!c.HasSource()) {
-      c.MarkEnded();
-      break;
+  const uint8_t* s = source;
+  const size_t available = packedSize;
+  const size_t room = unpackedSize / b;  // whole pixels
+  size_t in = 0, out = 0;
+  bool ended = false;
+  while (out < room) {
+    if (pending_ == 0) {
+      if (in == available) {
+        ended = true;
+        break;
+      }
+      const uint8_t h = s[in];
+      pendingRun_ = h & 128;
+      if (pendingRun_) {
+        // A run header counts only with its whole pixel.
+        if (available - in - 1 < b) {
+          ended = true;
+          break;
+        }
+        std::memcpy(runPixel_, s + in + 1, b);
+        in += b;
+      }
+      ++in;
+      pending_ = size_t(h & 127) + 1;
     }
-    const uint8_t h = c.Byte();
-    const size_t n = (h & 127) + 1;
-    if (h & 128)
-      c.Run(n, b);
-    else
-      c.Literal(n, b);
-    if (c.Ended()) break;
+    size_t n = std::min(pending_, room - out);
+    uint8_t* t = dest + out * b;
+    if (pendingRun_) {
+      if (b == 1) {
+        FillBytes(t, runPixel_[0], n);
+      } else if (n > 0) {
+        // One copy, then the filled part doubles.
+        std::memcpy(t, runPixel_, b);
+        for (size_t filled = b, total = n * b; filled < total;) {
+          const size_t step = std::min(filled, total - filled);
+          std::memcpy(t + filled, t, step);
+          filled += step;
+        }
+      }
+    } else {
+      const size_t present = (available - in) / b;
+      if (n > present) {
+        n = present;
+        ended = true;
+      }
+      CopyBytes(t, s + in, n * b);
+      in += n * b;
+    }
+    out += n;
+    pending_ -= n;
+    if (ended) break;
   }
-  const TDecodeResult r = c.Result();
+  const TDecodeResult r{in, out * b, ended};
   Advance(source, packedSize, r);
   return r;
 }

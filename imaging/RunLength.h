@@ -11,8 +11,9 @@ namespace imaging {
 
 // Targa: a header h >= 128 is a run of (h AND 127) + 1 copies of the one pixel that follows;
 // h < 128 is h + 1 literal pixels. Stops when the target is full (whole pixels only). Advances
-// the source. A packet that crosses the end of the target is consumed whole, so the next row
-// starts after it.
+// the source. Packets may cross rows: a packet that crosses the end of the target is kept
+// (the rest of a run, or the count of literal pixels still to come) and the next Decode goes
+// on with it, so a picture decodes row by row through one decoder. DecodeInit forgets it.
 class TTargaRLEDecoder : public TDecoder {
  public:
   // Colour depth in bits: 8, 15, 16, 24 or 32 (a pixel of 1, 2, 2, 3 or 4 bytes).
@@ -20,6 +21,7 @@ class TTargaRLEDecoder : public TDecoder {
 
   TDecodeResult Decode(const uint8_t*& source, size_t& packedSize, uint8_t*& dest,
                        size_t& unpackedSize) override;
+  void DecodeInit() override { pending_ = 0; }
   // Packs `count` pixels: runs of up to 128 equal pixels, literal stretches of up to 128
   // pixels that each differ from the next. `source` must hold count pixels and `dest`
   // EncodedSizeLimit(count) bytes (std::length_error otherwise).
@@ -31,6 +33,10 @@ class TTargaRLEDecoder : public TDecoder {
 
  private:
   size_t pixelBytes_;
+  // The packet the last Decode stopped inside: pixels still to give, and for a run its pixel.
+  size_t pending_ = 0;
+  bool pendingRun_ = false;
+  uint8_t runPixel_[4] = {};
 };
 
 // PackBits (TIFF, Photoshop): a signed header n of 0..127 copies n + 1 literal bytes; -1..-127

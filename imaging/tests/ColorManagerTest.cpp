@@ -659,3 +659,21 @@ TEST(ColorManager, FastRgbRowsEqualThePixelRuleAtEveryLength) {
       EXPECT_EQ(Bytes(exact.get(), exact.get() + bytes), expected) << count << " " << alpha;
     }
 }
+
+TEST(ColorManager, WidenedPaletteIndexesFollowTheMask) {
+  // Indexes 0-3 become 4-bit pixels as they are; a pass mask takes them only for its pixels.
+  const std::vector<uint8_t> all = {0b00011011, 0b11100100};  // 0 1 2 3 3 2 1 0
+  std::vector<uint8_t> row(4, 0xEE);
+  WidenIndexes2To4(all, row, 8);
+  EXPECT_EQ(row, (std::vector<uint8_t>{0x01, 0x23, 0x32, 0x10}));
+  // Mask 0x55: pixels 1, 3, 5, 7 from the first four indexes; the others keep their nibble.
+  const std::vector<uint8_t> pass = {0b11100100};  // 3 2 1 0
+  row.assign(4, 0xEE);
+  WidenIndexes2To4(pass, row, 8, 0x55);
+  EXPECT_EQ(row, (std::vector<uint8_t>{0xE3, 0xE2, 0xE1, 0xE0}));
+  // Mask 0x80 over 9 pixels: pixels 0 and 8.
+  row.assign(5, 0);
+  WidenIndexes2To4(std::vector<uint8_t>{0b01100000}, row, 9, 0x80);
+  EXPECT_EQ(row, (std::vector<uint8_t>{0x10, 0, 0, 0, 0x20}));
+  EXPECT_THROW(WidenIndexes2To4(std::vector<uint8_t>{}, row, 9, 0x80), std::length_error);
+}

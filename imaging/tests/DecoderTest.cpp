@@ -91,8 +91,8 @@ TEST(RunLengthDecoders, DecodeTheirPackets) {
        {0x81, 0x34, 0x12, 0x00, 0x78, 0x56}, 6, {0x34, 0x12, 0x34, 0x12, 0x78, 0x56}, 6},
       {"Targa 32-bit run", [] { return std::make_unique<TTargaRLEDecoder>(32); },
        {0x83, 1, 2, 3, 4}, 16, {1, 2, 3, 4, 1, 2, 3, 4, 1, 2, 3, 4, 1, 2, 3, 4}, 5},
-      {"Targa run longer than the target is consumed whole", targa24, {0x85, 9, 8, 7, 0x00, 1},
-       6, {9, 8, 7, 9, 8, 7}, 4},
+      {"Targa run longer than the target stops with the target", targa24,
+       {0x85, 9, 8, 7, 0x00, 1}, 6, {9, 8, 7, 9, 8, 7}, 4},
       // Apple's PackBits example (Technical Note TN1023).
       {"PackBits example", packbits,
        {0xFE, 0xAA, 0x02, 0x80, 0x00, 0x2A, 0xFD, 0xAA, 0x03, 0x80, 0x00, 0x2A, 0x22, 0xF7,
@@ -141,6 +141,43 @@ TEST(RunLengthDecoders, OnlyTargaAndDrHaloAdvanceTheirSource) {
   o = DecodeAll(packbits, {0x00, 1}, 1);
   EXPECT_EQ(o.SourceMoved, 0u);
   EXPECT_EQ(o.SourceLeft, 2u);
+}
+
+// Packets may cross rows: decoding a picture row by row through one decoder gives what one
+// decode of the whole picture gives.
+TEST(RunLengthDecoders, TargaPacketsGoOnIntoTheNextRow) {
+  // Rows of 3 pixels, 8 bits: a run of 5, a literal of 4 (crossing into row 3), a run of 3
+  // filling the rest.
+  const Bytes packed{0x84, 7, 0x03, 1, 2, 3, 4, 0x80, 9, 0x81, 6};
+  const Bytes whole{7, 7, 7, 7, 7, 1, 2, 3, 4, 9, 6, 6};
+  TTargaRLEDecoder d(8);
+  const uint8_t* s = packed.data();
+  size_t left = packed.size();
+  Bytes rows;
+  for (int row = 0; row < 4; ++row) {
+    uint8_t out[3] = {};
+    uint8_t* t = out;
+    size_t room = 3;
+    const TDecodeResult r = d.Decode(s, left, t, room);
+    ASSERT_EQ(r.Produced, 3u) << row;
+    EXPECT_FALSE(r.SourceEnded) << row;
+    rows.insert(rows.end(), out, out + 3);
+  }
+  EXPECT_EQ(rows, whole);
+  EXPECT_EQ(left, 0u);
+
+  // DecodeInit forgets a packet left open.
+  TTargaRLEDecoder again(8);
+  TOutcome o = DecodeAll(again, {0x84, 7}, 2);
+  again.DecodeInit();
+  o = DecodeAll(again, {0x00, 5}, 1);
+  EXPECT_EQ(Produced(o), Bytes{5});
+
+  // A source that ends inside a literal packet says so.
+  TTargaRLEDecoder cut(24);
+  o = DecodeAll(cut, {0x02, 1, 2, 3, 4, 5}, 9);
+  EXPECT_TRUE(o.Result.SourceEnded);
+  EXPECT_EQ(Produced(o), (Bytes{1, 2, 3}));
 }
 
 // Every decoder, given its packed sample cut at each length and a target one byte short of

@@ -1,13 +1,17 @@
 #pragma once
 // Helpers the image-format tests share. The drawing layer's test helpers (fixture files, PNM
 // oracles, pixel comparison, temporary folders) are used as they are.
+#include <algorithm>
 #include <cctype>
+#include <cstdlib>
 #include <cstdint>
 #include <exception>
 #include <functional>
 #include <stdexcept>
 #include <string>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 #include "platform/gfx/tests/PnmFile.h"
 #include "platform/gfx/tests/TempDir.h"
@@ -77,6 +81,61 @@ inline platform::TBitmap PnmBitmap(const TPnm& pnm) {
   for (int y = 0; y < pnm.Height; ++y)
     for (int x = 0; x < pnm.Width; ++x) b.SetPixel(x, y, pnm.Colour(x, y));
   return b;
+}
+
+// The largest difference of one colour channel between two bitmaps of the same size; -1 when
+// the sizes differ.
+inline int MaxChannelDifference(const platform::TBitmap& a, const platform::TBitmap& b) {
+  if (a.Width() != b.Width() || a.Height() != b.Height()) return -1;
+  int most = 0;
+  for (int y = 0; y < a.Height(); ++y)
+    for (int x = 0; x < a.Width(); ++x) {
+      const TColor p = a.GetPixel(x, y), q = b.GetPixel(x, y);
+      for (int shift = 0; shift < 24; shift += 8)
+        most = std::max(most, std::abs(int((p >> shift) & 0xFF) - int((q >> shift) & 0xFF)));
+    }
+  return most;
+}
+
+// Loads bytes into a graphic through LoadFromStream.
+template <class Graphic>
+void LoadBytes(Graphic& g, const std::vector<uint8_t>& data) {
+  g.LoadFromStream(data.data(), data.size());
+}
+
+// Loads a fixture into a graphic through LoadFromStream.
+template <class Graphic>
+void LoadFixture(Graphic& g, const std::string& name) {
+  LoadBytes(g, gfxtest::ReadFixture(name));
+}
+
+// A fixture and what it must decode to.
+struct TOracleCase {
+  std::string File;                // the picture
+  std::string Oracle;              // its expected pixels, a binary PNM (ReadPnmFixture)
+  platform::TPixelFormat Format;   // the bitmap's pixel format
+  int Tolerance = 0;               // the largest difference of one channel allowed
+};
+
+// Loads each case into a new Graphic and compares it with its oracle.
+template <class Graphic>
+void ExpectOracles(const std::vector<TOracleCase>& cases) {
+  for (const TOracleCase& c : cases) {
+    Graphic g;
+    ASSERT_NO_THROW(LoadFixture(g, c.File)) << c.File;
+    EXPECT_EQ(g.Bitmap().PixelFormat(), c.Format) << c.File;
+    const platform::TBitmap expected = PnmBitmap(ReadPnmFixture(c.Oracle));
+    EXPECT_LE(MaxChannelDifference(g.Bitmap(), expected), c.Tolerance)
+        << c.File << ": " << gfxtest::PixelDifference(g.Bitmap(), expected);
+  }
+}
+
+// Bytes with `size` bytes at `at` replaced by a big- or little-endian value.
+inline std::vector<uint8_t> Patched(std::vector<uint8_t> data, size_t at, uint32_t value,
+                                    size_t size, bool bigEndian) {
+  for (size_t i = 0; i < size; ++i)
+    data.at(at + i) = uint8_t(value >> (8 * (bigEndian ? size - 1 - i : i)));
+  return data;
 }
 
 // The text of the exception `f` throws; "(no exception)" when it throws none.

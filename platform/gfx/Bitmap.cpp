@@ -352,7 +352,7 @@ uint32_t ReadRowPacked(const uint8_t* row, int x, TPixelFormat pf) {
       const uint8_t* p = row + 3 * size_t(x);
       return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16);
     }
-    case pf32bit: return LoadU32(row + 4 * size_t(x));
+    case pf32bit: return LoadU32(row + 4 * size_t(x)) & 0xFFFFFF;  // the fourth byte is not colour
   }
   return 0;
 }

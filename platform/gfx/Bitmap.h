@@ -13,7 +13,9 @@
 //       pf15bit  u16 little-endian, 0RRRRRGGGGGBBBBB
 //       pf16bit  u16 little-endian, RRRRRGGGGGGBBBBB (5-6-5)
 //       pf24bit  3 bytes blue, green, red
-//       pf32bit  4 bytes blue, green, red, 0
+//       pf32bit  4 bytes blue, green, red, and a fourth byte that readers of pictures with
+//                alpha fill with it (0 otherwise); nothing reads it, so pixels compare and
+//                draw by their colour alone
 // Colours passed in and out are TColor (0x00BBGGRR), never BGR triples.
 //
 // Sizes are limited (MaxDimension per side, MaxImageBytes for the pixel buffer) and all size

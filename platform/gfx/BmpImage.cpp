@@ -333,7 +333,11 @@ void TBitmapGraphic::LoadFromStream(const uint8_t* data, size_t size) {
 std::vector<uint8_t> TBitmapGraphic::SaveToStream() const { return WriteBmp(bitmap_); }
 
 void TBitmapGraphic::Draw(TCanvas& canvas, const TRect& rect) const {
-  canvas.StretchDraw(rect, bitmap_);
+  if (Transparent)
+    canvas.TransparentDraw(rect, bitmap_, {0, 0, bitmap_.Width(), bitmap_.Height()},
+                           TransparentColor);
+  else
+    canvas.StretchDraw(rect, bitmap_);
 }
 
 }  // namespace platform

@@ -43,6 +43,12 @@ class TBitmapGraphic : public TGraphic {
   TBitmap& Bitmap() { return bitmap_; }
   const TBitmap& Bitmap() const { return bitmap_; }
 
+  // The framework bitmap's transparency: while Transparent is set, Draw leaves out the pixels
+  // of TransparentColor (colours compared as the bitmap stores them). Readers that find a
+  // transparent colour in a file set both; other pictures leave them alone.
+  bool Transparent = false;
+  TColor TransparentColor = clBlack;
+
  private:
   TBitmap bitmap_;
 };

@@ -233,3 +233,40 @@ TEST(BitmapGraphic, LoadsDrawsAndSaves) {
   EXPECT_THROW(g.LoadFromStream(junk, sizeof junk), EInvalidGraphic);
   EXPECT_EQ(g.Width(), 37);
 }
+
+TEST(BitmapGraphic, TransparentPicturesLeaveOutTheirKeyColour) {
+  TBitmapGraphic g;
+  g.Bitmap() = TBitmap(4, 2, pf32bit);
+  const TColor key = RGB(10, 20, 30);
+  for (int x = 0; x < 4; ++x) {
+    g.Bitmap().SetPixel(x, 0, x % 2 ? key : RGB(200, 0, 0));
+    g.Bitmap().SetPixel(x, 1, RGB(0, 0, uint8_t(50 * x)));
+  }
+  // The fourth byte of a 32-bit pixel (alpha, where a reader kept it) is not colour.
+  g.Bitmap().ScanLine(0)[4 * 1 + 3] = 0x7F;
+  EXPECT_EQ(ReadRowPacked(g.Bitmap().ScanLine(0), 1, pf32bit), g.Bitmap().PackColor(key));
+
+  auto draw = [&](const TRect& r) {
+    TBitmap page(8, 4);
+    TCanvas canvas(page);
+    canvas.Brush.Color = RGB(1, 2, 3);
+    canvas.FillRect({0, 0, 8, 4});
+    g.Draw(canvas, r);
+    return page;
+  };
+  // Not transparent: every pixel is drawn.
+  TBitmap page = draw({0, 0, 4, 2});
+  EXPECT_EQ(page.GetPixel(1, 0), key);
+  // Transparent: the key's pixels keep the ground, 1:1 and scaled.
+  g.Transparent = true;
+  g.TransparentColor = key;
+  page = draw({0, 0, 4, 2});
+  EXPECT_EQ(page.GetPixel(0, 0), RGB(200, 0, 0));
+  EXPECT_EQ(page.GetPixel(1, 0), RGB(1, 2, 3));
+  EXPECT_EQ(page.GetPixel(3, 0), RGB(1, 2, 3));
+  EXPECT_EQ(page.GetPixel(2, 1), RGB(0, 0, 100));
+  page = draw({0, 0, 8, 4});
+  EXPECT_EQ(page.GetPixel(2, 0), RGB(1, 2, 3));
+  EXPECT_EQ(page.GetPixel(3, 1), RGB(1, 2, 3));
+  EXPECT_EQ(page.GetPixel(4, 1), RGB(200, 0, 0));
+}
