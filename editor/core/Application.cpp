@@ -16,6 +16,7 @@ TApplication::TApplication() {
   RegisterDisplayClasses(model::ComponentManager());
   model::StreamContext();
   ledManager_ = std::make_unique<cardlink::TLEDManager>(cardlink::CorvaneManagerPolicy());
+  // The project roots' card operations reach it through their accessor.
   model::SetLEDManager(ledManager_.get());
   // Before any picture opens. The picture registries are process-wide tables without threads or
   // files; they stay registered for the life of the process.
@@ -25,9 +26,15 @@ TApplication::TApplication() {
 
 TApplication::~TApplication() {
   StopOnLineListener();
+  autoSend_.reset();
   // No card operation may reach the manager once it is gone.
   if (model::LEDManager() == ledManager_.get()) model::SetLEDManager(nullptr);
   ledManager_.reset();
+}
+
+TAutoSend& TApplication::MakeAutoSend(TDialogs& dialogs, TAutoSendOptions options) {
+  autoSend_ = std::make_unique<TAutoSend>(dialogs, std::move(options));
+  return *autoSend_;
 }
 
 void TApplication::StartOnLineListener(TTransferOptions options) {

@@ -9,6 +9,7 @@
 #include <memory>
 #include <string_view>
 
+#include "editor/core/AutoSend.h"
 #include "editor/core/OnLineList.h"
 
 namespace cardlink {
@@ -57,10 +58,17 @@ class TApplication {
   void StopOnLineListener();
   TTransfer* OnLineListener() { return onLineListener_.get(); }
 
+  // The automatic sender with its project root, made with its dialog at start-up and kept to
+  // the end, so sending goes on whether the dialog is open or not. It goes before the link
+  // manager its sends use.
+  TAutoSend& MakeAutoSend(TDialogs& dialogs, TAutoSendOptions options = {});
+  TAutoSend* AutoSend() { return autoSend_.get(); }
+
  private:
   std::unique_ptr<cardlink::TLEDManager> ledManager_;
   TOnLineTable onLineTable_;
   std::unique_ptr<TTransfer> onLineListener_;
+  std::unique_ptr<TAutoSend> autoSend_;
 };
 
 }  // namespace editor

@@ -4,12 +4,14 @@
 #include <thread>
 
 #include "editor/ui/About.h"
+#include "editor/ui/AutoSendForms.h"
 #include "editor/ui/ErrorGuard.h"
 #include "editor/ui/Main.h"
 #include "editor/ui/MessagePump.h"
 #include "editor/ui/OnLineList.h"
 #include "editor/ui/ParamSet.h"
 #include "editor/ui/QtDialogs.h"
+#include "model/FormConstructEx.h"
 #include "platform/base/FilePath.h"
 
 namespace editor::ui {
@@ -47,6 +49,7 @@ TCorvane::TCorvane(TStartupOptions options) : options_(std::move(options)) {
   }
   options_.Main.CardPrompts = options_.CardPrompts;
   TErrorGuard::SetDialogs(options_.Dialogs);
+  scheduleForms_ = std::make_unique<TScheduleForms>();
   pump_ = std::make_unique<TMessagePump>();
   if (options_.HandleSignals) signals_ = std::make_unique<TTerminationSignals>([this](int) { Terminate(); });
 }
@@ -55,6 +58,7 @@ TCorvane::~TCorvane() {
   // The listener posts to the online dialog's window: it ends before any form goes.
   application_->StopOnLineListener();
   main_.reset();
+  *scheduleForms_ = {};
   while (!forms_.empty()) forms_.pop_back();
   signals_.reset();
   pump_.reset();
@@ -73,7 +77,12 @@ void TCorvane::MakeForm(std::string_view className) {
       {"TAboutForm", &TCorvane::MakeAboutForm},
       {"TOnLineForm", &TCorvane::MakeOnLineForm},
       {"TSetRemoteServerForm", &TCorvane::MakeSetRemoteServerForm},
+      {"TAutoCloseForm", &TCorvane::MakeAutoCloseForm},
+      {"TAutoBrightForm", &TCorvane::MakeAutoBrightForm},
+      {"TAutoSendForm", &TCorvane::MakeAutoSendForm},
+      {"TAutoSendTimeForm", &TCorvane::MakeAutoSendTimeForm},
       {"TParamSetForm", &TCorvane::MakeParamSetForm},
+      {"TBrightAdjustForm", &TCorvane::MakeBrightAdjustForm},
   };
   for (const auto& entry : factories) {
     if (entry.ClassName == className) {
@@ -129,6 +138,59 @@ std::unique_ptr<QWidget> TCorvane::MakeSetRemoteServerForm() {
   return std::make_unique<TSetRemoteServerForm>(main_->Form().Settings().Path());
 }
 
+TAutoSendForm* TCorvane::AutoSendForm() const { return static_cast<TAutoSendForm*>(Form("TAutoSendForm")); }
+TAutoCloseForm* TCorvane::AutoCloseForm() const { return static_cast<TAutoCloseForm*>(Form("TAutoCloseForm")); }
+TAutoBrightForm* TCorvane::AutoBrightForm() const { return static_cast<TAutoBrightForm*>(Form("TAutoBrightForm")); }
+TBrightAdjustForm* TCorvane::BrightAdjustForm() const {
+  return static_cast<TBrightAdjustForm*>(Form("TBrightAdjustForm"));
+}
+
+TScheduleCommands& TCorvane::ScheduleCommands() { return *scheduleForms_; }
+
+// The schedule dialogs act on the main window's current screen through its project root.
+TScheduleFormContext TCorvane::ScheduleContext() {
+  TDesignForm* main = &main_->Form();
+  TScheduleFormContext context;
+  context.Dialogs = options_.Dialogs;
+  context.Operations = &RootScheduleOperations();
+  context.CurrentScreen = [main] { return main->CurrentScreenObject(); };
+  return context;
+}
+
+std::unique_ptr<QWidget> TCorvane::MakeAutoCloseForm() {
+  auto form = std::make_unique<TAutoCloseForm>(ScheduleContext());
+  scheduleForms_->AutoCloseForm = form.get();
+  return form;
+}
+
+std::unique_ptr<QWidget> TCorvane::MakeAutoBrightForm() {
+  auto form = std::make_unique<TAutoBrightForm>(ScheduleContext());
+  scheduleForms_->AutoBrightForm = form.get();
+  return form;
+}
+
+std::unique_ptr<QWidget> TCorvane::MakeBrightAdjustForm() {
+  auto form = std::make_unique<TBrightAdjustForm>(ScheduleContext());
+  scheduleForms_->BrightAdjustForm = form.get();
+  return form;
+}
+
+// The automatic sender (the application keeps it) with its dialog.
+std::unique_ptr<QWidget> TCorvane::MakeAutoSendForm() {
+  TAutoSendOptions options = options_.AutoSend;
+  if (options.ListPath.empty()) options.ListPath = main_->Form().ProgramDir() + "AutoSend.Lst";
+  auto form = std::make_unique<TAutoSendForm>(application_->MakeAutoSend(*options_.Dialogs, std::move(options)));
+  scheduleForms_->AutoSendForm = form.get();
+  return form;
+}
+
+// Made after the automatic-send dialog, which shows it.
+std::unique_ptr<QWidget> TCorvane::MakeAutoSendTimeForm() {
+  auto form = std::make_unique<TAutoSendTimeForm>();
+  if (TAutoSendForm* sender = AutoSendForm()) sender->SetTimeForm(form.get());
+  return form;
+}
+
 bool TCorvane::Start() {
   for (std::string_view name : FormsBeforeSplash) {
     if (name != "TDesignForm") {
@@ -137,6 +199,12 @@ bool TCorvane::Start() {
     }
     main_ = std::make_unique<TDesignFormView>(*options_.Dialogs, *options_.Clipboard, options_.Main);
     main_->Form().Hooks() = options_.Hooks;
+    // A screen whose schedule was read refills its dialog, when that dialog is shown.
+    main_->Form().Hooks().ScreenStatusChanged = [this, notices = options_.Hooks.ScreenStatusChanged](
+                                                    model::TLEDScreen& screen) {
+      if (notices) notices(screen);
+      scheduleForms_->ScreenStatusChanged(screen);
+    };
     // An exit with no loop running would end the next loop at once.
     main_->SetOnClosed([this] {
       if (running_) QCoreApplication::exit(0);

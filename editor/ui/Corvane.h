@@ -12,10 +12,12 @@
 
 #include "editor/core/Application.h"
 #include "editor/core/Main.h"
+#include "editor/ui/ScheduleForms.h"
 
 namespace editor::ui {
 
 class TAboutForm;
+class TAutoSendForm;
 class TDesignFormView;
 class TOnLineForm;
 class TSetRemoteServerForm;
@@ -50,6 +52,9 @@ struct TStartupOptions {
   // (network byte order; 0: every address).
   std::optional<uint16_t> OnLinePort;
   uint32_t OnLineAddress = 0;
+  // The automatic sender's list file (empty: "AutoSend.Lst" in the program directory), clock
+  // and send.
+  TAutoSendOptions AutoSend;
 };
 
 class TCorvane {
@@ -77,6 +82,13 @@ class TCorvane {
   TAboutForm* AboutForm() const;
   TOnLineForm* OnLineForm() const;
   TSetRemoteServerForm* SetRemoteServerForm() const;
+  TAutoSendForm* AutoSendForm() const;
+  TAutoCloseForm* AutoCloseForm() const;
+  TAutoBrightForm* AutoBrightForm() const;
+  TBrightAdjustForm* BrightAdjustForm() const;
+  // The Card menu's schedule and automatic-send commands and the status forwarding to the
+  // schedule dialogs, for the main window.
+  TScheduleCommands& ScheduleCommands();
   // A form made at start-up, by class name ("TAboutForm"); null when its unit does not exist.
   QWidget* Form(std::string_view className) const;
 
@@ -88,6 +100,12 @@ class TCorvane {
   std::unique_ptr<QWidget> MakeAboutForm();
   std::unique_ptr<QWidget> MakeOnLineForm();
   std::unique_ptr<QWidget> MakeSetRemoteServerForm();
+  std::unique_ptr<QWidget> MakeAutoSendForm();
+  std::unique_ptr<QWidget> MakeAutoCloseForm();
+  std::unique_ptr<QWidget> MakeAutoBrightForm();
+  std::unique_ptr<QWidget> MakeBrightAdjustForm();
+  TScheduleFormContext ScheduleContext();
+  std::unique_ptr<QWidget> MakeAutoSendTimeForm();
   std::unique_ptr<QWidget> MakeParamSetForm();
 
   TStartupOptions options_;
@@ -97,6 +115,7 @@ class TCorvane {
   std::unique_ptr<TQtCardPrompts> qtCardPrompts_;
   std::unique_ptr<TMessagePump> pump_;
   std::unique_ptr<TTerminationSignals> signals_;
+  std::unique_ptr<TScheduleForms> scheduleForms_;
   std::unique_ptr<TDesignFormView> main_;
   std::vector<std::pair<std::string_view, std::unique_ptr<QWidget>>> forms_;
   bool running_ = false;

@@ -44,12 +44,19 @@ TMessageAnswer TQtDialogs::MessageBox(std::string_view text, std::string_view ca
 namespace {
 
 // "description|pattern|description|pattern" with patterns joined by ";" -> Qt's
-// "description (pattern pattern);;description (pattern)".
+// "description (pattern pattern);;description (pattern)". Names on Linux are case-sensitive
+// while the patterns were written for a system where they are not ("*.Tim" must list "a.TIM"),
+// so each pattern also comes in lower and upper case.
 QString QtFilter(std::string_view gbkFilter) {
   const QStringList parts = QStringFromGbk(gbkFilter).split('|');
   QStringList filters;
-  for (qsizetype i = 0; i + 1 < parts.size(); i += 2)
-    filters << parts[i] + " (" + QString(parts[i + 1]).replace(';', ' ') + ")";
+  for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+    QStringList patterns;
+    for (const QString& pattern : parts[i + 1].split(';', Qt::SkipEmptyParts))
+      for (const QString& variant : {pattern, pattern.toLower(), pattern.toUpper()})
+        if (!patterns.contains(variant)) patterns << variant;
+    filters << parts[i] + " (" + patterns.join(' ') + ")";
+  }
   return filters.join(";;");
 }
 
