@@ -52,38 +52,47 @@ int32_t TBasePropertyTable::ColorOf(std::string_view row) {
   return TextToInt(row.substr(second + 1)).value_or(0);
 }
 
-std::optional<int32_t> TextToInt(std::string_view text) {
+std::optional<TIntegerText> ParseIntegerText(std::string_view text) {
   while (!text.empty() && text[0] == ' ') text.remove_prefix(1);
-  bool negative = false;
+  TIntegerText parsed;
   if (!text.empty() && (text[0] == '+' || text[0] == '-')) {
-    negative = text[0] == '-';
+    parsed.Negative = text[0] == '-';
     text.remove_prefix(1);
   }
-  int base = 10;
   if (!text.empty() && text[0] == '$') {
-    base = 16;
+    parsed.Hexadecimal = true;
     text.remove_prefix(1);
   } else if (!text.empty() && (text[0] == 'x' || text[0] == 'X')) {
-    base = 16;
+    parsed.Hexadecimal = true;
     text.remove_prefix(1);
   } else if (text.size() >= 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
-    base = 16;
+    parsed.Hexadecimal = true;
     text.remove_prefix(2);
   }
   if (text.empty()) return std::nullopt;
+  const uint64_t base = parsed.Hexadecimal ? 16 : 10;
   uint64_t value = 0;
-  const uint64_t limit = base == 16 ? 0xFFFFFFFFull : (negative ? 0x80000000ull : 0x7FFFFFFFull);
   for (char ch : text) {
     int digit;
     if (ch >= '0' && ch <= '9') digit = ch - '0';
     else if (base == 16 && ch >= 'a' && ch <= 'f') digit = ch - 'a' + 10;
     else if (base == 16 && ch >= 'A' && ch <= 'F') digit = ch - 'A' + 10;
     else return std::nullopt;
-    value = value * uint64_t(base) + uint64_t(digit);
-    if (value > limit) return std::nullopt;
+    value = value * base + uint64_t(digit);
+    if (value > 0xFFFFFFFFull) return std::nullopt;
   }
-  uint32_t bits = uint32_t(value);
-  if (negative) bits = 0u - bits;
+  parsed.Magnitude = uint32_t(value);
+  return parsed;
+}
+
+std::optional<int32_t> TextToInt(std::string_view text) {
+  const std::optional<TIntegerText> parsed = ParseIntegerText(text);
+  if (!parsed) return std::nullopt;
+  if (!parsed->Hexadecimal &&
+      parsed->Magnitude > (parsed->Negative ? 0x80000000u : 0x7FFFFFFFu))
+    return std::nullopt;
+  uint32_t bits = parsed->Magnitude;
+  if (parsed->Negative) bits = 0u - bits;
   return int32_t(bits);
 }
 

@@ -32,6 +32,16 @@ class TBasePropertyTable : public platform::TStringList {
   static int32_t ColorOf(std::string_view row);
 };
 
+// The parts of an integer text: leading blanks, an optional sign, then decimal digits, or
+// hexadecimal ones after "$", "x" or "0x"; the rest of the text must be digits. Nothing when it
+// is not such a text or its magnitude passes 32 bits.
+struct TIntegerText {
+  bool Negative = false;
+  bool Hexadecimal = false;
+  uint32_t Magnitude = 0;
+};
+std::optional<TIntegerText> ParseIntegerText(std::string_view text);
+
 // Converts text as an integer: leading blanks, an optional sign, then decimal digits, or
 // hexadecimal ones after "$", "x" or "0x"; the rest of the text must convert. Hexadecimal may
 // use all 32 bits (so "$FFFFFFFF" is -1); decimal must fit a signed 32-bit value.

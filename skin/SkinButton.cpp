@@ -67,23 +67,6 @@ void DrawButtonGlyph(TCanvas& c, const TBitmap& pic, const TRect& t, TColor key)
   part({kw, kh, W - kw, H - kh}, {cw, ch, cw + 1, ch + 1});
 }
 
-void DrawFocusRect(TCanvas& c, const TRect& r) {
-  if (r.IsEmpty()) return;
-  auto invert = [&](int x, int y) {
-    if (((x - r.Left) + (y - r.Top)) % 2 != 0) return;
-    TColor p = c.Pixel(x, y);
-    if (p != clInvalid) c.SetPixel(x, y, ~p & 0xFFFFFF);
-  };
-  for (int x = r.Left; x < r.Right; ++x) {
-    invert(x, r.Top);
-    if (r.Bottom - 1 > r.Top) invert(x, r.Bottom - 1);
-  }
-  for (int y = r.Top + 1; y < r.Bottom - 1; ++y) {
-    invert(r.Left, y);
-    if (r.Right - 1 > r.Left) invert(r.Right - 1, y);
-  }
-}
-
 // --- TskCustomButton ---
 
 TskCustomButton::TskCustomButton(QWidget* parent) : QPushButton(parent), font_(DefaultControlFont()) {
@@ -155,7 +138,7 @@ void TskCustomButton::DrawCaption(TCanvas& c, const std::string& text) {
 
 void TskCustomButton::DrawFocus(TCanvas& c) {
   const int m = FocusedRectMargin;
-  DrawFocusRect(c, {m, m, width() - m, height() - m});
+  c.DrawFocusRect({m, m, width() - m, height() - m});
 }
 
 TBitmap TskCustomButton::PaintBitmap() {
@@ -486,7 +469,7 @@ TBitmap TskCheckBox::PaintBitmap() {
   const int x = pic.Width() + 4, y = (height() - th) / 2;
   const std::string caption = Utf8ToGbk(text().toStdString());
   DrawLine(c, caption, {x, y, width(), height()}, DT_SINGLELINE | DT_NOCLIP, isEnabled(), font_.Color);
-  if (hasFocus() && TabStop()) DrawFocusRect(c, {x - 1, y - 1, width(), y + th + 1});
+  if (hasFocus() && TabStop()) c.DrawFocusRect({x - 1, y - 1, width(), y + th + 1});
   return b;
 }
 

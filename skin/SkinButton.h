@@ -35,9 +35,6 @@ void SetSkinClock(platform::TClock* clock);
 // left out. For a picture of odd size the corners are the first and last w/2 columns and h/2
 // rows (rounded down) and column w/2, row h/2 are stretched.
 void DrawButtonGlyph(platform::TCanvas& canvas, const TBitmap& picture, const TRect& target, TColor key);
-// The dotted focus rectangle: every second pixel of the outline of `r` inverted, from its
-// top-left corner.
-void DrawFocusRect(platform::TCanvas& canvas, const TRect& r);
 
 class TskCustomButton : public QPushButton {
   Q_OBJECT

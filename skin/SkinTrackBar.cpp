@@ -206,7 +206,7 @@ TBitmap TskTrackBar::PaintBitmap() {
     if (orientation_ == skHorizontal) c.Draw(0, (height() - bar_.Height()) / 2, bar_);
     else c.Draw((width() - bar_.Width()) / 2, 0, bar_);
   }
-  if (hasFocus() && TabStop()) DrawFocusRect(c, {0, 0, width(), height()});
+  if (hasFocus() && TabStop()) c.DrawFocusRect({0, 0, width(), height()});
   if (ShowTick) {
     c.Brush.Color = 0;
     for (int o : TickOffsets()) {

@@ -9,22 +9,13 @@
 #include "editor/core/tests/Fakes.h"
 #include "editor/ui/Corvane.h"
 #include "editor/ui/Main.h"
+#include "editor/ui/bench/BenchApplication.h"
 #include "model/FormConstructEx.h"
 
 namespace {
 
-void EnsureApplication() {
-  static std::unique_ptr<editor::ui::TGuiApplication> application;
-  if (application) return;
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  static int argc = 1;
-  static char name[] = "editor_startup_bench";
-  static char* argv[] = {name, nullptr};
-  application = std::make_unique<editor::ui::TGuiApplication>(argc, argv);
-}
-
 void EditorStartup(benchmark::State& state) {
-  EnsureApplication();
+  editor::ui::EnsureBenchApplication();
   editor::test::TTempFolder dir;
   std::string project;
   if (!platform::ReadWholeFile(STARTUP_FIXTURES "/startup.spj", project)) {

@@ -4,7 +4,12 @@
 #include "model/ComponentManager.h"
 #include "model/FormConstructEx.h"
 #include "model/LoadMode.h"
+#include "model/objects/AVIComponent.h"
+#include "model/objects/AnalogClock.h"
+#include "model/objects/PhotoComps.h"
+#include "model/objects/Temperature.h"
 #include "model/objects/Texts.h"
+#include "model/objects/TimeComps.h"
 #include "model/objects/rtf.h"
 #include "platform/base/AppPaths.h"
 #include "platform/base/FilePath.h"
@@ -35,15 +40,18 @@ int CentredEdge(int clientSize, int panelSize, int scrollPosition) {
 }
 
 void RegisterDisplayClasses(model::TComponentManager& registry) {
-  // The sensor classes (their own unit) come first once they are built; then these, in this
-  // order, with TDateTimeComponent after TText, TPhoto after TMultiText, TCountUp, TCountDown,
-  // TAVIPlayer and TAnalogClock after TPhoto, TWordObject and TTableObject after TCards, and
-  // TCampaignTime last, as their units are built.
+  model::RegisterSensorClasses(registry);
+  // The document and table objects (TWordObject, TTableObject) take their places after TCards
+  // once their unit is built.
   const platform::TClassInfo* classes[] = {
       &model::TLEDScreen::StaticClassInfo(),  &model::TLeaf::StaticClassInfo(),
-      &model::TText::StaticClassInfo(),       &model::TMultiText::StaticClassInfo(),
+      &model::TText::StaticClassInfo(),       &model::TDateTimeComponent::StaticClassInfo(),
+      &model::TMultiText::StaticClassInfo(),  &model::TPhoto::StaticClassInfo(),
+      &model::TCountUp::StaticClassInfo(),    &model::TCountDown::StaticClassInfo(),
+      &model::TAVIPlayer::StaticClassInfo(),  &model::TAnalogClock::StaticClassInfo(),
       &model::TMultiString::StaticClassInfo(), &model::TMultiCard::StaticClassInfo(),
       &model::TCards::StaticClassInfo(),      &model::TStringFile::StaticClassInfo(),
+      &model::TCampaignTime::StaticClassInfo(),
   };
   for (const platform::TClassInfo* cls : classes)
     if (!registry.IsRegistered(*cls)) registry.RegisterClass(*cls);

@@ -12,9 +12,27 @@
 #include "editor/ui/ParamSet.h"
 #include "editor/ui/QtDialogs.h"
 #include "model/FormConstructEx.h"
+#include "model/MessageBoxHook.h"
 #include "platform/base/FilePath.h"
 
 namespace editor::ui {
+
+namespace {
+
+// The model's message boxes (a picture that does not load, say) as the editor's own.
+void ShowModelMessage(TDialogs& dialogs, std::string_view text, std::string_view caption,
+                      model::TMessageBoxIcon icon) {
+  TMessageIcon shown = TMessageIcon::None;
+  switch (icon) {
+    case model::TMessageBoxIcon::None: shown = TMessageIcon::None; break;
+    case model::TMessageBoxIcon::Information: shown = TMessageIcon::Information; break;
+    case model::TMessageBoxIcon::Warning: shown = TMessageIcon::Warning; break;
+    case model::TMessageBoxIcon::Error: shown = TMessageIcon::Error; break;
+  }
+  dialogs.MessageBox(text, caption, shown, TMessageButtons::Ok);
+}
+
+}  // namespace
 
 TGuiApplication::TGuiApplication(int& argc, char** argv) : QApplication(argc, argv) {
   // The program ends when the main window closes, whatever else is open.
@@ -50,6 +68,10 @@ TCorvane::TCorvane(TStartupOptions options) : options_(std::move(options)) {
   options_.Main.CardPrompts = options_.CardPrompts;
   TErrorGuard::SetDialogs(options_.Dialogs);
   scheduleForms_ = std::make_unique<TScheduleForms>();
+  model::SetMessageBoxHook([dialogs = options_.Dialogs](std::string_view text, std::string_view caption,
+                                                        model::TMessageBoxIcon icon) {
+    ShowModelMessage(*dialogs, text, caption, icon);
+  });
   pump_ = std::make_unique<TMessagePump>();
   if (options_.HandleSignals) signals_ = std::make_unique<TTerminationSignals>([this](int) { Terminate(); });
 }
@@ -62,6 +84,7 @@ TCorvane::~TCorvane() {
   while (!forms_.empty()) forms_.pop_back();
   signals_.reset();
   pump_.reset();
+  model::SetMessageBoxHook({});
   TErrorGuard::SetDialogs(nullptr);
   application_.reset();
 }

@@ -12,7 +12,9 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "editor/ui/DesignView.h"
 #include "editor/ui/ErrorGuard.h"
+#include "editor/ui/PropertyEditor.h"
 #include "editor/ui/QtText.h"
 #include "editor/ui/StatusBar.h"
 #include "platform/base/GbkText.h"
@@ -256,6 +258,33 @@ void TDesignFormView::SetRecentFiles(const std::vector<TRecentItem>& items) {
     connect(action, &QAction::triggered, this, [this, path] { TErrorGuard::Run([&] { form_->OpenRecentFile(path); }); });
     recentActions_.push_back(action);
   }
+}
+
+TDesignView* TDesignFormView::PlaceDesigner(TDesign& design) {
+  QWidget* container = scrollBox_->Container();
+  delete designView_;
+  designView_ = new TDesignView(design, container);
+  auto* layout = qobject_cast<QVBoxLayout*>(container->layout());
+  if (!layout) {
+    layout = new QVBoxLayout(container);
+    layout->setContentsMargins(0, 0, 0, 0);
+  }
+  layout->addWidget(designView_, 0, Qt::AlignLeft | Qt::AlignTop);
+  designView_->show();
+  return designView_;
+}
+
+TPropertyEditorView* TDesignFormView::PlaceInspector(TDialogs& dialogs, TPropertyChooser& chooser) {
+  delete inspector_;
+  inspector_ = new TPropertyEditorView(dialogs, chooser, objectInspect_);
+  auto* layout = qobject_cast<QVBoxLayout*>(objectInspect_->layout());
+  if (!layout) {
+    layout = new QVBoxLayout(objectInspect_);
+    layout->setContentsMargins(2, 2, 2, 2);
+  }
+  layout->addWidget(inspector_);
+  inspector_->show();
+  return inspector_;
 }
 
 void TDesignFormView::SetEditPanelSize(int width, int height) { scrollBox_->SetEditPanelSize(width, height); }

@@ -17,8 +17,15 @@ class QSplitter;
 class QToolBar;
 class QTreeWidget;
 
+namespace editor {
+class TDesign;
+class TPropertyChooser;
+}  // namespace editor
+
 namespace editor::ui {
 
+class TDesignView;
+class TPropertyEditorView;
 class TStatusBarView;
 
 // `ScrollBox1`: scrolls `EditPanel`, centred while it is smaller than the client area.
@@ -58,6 +65,15 @@ class TDesignFormView : public QMainWindow, public TMainView {
   TStatusBarView* StatusBar() const { return statusBar_; }
   TScrollBox* ScrollBox() const { return scrollBox_; }
   QTreeWidget* ObjectList() const { return objectList_; }
+  QGroupBox* ObjectInspect() const { return objectInspect_; }
+
+  // First show, steps 8 and 9: the designer's view inside `Container`, at its top-left, and
+  // the inspector filling `ObjectInspect`. Each replaces the one placed before; the window owns
+  // the views, the caller the designer and the dialogs.
+  TDesignView* PlaceDesigner(TDesign& design);
+  TPropertyEditorView* PlaceInspector(TDialogs& dialogs, TPropertyChooser& chooser);
+  TDesignView* DesignView() const { return designView_; }
+  TPropertyEditorView* Inspector() const { return inspector_; }
   // Shows the About box (set by the program once the box exists).
   void SetOnAbout(std::function<void()> onAbout) { onAbout_ = std::move(onAbout); }
 
@@ -95,6 +111,8 @@ class TDesignFormView : public QMainWindow, public TMainView {
   QTreeWidget* objectList_ = nullptr;
   TScrollBox* scrollBox_ = nullptr;
   TStatusBarView* statusBar_ = nullptr;
+  TDesignView* designView_ = nullptr;
+  TPropertyEditorView* inspector_ = nullptr;
   std::vector<QAction*> recentActions_;
   std::function<void()> onClosed_;
   std::function<void()> onAbout_;

@@ -216,11 +216,25 @@ void PaintChildren(const platform::TWinControl& page, platform::TCanvas& canvas)
     if (child->Visible()) PaintControl(*child, canvas);
 }
 
+void PrepareGround(platform::TCanvas& canvas, bool transparent, int width, int height) {
+  if (!transparent) {
+    canvas.Brush = platform::TBrush{platform::clBlack, platform::bsSolid};
+    canvas.FillRect({0, 0, width, height});
+  }
+  canvas.Brush = platform::TBrush{platform::clBlack, platform::bsClear};
+}
+
 // ---- Files ----------------------------------------------------------------------------------
 
 bool ReadObjectFile(std::string_view gbkFileName, std::string& bytes) {
   if (gbkFileName.empty()) return false;
   return platform::ReadWholeFile(platform::OsPathFromGbk(gbkFileName), bytes);
+}
+
+std::string RegularObjectFile(std::string_view gbkFileName) {
+  if (gbkFileName.empty()) return {};
+  std::string path = platform::OsPathFromGbk(gbkFileName);
+  return platform::RegularFileExists(path) ? path : std::string();
 }
 
 }  // namespace model

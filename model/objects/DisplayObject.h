@@ -11,7 +11,7 @@
 //   - the record side: the record rectangle from the bounds, and AppendRecord(), the body of
 //     every RecordSelf setter;
 //   - the paint side: PaintControl() paints one object onto its page's canvas;
-//   - ReadObjectFile(), through which every FileName is read.
+//   - ReadObjectFile() and RegularObjectFile(), through which every FileName is read.
 //
 // A display class, in outline (see Texts.h for whole ones):
 //
@@ -168,6 +168,9 @@ void AppendRecord(TProgramStream* stream, const std::function<void(TProgramStrea
 void PaintControl(platform::TControl& control, platform::TCanvas& canvas);
 // Paints the visible child controls of `page` in their order, each by PaintControl.
 void PaintChildren(const platform::TWinControl& page, platform::TCanvas& canvas);
+// The ground under an object's text: black over (0, 0, width, height) unless transparent, and
+// a clear brush either way, so text leaves the page (or the black) alone between its strokes.
+void PrepareGround(platform::TCanvas& canvas, bool transparent, int width, int height);
 
 // ---- Files ----------------------------------------------------------------------------------
 
@@ -175,5 +178,9 @@ void PaintChildren(const platform::TWinControl& page, platform::TCanvas& canvas)
 // stand. False for an empty name, a missing or unreadable file, and anything but a regular
 // file (a folder, pipe or device is refused at once, so /dev/zero cannot hang the editor).
 bool ReadObjectFile(std::string_view gbkFileName, std::string& bytes);
+// The OS path of the regular file named by `gbkFileName`, for readers that open the file
+// themselves (pictures, movies); empty for an empty name, a missing file and anything but a
+// regular file.
+std::string RegularObjectFile(std::string_view gbkFileName);
 
 }  // namespace model

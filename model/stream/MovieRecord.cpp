@@ -74,8 +74,12 @@ bool WriteMovieRecord(const TRecordRect& rect, const std::string& fileName,
 }
 
 uint32_t MovieDataSize(const TRecordRect& rect, const std::string& fileName, bool stretch) {
-  const int mode = StreamContext().ColorMode();
-  if (mode == 1 || mode == 2) return 0;
+  return MovieDataSize(rect, fileName, stretch, StreamContext().ColorMode());
+}
+
+uint32_t MovieDataSize(const TRecordRect& rect, const std::string& fileName, bool stretch,
+                       int colorMode) {
+  if (colorMode == 1 || colorMode == 2) return 0;
   platform::TVideoReader reader;
   if (!reader.Open(fileName)) return 0;
   int width, height;

@@ -31,5 +31,9 @@ bool WriteMovieRecord(const TRecordRect& rect, const std::string& fileName,
 // rectangle's, cut to the frame size without stretch. 0 in colour modes 1 and 2 and for a
 // file that does not open; at most 0xFFFFFFFF.
 uint32_t MovieDataSize(const TRecordRect& rect, const std::string& fileName, bool stretch);
+// The same for the colour mode `colorMode` rather than the current one: a movie object asks
+// for the mode of the screen it sits on, whatever program was built last.
+uint32_t MovieDataSize(const TRecordRect& rect, const std::string& fileName, bool stretch,
+                       int colorMode);
 
 }  // namespace model

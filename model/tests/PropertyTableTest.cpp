@@ -100,3 +100,18 @@ TEST(PropertyTable, TextToInt) {
     }
   }
 }
+
+TEST(PropertyTable, ParseIntegerTextKeepsSignFormAndMagnitude) {
+  auto big = ParseIntegerText("4294967295");
+  ASSERT_TRUE(big.has_value());
+  EXPECT_FALSE(big->Negative);
+  EXPECT_FALSE(big->Hexadecimal);
+  EXPECT_EQ(big->Magnitude, 4294967295u);
+  auto hex = ParseIntegerText(" -0xFF");
+  ASSERT_TRUE(hex.has_value());
+  EXPECT_TRUE(hex->Negative);
+  EXPECT_TRUE(hex->Hexadecimal);
+  EXPECT_EQ(hex->Magnitude, 255u);
+  EXPECT_FALSE(ParseIntegerText("4294967296").has_value());
+  EXPECT_FALSE(ParseIntegerText("0x").has_value());
+}

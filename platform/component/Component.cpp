@@ -19,12 +19,52 @@ TComponent::TComponent(TComponent* owner) : owner_(owner) {
 }
 
 TComponent::~TComponent() {
+  freeing_ = true;
+  // Each watcher leaves the list before it is told, so a handler that unwatches or watches
+  // others cannot disturb the walk.
+  while (!watchers_.empty()) {
+    TFreeWatcher* watcher = watchers_.back();
+    watchers_.pop_back();
+    auto& watched = watcher->watched_;
+    watched.erase(std::find(watched.begin(), watched.end(), this));
+    watcher->ComponentFreed(*this);
+  }
   DestroyComponents();
   if (owner_) {
     auto& list = owner_->components_;
     list.erase(std::find(list.begin(), list.end(), this));
   }
 }
+
+// ---- TFreeWatcher --------------------------------------------------------------------------
+
+TFreeWatcher::~TFreeWatcher() { UnwatchAll(); }
+
+void TFreeWatcher::Watch(TComponent* component) {
+  if (!component || component->freeing_) return;
+  auto& watchers = component->watchers_;
+  if (std::find(watchers.begin(), watchers.end(), this) != watchers.end()) return;
+  watched_.push_back(component);
+  component->watchers_.push_back(this);
+}
+
+void TFreeWatcher::Unwatch(TComponent* component) {
+  auto at = std::find(watched_.begin(), watched_.end(), component);
+  if (at == watched_.end()) return;
+  watched_.erase(at);
+  auto& watchers = component->watchers_;
+  watchers.erase(std::find(watchers.begin(), watchers.end(), this));
+}
+
+void TFreeWatcher::UnwatchAll() {
+  while (!watched_.empty()) Unwatch(watched_.back());
+}
+
+bool TFreeWatcher::Watches(const TComponent* component) const {
+  return std::find(watched_.begin(), watched_.end(), component) != watched_.end();
+}
+
+// ---- TComponent ----------------------------------------------------------------------------
 
 TComponent* TComponent::Components(int index) const {
   if (index < 0 || index >= ComponentCount()) return nullptr;

@@ -245,6 +245,23 @@ void TCanvas::Polygon(std::span<const TPoint> points) {
   Polyline(closed);
 }
 
+void TCanvas::DrawFocusRect(const TRect& r) {
+  if (r.IsEmpty()) return;
+  auto invert = [&](int x, int y) {
+    if (((x - r.Left) + (y - r.Top)) % 2 != 0) return;
+    const TColor p = Pixel(x, y);
+    if (p != clInvalid) SetPixel(x, y, ~p & 0xFFFFFF);
+  };
+  for (int x = r.Left; x < r.Right; ++x) {
+    invert(x, r.Top);
+    if (r.Bottom - 1 > r.Top) invert(x, r.Bottom - 1);
+  }
+  for (int y = r.Top + 1; y < r.Bottom - 1; ++y) {
+    invert(r.Left, y);
+    if (r.Right - 1 > r.Left) invert(r.Right - 1, y);
+  }
+}
+
 void TCanvas::Rectangle(const TRect& r) {
   if (r.IsEmpty()) return;
   TBrushPainter brush(Brush, *bitmap_);

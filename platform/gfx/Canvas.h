@@ -80,6 +80,9 @@ class TCanvas {
   // outlined with the pen through the points and back to the first.
   void Polygon(std::span<const TPoint> points);
   void Rectangle(const TRect& r);
+  // The dotted focus rectangle: every second pixel of the outline of `r` inverted, from its
+  // top-left corner (drawing it again erases it). Nothing for an empty rectangle.
+  void DrawFocusRect(const TRect& r);
   void Ellipse(const TRect& r);  // the ellipse touching the four sides of r
   // From (x, y), fills the 4-connected area with the brush: with fsBorder every pixel up to
   // the colour `color`, with fsSurface every pixel of the colour `color`. Colours compare as

@@ -570,8 +570,10 @@ TEST(DisplayClasses, RegisteredInTheirOrderOnce) {
   RegisterDisplayClasses(registry);
   std::vector<std::string> names;
   for (int i = 0; i < registry.Count(); ++i) names.push_back(registry.Classes(i)->ClassName());
-  EXPECT_EQ(names, (std::vector<std::string>{"TLEDScreen", "TLeaf", "TText", "TMultiText", "TMultiString",
-                                             "TMultiCard", "TCards", "TStringFile"}));
+  EXPECT_EQ(names, (std::vector<std::string>{"TTemperature", "THumidity", "TNoise", "TLEDScreen", "TLeaf", "TText",
+                                             "TDateTimeComponent", "TMultiText", "TPhoto", "TCountUp", "TCountDown",
+                                             "TAVIPlayer", "TAnalogClock", "TMultiString", "TMultiCard", "TCards",
+                                             "TStringFile", "TCampaignTime"}));
 }
 
 TEST(Application, SharesItsLinkManagerAndRegistersClassesAndPictureFormats) {

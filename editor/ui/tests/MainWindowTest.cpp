@@ -7,6 +7,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QGroupBox>
 #include <QGuiApplication>
 #include <QClipboard>
 #include <QMenu>
@@ -18,11 +19,17 @@
 
 #include "editor/core/tests/Fakes.h"
 #include "editor/core/tests/Projects.h"
+#include "editor/core/Design.h"
 #include "editor/ui/About.h"
+#include "editor/ui/DesignView.h"
+#include "editor/ui/PropertyEditor.h"
+#include "model/FormConstructEx.h"
 #include "editor/ui/Corvane.h"
 #include "editor/ui/ParamSet.h"
 #include "editor/ui/QtDialogs.h"
 #include "editor/ui/StatusBar.h"
+#include "model/ComponentManager.h"
+#include "model/MessageBoxHook.h"
 #include "platform/base/GbkText.h"
 #include "platform/base/MessageWindow.h"
 
@@ -269,6 +276,39 @@ TEST(MainWindow, TheEditPanelIsCentredOnlyWhileItFits) {
   EXPECT_EQ(box->horizontalScrollBar()->maximum(), 40);
 }
 
+TEST(MainWindow, FirstShowPlacesTheDesignerInTheContainerAndTheInspectorInItsPanel) {
+  TProgram program;
+  program.Dir.Write("Param.ini", "[Param]\r\nMaximized=0\r\n");
+  model::TLeaf page(nullptr);
+  page.SetBounds(0, 0, 128, 32);
+  TDesign design(nullptr);
+  TQtPropertyChooser chooser;
+  TMainHooks hooks;
+  // Steps 8 and 9 of first show, as the project side takes them.
+  hooks.ShowProject = [&] {
+    TDesignFormView& window = program.Window();
+    window.PlaceDesigner(design);
+    design.SetContainer(&page);
+    design.SetActivate(true);
+    window.PlaceInspector(program.Dialogs, chooser)->Editor().SetRoot(&page);
+    program.Form().SetEditAreaSize(128, 32);
+  };
+  ASSERT_TRUE(program.Start({}, hooks));
+  TDesignFormView& window = program.Window();
+  ASSERT_NE(window.DesignView(), nullptr);
+  EXPECT_EQ(window.DesignView()->parentWidget(), window.ScrollBox()->Container());
+  EXPECT_EQ(window.DesignView()->size(), QSize(128, 32));
+  EXPECT_TRUE(window.DesignView()->isVisible());
+  EXPECT_TRUE(window.DesignView()->FilterInstalled());
+  ASSERT_NE(window.Inspector(), nullptr);
+  EXPECT_EQ(window.Inspector()->parentWidget(), window.ObjectInspect());
+  EXPECT_TRUE(window.Inspector()->isVisible());
+  EXPECT_GT(window.Inspector()->height(), window.ObjectInspect()->height() / 2);
+  EXPECT_EQ(window.Inspector()->Editor().RowCount(), 2);  // the page's 名称 and display time
+  // The window goes first: its views let go of the page and the designer.
+  program.Stop();
+}
+
 TEST(MainWindow, RecentFilesFillTheFileMenuAndOpenTheirPath) {
   TProgram program;
   program.Dir.Write("Param.ini", "[Auto Save]\r\nFiles=/p/a.fmt,/p/b.fmt,/p/c.fmt,/p/d.fmt,/p/e.fmt\r\n");
@@ -295,6 +335,26 @@ TEST(MainWindow, TheCardSettingsDialogIsMadeAtStartUp) {
   form->show();
   EXPECT_EQ(form->LinkSettings().locPort, 17);
   form->close();
+}
+
+TEST(MainWindow, TheModelsMessageBoxesAndSensorClassesAreTheEditors) {
+  TProgram program;
+  ASSERT_TRUE(program.Start());
+  EXPECT_EQ(model::ComponentManager().Classes(0)->ClassName(), "TTemperature");
+  EXPECT_EQ(model::ComponentManager().Classes(2)->ClassName(), "TNoise");
+  program.Dialogs.Boxes.clear();
+  model::ShowMessageBox("text", model::MessageBoxCaption(), model::TMessageBoxIcon::Warning);
+  ASSERT_EQ(program.Dialogs.Boxes.size(), 1u);
+  EXPECT_EQ(program.Dialogs.Boxes[0].Text, "text");
+  EXPECT_EQ(program.Dialogs.Boxes[0].Caption, Utf8ToGbk("提示信息"));
+  EXPECT_EQ(program.Dialogs.Boxes[0].Icon, TMessageIcon::Warning);
+  EXPECT_EQ(program.Dialogs.Boxes[0].Buttons, TMessageButtons::Ok);
+  // Gone with the program: nothing reaches its dialogs any more.
+  program.Stop();
+  ::testing::internal::CaptureStderr();
+  model::ShowMessageBox("late", "caption");
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "caption: late\n");
+  EXPECT_EQ(program.Dialogs.Boxes.size(), 1u);
 }
 
 TEST(QtClipboard, ThePrivateFormatTravelsUnderItsMimeType) {

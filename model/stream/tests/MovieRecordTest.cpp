@@ -193,6 +193,10 @@ TEST_F(MovieRecord, DataSizeEstimate) {
   StreamContext().SetColorMode(3);
   EXPECT_EQ(MovieDataSize(RecordRect(0, 0, 16, 12), Movie("truncated_frames.avi"), false),
             10u * 16 * 12 * 2);
+  // A mode given wins over the current one.
+  EXPECT_EQ(MovieDataSize(RecordRect(0, 0, 16, 12), movie, false, 1), 0u);
+  StreamContext().SetColorMode(1);
+  EXPECT_EQ(MovieDataSize(RecordRect(0, 0, 16, 12), movie, false, 4), 10u * 16 * 12 * 2);
 }
 
 namespace {

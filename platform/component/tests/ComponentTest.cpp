@@ -1,6 +1,7 @@
 // Ownership, parents and the control hooks.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -249,4 +250,99 @@ TEST(Control, ClassHierarchy) {
   TGraphicControl g(nullptr);
   EXPECT_EQ(g.ClassName(), "TGraphicControl");
   EXPECT_EQ(g.ClassInfo().Properties().size(), 6u);  // Name, Tag, Left, Top, Width, Height
+}
+
+namespace {
+
+// Records what it is told, and may react by watching or unwatching others.
+class TRecordingWatcher : public TFreeWatcher {
+ public:
+  ~TRecordingWatcher() = default;
+  std::vector<TComponent*> freed;
+  std::function<void(TComponent&)> react;
+
+ private:
+  void ComponentFreed(TComponent& component) override {
+    freed.push_back(&component);
+    if (react) react(component);
+  }
+};
+
+}  // namespace
+
+TEST(FreeNotification, WatchersAreToldOnceAndForgetTheComponent) {
+  auto* page = new TWinControl(nullptr);
+  auto* a = new TGraphicControl(page);
+  a->SetParent(page);
+  auto* b = new TGraphicControl(page);
+  b->SetParent(page);
+  TRecordingWatcher first, second;
+  first.Watch(a);
+  first.Watch(a);  // once only
+  first.Watch(b);
+  first.Watch(nullptr);
+  second.Watch(b);
+  second.Watch(page);
+  EXPECT_TRUE(first.Watches(a));
+
+  delete a;
+  EXPECT_EQ(first.freed, std::vector<TComponent*>{a});
+  EXPECT_FALSE(first.Watches(a));
+  EXPECT_TRUE(second.freed.empty());
+
+  // Freeing the page frees its children first: each is reported, then the page.
+  delete page;
+  EXPECT_EQ(first.freed, (std::vector<TComponent*>{a, b}));
+  EXPECT_EQ(second.freed, (std::vector<TComponent*>{b, page}));
+  EXPECT_FALSE(second.Watches(page));
+}
+
+TEST(FreeNotification, AWatcherThatGoesFirstLeavesNothingBehind) {
+  auto* c = new TComponent(nullptr);
+  {
+    TRecordingWatcher gone;
+    gone.Watch(c);
+  }
+  TRecordingWatcher stays;
+  stays.Watch(c);
+  stays.Unwatch(c);
+  stays.Unwatch(c);  // not watched: nothing
+  delete c;          // would reach the freed watcher if it had stayed registered
+  EXPECT_TRUE(stays.freed.empty());
+}
+
+TEST(FreeNotification, HandlersMayChangeWhatTheyWatch) {
+  auto* owner = new TComponent(nullptr);
+  auto* x = new TComponent(owner);
+  auto* y = new TComponent(owner);
+  TRecordingWatcher w1, w2;
+  w1.Watch(x);
+  w2.Watch(x);
+  w2.Watch(y);
+  // Told of x, w1 stops w2 watching y and tries to watch x again (refused: x is going).
+  w1.react = [&](TComponent& freed) {
+    w2.Unwatch(y);
+    w1.Watch(&freed);
+  };
+  delete x;
+  EXPECT_EQ(w1.freed, std::vector<TComponent*>{x});
+  EXPECT_EQ(w2.freed, std::vector<TComponent*>{x});
+  EXPECT_FALSE(w1.Watches(x));
+  delete owner;  // y goes without a word to w2
+  EXPECT_EQ(w2.freed, std::vector<TComponent*>{x});
+}
+
+TEST(FreeNotification, ComponentRefReadsNullOnceFreed) {
+  auto* a = new TComponent(nullptr);
+  auto* b = new TComponent(nullptr);
+  TComponentRef<TComponent> ref(a);
+  TComponentRef<TComponent> other(a);
+  EXPECT_EQ(ref.Get(), a);
+  ref.Set(b);
+  delete a;
+  EXPECT_EQ(ref.Get(), b);
+  EXPECT_EQ(other.Get(), nullptr);
+  EXPECT_FALSE(other);
+  delete b;
+  EXPECT_EQ(ref.Get(), nullptr);
 }
