@@ -222,6 +222,24 @@ TEST_F(TMainFixture, FirstShowTable) {
   }
 }
 
+// A project file is shown as it was saved: a first screen without pages shows no page.
+TEST_F(TMainFixture, AFirstScreenWithoutPagesShowsNoPage) {
+  test::PrepareModel();
+  ASSERT_TRUE(test::WriteProject(dir.File("bare.fmt"), {0, 2}, "bare"));
+  auto form = Make({"p", dir.File("bare.fmt")});
+  int shown = 0;
+  form->Hooks().ShowProject = [&] { ++shown; };
+  ASSERT_TRUE(form->Create());
+  form->FirstShow();
+  EXPECT_EQ(form->CurrentFile(), dir.File("bare.fmt"));
+  EXPECT_EQ(test::LayoutOf(*form->ProjectRoot()), (test::TLayout{0, 2}));
+  EXPECT_EQ(form->CurrentLeaf(), nullptr);
+  EXPECT_EQ(form->Container().ControlCount(), 0);
+  EXPECT_EQ(shown, 1);
+  EXPECT_EQ(form->StatusPanelText(1), "bare-0");
+  form->Destroy();
+}
+
 TEST_F(TMainFixture, FirstShowReadsPanelPositionsAndTheTemporaryFolder) {
   dir.Write("Param.ini", "[Param]\nObjectList Height=222\nMenu Three Left=5\n");
   auto form = Make();
