@@ -10,6 +10,7 @@
 #include "editor/ui/MessagePump.h"
 #include "editor/ui/OnLineList.h"
 #include "editor/ui/ParamSet.h"
+#include "editor/ui/PreView.h"
 #include "editor/ui/QtDialogs.h"
 #include "model/FormConstructEx.h"
 #include "model/MessageBoxHook.h"
@@ -76,6 +77,7 @@ TCorvane::~TCorvane() {
   application_->StopOnLineListener();
   main_.reset();
   *scheduleForms_ = {};
+  if (qtDialogs_) qtDialogs_->SetPreviewForm(nullptr);
   while (!forms_.empty()) forms_.pop_back();
   signals_.reset();
   pump_.reset();
@@ -101,6 +103,7 @@ void TCorvane::MakeForm(std::string_view className) {
       {"TAutoSendTimeForm", &TCorvane::MakeAutoSendTimeForm},
       {"TParamSetForm", &TCorvane::MakeParamSetForm},
       {"TBrightAdjustForm", &TCorvane::MakeBrightAdjustForm},
+      {"TPrevForm", &TCorvane::MakePrevForm},
   };
   for (const auto& entry : factories) {
     if (entry.ClassName == className) {
@@ -163,6 +166,18 @@ TAutoCloseForm* TCorvane::AutoCloseForm() const { return static_cast<TAutoCloseF
 TAutoBrightForm* TCorvane::AutoBrightForm() const { return static_cast<TAutoBrightForm*>(Form("TAutoBrightForm")); }
 TBrightAdjustForm* TCorvane::BrightAdjustForm() const {
   return static_cast<TBrightAdjustForm*>(Form("TBrightAdjustForm"));
+}
+
+TPrevForm* TCorvane::PrevForm() const { return static_cast<TPrevForm*>(Form("TPrevForm")); }
+
+// The preview window, which the program's dialogs show; it finds the card font file in the
+// program directory.
+std::unique_ptr<QWidget> TCorvane::MakePrevForm() {
+  TPreviewOptions options;
+  options.ProgramDir = main_->Form().ProgramDir();
+  auto form = std::make_unique<TPrevForm>(Dialogs(), std::move(options));
+  if (qtDialogs_) qtDialogs_->SetPreviewForm(form.get());
+  return form;
 }
 
 TScheduleCommands& TCorvane::ScheduleCommands() { return *scheduleForms_; }

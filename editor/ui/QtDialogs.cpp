@@ -6,6 +6,7 @@
 #include <QMessageBox>
 #include <QMimeData>
 
+#include "editor/ui/PreView.h"
 #include "editor/ui/QtText.h"
 #include "platform/base/FilePath.h"
 
@@ -83,6 +84,10 @@ std::optional<std::string> TQtDialogs::SaveFileName(const TFileRequest& request)
   return GbkPath(QFileDialog::getSaveFileName(QApplication::activeWindow(), QStringFromGbk(request.Title),
                                               QtInitialName(request.FileName), QtFilter(request.Filter), nullptr,
                                               QFileDialog::DontConfirmOverwrite));
+}
+
+void TQtDialogs::ShowPreview(const TPreviewRequest& request) {
+  if (previewForm_) previewForm_->Execute(request);
 }
 
 bool TQtClipboard::HasDisplayFormat() const {

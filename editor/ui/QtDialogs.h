@@ -6,6 +6,8 @@
 
 namespace editor::ui {
 
+class TPrevForm;
+
 class TQtDialogs : public TDialogs {
  public:
   TMessageAnswer MessageBox(std::string_view text, std::string_view caption, TMessageIcon icon,
@@ -14,6 +16,12 @@ class TQtDialogs : public TDialogs {
   std::optional<std::string> SaveFileName(const TFileRequest& request) override;
   // Refused until the system-password dialog exists: with "Enter" = 1 the program ends.
   bool StartupPassword() override { return false; }
+  // The preview window made at start-up (SetPreviewForm); nothing is shown before it exists.
+  void ShowPreview(const TPreviewRequest& request) override;
+  void SetPreviewForm(TPrevForm* form) { previewForm_ = form; }
+
+ private:
+  TPrevForm* previewForm_ = nullptr;
 };
 
 class TQtClipboard : public TClipboardAccess {
