@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/base/ByteOrder.h"
+
 namespace editor::test {
 
 std::vector<TStubCall>& StubCalls() {
@@ -21,6 +23,18 @@ std::vector<std::string> StubCallNames() {
 size_t StubCallCount(const std::string& name) {
   return size_t(std::count_if(StubCalls().begin(), StubCalls().end(),
                               [&](const TStubCall& call) { return call.Name == name; }));
+}
+
+TPreviewRequest StubRequest(uint16_t width, uint16_t height, int mode, int stepTime, std::vector<uint8_t> program,
+                            uint8_t fill) {
+  TPreviewRequest request;
+  request.Width = width;
+  request.Height = height;
+  request.Program = std::move(program);
+  request.ParamBlock.fill(fill);
+  platform::StoreU16(&request.ParamBlock[4], uint16_t(mode));
+  platform::StoreU16(&request.ParamBlock[6], uint16_t(stepTime));
+  return request;
 }
 
 bool LibraryLoaded(const char* path) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "DisplayStub.h"
+#include "editor/core/Dialogs.h"
 
 namespace editor::test {
 
@@ -35,6 +36,11 @@ size_t StubCallCount(const std::string& name);
 inline const char* FullStub() { return DISPLAY_STUB_LIBRARY; }
 inline const char* CreateOnlyStub() { return DISPLAY_STUB_CREATE_ONLY_LIBRARY; }
 inline const char* MissingLibrary() { return "/nonexistent/libdisplaysim.so"; }
+// A preview of `program` on a width x height screen whose block is `fill` bytes but for the
+// colour mode (offset 4) and the step time (offset 6).
+TPreviewRequest StubRequest(uint16_t width, uint16_t height, int mode, int stepTime, std::vector<uint8_t> program,
+                            uint8_t fill = 0x5A);
+
 // Whether the library at `path` is loaded in this process now.
 bool LibraryLoaded(const char* path);
 

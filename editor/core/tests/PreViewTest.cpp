@@ -21,21 +21,11 @@ namespace {
 using test::StubCallCount;
 using test::StubCallNames;
 using test::StubCalls;
+using test::StubRequest;
 using Bytes = std::vector<uint8_t>;
 
 const std::string kNoSoftware = platform::Utf8ToGbk("软件不全，无法执行预览功能，请与软件供应商联系!");
 const std::string kErrorCaption = platform::Utf8ToGbk("错误信息");
-
-TPreviewRequest Request(uint16_t width, uint16_t height, int mode, int stepTime, Bytes program) {
-  TPreviewRequest request;
-  request.Width = width;
-  request.Height = height;
-  request.Program = std::move(program);
-  for (size_t i = 0; i < request.ParamBlock.size(); ++i) request.ParamBlock[i] = uint8_t(i * 7 + 1);
-  platform::StoreU16(&request.ParamBlock[4], uint16_t(mode));
-  platform::StoreU16(&request.ParamBlock[6], uint16_t(stepTime));
-  return request;
-}
 
 // ---- the player -------------------------------------------------------------------------------
 
@@ -66,7 +56,7 @@ class Player : public ::testing::Test {
 
 TEST_F(Player, CreatesWithItsOwnCopiesStepsAtTheStepTimeAndDestroysOnce) {
   const Bytes program = {17, 0, 1, 0, 0, 0, 0, 0, 3, 0, 0, 0, 9, 8, 7};
-  TPreviewRequest request = Request(512, 256, 3, 20, program);
+  TPreviewRequest request = StubRequest(512, 256, 3, 20, program);
   TPreviewPlayer& p = Make(test::FullStub());
   p.Start(request);
   request.Program.assign(program.size(), 0xEE);  // the caller's request changes: the player's copy does not
@@ -82,7 +72,7 @@ TEST_F(Player, CreatesWithItsOwnCopiesStepsAtTheStepTimeAndDestroysOnce) {
   EXPECT_EQ(create.ProgramLength, program.size());
   EXPECT_EQ(create.ProgramBytes, program);
   EXPECT_EQ(create.ParamBlock, p.Request().ParamBlock.data());
-  EXPECT_EQ(create.ParamBytes, Request(512, 256, 3, 20, {}).ParamBlock);
+  EXPECT_EQ(create.ParamBytes, StubRequest(512, 256, 3, 20, {}).ParamBlock);
   EXPECT_EQ(p.Surface().Width, 512);
   EXPECT_EQ(p.Surface().Height, 256);
   EXPECT_EQ(p.Surface().Stride, 512 * 4);
@@ -124,7 +114,7 @@ TEST_F(Player, TheStepTimeIsKeptWithinTheDialogsRange) {
   for (const auto& c : cases) {
     EXPECT_EQ(PreviewInterval(c.Block), c.Interval) << c.Block;
     TPreviewPlayer& p = Make(test::FullStub());
-    p.Start(Request(64, 32, 1, c.Block, {17, 0}));
+    p.Start(StubRequest(64, 32, 1, c.Block, {17, 0}));
     EXPECT_EQ(p.Timer1().Interval(), c.Interval) << c.Block;
     p.Stop();
   }
@@ -137,7 +127,7 @@ TEST_F(Player, AMissingLibraryOrCallShowsTheBoxAndCallsNothing) {
     SCOPED_TRACE(library);
     dialogs.Boxes.clear();
     TPreviewPlayer& p = Make(library);
-    p.Start(Request(64, 32, 1, 20, {17, 0}));
+    p.Start(StubRequest(64, 32, 1, 20, {17, 0}));
     ASSERT_EQ(dialogs.Boxes.size(), 1u);
     EXPECT_EQ(dialogs.Boxes[0].Text, kNoSoftware);
     EXPECT_EQ(dialogs.Boxes[0].Caption, kErrorCaption);
@@ -158,7 +148,7 @@ TEST_F(Player, AMissingLibraryOrCallShowsTheBoxAndCallsNothing) {
 TEST_F(Player, EachShowingLoadsAndReleasesTheLibrary) {
   TPreviewPlayer& p = Make(test::FullStub());
   for (int showing = 0; showing < 2; ++showing) {
-    p.Start(Request(64, 32, 2, 40, {18, 0}));
+    p.Start(StubRequest(64, 32, 2, 40, {18, 0}));
     EXPECT_TRUE(test::LibraryLoaded(test::FullStub()));
     Pass(40);
     p.Stop();
@@ -319,14 +309,14 @@ TEST(PreviewQueue, PreviewsAskedForWhileOneIsOpenWaitForIt) {
     const std::string name(request.Program.begin(), request.Program.end());
     log.push_back("open " + name);
     if (name == "a") {
-      self->Show(Request(8, 16, 1, 20, {'b'}));
-      self->Show(Request(8, 16, 1, 20, {'c'}));
+      self->Show(StubRequest(8, 16, 1, 20, {'b'}));
+      self->Show(StubRequest(8, 16, 1, 20, {'c'}));
       log.push_back("waiting " + std::to_string(self->Waiting()));
     }
     log.push_back("close " + name);
   });
   self = &queue;
-  queue.Show(Request(8, 16, 1, 20, {'a'}));
+  queue.Show(StubRequest(8, 16, 1, 20, {'a'}));
   EXPECT_EQ(log, (std::vector<std::string>{"open a", "waiting 2", "close a", "open b", "close b", "open c",
                                            "close c"}));
   EXPECT_FALSE(queue.Open());
@@ -338,11 +328,11 @@ TEST(PreviewQueue, APreviewThatFailsTakesTheWaitingOnesAlong) {
   int runs = 0;
   TPreviewQueue queue([&](const TPreviewRequest&) {
     ++runs;
-    self->Show(Request(8, 16, 1, 20, {'b'}));
+    self->Show(StubRequest(8, 16, 1, 20, {'b'}));
     throw std::runtime_error("no window");
   });
   self = &queue;
-  EXPECT_THROW(queue.Show(Request(8, 16, 1, 20, {'a'})), std::runtime_error);
+  EXPECT_THROW(queue.Show(StubRequest(8, 16, 1, 20, {'a'})), std::runtime_error);
   EXPECT_EQ(runs, 1);
   EXPECT_FALSE(queue.Open());
   EXPECT_EQ(queue.Waiting(), 0u);

@@ -25,6 +25,7 @@
 #include "model/FormConstructEx.h"
 #include "editor/ui/Corvane.h"
 #include "editor/ui/ParamSet.h"
+#include "editor/ui/PreView.h"
 #include "editor/ui/QtDialogs.h"
 #include "editor/ui/StatusBar.h"
 #include "model/ComponentManager.h"
@@ -346,6 +347,17 @@ TEST(MainWindow, TheModelsMessageBoxesAndSensorClassesAreTheEditors) {
   model::ShowMessageBox("late", "caption");
   EXPECT_EQ(::testing::internal::GetCapturedStderr(), "caption: late\n");
   EXPECT_EQ(program.Dialogs.Boxes.size(), 1u);
+}
+
+// The preview window is made at start-up, with the program directory for the card font file.
+TEST(MainWindow, ThePreviewWindowIsMadeAtStartUp) {
+  TProgram program;
+  ASSERT_TRUE(program.Start());
+  TPrevForm* form = program.Corvane->PrevForm();
+  ASSERT_NE(form, nullptr);
+  EXPECT_EQ(program.Corvane->Form("TPrevForm"), form);
+  EXPECT_FALSE(form->isVisible());
+  EXPECT_EQ(form->Player().FontPath(), program.Dir.Path() + "SoftScanFont.Dat");
 }
 
 TEST(QtClipboard, ThePrivateFormatTravelsUnderItsMimeType) {

@@ -3,8 +3,10 @@
 // modal loop runs: the tests stand in for it and call the ticks themselves.
 #include "editor/ui/PreView.h"
 
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
 
 #include <QFrame>
 #include <QImage>
@@ -13,7 +15,6 @@
 
 #include "editor/core/tests/DisplayStubRecorder.h"
 #include "editor/core/tests/Fakes.h"
-#include "editor/ui/Corvane.h"
 #include "editor/ui/QtDialogs.h"
 #include "platform/base/ByteOrder.h"
 #include "platform/base/GbkText.h"
@@ -25,17 +26,7 @@ using Bytes = std::vector<uint8_t>;
 using test::StubCallCount;
 using test::StubCallNames;
 using test::StubCalls;
-
-TPreviewRequest Request(uint16_t width, uint16_t height, int stepTime, Bytes program, uint8_t fill = 0) {
-  TPreviewRequest request;
-  request.Width = width;
-  request.Height = height;
-  request.Program = std::move(program);
-  request.ParamBlock.fill(fill);
-  platform::StoreU16(&request.ParamBlock[4], 2);
-  platform::StoreU16(&request.ParamBlock[6], uint16_t(stepTime));
-  return request;
-}
+using test::StubRequest;
 
 class PreviewWindow : public ::testing::Test {
  protected:
@@ -64,7 +55,7 @@ class PreviewWindow : public ::testing::Test {
 
 TEST_F(PreviewWindow, LooksAsDesignedAndIsTheScreenPlusItsBevelPlusTheToolBar) {
   TPrevForm& f = Make(test::FullStub());
-  f.Open(Request(512, 256, 20, {17, 0}));
+  f.Open(StubRequest(512, 256, 2, 20, {17, 0}));
   EXPECT_EQ(f.objectName(), "PrevForm");
   EXPECT_EQ(f.windowTitle(), QString::fromUtf8("显示效果预览"));
   EXPECT_EQ(f.SpeedButton1()->text(), QString::fromUtf8("返  回"));
@@ -90,7 +81,7 @@ TEST_F(PreviewWindow, LooksAsDesignedAndIsTheScreenPlusItsBevelPlusTheToolBar) {
 TEST_F(PreviewWindow, ShowTickAndClose) {
   TPrevForm& f = Make(test::FullStub());
   const Bytes program = {17, 0, 1, 0, 0, 0, 0, 0, 2, 0, 0, 0, 5, 6};
-  f.Open(Request(64, 32, 20, program, 0x5A));
+  f.Open(StubRequest(64, 32, 2, 20, program, 0x5A));
   ASSERT_EQ(StubCallNames(), (std::vector<std::string>{"Display_Create"}));
   const test::TStubCall& create = StubCalls()[0];
   EXPECT_EQ(create.FontFile, dir.Path() + "SoftScanFont.Dat");
@@ -100,7 +91,7 @@ TEST_F(PreviewWindow, ShowTickAndClose) {
   EXPECT_EQ(create.Window, &f.Player().Surface());
   EXPECT_EQ(create.ProgramBytes, program);
   EXPECT_EQ(create.ProgramLength, program.size());
-  EXPECT_EQ(create.ParamBytes, Request(64, 32, 20, {}, 0x5A).ParamBlock);
+  EXPECT_EQ(create.ParamBytes, StubRequest(64, 32, 2, 20, {}, 0x5A).ParamBlock);
   EXPECT_EQ(f.Player().Timer1().Interval(), 20u);
 
   f.Player().Step();
@@ -120,7 +111,7 @@ TEST_F(PreviewWindow, ShowTickAndClose) {
 
 TEST_F(PreviewWindow, WithoutTheLibraryTheBoxShowsAndClosingCallsNothing) {
   TPrevForm& f = Make(test::MissingLibrary());
-  f.Open(Request(128, 64, 20, {17, 0}));
+  f.Open(StubRequest(128, 64, 2, 20, {17, 0}));
   ASSERT_EQ(dialogs.Boxes.size(), 1u);
   EXPECT_EQ(dialogs.Boxes[0].Caption, platform::Utf8ToGbk("错误信息"));
   EXPECT_EQ(dialogs.Boxes[0].Text, platform::Utf8ToGbk("软件不全，无法执行预览功能，请与软件供应商联系!"));
@@ -145,7 +136,7 @@ TEST_F(PreviewWindow, APreviewAskedForWhileOneIsOpenOpensAfterItCloses) {
     sizes.push_back(f.Panel2()->size());
     f.Player().Step();
     if (modalRuns == 1) {
-      qtDialogs.ShowPreview(Request(320, 160, 0, second, 0x33));
+      qtDialogs.ShowPreview(StubRequest(320, 160, 2, 0, second, 0x33));
       EXPECT_EQ(f.Queue().Waiting(), 1u);
       EXPECT_EQ(StubCallCount("Display_Create"), 1u) << "nothing opens while the first one is up";
       EXPECT_EQ(Bytes(f.Player().Request().Program), first);
@@ -153,7 +144,7 @@ TEST_F(PreviewWindow, APreviewAskedForWhileOneIsOpenOpensAfterItCloses) {
     }
     f.close();
   };
-  qtDialogs.ShowPreview(Request(64, 32, 40, first, 0x11));
+  qtDialogs.ShowPreview(StubRequest(64, 32, 2, 40, first, 0x11));
   EXPECT_EQ(modalRuns, 2);
   EXPECT_EQ(StubCallNames(), (std::vector<std::string>{"Display_Create", "Display_Step", "Display_Destroy",
                                                         "Display_Create", "Display_Step", "Display_Destroy"}));
@@ -164,31 +155,23 @@ TEST_F(PreviewWindow, APreviewAskedForWhileOneIsOpenOpensAfterItCloses) {
   EXPECT_EQ(later.ProgramBytes, second);
   EXPECT_EQ(later.Width, 320);
   EXPECT_EQ(later.Height, 160);
-  EXPECT_EQ(later.ParamBytes, Request(320, 160, 0, {}, 0x33).ParamBlock);
+  EXPECT_EQ(later.ParamBytes, StubRequest(320, 160, 2, 0, {}, 0x33).ParamBlock);
   EXPECT_EQ(f.Player().Timer1().Interval(), 20u) << "step time 0 runs at 20 ms";
   EXPECT_FALSE(f.Queue().Open());
 }
 
-// The program makes the window at start-up, with the program directory for the font file.
-TEST(PreviewProgram, ThePreviewWindowIsMadeAtStartUp) {
-  test::TTempFolder dir;
-  test::TFakeDialogs dialogs;
-  test::TFakeClipboard clipboard;
-  TStartupOptions options;
-  options.SplashMs = 0;
-  options.Dialogs = &dialogs;
-  options.Clipboard = &clipboard;
-  options.Main.ProgramDir = dir.Path();
-  options.HandleSignals = false;
-  options.OnLinePort = 0;
-  options.OnLineAddress = htonl(INADDR_LOOPBACK);
-  TCorvane corvane(std::move(options));
-  ASSERT_TRUE(corvane.Start());
-  TPrevForm* form = corvane.PrevForm();
-  ASSERT_NE(form, nullptr);
-  EXPECT_EQ(corvane.Form("TPrevForm"), form);
-  EXPECT_FALSE(form->isVisible());
-  EXPECT_EQ(form->Player().FontPath(), dir.Path() + "SoftScanFont.Dat");
+// The program finds the simulator by name: its RUNPATH (searched after LD_LIBRARY_PATH) starts
+// with its own folder, where the build tree has a link to the built library.
+TEST(PreviewProgram, FindsTheSimulatorBesideItself) {
+  namespace fs = std::filesystem;
+  EXPECT_TRUE(fs::equivalent(fs::path(CORVANE_PROGRAM).parent_path() / DisplayLibraryName, DISPLAYSIM_LIBRARY));
+  FILE* pipe = popen("readelf -d '" CORVANE_PROGRAM "'", "r");
+  ASSERT_TRUE(pipe);
+  std::string dynamic(1 << 16, '\0');
+  dynamic.resize(fread(dynamic.data(), 1, dynamic.size(), pipe));
+  ASSERT_EQ(0, pclose(pipe));
+  EXPECT_EQ(std::string::npos, dynamic.find("(RPATH)")) << dynamic;
+  EXPECT_NE(std::string::npos, dynamic.find("(RUNPATH)            Library runpath: [$ORIGIN:")) << dynamic;
 }
 
 }  // namespace
