@@ -90,6 +90,21 @@ void TQtDialogs::ShowPreview(const TPreviewRequest& request) {
   if (previewForm_) previewForm_->Execute(request);
 }
 
+bool TQtCardPrompts::AskYesNo(std::string_view caption, std::string_view text) {
+  QMessageBox box(QMessageBox::Question, QStringFromGbk(caption), QStringFromGbk(text),
+                  QMessageBox::Yes | QMessageBox::No, QApplication::activeWindow());
+  return box.exec() == QMessageBox::Yes;
+}
+
+std::optional<std::string> TQtCardPrompts::AskSaveFileName(std::string_view filter, std::string_view fileName) {
+  return GbkPath(QFileDialog::getSaveFileName(QApplication::activeWindow(), QString(), QtInitialName(fileName),
+                                              QtFilter(filter)));
+}
+
+void TQtCardPrompts::ShowPreview(const model::TLEDScreen& source, std::span<const uint8_t> program) {
+  ShowReadBackPreview(dialogs_, source, program);
+}
+
 bool TQtClipboard::HasDisplayFormat() const {
   const QMimeData* data = QGuiApplication::clipboard()->mimeData();
   return data && data->hasFormat(DisplayFormatMime);

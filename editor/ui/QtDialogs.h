@@ -3,6 +3,7 @@
 // window, and QClipboard with the private format's MIME type.
 #include "editor/core/Clipboard.h"
 #include "editor/core/Dialogs.h"
+#include "model/CardPrompts.h"
 
 namespace editor::ui {
 
@@ -22,6 +23,20 @@ class TQtDialogs : public TDialogs {
 
  private:
   TPrevForm* previewForm_ = nullptr;
+};
+
+// The project root's questions about data a card sends back, as modal boxes and a save dialog;
+// its previews go to the program's dialogs.
+class TQtCardPrompts : public model::TCardPrompts {
+ public:
+  explicit TQtCardPrompts(TDialogs& dialogs) : dialogs_(dialogs) {}
+  bool AskYesNo(std::string_view caption, std::string_view text) override;
+  std::optional<std::string> AskSaveFileName(std::string_view filter, std::string_view fileName) override;
+  // The read-back with the size and parameter block of the screen it came from.
+  void ShowPreview(const model::TLEDScreen& source, std::span<const uint8_t> program) override;
+
+ private:
+  TDialogs& dialogs_;
 };
 
 class TQtClipboard : public TClipboardAccess {
