@@ -90,6 +90,16 @@ void PreviewAll(TDialogs& dialogs, model::TLEDScreen& screen) {
   dialogs.ShowPreview(request);
 }
 
+void PreviewPage(TDesignForm& form, TDialogs& dialogs) {
+  model::TLEDScreen* screen = form.CurrentScreenObject();
+  model::TLeaf* page = form.CurrentLeaf();
+  if (screen && page) PreviewPage(form, dialogs, *screen, *page);
+}
+
+void PreviewAll(TDesignForm& form, TDialogs& dialogs) {
+  if (model::TLEDScreen* screen = form.CurrentScreenObject()) PreviewAll(dialogs, *screen);
+}
+
 void ShowReadBackPreview(TDialogs& dialogs, const model::TLEDScreen& source, std::span<const uint8_t> program) {
   dialogs.ShowPreview(PreviewRequest(source, program));
 }

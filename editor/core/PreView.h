@@ -65,6 +65,9 @@ void PreviewPage(TDesignForm& form, TDialogs& dialogs, model::TLEDScreen& screen
 // block whose flags (the u32 at offset 8) are 0; the screen's own block stays as it is. Then the
 // stream is cleared.
 void PreviewAll(TDialogs& dialogs, model::TLEDScreen& screen);
+// The two commands on the main window's current screen and page; nothing when there is none.
+void PreviewPage(TDesignForm& form, TDialogs& dialogs);
+void PreviewAll(TDesignForm& form, TDialogs& dialogs);
 // A program the card of `source` sent back, with that screen's size and block.
 void ShowReadBackPreview(TDialogs& dialogs, const model::TLEDScreen& source, std::span<const uint8_t> program);
 

@@ -237,6 +237,9 @@ bool TCorvane::Start() {
     }
     main_ = std::make_unique<TDesignFormView>(*options_.Dialogs, *options_.Clipboard, options_.Main);
     main_->Form().Hooks() = options_.Hooks;
+    // "p" on the command line previews all pages once the window shows.
+    if (!main_->Form().Hooks().PreviewAll)
+      main_->Form().Hooks().PreviewAll = [this] { PreviewAll(main_->Form(), *options_.Dialogs); };
     // A screen whose schedule was read refills its dialog, when that dialog is shown.
     main_->Form().Hooks().ScreenStatusChanged = [this, notices = options_.Hooks.ScreenStatusChanged](
                                                     model::TLEDScreen& screen) {

@@ -6,6 +6,7 @@
 
 #include "DisplayStubRecorder.h"
 #include "Fakes.h"
+#include "Projects.h"
 #include "model/FormConstructEx.h"
 #include "model/LoadMode.h"
 #include "model/ProgramRecords.h"
@@ -297,6 +298,45 @@ TEST_F(Callers, TheSimulatorPaintsThePagePreview) {
   EXPECT_EQ(outside, 0);
   p.Stop();
   EXPECT_FALSE(test::LibraryLoaded(DISPLAYSIM_LIBRARY));
+}
+
+// The commands act on the main window's current screen and page.
+TEST(PreviewCommands, ActOnTheMainWindowsCurrentScreenAndPage) {
+  test::PrepareModel();
+  test::TTempFolder dir;
+  test::TFakeView view;
+  test::TFakeDialogs dialogs;
+  test::TFakeClipboard clipboard;
+  ASSERT_TRUE(test::WriteProject(dir.File("show.fmt"), {1, 2, 0}, "show", 128));
+  dir.Write("Param.ini", "[Auto Save]\r\nFiles=" + dir.File("show.fmt") + "\r\n");
+  TMainOptions options;
+  options.ProgramDir = dir.Path();
+  TDesignForm form(view, dialogs, clipboard, options);
+  ASSERT_TRUE(form.Create());
+  form.FirstShow();
+  model::TConstructer& root = *form.ProjectRoot();
+  root.GetScreen(1)->SetScreenHeight(24);
+
+  form.SetCurrentScreen(1);
+  form.SetCurrentPage(1);
+  PreviewPage(form, dialogs);
+  PreviewAll(form, dialogs);
+  ASSERT_EQ(dialogs.Previews.size(), 2u);
+  model::TProgramStream page;
+  WritePagePreview(*root.GetScreen(1), *root.GetLeaf(1, 1), page);
+  EXPECT_EQ(dialogs.Previews[0].Program, page.Bytes());
+  EXPECT_EQ(dialogs.Previews[0].Height, 24);
+  EXPECT_EQ(dialogs.Previews[1].Program[2], 2) << "both pages of the current screen";
+
+  // A screen without pages has no page to preview; all of it is an empty program.
+  form.SetCurrentScreen(2);
+  form.SetCurrentPage(0);
+  PreviewPage(form, dialogs);
+  EXPECT_EQ(dialogs.Previews.size(), 2u);
+  PreviewAll(form, dialogs);
+  ASSERT_EQ(dialogs.Previews.size(), 3u);
+  EXPECT_EQ(dialogs.Previews[2].Program[2], 0);
+  form.Destroy();
 }
 
 // ---- one preview at a time --------------------------------------------------------------------

@@ -16,6 +16,8 @@
 #include "editor/core/tests/DisplayStubRecorder.h"
 #include "editor/core/tests/Fakes.h"
 #include "editor/ui/QtDialogs.h"
+#include "model/FormConstructEx.h"
+#include "model/LoadMode.h"
 #include "platform/base/ByteOrder.h"
 #include "platform/base/GbkText.h"
 
@@ -158,6 +160,26 @@ TEST_F(PreviewWindow, APreviewAskedForWhileOneIsOpenOpensAfterItCloses) {
   EXPECT_EQ(later.ParamBytes, StubRequest(320, 160, 2, 0, {}, 0x33).ParamBlock);
   EXPECT_EQ(f.Player().Timer1().Interval(), 20u) << "step time 0 runs at 20 ms";
   EXPECT_FALSE(f.Queue().Open());
+}
+
+// The project root's read-back previews reach the program's dialogs with the screen they came
+// from.
+TEST(PreviewProgram, CardPromptsShowTheReadBackWithItsScreen) {
+  model::SetLoadMode(model::LoadModeNormal);
+  model::TConstructer root(nullptr);
+  model::TLEDScreen& other = *root.AddScreen("");
+  other.SetScreenWidth(256);
+  other.SetScreenHeight(64);
+  platform::StoreU16(&other.ParamBlock()[6], 500);
+  test::TFakeDialogs dialogs;
+  TQtCardPrompts prompts(dialogs);
+  const Bytes program = {17, 0, 0, 0, 0, 0, 0, 0, 2, 0, 0, 0};
+  prompts.ShowPreview(other, program);
+  ASSERT_EQ(dialogs.Previews.size(), 1u);
+  EXPECT_EQ(dialogs.Previews[0].Width, 256);
+  EXPECT_EQ(dialogs.Previews[0].Height, 64);
+  EXPECT_EQ(dialogs.Previews[0].Program, program);
+  EXPECT_EQ(PreviewStepTime(dialogs.Previews[0]), 500);
 }
 
 // The program finds the simulator by name: its RUNPATH (searched after LD_LIBRARY_PATH) starts
