@@ -1,11 +1,11 @@
 #include "Commands.h"
 
 #include <algorithm>
-#include <array>
 #include <climits>
 #include <unordered_set>
 
 #include "editor/core/PropertyDescription.h"
+#include "editor/core/PreView.h"
 #include "editor/core/PropertyEditor.h"
 #include "editor/core/StatusTexts.h"
 #include "model/ComponentManager.h"
@@ -14,10 +14,7 @@
 #include "model/IDCreater.h"
 #include "model/LoadMode.h"
 #include "model/ObjectText.h"
-#include "model/ProgramRecords.h"
 #include "model/ScreenStatus.h"
-#include "model/stream/ProgramHeader.h"
-#include "model/stream/StreamContext.h"
 #include "platform/base/FilePath.h"
 #include "platform/base/GbkText.h"
 #include "platform/component/PropertyPath.h"
@@ -32,28 +29,11 @@ using platform::TControl;
 using platform::TObject;
 using platform::Utf8ToGbk;
 
-constexpr uint16_t SendProgram = 17;
-// The parameter block's flags, which the preview of all pages plays without.
-constexpr size_t PreviewFlagsOffset = 8;
-
 // Screens, pages and sub-cards belong to the project, not on a page.
 bool IsDisplayObject(const TComponent& component) {
   return !dynamic_cast<const model::TLEDScreen*>(&component) && !dynamic_cast<const model::TLeaf*>(&component) &&
          !dynamic_cast<const model::TMultiCard*>(&component) && !dynamic_cast<const model::TCards*>(&component);
 }
-
-// Runs its function when the scope is left, whichever way.
-template <typename F>
-class TFinally {
- public:
-  explicit TFinally(F f) : f_(std::move(f)) {}
-  ~TFinally() { f_(); }
-  TFinally(const TFinally&) = delete;
-  TFinally& operator=(const TFinally&) = delete;
-
- private:
-  F f_;
-};
 
 }  // namespace
 
@@ -214,8 +194,6 @@ bool TCommands::Available(TCommand command) const {
     case TCommand::RemoteServer: return modal_.Available(TModalDialog::RemoteServer);
     case TCommand::SetPassword: return modal_.Available(TModalDialog::SetPassword);
     case TCommand::CampaignTime: return modal_.Available(TModalDialog::CampaignTime);
-    case TCommand::PreviewPage:
-    case TCommand::PreviewAll: return modal_.Available(TModalDialog::Preview);
     case TCommand::ProjectSettings:
       return modal_.Available(TModalDialog::Password) && modal_.Available(TModalDialog::Project);
     case TCommand::CardSettings:
@@ -678,41 +656,9 @@ void TCommands::CampaignTime() {
 
 // ---- Preview ------------------------------------------------------------------------------------
 
-void TCommands::PreviewPage() {
-  model::TLEDScreen* screen = Screen();
-  model::TLeaf* page = Page();
-  if (!screen || !page) return;
-  main_.SetStatusText(Utf8ToGbk("正在形成预览数据..."));
-  model::TProgramStream& stream = model::StreamContext().PreviewStream();
-  platform::TComponentRef<model::TLeaf> shown(page);
-  // Whether the build or the preview fails, the page runs again and the stream is emptied.
-  TFinally restore([&] {
-    stream.Clear();
-    if (shown) shown->SetActive(true);
-    ShowPanels();
-  });
-  stream.Clear();
-  const int mode = screen->ColorMode();
-  model::StreamContext().SetColorMode(mode);
-  model::WriteProgramHead(stream, SendProgram, mode, 1, 0);
-  page->SetRecordSelf(&stream);
-  page->SetActive(false);
-  modal_.Preview(*screen, stream, screen->ParamBlock());
-}
+void TCommands::PreviewPage() { editor::PreviewPage(main_, dialogs_); }
 
-void TCommands::PreviewAll() {
-  model::TLEDScreen* screen = Screen();
-  if (!screen) return;
-  // The preview plays without the block's flags; the screen keeps its own.
-  std::array<uint8_t, model::TLEDScreen::ParamBlockSize> params{};
-  std::copy(screen->ParamBlock().begin(), screen->ParamBlock().end(), params.begin());
-  std::fill_n(params.begin() + PreviewFlagsOffset, 4, uint8_t(0));
-  model::TProgramStream& stream = model::StreamContext().PreviewStream();
-  TFinally clear([&] { stream.Clear(); });
-  stream.Clear();
-  model::WriteProgramRecords(*screen, SendProgram, stream, screen->ColorMode());
-  modal_.Preview(*screen, stream, params);
-}
+void TCommands::PreviewAll() { editor::PreviewAll(main_, dialogs_); }
 
 // ---- The object tree ----------------------------------------------------------------------------
 

@@ -6,7 +6,7 @@
 //
 // What it needs of the world sits behind small interfaces, so tests drive it without a window:
 // TCommandsView (the designer's and inspector's places, the object tree, the pop-up menus),
-// TDialogs (message boxes, file dialogs), TCommandDialogs (the modal dialogs of the other
+// TDialogs (message boxes, file dialogs, the preview window), TCommandDialogs (the modal dialogs of the other
 // units), TClipboardAccess and TNotifier. Card operations are only queued on the project root;
 // no command waits for a card.
 //
@@ -15,7 +15,6 @@
 #include <map>
 #include <memory>
 #include <optional>
-#include <span>
 #include <string>
 #include <vector>
 
@@ -31,7 +30,6 @@ namespace model {
 class TConstructer;
 class TLEDScreen;
 class TLeaf;
-class TProgramStream;
 }  // namespace model
 
 namespace editor {
@@ -55,7 +53,6 @@ enum class TModalDialog : uint8_t {
   SetPassword,
   CardSettings,
   CampaignTime,
-  Preview,
 };
 
 class TCommandDialogs {
@@ -66,10 +63,6 @@ class TCommandDialogs {
   // Shows the dialog modally. True when it was accepted: the password prompt's right password,
   // the campaign dialog's "确  定"; the others give true once shown.
   virtual bool Execute(TModalDialog dialog) = 0;
-  // The preview window, modally, playing `program` on `screen` with `params` as the screen's
-  // 112-byte parameter block.
-  virtual void Preview(const model::TLEDScreen& screen, const model::TProgramStream& program,
-                       std::span<const uint8_t> params) = 0;
 };
 
 // The popup notices about cards (title and message, GBK); a new notice replaces the one shown.
@@ -178,7 +171,7 @@ class TCommands {
   void SendComputerTime();
   void CampaignTime();
 
-  // ---- Preview ----
+  // ---- Preview (PreView.h, on the current screen and page) ----
   void PreviewPage();
   void PreviewAll();
 

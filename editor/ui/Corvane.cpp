@@ -10,6 +10,7 @@
 #include "editor/ui/MessagePump.h"
 #include "editor/ui/OnLineList.h"
 #include "editor/ui/ParamSet.h"
+#include "editor/ui/PreView.h"
 #include "editor/ui/QtDialogs.h"
 #include "model/FormConstructEx.h"
 #include "model/MessageBoxHook.h"
@@ -54,9 +55,6 @@ class TQtCommandDialogs : public TCommandDialogs {
     return true;
   }
 
-  // Until the preview window exists there is nothing to show.
-  void Preview(const model::TLEDScreen&, const model::TProgramStream&, std::span<const uint8_t>) override {}
-
  private:
   QWidget* Form(TModalDialog dialog) const {
     switch (dialog) {
@@ -67,8 +65,7 @@ class TQtCommandDialogs : public TCommandDialogs {
       case TModalDialog::OnLineList: return program_.OnLineForm();
       case TModalDialog::RemoteServer: return program_.SetRemoteServerForm();
       case TModalDialog::CardSettings: return program_.Form("TParamSetForm");
-      // The system password, the project and campaign dialogs and the preview window come
-      // with their own units.
+      // The system password and the project and campaign dialogs come with their own units.
       default: return nullptr;
     }
   }
@@ -122,7 +119,7 @@ TCorvane::TCorvane(TStartupOptions options) : options_(std::move(options)) {
     options_.Clipboard = qtClipboard_.get();
   }
   if (!options_.CardPrompts) {
-    qtCardPrompts_ = std::make_unique<TQtCardPrompts>();
+    qtCardPrompts_ = std::make_unique<TQtCardPrompts>(*options_.Dialogs);
     options_.CardPrompts = qtCardPrompts_.get();
   }
   options_.Main.CardPrompts = options_.CardPrompts;
@@ -145,6 +142,7 @@ TCorvane::~TCorvane() {
   application_->StopOnLineListener();
   main_.reset();
   *scheduleForms_ = {};
+  if (qtDialogs_) qtDialogs_->SetPreviewForm(nullptr);
   while (!forms_.empty()) forms_.pop_back();
   signals_.reset();
   pump_.reset();
@@ -170,6 +168,7 @@ void TCorvane::MakeForm(std::string_view className) {
       {"TAutoSendTimeForm", &TCorvane::MakeAutoSendTimeForm},
       {"TParamSetForm", &TCorvane::MakeParamSetForm},
       {"TBrightAdjustForm", &TCorvane::MakeBrightAdjustForm},
+      {"TPrevForm", &TCorvane::MakePrevForm},
   };
   for (const auto& entry : factories) {
     if (entry.ClassName == className) {
@@ -230,6 +229,18 @@ TAutoCloseForm* TCorvane::AutoCloseForm() const { return static_cast<TAutoCloseF
 TAutoBrightForm* TCorvane::AutoBrightForm() const { return static_cast<TAutoBrightForm*>(Form("TAutoBrightForm")); }
 TBrightAdjustForm* TCorvane::BrightAdjustForm() const {
   return static_cast<TBrightAdjustForm*>(Form("TBrightAdjustForm"));
+}
+
+TPrevForm* TCorvane::PrevForm() const { return static_cast<TPrevForm*>(Form("TPrevForm")); }
+
+// The preview window, which the program's dialogs show; it finds the card font file in the
+// program directory.
+std::unique_ptr<QWidget> TCorvane::MakePrevForm() {
+  TPreviewOptions options;
+  options.ProgramDir = main_->Form().ProgramDir();
+  auto form = std::make_unique<TPrevForm>(Dialogs(), std::move(options));
+  if (qtDialogs_) qtDialogs_->SetPreviewForm(form.get());
+  return form;
 }
 
 TScheduleCommands& TCorvane::ScheduleCommands() { return *scheduleForms_; }

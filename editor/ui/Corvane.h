@@ -21,6 +21,7 @@ class TAboutForm;
 class TAutoSendForm;
 class TDesignFormView;
 class TOnLineForm;
+class TPrevForm;
 class TSetRemoteServerForm;
 class TMessagePump;
 class TQtCardPrompts;
@@ -90,6 +91,7 @@ class TCorvane {
   TAutoCloseForm* AutoCloseForm() const;
   TAutoBrightForm* AutoBrightForm() const;
   TBrightAdjustForm* BrightAdjustForm() const;
+  TPrevForm* PrevForm() const;
   // The Card menu's schedule and automatic-send commands and the status forwarding to the
   // schedule dialogs, for the main window.
   TScheduleCommands& ScheduleCommands();
@@ -113,6 +115,7 @@ class TCorvane {
   TScheduleFormContext ScheduleContext();
   std::unique_ptr<QWidget> MakeAutoSendTimeForm();
   std::unique_ptr<QWidget> MakeParamSetForm();
+  std::unique_ptr<QWidget> MakePrevForm();
 
   TStartupOptions options_;
   std::unique_ptr<TApplication> application_;

@@ -37,7 +37,6 @@ class TNoCommandDialogs : public TCommandDialogs {
  public:
   bool Available(TModalDialog) const override { return false; }
   bool Execute(TModalDialog) override { return false; }
-  void Preview(const model::TLEDScreen&, const model::TProgramStream&, std::span<const uint8_t>) override {}
 };
 
 // A placeholder picture for each image index: the pictures themselves are not part of the design.

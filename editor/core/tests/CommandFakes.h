@@ -18,7 +18,6 @@
 #include "model/FormConstructEx.h"
 #include "model/IDCreater.h"
 #include "model/objects/Texts.h"
-#include "model/stream/ProgramStream.h"
 
 namespace editor::test {
 
@@ -161,22 +160,10 @@ class TFakeCommandDialogs : public TCommandDialogs {
     Answers.pop_front();
     return answer;
   }
-  void Preview(const model::TLEDScreen& screen, const model::TProgramStream& program,
-               std::span<const uint8_t> params) override {
-    Previews.push_back({&screen, program.Bytes(), std::vector<uint8_t>(params.begin(), params.end())});
-    if (OnPreview) OnPreview();
-  }
-
-  struct TPreview {
-    const model::TLEDScreen* Screen;
-    std::vector<uint8_t> Program, Params;
-  };
   std::vector<TModalDialog> Missing;
   std::vector<TModalDialog> Shown;
   std::deque<bool> Answers;  // what Execute answers, in order (true once they run out)
   std::function<void(TModalDialog)> OnExecute;
-  std::vector<TPreview> Previews;
-  std::function<void()> OnPreview;  // runs while the preview "is shown"
 };
 
 class TFakeNotifier : public TNotifier {
@@ -232,7 +219,7 @@ struct TCommandsRig {
 
   TTempFolder Dir;
   platform::TFakeClock Clock{5000};
-  TFakeMainView MainView;
+  TFakeView MainView;
   TFakeDialogs Dialogs;
   TFakeClipboard Clipboard;
   TFakeCommandsView View{Dialogs};

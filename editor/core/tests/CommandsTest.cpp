@@ -42,22 +42,6 @@ const platform::TClassInfo& TUntitled::StaticClassInfo() {
   return info;
 }
 
-// A display object whose record cannot be written.
-class TBroken : public platform::TGraphicControl {
-  DECLARE_CLASS_INFO()
-  explicit TBroken(platform::TComponent* owner) : TGraphicControl(owner) {}
-  void SetRecordSelf(model::TProgramStream* stream) {
-    if (stream) throw std::runtime_error("no record");
-  }
-};
-
-const platform::TClassInfo& TBroken::StaticClassInfo() {
-  static const platform::TClassInfo info = platform::TClassBuilder<TBroken, platform::TGraphicControl>("TBroken")
-                                               .StreamProperty<model::TProgramStream>("RecordSelf", &TBroken::SetRecordSelf)
-                                               .Build();
-  return info;
-}
-
 std::string TextOf(platform::TComponent& c) { return PublishedText(c).value_or("<none>"); }
 
 // The object text of one component, without its Name and Text lines.
@@ -686,66 +670,30 @@ TEST_F(EditCommands, InsertAsksForItsFileFirst) {
 
 // ---- Preview ------------------------------------------------------------------------------------
 
-TEST_F(EditCommands, PreviewAllPlaysACopyWithoutTheFlags) {
+TEST_F(EditCommands, ThePreviewsPlayTheCurrentScreen) {
   AddText(rig.Page(), "a");
-  auto params = rig.Screen().ParamBlock();
-  for (size_t i = 0; i < params.size(); ++i) params[i] = uint8_t(i + 1);
-  params[4] = 1, params[5] = 0;  // colour mode 1
-  const std::vector<uint8_t> stored(params.begin(), params.end());
-  rig.Commands->PreviewAll();
-  ASSERT_EQ(rig.Modal.Previews.size(), 1u);
-  const auto& shown = rig.Modal.Previews[0];
-  EXPECT_EQ(shown.Screen, &rig.Screen());
-  model::TProgramStream expected;
-  ASSERT_TRUE(model::WriteProgramRecords(rig.Screen(), 17, expected, 1));
-  EXPECT_EQ(shown.Program, expected.Bytes());
-  std::vector<uint8_t> flagless = stored;
-  std::fill_n(flagless.begin() + 8, 4, uint8_t(0));
-  EXPECT_EQ(shown.Params, flagless);
-  EXPECT_EQ(std::vector<uint8_t>(params.begin(), params.end()), stored);
-  EXPECT_EQ(model::StreamContext().PreviewStream().Size(), 0u);
-}
-
-TEST_F(EditCommands, PreviewPageWritesOnePageAndRestoresItWhateverHappens) {
-  AddText(rig.Page(), "a");
-  rig.Screen().ParamBlock()[4] = 2;
-  bool activeWhileShown = true;
-  std::string statusWhileShown;
-  rig.Modal.OnPreview = [&] {
-    activeWhileShown = rig.Page().Active();
-    statusWhileShown = rig.Form->StatusPanelText(3);
-  };
-  rig.Commands->PreviewPage();
-  ASSERT_EQ(rig.Modal.Previews.size(), 1u);
-  const std::vector<uint8_t>& program = rig.Modal.Previews[0].Program;
-  ASSERT_GE(program.size(), 12u + 16u);
-  EXPECT_EQ(platform::LoadU16(program.data()), 17);
-  EXPECT_EQ(platform::LoadU16(program.data() + 2), 1);
-  EXPECT_EQ(platform::LoadU32(program.data() + 4), 0u);
-  EXPECT_EQ(platform::LoadU16(program.data() + 8), 2);
-  EXPECT_EQ(platform::LoadU16(program.data() + 12), 48);  // the page record
-  EXPECT_FALSE(activeWhileShown);
-  EXPECT_EQ(statusWhileShown, Utf8ToGbk("正在形成预览数据..."));
+  rig.Commands->AddCard();
+  AddText(rig.Page(), "b");
+  rig.Screen().SetScreenWidth(96);
+  rig.Commands->Execute(TCommand::PreviewPage);
+  rig.Commands->Execute(TCommand::PreviewAll);
+  ASSERT_EQ(rig.Dialogs.Previews.size(), 2u);
+  model::TProgramStream all;
+  ASSERT_TRUE(model::WriteProgramRecords(rig.Screen(), 17, all, rig.Screen().ColorMode()));
+  EXPECT_EQ(rig.Dialogs.Previews[1].Program, all.Bytes());
+  EXPECT_EQ(rig.Dialogs.Previews[0].Width, 96);
+  EXPECT_EQ(platform::LoadU16(rig.Dialogs.Previews[0].Program.data() + 2), 1);  // one page
   EXPECT_TRUE(rig.Page().Active());
   EXPECT_EQ(model::StreamContext().PreviewStream().Size(), 0u);
-  EXPECT_EQ(model::StreamContext().ColorMode(), 2);
-
-  // An object whose record throws: the page runs again and the stream is empty.
-  auto* broken = new TBroken(&rig.Page());
-  broken->SetParent(&rig.Page());
-  EXPECT_THROW(rig.Commands->PreviewPage(), std::runtime_error);
-  EXPECT_EQ(rig.Modal.Previews.size(), 1u);
-  EXPECT_TRUE(rig.Page().Active());
-  EXPECT_EQ(model::StreamContext().PreviewStream().Size(), 0u);
-  EXPECT_EQ(rig.Form->StatusPanelText(3), ScreenStatusText(rig.Screen().Status()));
+  // "p" on the command line runs the preview of all pages through the same command.
+  rig.Form->Hooks().PreviewAll();
+  EXPECT_EQ(rig.Dialogs.Previews.size(), 3u);
 }
 
 // ---- Dialogs ------------------------------------------------------------------------------------
 
 TEST_F(EditCommands, CommandsWhoseDialogIsMissingAreUnavailable) {
-  rig.Modal.Missing = {TModalDialog::Preview, TModalDialog::Password};
-  EXPECT_FALSE(rig.Commands->Available(TCommand::PreviewPage));
-  EXPECT_FALSE(rig.Commands->Available(TCommand::PreviewAll));
+  rig.Modal.Missing = {TModalDialog::Password};
   EXPECT_FALSE(rig.Commands->Available(TCommand::CardSettings));
   EXPECT_FALSE(rig.Commands->Available(TCommand::ProjectSettings));
   EXPECT_TRUE(rig.Commands->Available(TCommand::OnLineList));

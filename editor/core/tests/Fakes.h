@@ -6,6 +6,7 @@
 #include <deque>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -46,6 +47,11 @@ class TFakeDialogs : public TDialogs {
     ++PasswordPrompts;
     return PasswordAccepted;
   }
+  // Remembers what each preview was given; `WhilePreviewing` runs while it is "open".
+  void ShowPreview(const TPreviewRequest& request) override {
+    Previews.push_back(request);
+    if (WhilePreviewing) WhilePreviewing(request);
+  }
 
   std::deque<TMessageAnswer> Answers;
   std::vector<TBox> Boxes;
@@ -53,6 +59,8 @@ class TFakeDialogs : public TDialogs {
   std::vector<TFileRequest> FileRequests;
   bool PasswordAccepted = false;
   int PasswordPrompts = 0;
+  std::vector<TPreviewRequest> Previews;
+  std::function<void(const TPreviewRequest&)> WhilePreviewing;
 
  private:
   std::optional<std::string> NextFile() {
@@ -63,28 +71,8 @@ class TFakeDialogs : public TDialogs {
   }
 };
 
-class TFakeClipboard : public TClipboardAccess {
- public:
-  bool HasDisplayFormat() const override { return HasOurs; }
-  std::string DisplayFormat() const override { return HasOurs ? Bytes : std::string(); }
-  void SetDisplayFormat(const std::string& bytes) override {
-    HasOurs = true;
-    HasOther = false;
-    Bytes = bytes;
-  }
-  void Clear() override {
-    HasOurs = HasOther = false;
-    Bytes.clear();
-    ++Clears;
-  }
-  bool HasOurs = false;
-  bool HasOther = false;  // something another program put there
-  std::string Bytes;
-  int Clears = 0;
-};
-
 // Records what the logic shows; text is 8 pixels a byte.
-class TFakeMainView : public TMainView {
+class TFakeView : public TMainView {
  public:
   void SetCaption(const std::string& gbk) override { Caption = gbk; }
   void SetPlacement(const TWindowPlacement& p) override {
@@ -118,6 +106,26 @@ class TFakeMainView : public TMainView {
   int EditWidth = 0, EditHeight = 0;
   int BarWidth = 1000;
   int PanelRepaints = 0, TipRepaints = 0;
+};
+
+class TFakeClipboard : public TClipboardAccess {
+ public:
+  bool HasDisplayFormat() const override { return HasOurs; }
+  std::string DisplayFormat() const override { return HasOurs ? Bytes : std::string(); }
+  void SetDisplayFormat(const std::string& bytes) override {
+    HasOurs = true;
+    HasOther = false;
+    Bytes = bytes;
+  }
+  void Clear() override {
+    HasOurs = HasOther = false;
+    Bytes.clear();
+    ++Clears;
+  }
+  bool HasOurs = false;
+  bool HasOther = false;  // something another program put there
+  std::string Bytes;
+  int Clears = 0;
 };
 
 // A folder of its own under the system's temporary folder, removed at the end. Path() ends in

@@ -19,7 +19,7 @@ using test::TFakeClipboard;
 using test::TFakeDialogs;
 using test::TTempFolder;
 
-using TFakeView = test::TFakeMainView;
+using test::TFakeView;
 
 struct TMainFixture : ::testing::Test {
   TTempFolder dir;
