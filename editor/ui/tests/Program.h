@@ -1,8 +1,7 @@
 #pragma once
-// The whole program for the Qt tests: offscreen, with scripted dialogs, no splash time, a program
-// directory of the test's own and the online listener on a free loopback port.
-#include <arpa/inet.h>
-
+// The whole program for the Qt tests (ProgramOptions.h), with scripted dialogs and clipboard and a
+// program directory of the test's own.
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -10,6 +9,7 @@
 #include "editor/core/tests/Fakes.h"
 #include "editor/ui/Corvane.h"
 #include "editor/ui/Main.h"
+#include "editor/ui/tests/ProgramOptions.h"
 #include "platform/base/SettingsFile.h"
 
 namespace editor::test {
@@ -17,18 +17,6 @@ namespace editor::test {
 using ui::TCorvane;
 using ui::TDesignFormView;
 using ui::TStartupOptions;
-
-inline TStartupOptions ProgramOptions(const TTempFolder& dir, TFakeDialogs& dialogs, TClipboardAccess* clipboard) {
-  TStartupOptions options;
-  options.SplashMs = 0;
-  options.Dialogs = &dialogs;
-  options.Clipboard = clipboard;
-  options.Main.ProgramDir = dir.Path();
-  options.HandleSignals = false;
-  options.OnLinePort = 0;
-  options.OnLineAddress = htonl(INADDR_LOOPBACK);
-  return options;
-}
 
 struct TProgram {
   TTempFolder Dir;
@@ -41,7 +29,7 @@ struct TProgram {
   bool Start(std::vector<std::string> args = {}, TMainHooks hooks = {},
              const std::function<void(TStartupOptions&)>& adjust = {}) {
     Corvane.reset();
-    TStartupOptions options = ProgramOptions(Dir, Dialogs, &Clipboard);
+    TStartupOptions options = ProgramOptions(Dir.Path(), Dialogs, Clipboard);
     options.Main.Args = std::move(args);
     options.Hooks = std::move(hooks);
     if (adjust) adjust(options);
