@@ -33,10 +33,15 @@ struct CardCommands : ::testing::Test {
   bool WaitStatus(const model::TLEDScreen& screen, int status) {
     return TCardRig::Pump([&] { return screen.Status() == status; });
   }
+  // The kinds of the host's frames up to the read-back command; after it the card sends its
+  // content and the host's answers to that follow.
   std::vector<uint16_t> KindsIn() const {
     std::vector<uint16_t> kinds;
-    for (const auto& frame : card.Sim.Frames())
-      if (frame.Direction == cardsim::fdIn && frame.Valid) kinds.push_back(frame.Kind);
+    for (const auto& frame : card.Sim.Frames()) {
+      if (frame.Direction != cardsim::fdIn || !frame.Valid) continue;
+      kinds.push_back(frame.Kind);
+      if (frame.Kind == model::ReadDisplayCommand) break;
+    }
     return kinds;
   }
 
