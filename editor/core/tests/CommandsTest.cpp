@@ -7,6 +7,7 @@
 
 #include <set>
 
+#include "editor/core/PropertyDescription.h"
 #include "editor/core/StatusTexts.h"
 #include "editor/core/tests/CommandFakes.h"
 #include "model/ComponentManager.h"
@@ -20,6 +21,7 @@
 #include "platform/base/ByteOrder.h"
 #include "platform/base/FilePath.h"
 #include "platform/base/GbkText.h"
+#include "platform/base/MessageWindow.h"
 #include "platform/component/ClassBuilder.h"
 #include "platform/component/PropertyPath.h"
 
@@ -821,6 +823,42 @@ TEST_F(EditCommands, AnInspectorWriteReselectsRebuildsAndSetsModified) {
   EXPECT_TRUE(rig.Form->Modified());
   EXPECT_EQ(rig.View.Lines().back(), "    renamed");
   EXPECT_EQ(rig.Design().CurrentControl(), a);
+}
+
+TEST_F(EditCommands, ADoubleClickRunsTheObjectsEditorsThroughTheMainWindowsMessages) {
+  // Editors of a class of this test's own: the double-click table's says no, the property
+  // editor's changes the object.
+  std::vector<std::string> calls;
+  DoubleClickTable().Register("TUntitled", "Caption", nullptr,
+                              [&](platform::TObject*, const std::string& path) {
+                                calls.push_back("double-click " + path);
+                                return false;
+                              },
+                              pdEditor);
+  PropertyEditorTable().Register("TUntitled", "Tag", nullptr,
+                                 [&](platform::TObject* object, const std::string& path) {
+                                   calls.push_back("property " + path);
+                                   static_cast<platform::TComponent*>(object)->SetTag(5);
+                                   return true;
+                                 },
+                                 pdEditor);
+  auto* untitled = new TUntitled(&rig.Page());
+  untitled->SetParent(&rig.Page());
+  untitled->SetBounds(10, 10, 30, 30);
+  rig.Form->SetModified(false);
+  rig.Design().DoubleClick(0, {20, 20}, {120, 120});
+  EXPECT_TRUE(calls.empty());  // the message is only posted
+  platform::ProcessMessages();
+  EXPECT_EQ(calls, (std::vector<std::string>{"double-click Caption", "property Tag"}));
+  EXPECT_EQ(untitled->Tag(), 5);
+  EXPECT_TRUE(rig.Form->Modified());
+  EXPECT_EQ(rig.Inspector().Root(), untitled);
+
+  // An object freed before its message arrives is left alone.
+  rig.Design().DoubleClick(0, {20, 20}, {120, 120});
+  delete untitled;
+  platform::ProcessMessages();
+  EXPECT_EQ(calls.size(), 2u);
 }
 
 }  // namespace
