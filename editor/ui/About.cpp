@@ -6,6 +6,8 @@
 #include <QPainter>
 #include <QVBoxLayout>
 
+#include "editor/ui/Skinning.h"
+
 namespace editor::ui {
 
 namespace {
@@ -51,6 +53,7 @@ TAboutForm::TAboutForm(QWidget* parent) : QWidget(parent, Qt::Window) {
   version->setAlignment(Qt::AlignCenter);
   layout->addWidget(version);
   setFixedSize(sizeHint());
+  Skinning(this);
 }
 
 void TAboutForm::ShowAsSplash() {

@@ -15,6 +15,8 @@
 #include "editor/ui/ErrorGuard.h"
 #include "editor/ui/GridTable.h"
 #include "editor/ui/QtText.h"
+#include "editor/ui/Skinning.h"
+#include "skin/SkinToolBar.h"
 
 namespace editor::ui {
 
@@ -56,13 +58,14 @@ TAutoSendTimeForm::TAutoSendTimeForm(QWidget* parent) : QDialog(parent) {
   auto* buttons = new QHBoxLayout;
   // Either button closes it; the caller takes the spin's value in both cases.
   for (auto [name, caption] : {std::pair{"OkBtn", "确  定"}, std::pair{"ReturnBtn", "返  回"}}) {
-    auto* button = new QPushButton(Text(caption), this);
+    auto* button = NewButton(Text(caption), this);
     button->setObjectName(name);
     button->setAutoDefault(false);
     connect(button, &QPushButton::clicked, this, &QDialog::accept);
     buttons->addWidget(button);
   }
   column->addLayout(buttons);
+  Skinning(this);
 }
 
 // ---- Automatic-send dialog -----------------------------------------------------------------
@@ -72,7 +75,7 @@ TAutoSendForm::TAutoSendForm(TAutoSend& sender, QWidget* parent) : QDialog(paren
   setWindowTitle(Text("自动发送设置"));
   auto* column = new QVBoxLayout(this);
 
-  auto* bar = new QToolBar(this);
+  auto* bar = new skin::TskToolBar(this);
   bar->setObjectName("ToolBar1");
   bar->setToolButtonStyle(Qt::ToolButtonTextOnly);
   auto addAction = [&](const char* name, const char* caption, auto action) {
@@ -110,6 +113,7 @@ TAutoSendForm::TAutoSendForm(TAutoSend& sender, QWidget* parent) : QDialog(paren
   grid_->setCurrentCell(0, 1);
   sender_.SetView(this);
   Changed();
+  Skinning(this);
 }
 
 TAutoSendForm::~TAutoSendForm() { sender_.SetView(nullptr); }

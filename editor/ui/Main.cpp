@@ -1,15 +1,15 @@
 #include "Main.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
+#include <QDialog>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QSignalBlocker>
-#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QMenuBar>
 #include <QScrollBar>
-#include <QSplitter>
 #include <QToolBar>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -17,10 +17,15 @@
 #include "editor/ui/DesignView.h"
 #include "editor/ui/ErrorGuard.h"
 #include "editor/ui/Notifier.h"
+#include "editor/ui/Skinning.h"
 #include "editor/ui/PropertyEditor.h"
 #include "editor/ui/QtText.h"
 #include "editor/ui/StatusBar.h"
 #include "platform/base/GbkText.h"
+#include "skin/SkinImagePanel.h"
+#include "skin/SkinMainMenu.h"
+#include "skin/SkinPopupMenu.h"
+#include "skin/SkinToolBar.h"
 
 namespace editor::ui {
 
@@ -132,23 +137,59 @@ void TScrollBox::PlacePanel() {
 }
 
 // ---------------------------------------------------------------------------------------------
+TLeftPanel::TLeftPanel(QWidget* parent, skin::TskPanel* top, skin::TskPanel* bottom)
+    : QWidget(parent), top_(top), bottom_(bottom) {
+  top_->setParent(this);
+  bottom_->setParent(this);
+  bottom_->installEventFilter(this);
+  setCursor(Qt::SizeVerCursor);  // the gap; the panels have their own cursors
+  top_->setCursor(Qt::ArrowCursor);
+  bottom_->setCursor(Qt::ArrowCursor);
+}
+
+void TLeftPanel::Arrange() {
+  // Never squeezed here: a resize of the panel by anyone but the user would change the height it
+  // stores.
+  const int h = bottom_->height();
+  bottom_->setGeometry(0, height() - h, width(), h);
+  top_->setGeometry(0, 0, width(), std::max(0, height() - h - Gap));
+}
+
+void TLeftPanel::resizeEvent(QResizeEvent*) { Arrange(); }
+
+bool TLeftPanel::eventFilter(QObject* watched, QEvent* event) {
+  // The list panel's own steps as it collapses and expands.
+  if (watched == bottom_ && event->type() == QEvent::Resize && bottom_->y() + bottom_->height() != height()) Arrange();
+  return QWidget::eventFilter(watched, event);
+}
+
+void TLeftPanel::mousePressEvent(QMouseEvent* event) {
+  if (event->button() == Qt::LeftButton && bottom_->Expanded()) dragFrom_ = event->position().toPoint().y();
+}
+
+void TLeftPanel::mouseMoveEvent(QMouseEvent* event) {
+  if (dragFrom_ < 0) return;
+  const int y = event->position().toPoint().y();
+  const int h = std::clamp(height() - y - Gap / 2, bottom_->TitleHeight(), std::max(bottom_->TitleHeight(), height() - 60));
+  bottom_->resize(width(), h);  // the panel stores a height the user gives it
+  Arrange();
+}
+
+void TLeftPanel::mouseReleaseEvent(QMouseEvent*) { dragFrom_ = -1; }
+
+// ---------------------------------------------------------------------------------------------
 TDesignFormView::TDesignFormView(TDialogs& dialogs, TClipboardAccess& clipboard, TMainOptions options,
                                  TCommandDialogs* modal, TNotifier* notifier)
     : dialogs_(dialogs) {
   setObjectName("MainForm");
   setWindowTitle(QStringFromGbk(TDesignForm::CaptionFor("")));
-  QFont font(Text("宋体"));
-  font.setPixelSize(12);
-  font.setStyleStrategy(QFont::NoAntialias);  // drawn as on the cards' own pixels
-  setFont(font);
   resize(DesignWidth, DesignHeight);
 
-  auto* central = new QWidget(this);
-  auto* column = new QVBoxLayout(central);
+  auto* column = new QVBoxLayout(this);
   column->setContentsMargins(0, 0, 0, 0);
   column->setSpacing(0);
 
-  controlBar_ = new QWidget(central);
+  controlBar_ = new QWidget(this);
   controlBar_->setObjectName("ControlBar1");
   controlBar_->setFixedHeight(ControlBarHeight);
   column->addWidget(controlBar_);
@@ -156,49 +197,42 @@ TDesignFormView::TDesignFormView(TDialogs& dialogs, TClipboardAccess& clipboard,
   auto* row = new QHBoxLayout;
   row->setContentsMargins(0, 0, 0, 0);
   row->setSpacing(0);
-  auto* panel1 = new QWidget(central);
-  panel1->setObjectName("Panel1");
-  panel1->setFixedWidth(LeftPanelWidth);
-  auto* panel1Layout = new QVBoxLayout(panel1);
-  panel1Layout->setContentsMargins(0, 0, 0, 0);
-  leftSplitter_ = new QSplitter(Qt::Vertical, panel1);
-  leftSplitter_->setObjectName("Splitter1");
-  leftSplitter_->setChildrenCollapsible(false);
-  objectInspect_ = new QGroupBox(Text("对象属性(红色为重要属性)"), leftSplitter_);
+  objectInspect_ = new skin::TskPanel;
   objectInspect_->setObjectName("ObjectInspect");
-  listPanel_ = new QGroupBox(Text("对象列表"), leftSplitter_);
+  objectInspect_->SetCaption(Text("对象属性(红色为重要属性)"));
+  objectInspect_->Align = skin::alClient;
+  listPanel_ = new skin::TskPanel;
   listPanel_->setObjectName("skPanel1");
+  listPanel_->SetCaption(Text("对象列表"));
+  listPanel_->Align = skin::alBottom;
+  leftPanel_ = new TLeftPanel(this, objectInspect_, listPanel_);
+  leftPanel_->setObjectName("Panel1");
+  leftPanel_->setFixedWidth(LeftPanelWidth);
   auto* listLayout = new QVBoxLayout(listPanel_);
   listLayout->setContentsMargins(0, 0, 0, 0);
   objectList_ = new QTreeWidget(listPanel_);
   objectList_->setObjectName("ObjectList");
   objectList_->header()->hide();
   listLayout->addWidget(objectList_);
-  leftSplitter_->addWidget(objectInspect_);
-  leftSplitter_->addWidget(listPanel_);
-  // The object list keeps its height when the window is resized; the inspector takes the rest.
-  leftSplitter_->setStretchFactor(0, 1);
-  leftSplitter_->setStretchFactor(1, 0);
-  panel1Layout->addWidget(leftSplitter_);
-  row->addWidget(panel1);
+  row->addWidget(leftPanel_);
 
-  scrollBox_ = new TScrollBox(central);
+  scrollBox_ = new TScrollBox(this);
   row->addWidget(scrollBox_, 1);
   column->addLayout(row, 1);
 
-  statusBar_ = new TStatusBarView(central);
+  statusBar_ = new TStatusBarView(this);
   column->addWidget(statusBar_);
-  setCentralWidget(central);
 
   for (int i = 0; i < ObjectImageCount; ++i) imageList_.push_back(PlaceholderIcon(i));
   BuildActions();
   BuildMenus();
   BuildToolBars();
   BuildObjectList();
+  skinFrame_ = Skinning(this);
 
   if (!notifier) {
-    noticeWindow_ = new TNoticeWindow(this);
-    notifier = noticeWindow_;
+    notices_ = new TNoticePopup(this);
+    notifier = notices_;
   }
   if (!modal) {
     noDialogs_ = std::make_unique<TNoCommandDialogs>();
@@ -233,7 +267,8 @@ void TDesignFormView::BuildActions() {
 }
 
 void TDesignFormView::BuildMenus() {
-  menuBar()->setObjectName("skMainMenu1");
+  mainMenu_ = new skin::TskMainMenu(this);  // the frame's menu bar will show it
+  mainMenu_->setObjectName("skMainMenu1");
   struct TMenu {
     const char* Caption;
     const char* Name;
@@ -246,12 +281,13 @@ void TDesignFormView::BuildMenus() {
       {"系统[&Y]", "System1", cpSystemMenu},
   };
   for (const TMenu& m : menus) {
-    QMenu* menu = menuBar()->addMenu(Text(m.Caption));
+    auto* menu = new QMenu(Text(m.Caption), this);
     menu->setObjectName(m.Name);
     for (const TCommandInfo& info : CommandTable())
       if (info.Places & m.Place) menu->addAction(Action(info.Id));
     if (m.Place == cpFileMenu) fileMenu_ = menu;
     if (m.Place == cpEditMenu) editMenu_ = menu;
+    mainMenu_->AddMenu(menu);
   }
   // The Edit menu's items follow the project and the selection as it opens; tool buttons and
   // shortcuts are never disabled, and their commands do nothing when they cannot run.
@@ -259,9 +295,13 @@ void TDesignFormView::BuildMenus() {
           [this] { TErrorGuard::Run([&] { ApplyStates(commands_->EditMenuStates()); }); });
   connect(editMenu_, &QMenu::aboutToHide, this, [this] { RefreshActions(); });
 
-  designPopup_ = new QMenu(this);
+  auto* designPopup = new skin::TskPopupMenu(this);
+  designPopup->setObjectName("PopupMenu1");
+  designPopup_ = designPopup->Menu();
   designPopup_->setObjectName("PopupMenu1");
-  treePopup_ = new QMenu(this);
+  auto* treePopup = new skin::TskPopupMenu(this);
+  treePopup->setObjectName("PopupMenu2");
+  treePopup_ = treePopup->Menu();
   treePopup_->setObjectName("PopupMenu2");
   for (const TCommandInfo& info : CommandTable()) {
     if (info.Places & cpDesignPopup) designPopup_->addAction(Action(info.Id));
@@ -274,7 +314,7 @@ void TDesignFormView::BuildToolBars() {
   constexpr std::pair<int, uint32_t> bars[] = {{1, cpClipboardBar}, {2, cpFileBar}, {3, cpObjectBar},
                                                {4, cpHiddenBar},    {5, cpCardBar}, {7, cpLastBar}};
   for (const auto& [n, place] : bars) {
-    auto* bar = new QToolBar(controlBar_);
+    auto* bar = new skin::TskToolBar(controlBar_);
     bar->setObjectName(QStringLiteral("ToolBar%1").arg(n));
     bar->setMovable(false);
     bar->setToolButtonStyle(Qt::ToolButtonTextOnly);
@@ -384,19 +424,20 @@ void TDesignFormView::ArrangeControlBar() {
 
 void TDesignFormView::SetCaption(const std::string& gbk) { setWindowTitle(QStringFromGbk(gbk)); }
 
+// Maximised is the frame's own: the work area less its bottom row.
 void TDesignFormView::SetPlacement(const TWindowPlacement& placement) {
   if (placement.Maximized) {
-    setWindowState(windowState() | Qt::WindowMaximized);
+    if (!isMaximized()) skinFrame_->ToggleMaximized();
     return;
   }
-  setWindowState(windowState() & ~Qt::WindowMaximized);
+  if (isMaximized()) skinFrame_->ToggleMaximized();
   move(placement.Left, placement.Top);
   resize(placement.Width, placement.Height);
 }
 
 TWindowPlacement TDesignFormView::Placement() const {
   TWindowPlacement placement;
-  placement.Maximized = windowState().testFlag(Qt::WindowMaximized);
+  placement.Maximized = isMaximized();
   placement.Left = x();
   placement.Top = y();
   placement.Width = width();
@@ -405,11 +446,13 @@ TWindowPlacement TDesignFormView::Placement() const {
 }
 
 void TDesignFormView::SetObjectListHeight(int height) {
-  const int total = std::max(leftSplitter_->height(), height + 1);
-  leftSplitter_->setSizes({total - height - leftSplitter_->handleWidth(), height});
+  listPanel_->SetHeight(height);
+  leftPanel_->Arrange();
 }
 
-int TDesignFormView::ObjectListHeight() const { return listPanel_->height(); }
+// The panel's expanded height, also while it stands collapsed to its title: the next start
+// opens it expanded, at that height.
+int TDesignFormView::ObjectListHeight() const { return listPanel_->Height(); }
 
 void TDesignFormView::SetMenuThreePosition(int left, int top) {
   ArrangeControlBar();
@@ -468,23 +511,24 @@ TPropertyEditorView* TDesignFormView::PlaceInspector(TDialogs& dialogs, TPropert
 
 void TDesignFormView::SetEditPanelSize(int width, int height) { scrollBox_->SetEditPanelSize(width, height); }
 
+// The status bar spans the frame's client area, between the frame's side bands; before the first
+// show its layout has not run yet.
 int TDesignFormView::StatusBarClientWidth() const {
-  if (!isVisible()) {
-    // Before the first show the layouts have not run yet.
-    const_cast<TDesignFormView*>(this)->layout()->activate();
-    centralWidget()->layout()->activate();
-  }
-  return statusBar_->width();
+  if (isVisible()) return statusBar_->width();
+  return width() - 2 * skinFrame_->Client()->x();
 }
 
-int TDesignFormView::TipTextWidth(const std::string& gbk) const { return statusBar_->TextWidth(QStringFromGbk(gbk)); }
+int TDesignFormView::TipTextWidth(const std::string& gbk) const { return statusBar_->TextWidth(gbk); }
 
-void TDesignFormView::StatusPanelsChanged() { statusBar_->repaint(); }
+void TDesignFormView::StatusPanelsChanged() {
+  statusBar_->RefreshTexts();
+  statusBar_->repaint();
+}
 
 void TDesignFormView::TipsAreaChanged() { statusBar_->update(statusBar_->TipsRect()); }
 
 void TDesignFormView::showEvent(QShowEvent* event) {
-  QMainWindow::showEvent(event);
+  QWidget::showEvent(event);
   if (shown_) return;
   shown_ = true;
   // The other forms are made by now.
@@ -507,6 +551,20 @@ void TDesignFormView::closeEvent(QCloseEvent* event) {
   event->accept();
   closed_ = true;
   if (onClosed_) onClosed_();
+}
+
+// The title bar's minimise button minimises the application: every window of it goes with the
+// main window, and comes back with it.
+void TDesignFormView::changeEvent(QEvent* event) {
+  QWidget::changeEvent(event);
+  if (event->type() != QEvent::WindowStateChange) return;
+  const bool minimized = isMinimized();
+  for (QWidget* w : QApplication::topLevelWidgets()) {
+    if (w == this || !w->isVisible() || w->isMinimized() == minimized) continue;
+    if (!qobject_cast<QDialog*>(w) && !w->findChild<skin::TskForm*>(QString(), Qt::FindDirectChildrenOnly)) continue;
+    if (minimized) w->showMinimized();
+    else w->showNormal();
+  }
 }
 
 void TDesignFormView::CloseAnsweringNo() {

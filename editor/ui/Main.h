@@ -5,7 +5,7 @@
 // editor/core's TDesignForm; this view only shows it and passes events on.
 #include <QAbstractScrollArea>
 #include <QIcon>
-#include <QMainWindow>
+#include <QWidget>
 #include <QTreeWidgetItem>
 #include <array>
 #include <functional>
@@ -16,11 +16,17 @@
 #include "editor/ui/PropertyEditor.h"
 
 class QAction;
-class QGroupBox;
 class QMenu;
-class QSplitter;
 class QToolBar;
 class QTreeWidget;
+
+namespace skin {
+class TskForm;
+class TskMainMenu;
+class TskPanel;
+class TskPopupForm;
+class TskPopupMenu;
+}  // namespace skin
 
 namespace editor {
 class TDesign;
@@ -60,14 +66,36 @@ class TScrollBox : public QAbstractScrollArea {
   QWidget* container_;
 };
 
-class TNoticeWindow;
+// `Panel1`: the inspector panel over the object-list panel. The list panel keeps its own height
+// (it collapses to its title and expands again by itself); the inspector takes the rest, and a
+// drag on the gap between them sets the list's height.
+class TLeftPanel : public QWidget {
+ public:
+  static constexpr int Gap = 3;
+  TLeftPanel(QWidget* parent, skin::TskPanel* top, skin::TskPanel* bottom);
+  void Arrange();
 
-class TDesignFormView : public QMainWindow, public TMainView, private TCommandsView {
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+
+ private:
+  skin::TskPanel* top_;
+  skin::TskPanel* bottom_;
+  int dragFrom_ = -1;
+};
+
+class TNoticePopup;
+
+class TDesignFormView : public QWidget, public TMainView, private TCommandsView {
  public:
   static constexpr int DesignWidth = 1115, DesignHeight = 684;
 
   // `modal` opens the other units' dialogs for the commands and `notifier` shows the card
-  // notices; null: no such dialog exists, and the window's own notice window.
+  // notices; null: no such dialog exists, and the window's own popup notifier.
   TDesignFormView(TDialogs& dialogs, TClipboardAccess& clipboard, TMainOptions options,
                   TCommandDialogs* modal = nullptr, TNotifier* notifier = nullptr);
   ~TDesignFormView() override;
@@ -76,8 +104,10 @@ class TDesignFormView : public QMainWindow, public TMainView, private TCommandsV
   TCommands& Commands() { return *commands_; }
   // The action of a command (one per command, in every place it shows).
   QAction* Action(TCommand command) const { return actions_[size_t(command)]; }
-  // The notice window, when the window shows the notices itself.
-  TNoticeWindow* NoticeWindow() const { return noticeWindow_; }
+  // The popup notifier `NoticePopup`, when the window shows the notices itself.
+  TNoticePopup* Notices() const { return notices_; }
+  skin::TskForm* SkinFrame() const { return skinFrame_; }
+  skin::TskMainMenu* MainMenu() const { return mainMenu_; }
   // Enables every action whose dialog or class exists.
   void RefreshActions();
   // The icon of an image index of `ImageList1` (none outside it).
@@ -95,7 +125,8 @@ class TDesignFormView : public QMainWindow, public TMainView, private TCommandsV
   TStatusBarView* StatusBar() const { return statusBar_; }
   TScrollBox* ScrollBox() const { return scrollBox_; }
   QTreeWidget* ObjectList() const { return objectList_; }
-  QGroupBox* ObjectInspect() const { return objectInspect_; }
+  skin::TskPanel* ObjectInspect() const { return objectInspect_; }
+  skin::TskPanel* ObjectListPanel() const { return listPanel_; }
 
   // First show, steps 8 and 9: the designer's view inside `Container`, at its top-left, and
   // the inspector filling `ObjectInspect`. Each replaces the one placed before; the window owns
@@ -126,6 +157,7 @@ class TDesignFormView : public QMainWindow, public TMainView, private TCommandsV
  protected:
   void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  void changeEvent(QEvent* event) override;
 
  private:
   // TCommandsView
@@ -155,9 +187,11 @@ class TDesignFormView : public QMainWindow, public TMainView, private TCommandsV
   QMenu* treePopup_ = nullptr;
   std::array<QAction*, size_t(TCommand::CampaignTime) + 1> actions_{};
   std::vector<QIcon> imageList_;
-  QSplitter* leftSplitter_ = nullptr;
-  QGroupBox* objectInspect_ = nullptr;
-  QGroupBox* listPanel_ = nullptr;
+  skin::TskForm* skinFrame_ = nullptr;
+  skin::TskMainMenu* mainMenu_ = nullptr;
+  TLeftPanel* leftPanel_ = nullptr;
+  skin::TskPanel* objectInspect_ = nullptr;
+  skin::TskPanel* listPanel_ = nullptr;
   QTreeWidget* objectList_ = nullptr;
   TScrollBox* scrollBox_ = nullptr;
   TStatusBarView* statusBar_ = nullptr;
@@ -172,7 +206,7 @@ class TDesignFormView : public QMainWindow, public TMainView, private TCommandsV
   TDialogs& dialogs_;
   TQtPropertyChooser chooser_;
   std::unique_ptr<TCommandDialogs> noDialogs_;
-  TNoticeWindow* noticeWindow_ = nullptr;
+  TNoticePopup* notices_ = nullptr;
   std::unique_ptr<TDesignForm> form_;  // it reads the widgets as it is destroyed
   // Goes before the form whose hooks it set.
   std::unique_ptr<TCommands> commands_;

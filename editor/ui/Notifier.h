@@ -1,27 +1,20 @@
 #pragma once
-// The notices about cards that cannot be reached: a plain window with a title and a message,
-// not modal, made once and reused; a new notice replaces the text of the one shown.
-#include <QWidget>
-
+// `NoticePopup`: the notices about cards that cannot be reached, in the skin's popup notifier.
+// It is made once and reused; a new notice replaces the text of the one shown and stands its
+// full time again.
 #include "editor/core/Commands.h"
-
-class QLabel;
+#include "skin/SkinForm.h"
 
 namespace editor::ui {
 
-class TNoticeWindow : public QWidget, public TNotifier {
+class TNoticePopup : public skin::TskPopupForm, public TNotifier {
  public:
-  explicit TNoticeWindow(QWidget* parent = nullptr);
+  static constexpr int NoticeStayTime = 20000;
+
+  explicit TNoticePopup(QObject* owner = nullptr);
 
   // GBK texts; the message's lines end in single CRs.
   void Notify(const std::string& title, const std::string& message) override;
-
-  QLabel* Title() const { return title_; }
-  QLabel* Message() const { return message_; }
-
- private:
-  QLabel* title_;
-  QLabel* message_;
 };
 
 }  // namespace editor::ui

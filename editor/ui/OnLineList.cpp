@@ -15,6 +15,7 @@
 #include "editor/ui/ErrorGuard.h"
 #include "editor/ui/QtText.h"
 #include "platform/base/SettingsFile.h"
+#include "editor/ui/Skinning.h"
 
 namespace editor::ui {
 
@@ -90,10 +91,10 @@ TOnLineForm::TOnLineForm(TOnLineTable& table, TOnLineImportHooks hooks, TDialogs
 
   auto* buttons = new QHBoxLayout;
   buttons->addStretch(1);
-  import_ = new QPushButton(Text("引入选中控制卡"), this);
+  import_ = NewButton(Text("引入选中控制卡"), this);
   import_->setObjectName("ImportButton");
   buttons->addWidget(import_);
-  close_ = new QPushButton(Text("退出[&X]"), this);
+  close_ = NewButton(Text("退出[&X]"), this);
   close_->setObjectName("CloseButton");
   buttons->addWidget(close_);
   layout->addLayout(buttons);
@@ -107,6 +108,7 @@ TOnLineForm::TOnLineForm(TOnLineTable& table, TOnLineImportHooks hooks, TDialogs
           });
   connect(import_, &QPushButton::clicked, this, [this] { TErrorGuard::Run([this] { logic_.Import(); }); });
   connect(close_, &QPushButton::clicked, this, [this] { reject(); });
+  Skinning(this);
 }
 
 TOnLineForm::~TOnLineForm() = default;
@@ -144,22 +146,23 @@ TSetRemoteServerForm::TSetRemoteServerForm(std::string settingsPath, QWidget* pa
   port_->setValue(DefaultOnLinePort);
   fields->addWidget(port_, 1, 1);
   layout->addLayout(fields);
-  autoDownLoad_ = new QCheckBox(Text("自动从远程服务器下载在线控制卡信息"), this);
+  autoDownLoad_ = NewCheckBox(Text("自动从远程服务器下载在线控制卡信息"), this);
   autoDownLoad_->setObjectName("AutoDownLoadSelect");
   layout->addWidget(autoDownLoad_);
 
   auto* buttons = new QHBoxLayout;
   buttons->addStretch(1);
-  ok_ = new QPushButton(Text("确  定"), this);
+  ok_ = NewButton(Text("确  定"), this);
   ok_->setObjectName("OkButton");
   buttons->addWidget(ok_);
-  back_ = new QPushButton(Text("返  回"), this);
+  back_ = NewButton(Text("返  回"), this);
   back_->setObjectName("BackButton");
   buttons->addWidget(back_);
   layout->addLayout(buttons);
 
   connect(ok_, &QPushButton::clicked, this, [this] { TErrorGuard::Run([this] { Save(); }); });
   connect(back_, &QPushButton::clicked, this, [this] { reject(); });
+  Skinning(this);
 }
 
 void TSetRemoteServerForm::showEvent(QShowEvent* event) {

@@ -2,6 +2,7 @@
 // `OnLineForm` ("在线显示屏列表"): the online card list, and `SetRemoteServerForm`
 // ("远程服务器设置"): the remote server the listener pulls from. Both are thin over editor/core's
 // OnLineList; the commands show them modally.
+#include "skin/SkinButton.h"
 #include <QDialog>
 #include <memory>
 #include <string>
@@ -9,7 +10,6 @@
 #include "editor/core/OnLineList.h"
 #include "platform/base/MessageWindow.h"
 
-class QCheckBox;
 class QLineEdit;
 class QPushButton;
 class QSpinBox;
@@ -60,7 +60,7 @@ class TSetRemoteServerForm : public QDialog {
 
   QLineEdit* RemoteServerIP() const { return ip_; }
   QSpinBox* RemoteServerPort() const { return port_; }
-  QCheckBox* AutoDownLoadSelect() const { return autoDownLoad_; }
+  skin::TskCheckBox* AutoDownLoadSelect() const { return autoDownLoad_; }
   QPushButton* OkButton() const { return ok_; }
   QPushButton* BackButton() const { return back_; }
 
@@ -74,7 +74,7 @@ class TSetRemoteServerForm : public QDialog {
   std::string settingsPath_;
   QLineEdit* ip_;
   QSpinBox* port_;
-  QCheckBox* autoDownLoad_;
+  skin::TskCheckBox* autoDownLoad_;
   QPushButton* ok_;
   QPushButton* back_;
 };

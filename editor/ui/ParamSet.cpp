@@ -18,6 +18,7 @@
 #include <QVBoxLayout>
 
 #include "editor/ui/QtText.h"
+#include "editor/ui/Skinning.h"
 
 namespace editor::ui {
 
@@ -55,8 +56,8 @@ QLineEdit* IpEdit(QWidget* parent, const char* name, const char* text) {
   return edit;
 }
 
-QCheckBox* Check(QWidget* parent, const char* name, const char* caption) {
-  auto* check = new QCheckBox(U(caption), parent);
+skin::TskCheckBox* Check(QWidget* parent, const char* name, const char* caption) {
+  auto* check = NewCheckBox(U(caption), parent);
   check->setObjectName(name);
   return check;
 }
@@ -145,6 +146,7 @@ TStatusForm::TStatusForm(QWidget* parent) : QDialog(parent) {
   layout->addWidget(executing, 0, 0);
   layout->addWidget(command_, 0, 1);
   layout->addWidget(message_, 1, 0, 1, 2);
+  Skinning(this);
 }
 
 void TStatusForm::SetCommand(const QString& command) { command_->setText(command); }
@@ -181,11 +183,11 @@ TBrightSetForm::TBrightSetForm(QWidget* parent) : QDialog(parent) {
   layout->addWidget(spin_, 0, 1);
   layout->addWidget(new QLabel(U("(亮度值在 0 - 7 之间, 0最暗 7最亮)"), this), 1, 0, 1, 2);
   auto* buttons = new QHBoxLayout;
-  auto* adjust = new QPushButton(U("调  节"), this);
+  auto* adjust = NewButton(U("调  节"), this);
   adjust->setObjectName("AdjustButton");
-  auto* read = new QPushButton(U("读  取"), this);
+  auto* read = NewButton(U("读  取"), this);
   read->setObjectName("ReadButton");
-  auto* back = new QPushButton(U("返  回"), this);
+  auto* back = NewButton(U("返  回"), this);
   back->setObjectName("ReturnButton");
   buttons->addWidget(adjust);
   buttons->addWidget(read);
@@ -198,6 +200,7 @@ TBrightSetForm::TBrightSetForm(QWidget* parent) : QDialog(parent) {
     if (OnRead) OnRead();
   });
   connect(back, &QPushButton::clicked, this, &QDialog::close);
+  Skinning(this);
 }
 
 void TBrightSetForm::SetValue(int value) { spin_->setValue(value); }
@@ -251,6 +254,7 @@ TParamSetForm::TParamSetForm(TDialogs& dialogs, cardlink::TLEDManager& manager, 
   bright_->OnRead = [this] { controller_->BrightnessRead(); };
   ApplyReportEnabling();
   ApplyCascadeEnabling();
+  Skinning(this);
 }
 
 TParamSetForm::~TParamSetForm() {
@@ -275,7 +279,7 @@ void TParamSetForm::BuildLinkArea(QWidget* area) {
   add(2, "控制卡地址:", cardAddress_);
   add(4, "串口号:", locPort_);
   add(6, "IP地址:", cardIp_);
-  auto* establish = new QPushButton(U("建立通讯"), area);
+  auto* establish = NewButton(U("建立通讯"), area);
   establish->setObjectName("LinkButton");
   grid->addWidget(establish, 0, 8);
   connect(establish, &QPushButton::clicked, this, [this] { controller_->EstablishLink(); });
@@ -340,7 +344,7 @@ QWidget* TParamSetForm::BuildNetworkPage() {
   explanation->setObjectName("StaticText1");
   explanation->setWordWrap(true);
   grid->addWidget(explanation, 6, 0, 1, 2);
-  connect(report_, &QCheckBox::clicked, this, [this] { ApplyReportEnabling(); });
+  connect(report_, &QAbstractButton::clicked, this, [this] { ApplyReportEnabling(); });
   return page;
 }
 
@@ -431,7 +435,7 @@ QWidget* TParamSetForm::BuildButtons() {
   };
   int i = 0;
   for (const auto& b : buttons) {
-    auto* button = new QPushButton(U(b.Caption), box);
+    auto* button = NewButton(U(b.Caption), box);
     button->setObjectName(b.Name);
     button->setEnabled(false);
     const auto press = b.Press;

@@ -2,6 +2,7 @@
 // The card-settings dialog "控制卡设置" (TParamSetForm), its progress window "命令执行情况"
 // (TStatusForm) and the brightness dialog "显示屏亮度调整" (TBrightSetForm). They are thin views
 // over TParamSetController: every rule lives there.
+#include "skin/SkinButton.h"
 #include <QDialog>
 #include <QWidget>
 #include <array>
@@ -12,7 +13,6 @@
 #include "editor/core/ParamSetController.h"
 
 class QButtonGroup;
-class QCheckBox;
 class QComboBox;
 class QGroupBox;
 class QLabel;
@@ -136,10 +136,10 @@ class TParamSetForm : public QDialog, public TParamSetView {
   QSpinBox* brightness_ = nullptr;
   QComboBox* uartSpeed_ = nullptr;
   QSpinBox* address_ = nullptr;
-  QCheckBox* displaySendFlag_ = nullptr;
+  skin::TskCheckBox* displaySendFlag_ = nullptr;
   // "网络通讯参数"
   QLineEdit* remoteHost_ = nullptr;
-  QCheckBox* report_ = nullptr;
+  skin::TskCheckBox* report_ = nullptr;
   QSpinBox* remotePort_ = nullptr;
   QLineEdit* gateIp_ = nullptr;
   QLineEdit* ipMask_ = nullptr;
@@ -153,11 +153,11 @@ class TParamSetForm : public QDialog, public TParamSetView {
   QComboBox* oeTime_ = nullptr;
   QComboBox* shiftFrequency_ = nullptr;
   QComboBox* refreshFreq_ = nullptr;
-  QCheckBox* polarity_ = nullptr;
-  QCheckBox* rgReverse_ = nullptr;
-  QCheckBox* scan_ = nullptr;
-  QCheckBox* rowProp_ = nullptr;
-  QCheckBox* en_ = nullptr;
+  skin::TskCheckBox* polarity_ = nullptr;
+  skin::TskCheckBox* rgReverse_ = nullptr;
+  skin::TskCheckBox* scan_ = nullptr;
+  skin::TskCheckBox* rowProp_ = nullptr;
+  skin::TskCheckBox* en_ = nullptr;
   // "级连参数"
   QButtonGroup* linkProp_ = nullptr;
   QButtonGroup* linkMethod_ = nullptr;

@@ -12,6 +12,9 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "editor/ui/Skinning.h"
+#include "skin/SkinToolBar.h"
+
 namespace editor::ui {
 
 namespace {
@@ -73,7 +76,7 @@ TPrevForm::TPrevForm(TDialogs& dialogs, TPreviewOptions options, QWidget* parent
   coolBar_->setObjectName("CoolBar1");
   auto* barLayout = new QHBoxLayout(coolBar_);
   barLayout->setContentsMargins(0, 0, 0, 0);
-  toolBar_ = new QToolBar(coolBar_);
+  toolBar_ = new skin::TskToolBar(coolBar_);
   toolBar_->setObjectName("ToolBar1");
   back_ = new QToolButton(toolBar_);
   back_->setObjectName("SpeedButton1");
@@ -96,6 +99,7 @@ TPrevForm::TPrevForm(TDialogs& dialogs, TPreviewOptions options, QWidget* parent
   layout->addWidget(panel1_, 1);
 
   player_.OnPainted = [this] { panel2_->update(); };
+  Skinning(this);
 }
 
 TPrevForm::~TPrevForm() { player_.Stop(); }
@@ -111,7 +115,9 @@ void TPrevForm::Prepare(const TPreviewRequest& request) {
   request_ = request;
   const int bar = coolBar_->sizeHint().height();
   coolBar_->setFixedHeight(bar);
-  setFixedSize(request_.Width + 2 * BevelWidth, request_.Height + 2 * BevelWidth + bar);
+  // The surface is the screen's size even where the frame's least width is more.
+  panel2_->setFixedSize(request_.Width, request_.Height);
+  setFixedSize(FramedSize(this, {request_.Width + 2 * BevelWidth, request_.Height + 2 * BevelWidth + bar}));
   if (const QScreen* screen = QGuiApplication::primaryScreen())
     move(screen->availableGeometry().center() - rect().center());
 }

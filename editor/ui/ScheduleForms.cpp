@@ -15,6 +15,7 @@
 #include "editor/ui/ErrorGuard.h"
 #include "editor/ui/GridTable.h"
 #include "editor/ui/QtText.h"
+#include "editor/ui/Skinning.h"
 
 namespace editor::ui {
 
@@ -25,7 +26,7 @@ QString Text(const char* utf8) { return QString::fromUtf8(utf8); }
 // A dialog button whose click runs `action` under the error guard.
 template <typename F>
 QPushButton* AddDialogButton(QBoxLayout* row, QWidget* parent, const char* name, const char* caption, F action) {
-  auto* button = new QPushButton(Text(caption), parent);
+  auto* button = NewButton(Text(caption), parent);
   button->setObjectName(name);
   button->setAutoDefault(false);
   QObject::connect(button, &QPushButton::clicked, parent, [action] { TErrorGuard::Run(action); });
@@ -66,9 +67,9 @@ TScheduleGridForm<TController>::TScheduleGridForm(const TScheduleFormContext& co
   });
   connect(grid_->horizontalHeader(), &QHeaderView::sectionResized, this, [this] { Quietly([this] { PlacePicker(); }); });
 
-  check_ = new QCheckBox(Text(look.CheckCaption), this);
+  check_ = NewCheckBox(Text(look.CheckCaption), this);
   check_->setObjectName(look.CheckName);
-  connect(check_, &QCheckBox::toggled, this, [this](bool checked) {
+  connect(check_, &QAbstractButton::toggled, this, [this](bool checked) {
     if (!updating_) controller_->SetAuto(checked);
   });
   column->addWidget(check_);
@@ -131,6 +132,7 @@ TAutoCloseForm::TAutoCloseForm(const TScheduleFormContext& context, QWidget* par
   AddButton("ImportBtn", "导  入", [this] { controller_->Import(); });
   AddButton("ExportBtn", "导  出", [this] { controller_->Export(); });
   AddButton("ReturnBtn", "返  回", [this] { accept(); });
+  Skinning(this);
 }
 
 void TAutoCloseForm::PlacePicker() {
@@ -157,6 +159,7 @@ TAutoBrightForm::TAutoBrightForm(const TScheduleFormContext& context, QWidget* p
   AddButton("ExportBtn", "导  出", [this] { controller_->Export(); });
   AddButton("ImportBtn", "导  入", [this] { controller_->Import(); });
   AddButton("ReturnBtn", "返  回", [this] { accept(); });
+  Skinning(this);
 }
 
 // The drop-down's items are the eight level names, replaced at every show.
@@ -196,6 +199,7 @@ TBrightAdjustForm::TBrightAdjustForm(const TScheduleFormContext& context, QWidge
   AddDialogButton(buttons, this, "AdjustBtn", "调  节", [this] { controller_->Adjust(); });
   AddDialogButton(buttons, this, "ReturnBtn", "返  回", [this] { accept(); });
   column->addLayout(buttons);
+  Skinning(this);
 }
 
 TBrightAdjustForm::~TBrightAdjustForm() = default;

@@ -2,6 +2,7 @@
 // The schedule and brightness dialogs: `AutoCloseForm` (power schedule), `AutoBrightForm`
 // (brightness schedule) and `BrightAdjustForm` (manual brightness). Each owns its controller
 // (editor/core/ScheduleForms.h), shows what it holds and passes clicks and choices on.
+#include "skin/SkinButton.h"
 #include <QDialog>
 #include <functional>
 #include <initializer_list>
@@ -9,7 +10,6 @@
 
 #include "editor/core/ScheduleForms.h"
 
-class QCheckBox;
 class QComboBox;
 class QHBoxLayout;
 class QSpinBox;
@@ -63,7 +63,7 @@ class TScheduleGridForm : public QDialog, public TScheduleView {
 
   std::unique_ptr<TController> controller_;
   TGridTable* grid_;
-  QCheckBox* check_;
+  skin::TskCheckBox* check_;
 
  private:
   QHBoxLayout* buttons_;
@@ -74,7 +74,7 @@ class TAutoCloseForm : public TScheduleGridForm<TAutoCloseController> {
  public:
   explicit TAutoCloseForm(const TScheduleFormContext& context, QWidget* parent = nullptr);
   QTimeEdit* TimePicker() const { return picker_; }
-  QCheckBox* AutoPower() const { return check_; }
+  skin::TskCheckBox* AutoPower() const { return check_; }
 
  private:
   void PlacePicker() override;
@@ -85,7 +85,7 @@ class TAutoBrightForm : public TScheduleGridForm<TAutoBrightController> {
  public:
   explicit TAutoBrightForm(const TScheduleFormContext& context, QWidget* parent = nullptr);
   QComboBox* BrightPicker() const { return picker_; }
-  QCheckBox* AutoBright() const { return check_; }
+  skin::TskCheckBox* AutoBright() const { return check_; }
 
  private:
   void PlacePicker() override;

@@ -1,59 +1,59 @@
 #include "StatusBar.h"
 
-#include <QPainter>
-
 #include "editor/core/Main.h"
 #include "editor/ui/QtText.h"
+#include "platform/gfx/TextLayout.h"
 
 namespace editor::ui {
 
-TStatusBarView::TStatusBarView(QWidget* parent) : QWidget(parent) {
+TStatusBarView::TStatusBarView(QWidget* parent) : skin::TskStatusBar(parent) {
   setObjectName("SystemStatusBar");
   setFixedHeight(BarHeight);
+  for (int i = 0; i < StatusPanelCount; ++i) {
+    skin::TskStatusPanel panel;
+    panel.Width = StatusPanelWidths[size_t(i)];
+    if (TDesignForm::StatusPanelOwnerDrawn(i))
+      panel.OnDrawPanel = [this, i](platform::TCanvas& canvas, const skin::TRect& rect) { DrawPanel(i, canvas, rect); };
+    Panels().push_back(std::move(panel));
+  }
 }
 
-QRect TStatusBarView::PanelRect(int index) const {
-  int left = 0;
-  for (int i = 0; i < index; ++i) left += StatusPanelWidths[size_t(i)];
-  if (index == TipsPanel) return QRect(left, 0, std::max(0, width() - TipsAreaRightMargin - left), height());
-  return QRect(left, 0, StatusPanelWidths[size_t(index)], height());
+void TStatusBarView::SetForm(const TDesignForm* form) {
+  form_ = form;
+  RefreshTexts();
+}
+
+void TStatusBarView::RefreshTexts() {
+  for (int i = 0; i < StatusPanelCount; ++i)
+    Panels()[size_t(i)].Text = form_ && !TDesignForm::StatusPanelOwnerDrawn(i) ? QStringFromGbk(form_->StatusPanelText(i))
+                                                                               : QString();
 }
 
 QRect TStatusBarView::TipsRect() const {
   return QRect(QPoint(TipsAreaLeft, 2), QPoint(width() - TipsAreaRightMargin - 1, height() - 3));
 }
 
-int TStatusBarView::TextWidth(const QString& text) const { return fontMetrics().horizontalAdvance(text); }
+int TStatusBarView::TextWidth(const std::string& gbk) const { return platform::TextExtent(Font, gbk).cx; }
 
-void TStatusBarView::paintEvent(QPaintEvent*) {
-  QPainter painter(this);
-  const QFontMetrics metrics = fontMetrics();
-  for (int i = 0; i < StatusPanelCount; ++i) {
-    const QRect rect = PanelRect(i);
-    if (i != TipsPanel) {
-      painter.setPen(palette().color(QPalette::Mid));
-      painter.drawLine(rect.topRight(), rect.bottomRight());
-    }
-    if (!form_) continue;
-    if (i == TipsPanel) {
-      painter.fillRect(rect, palette().color(QPalette::Window));
-      painter.save();
-      painter.setClipRect(rect);
-      painter.setPen(QColorFromColorRef(form_->StatusPanelColor(i)));
-      for (const auto& run : form_->TipRuns(rect.width()))
-        painter.drawText(rect.left() + run.X, rect.top() + 3 + metrics.ascent(), QStringFromGbk(run.Text));
-      painter.restore();
-      continue;
-    }
-    const QString text = QStringFromGbk(form_->StatusPanelText(i));
-    if (TDesignForm::StatusPanelOwnerDrawn(i)) {
-      painter.setPen(QColorFromColorRef(form_->StatusPanelColor(i)));
-      painter.drawText(rect, Qt::AlignCenter, text);
-    } else {
-      painter.setPen(palette().color(QPalette::WindowText));
-      painter.drawText(rect.adjusted(3, 0, -2, 0), Qt::AlignLeft | Qt::AlignVCenter, text);
-    }
+void TStatusBarView::DrawPanel(int index, platform::TCanvas& c, const skin::TRect& rect) const {
+  if (!form_) return;
+  c.Font = Font;
+  c.Font.Color = form_->StatusPanelColor(index);
+  if (index == TipsPanel) {
+    c.Brush.Style = platform::bsSolid;
+    c.Brush.Color = skin::ColorToRGB(Color);
+    c.FillRect(rect);
+    c.SetClipRect(rect);
+    c.Brush.Style = platform::bsClear;
+    for (const auto& run : form_->TipRuns(rect.Width())) c.TextOut(rect.Left + run.X, rect.Top + 3, run.Text);
+    c.RemoveClip();
+    c.Brush.Style = platform::bsSolid;
+    return;
   }
+  c.Brush.Style = platform::bsClear;
+  skin::TRect text = rect;
+  c.DrawText(form_->StatusPanelText(index), text, platform::DT_SINGLELINE | platform::DT_CENTER | platform::DT_VCENTER);
+  c.Brush.Style = platform::bsSolid;
 }
 
 }  // namespace editor::ui

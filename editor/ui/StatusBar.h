@@ -1,7 +1,8 @@
 #pragma once
-// `SystemStatusBar`: one widget that paints the main window's eight panels from the logic's
-// texts, colours and marquee offset.
-#include <QWidget>
+// `SystemStatusBar`: the skin's status bar with the main window's eight panels; the captions
+// are plain panels, panels 1, 3, 5 and 7 are drawn from the logic's texts, colours and marquee
+// offset.
+#include "skin/SkinStatusBar.h"
 
 namespace editor {
 class TDesignForm;
@@ -9,24 +10,23 @@ class TDesignForm;
 
 namespace editor::ui {
 
-class TStatusBarView : public QWidget {
+class TStatusBarView : public skin::TskStatusBar {
  public:
   static constexpr int BarHeight = 22;
 
   explicit TStatusBarView(QWidget* parent = nullptr);
   // The logic whose panels it shows; null shows the bare panels.
-  void SetForm(const TDesignForm* form) { form_ = form; }
+  void SetForm(const TDesignForm* form);
 
-  // The panel's rectangle; panel 7 reaches to the bar's right edge less 12 pixels.
-  QRect PanelRect(int index) const;
   // The tips area the marquee repaints.
   QRect TipsRect() const;
-  int TextWidth(const QString& text) const;
-
- protected:
-  void paintEvent(QPaintEvent* event) override;
+  // A text's width in the bar's font (GBK).
+  int TextWidth(const std::string& gbk) const;
+  // Brings the caption panels' texts up to date with the logic's.
+  void RefreshTexts();
 
  private:
+  void DrawPanel(int index, platform::TCanvas& canvas, const skin::TRect& rect) const;
   const TDesignForm* form_ = nullptr;
 };
 

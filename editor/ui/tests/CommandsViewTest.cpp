@@ -290,23 +290,27 @@ TEST(SystemClipboard, CopyPutsOnlyOurTypeAndPasteFollowsIt) {
 
 // ---- Notices ------------------------------------------------------------------------------------
 
-TEST(Notices, TheNoticeWindowShowsTheLatestNotice) {
+TEST(Notices, ThePopupNotifierShowsTheLatestNotice) {
   TCommandsProgram program;
   ASSERT_TRUE(program.Start(true));
-  TNoticeWindow* notices = program.Window().NoticeWindow();
+  TNoticePopup* notices = program.Window().Notices();
   ASSERT_NE(notices, nullptr);
-  EXPECT_FALSE(notices->isVisible());
+  EXPECT_EQ(notices->StayTime, 20000);
+  EXPECT_TRUE(notices->ClickHide);
+  EXPECT_EQ(notices->Title, QString::fromUtf8("提示信息"));
+  EXPECT_FALSE(notices->Form()->isVisible());
   model::TLEDScreen& screen = program.Screen();
   screen.SetText("A");
   screen.SetStatus(model::ssTimedOut);
   program.Root().OnStatusChanged(&screen);
-  EXPECT_TRUE(notices->isVisible());
-  EXPECT_EQ(notices->Title()->text(), QString::fromUtf8("A传输超时"));
-  EXPECT_TRUE(notices->Message()->text().startsWith(QString::fromUtf8("产生该问题的原因有：\n1. 不存在地址为")));
+  EXPECT_TRUE(notices->Form()->isVisible());
+  EXPECT_EQ(notices->Title, QString::fromUtf8("A传输超时"));
+  EXPECT_TRUE(notices->MessageText.startsWith(QString::fromUtf8("产生该问题的原因有：\r1. 不存在地址为")));
+  EXPECT_EQ(notices->Form()->Title, platform::Utf8ToGbk("A传输超时"));
   screen.SetStatus(model::ssPortError);
   program.Root().OnStatusChanged(&screen);
-  EXPECT_EQ(notices->Title()->text(), QString::fromUtf8("A无法打开端口1025"));
-  EXPECT_EQ(program.Window().findChildren<QWidget*>("NoticePopup").size(), 1);
+  EXPECT_EQ(notices->Form()->Title, platform::Utf8ToGbk("A无法打开端口1025"));
+  EXPECT_EQ(program.Window().findChildren<TNoticePopup*>("NoticePopup").size(), 1);
 }
 
 // ---- From start to end --------------------------------------------------------------------------

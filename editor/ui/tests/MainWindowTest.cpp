@@ -28,7 +28,9 @@
 #include "editor/ui/ParamSet.h"
 #include "editor/ui/PreView.h"
 #include "editor/ui/QtDialogs.h"
+#include "editor/ui/Skinning.h"
 #include "editor/ui/StatusBar.h"
+#include "skin/SkinImagePanel.h"
 #include "editor/ui/tests/Program.h"
 #include "model/ComponentManager.h"
 #include "model/MessageBoxHook.h"
@@ -54,10 +56,9 @@ TEST(MainWindow, ViewsCarryTheDesignNamesAndCaptions) {
                            "Container", "SystemStatusBar", "skMainMenu1", "PopupMenu1", "PopupMenu2"})
     EXPECT_NE(window.findChild<QObject*>(name), nullptr) << name;
   EXPECT_FALSE(window.ToolBar(4)->isVisibleTo(&window));
-  EXPECT_EQ(window.findChild<QWidget*>("ObjectInspect")->property("title").toString(),
-            QString::fromUtf8("对象属性(红色为重要属性)"));
-  EXPECT_EQ(window.findChild<QWidget*>("skPanel1")->property("title").toString(), QString::fromUtf8("对象列表"));
-  EXPECT_EQ(window.font().family(), QString::fromUtf8("宋体"));
+  EXPECT_EQ(window.ObjectInspect()->Caption(), QString::fromUtf8("对象属性(红色为重要属性)"));
+  EXPECT_EQ(window.ObjectListPanel()->Caption(), QString::fromUtf8("对象列表"));
+  EXPECT_EQ(window.font().family(), WindowFont().family());
   EXPECT_EQ(window.font().pixelSize(), 12);
 
   // The About box stood as the splash and is closed; the command shows it, a click on its

@@ -173,7 +173,7 @@ TEST(ParamSetForm, CaptionsItemsAndRanges) {
   EXPECT_EQ(linkProp->button(0)->text(), U("独立使用"));
   EXPECT_EQ(linkProp->button(1)->text(), U("作为主控"));
   EXPECT_EQ(linkProp->button(2)->text(), U("作为副控"));
-  EXPECT_EQ(rig.Find<QCheckBox>("Report_Self_Address")->text(), U("  是否向远程IP报告控制地址"));
+  EXPECT_EQ(rig.Find<QAbstractButton>("Report_Self_Address")->text(), U("  是否向远程IP报告控制地址"));
 
   // The progress window and the brightness dialog.
   EXPECT_EQ(rig.Form->StatusForm().windowTitle(), U("命令执行情况"));
@@ -199,7 +199,7 @@ TEST(ParamSetForm, ReportFlagAndCascadeTypeEnableTheirControls) {
   rig.Form->show();
   auto* pages = rig.Find<QTabWidget>("PageControl1");
   pages->setCurrentIndex(1);
-  auto* report = rig.Find<QCheckBox>("Report_Self_Address");
+  auto* report = rig.Find<QAbstractButton>("Report_Self_Address");
   const char* const dependants[] = {"RemoteHost", "CardName", "RemotePort", "GateIP", "IPMask"};
   for (const char* name : dependants) EXPECT_FALSE(rig.Find<QWidget>(name)->isEnabled()) << name;
   report->click();

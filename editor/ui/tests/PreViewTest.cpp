@@ -16,6 +16,7 @@
 #include "editor/core/tests/DisplayStubRecorder.h"
 #include "editor/core/tests/Fakes.h"
 #include "editor/ui/QtDialogs.h"
+#include "editor/ui/Skinning.h"
 #include "model/FormConstructEx.h"
 #include "model/LoadMode.h"
 #include "platform/base/ByteOrder.h"
@@ -69,9 +70,10 @@ TEST_F(PreviewWindow, LooksAsDesignedAndIsTheScreenPlusItsBevelPlusTheToolBar) {
 
   const int bar = f.CoolBar()->height();
   EXPECT_GT(bar, 0);
-  EXPECT_EQ(f.size(), QSize(516, 260 + bar));
+  EXPECT_EQ(f.size(), FramedSize(&f, QSize(516, 260 + bar)));
   EXPECT_EQ(f.Panel2()->size(), QSize(512, 256));
-  EXPECT_EQ(f.Panel2()->mapTo(&f, QPoint(0, 0)), QPoint(2, 2 + bar));
+  const QPoint client = f.findChild<skin::TskForm*>()->Client()->mapTo(&f, QPoint(0, 0));
+  EXPECT_EQ(f.Panel2()->mapTo(&f, QPoint(0, 0)), client + QPoint(2, 2 + bar));
 
   // Black until the first step paints.
   EXPECT_EQ(f.Panel2()->grab().toImage().pixelColor(100, 100), QColor(Qt::black));

@@ -1,0 +1,246 @@
+// Every Corvane window in its skin, offscreen: one frame per window, the skin's controls and
+// styles, the main window's title bar and panels, and the popup notices.
+#include "editor/ui/Skinning.h"
+
+#include <gtest/gtest.h>
+
+#include <QAbstractItemView>
+#include <QAbstractSpinBox>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <QToolBar>
+
+#include "editor/ui/DesignView.h"
+#include "editor/ui/Main.h"
+#include "editor/ui/Notifier.h"
+#include "editor/ui/ParamSet.h"
+#include "editor/ui/PropertyEditor.h"
+#include "editor/ui/tests/Program.h"
+#include "editor/ui/StatusBar.h"
+#include "platform/base/GbkText.h"
+#include "platform/base/MessageWindow.h"
+#include "skin/SkinButton.h"
+#include "skin/SkinEdit.h"
+#include "skin/SkinImagePanel.h"
+#include "skin/SkinMenu.h"
+#include "skin/SkinPublic.h"
+#include "skin/SkinToolBar.h"
+#include "skin/frmPopup.h"
+
+namespace editor::ui {
+namespace {
+
+using test::TProgram;
+
+// Every form the program makes, shown without a modal loop.
+std::vector<QWidget*> ShowEveryWindow(TProgram& program) {
+  std::vector<QWidget*> windows{&program.Window()};
+  for (std::string_view name : FormsBeforeSplash)
+    if (QWidget* form = name == "TDesignForm" ? nullptr : program.Corvane->Form(name)) windows.push_back(form);
+  for (std::string_view name : FormsAfterSplash)
+    if (QWidget* form = program.Corvane->Form(name)) windows.push_back(form);
+  if (auto* params = static_cast<TParamSetForm*>(program.Corvane->Form("TParamSetForm"))) {
+    windows.push_back(&params->StatusForm());
+    windows.push_back(&params->BrightSetForm());
+  }
+  for (QWidget* w : windows) w->show();
+  platform::ProcessMessages();
+  return windows;
+}
+
+// The windows that are the system's own or pop up from a control stay plain.
+bool PlainWindow(const QWidget* w) {
+  return qobject_cast<const QMessageBox*>(w) || qobject_cast<const QFileDialog*>(w) || qobject_cast<const QMenu*>(w) ||
+         qobject_cast<const skin::TfrmPopupForm*>(w) || w->windowType() == Qt::Popup || w->windowType() == Qt::ToolTip ||
+         w->windowType() == Qt::Tool;
+}
+
+// The design surface and the inspector draw themselves.
+bool DrawnByItsOwnRules(const QWidget* w) {
+  for (const QWidget* p = w; p; p = p->parentWidget())
+    if (dynamic_cast<const TDesignView*>(p) || dynamic_cast<const TPropertyEditorView*>(p)) return true;
+  return false;
+}
+
+bool InsideAnotherControl(const QWidget* w) {
+  for (const QWidget* p = w->parentWidget(); p && !p->isWindow(); p = p->parentWidget())
+    if (qobject_cast<const QAbstractSpinBox*>(p) || qobject_cast<const QComboBox*>(p)) return true;
+  return false;
+}
+
+bool CarriesSkinStyle(const QWidget* w) {
+  return skin::AsSkinnable(w) || dynamic_cast<const skin::TskEditStyle*>(w->style()) ||
+         dynamic_cast<const skin::TskMenuStyle*>(w->style());
+}
+
+// What each Qt class of control must be in a skinned window.
+std::string SkinFault(const QWidget* w) {
+  if (DrawnByItsOwnRules(w) || InsideAnotherControl(w)) return {};
+  if (qobject_cast<const QPushButton*>(w)) return dynamic_cast<const skin::TskButton*>(w) ? "" : "push button";
+  if (qobject_cast<const QCheckBox*>(w)) return "check box";
+  if (qobject_cast<const QToolBar*>(w)) return dynamic_cast<const skin::TskToolBar*>(w) ? "" : "tool bar";
+  if (qobject_cast<const QMenu*>(w)) return CarriesSkinStyle(w) ? "" : "menu";
+  if (qobject_cast<const QLineEdit*>(w) || qobject_cast<const QComboBox*>(w) ||
+      qobject_cast<const QAbstractSpinBox*>(w) || qobject_cast<const QAbstractItemView*>(w))
+    return CarriesSkinStyle(w) ? "" : "edit, list or grid";
+  return {};
+}
+
+TEST(SkinnedWindows, EveryWindowHoldsOneFrameAndTheSkinsControls) {
+  TProgram program;
+  ASSERT_TRUE(program.Start());
+  const std::vector<QWidget*> forms = ShowEveryWindow(program);
+  EXPECT_GE(forms.size(), 12u);
+
+  int checked = 0;
+  for (QWidget* window : QApplication::topLevelWidgets()) {
+    if (PlainWindow(window)) continue;
+    SCOPED_TRACE(window->objectName().toStdString() + " " + window->metaObject()->className());
+    QList<skin::TskForm*> frames;
+    for (skin::TskForm* f : window->findChildren<skin::TskForm*>())
+      if (f->window() == window) frames.append(f);
+    ASSERT_EQ(frames.size(), 1);
+    EXPECT_TRUE(frames[0]->IsFrame());
+    EXPECT_TRUE(window->windowFlags() & Qt::FramelessWindowHint);
+    EXPECT_EQ(frames[0]->TitleBar()->Caption(), window->windowTitle());
+    EXPECT_FALSE(window->windowTitle().isEmpty());
+    for (QWidget* w : window->findChildren<QWidget*>())
+      if (w->window() == window || qobject_cast<QMenu*>(w)) {
+        EXPECT_EQ(SkinFault(w), "") << w->objectName().toStdString() << " " << w->metaObject()->className() << " in "
+                                    << w->parentWidget()->metaObject()->className();
+      }
+    ++checked;
+  }
+  EXPECT_GE(checked, int(forms.size()));
+
+  // The main window's menus and pop-ups are the skin's.
+  TDesignFormView& main = program.Window();
+  EXPECT_EQ(main.SkinFrame()->Menu(), main.MainMenu());
+  EXPECT_EQ(main.MainMenu()->Menus().size(), 7);
+  for (QMenu* menu : main.MainMenu()->Menus()) EXPECT_TRUE(CarriesSkinStyle(menu)) << menu->objectName().toStdString();
+  for (QMenu* popup : {main.DesignPopup(), main.TreePopup()}) EXPECT_TRUE(CarriesSkinStyle(popup));
+  EXPECT_EQ(main.SkinFrame()->UIStyle(), skin::MacOS);
+  EXPECT_EQ(main.StatusBar()->Panels().size(), 8u);
+
+  // A caption set at run time reaches the title bar.
+  program.Form().SetCurrentFile(program.Dir.File("a.fmt"));
+  main.SetCaption(TDesignForm::CaptionFor(program.Dir.File("a.fmt")));
+  EXPECT_EQ(main.SkinFrame()->TitleBar()->Caption(), main.windowTitle());
+}
+
+// The panel collapsed to its title at exit stores its expanded height, so the next start shows
+// it expanded, with a button that works.
+TEST(SkinnedWindows, TheObjectListComesBackExpandedAtItsHeight) {
+  TProgram program;
+  program.Dir.Write("Param.ini", "[Param]\r\nMaximized=0\r\nObjectList Height=220\r\n");
+  ASSERT_TRUE(program.Start());
+  skin::TskPanel* panel = program.Window().ObjectListPanel();
+  EXPECT_EQ(panel->height(), 220);
+  {
+    platform::TFakeClock clock{1000};
+    skin::SetSkinClock(&clock);
+    panel->Collapse();
+    for (int i = 0; i < 40 && panel->Animating(); ++i) {
+      clock.Advance(10);
+      platform::ProcessMessages();
+    }
+    skin::SetSkinClock(nullptr);
+  }
+  ASSERT_FALSE(panel->Expanded());
+  EXPECT_EQ(panel->height(), panel->TitleHeight());
+  EXPECT_EQ(panel->y() + panel->height(), panel->parentWidget()->height());
+  program.Stop();
+  EXPECT_EQ(program.Settings().ReadInteger("Param", "ObjectList Height", -1), 220);
+
+  ASSERT_TRUE(program.Start());
+  panel = program.Window().ObjectListPanel();
+  EXPECT_TRUE(panel->Expanded());
+  EXPECT_EQ(panel->height(), 220);
+}
+
+TEST(SkinnedWindows, TheMainTitleBarMaximisesMinimisesAndCloses) {
+  TProgram program;
+  program.Dir.Write("Param.ini", "[Param]\r\nMaximized=0\r\n");
+  ASSERT_TRUE(program.Start());
+  TDesignFormView& window = program.Window();
+  skin::TskTitleBar* bar = window.SkinFrame()->TitleBar();
+  EXPECT_FALSE(window.isMaximized());
+
+  bar->ToggleMaximized();
+  const skin::TRect work = skin::GetWorkArea(&window);
+  EXPECT_TRUE(window.isMaximized());
+  EXPECT_EQ(window.geometry(), QRect(work.Left, work.Top, work.Width(), work.Height() - 1));
+  program.Stop();
+  EXPECT_EQ(program.Settings().ReadString("Param", "Maximized", ""), "1");
+
+  ASSERT_TRUE(program.Start());
+  TDesignFormView& again = program.Window();
+  EXPECT_TRUE(again.isMaximized());
+  EXPECT_EQ(again.geometry(), QRect(work.Left, work.Top, work.Width(), work.Height() - 1));
+
+  // Alt+Space opens the window menu; Ctrl+A still selects every object with no native menu bar.
+  QMenu* windowMenu = again.SkinFrame()->TitleBar()->PopupMenu()->Menu();
+  QApplication::setActiveWindow(&again);
+  ASSERT_EQ(QApplication::activeWindow(), &again);
+  QTest::keyClick(&again, Qt::Key_Space, Qt::AltModifier);
+  EXPECT_TRUE(windowMenu->isVisible());
+  windowMenu->hide();
+  EXPECT_FALSE(again.Action(TCommand::SelectAll)->shortcut().isEmpty());
+  EXPECT_TRUE(again.actions().contains(again.Action(TCommand::SelectAll)));
+
+  // Minimise minimises the window; the close button asks the shell's question and Cancel keeps it.
+  again.SkinFrame()->TitleBar()->MinimizeApplication();
+  EXPECT_TRUE(again.isMinimized());
+  again.showNormal();
+  program.Form().SetModified(true);
+  program.Dialogs.Answers = {TMessageAnswer::Cancel};
+  again.SkinFrame()->TitleBar()->CloseWindow();
+  EXPECT_TRUE(again.isVisible());
+  EXPECT_EQ(program.Dialogs.Boxes.size(), 1u);
+}
+
+TEST(SkinnedWindows, ANoticeSlidesUpInThePopupWithoutTakingTheFocus) {
+  TProgram program;
+  ASSERT_TRUE(program.Start());
+  TDesignFormView& window = program.Window();
+  TNoticePopup* notices = window.Notices();
+  ASSERT_NE(notices, nullptr);
+  int closes = 0;
+  notices->OnClose = [&] { ++closes; };
+  platform::TFakeClock clock{1000};
+  skin::SetSkinClock(&clock);
+  const auto run = [&](int ms) {
+    for (int t = 0; t < ms; t += 10) {
+      clock.Advance(10);
+      platform::ProcessMessages();
+    }
+  };
+  window.activateWindow();
+  notices->Notify(platform::Utf8ToGbk("A传输超时"), platform::Utf8ToGbk("第一行\r第二行"));
+  skin::TfrmPopupForm* form = notices->Form();
+  EXPECT_TRUE(form->isVisible());
+  EXPECT_TRUE(form->testAttribute(Qt::WA_ShowWithoutActivating));
+  run(400);
+  const skin::TRect work = skin::GetWorkArea(form);
+  EXPECT_EQ(form->geometry().bottomRight(), QPoint(work.Right - 18 - 1, work.Bottom - 1));
+  run(15000);
+  // A second notice replaces the text and stands its full time again.
+  notices->Notify(platform::Utf8ToGbk("B传输超时"), platform::Utf8ToGbk("x"));
+  EXPECT_EQ(form->Title, platform::Utf8ToGbk("B传输超时"));
+  run(15000);
+  EXPECT_TRUE(form->isVisible());
+  run(5000 + 400 + 200);
+  EXPECT_FALSE(form->isVisible());
+  EXPECT_EQ(closes, 1);
+  skin::SetSkinClock(nullptr);
+}
+
+}  // namespace
+}  // namespace editor::ui
