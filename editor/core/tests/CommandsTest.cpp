@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <stdexcept>
 
 #include "editor/core/PropertyDescription.h"
 #include "editor/core/StatusTexts.h"
@@ -41,6 +42,23 @@ class TUntitled : public platform::TGraphicControl {
 const platform::TClassInfo& TUntitled::StaticClassInfo() {
   static const platform::TClassInfo info =
       platform::TClassBuilder<TUntitled, platform::TGraphicControl>("TUntitled").Build();
+  return info;
+}
+
+// A display object whose record cannot be made.
+class TFaulty : public platform::TGraphicControl {
+  DECLARE_CLASS_INFO()
+  explicit TFaulty(platform::TComponent* owner) : TGraphicControl(owner) {}
+  void SetRecordSelf(model::TProgramStream* stream) {
+    if (stream) throw std::runtime_error("no record");
+  }
+};
+
+const platform::TClassInfo& TFaulty::StaticClassInfo() {
+  static const platform::TClassInfo info =
+      platform::TClassBuilder<TFaulty, platform::TGraphicControl>("TFaulty")
+          .StreamProperty<model::TProgramStream>("RecordSelf", &TFaulty::SetRecordSelf)
+          .Build();
   return info;
 }
 
@@ -690,6 +708,24 @@ TEST_F(EditCommands, ThePreviewsPlayTheCurrentScreen) {
   // "p" on the command line runs the preview of all pages through the same command.
   rig.Form->Hooks().PreviewAll();
   EXPECT_EQ(rig.Dialogs.Previews.size(), 3u);
+}
+
+// A page whose program cannot be built: the error goes on to the program's guard, the page is
+// active again, the shared stream is empty and nothing is previewed.
+TEST_F(EditCommands, APreviewThatCannotBeBuiltLeavesThePageActiveAndTheStreamEmpty) {
+  AddText(rig.Page(), "a");
+  auto* faulty = new TFaulty(&rig.Page());
+  faulty->SetParent(&rig.Page());
+  rig.Page().SetActive(true);
+  EXPECT_THROW(rig.Commands->Execute(TCommand::PreviewPage), std::runtime_error);
+  EXPECT_TRUE(rig.Page().Active());
+  EXPECT_EQ(model::StreamContext().PreviewStream().Size(), 0u);
+  EXPECT_TRUE(rig.Dialogs.Previews.empty());
+  // Once the object is gone the page previews.
+  delete faulty;
+  rig.Commands->Execute(TCommand::PreviewPage);
+  EXPECT_EQ(rig.Dialogs.Previews.size(), 1u);
+  EXPECT_TRUE(rig.Page().Active());
 }
 
 // ---- Dialogs ------------------------------------------------------------------------------------
