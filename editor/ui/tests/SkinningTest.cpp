@@ -14,6 +14,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTest>
 #include <QToolBar>
 
@@ -24,7 +25,10 @@
 #include "editor/ui/PropertyEditor.h"
 #include "editor/ui/tests/Program.h"
 #include "editor/ui/StatusBar.h"
+#include "editor/core/tests/Projects.h"
+#include "platform/base/DateTime.h"
 #include "platform/base/GbkText.h"
+#include "skin/tests/SkinTestUtil.h"
 #include "platform/base/MessageWindow.h"
 #include "skin/SkinButton.h"
 #include "skin/SkinEdit.h"
@@ -240,6 +244,77 @@ TEST(SkinnedWindows, ANoticeSlidesUpInThePopupWithoutTakingTheFocus) {
   EXPECT_FALSE(form->isVisible());
   EXPECT_EQ(closes, 1);
   skin::SetSkinClock(nullptr);
+}
+
+// ---- Pictures ---------------------------------------------------------------------------------
+// Each window at a fixed size and state, pixel for pixel against the references in
+// tests/reference (CORVANE_UPDATE_REFERENCES=1 rewrites them; look at them before committing).
+
+namespace shots {
+
+void Expect(QWidget& window, const std::string& name) {
+  platform::ProcessMessages();
+  EXPECT_TRUE(skintest::MatchesReference(name, skin::FromQImage(window.grab().toImage()))) << name;
+}
+
+void SetActive(QWidget& window, bool active) {
+  if (auto* frame = window.findChild<skin::TskForm*>(QString(), Qt::FindDirectChildrenOnly))
+    frame->TitleBar()->SetFormActive(active);
+}
+
+}  // namespace shots
+
+TEST(SkinnedWindows, EachWindowLooksAsItsReference) {
+  QApplication::setCursorFlashTime(0);  // the caret stands still
+  platform::TFakeClock steady{1000};
+  platform::TFakeWallClock wall(*platform::EncodeDateTime({2024, 5, 6, 7, 8, 9, 0}));
+  platform::TScopedWallClock useWall(wall);
+  TProgram program;
+  test::PrepareModel();
+  const std::string file = program.Dir.File("shots.fmt");
+  ASSERT_TRUE(test::WriteProject(file, {2, 1}, "shot"));
+  program.Dir.Write("Param.ini", "[Param]\r\nMaximized=0\r\nLeft=0\r\nTop=0\r\nWidth=1115\r\nHeight=684\r\n"
+                                 "[Auto Save]\r\nFiles=" + file + "\r\n");
+  program.Dir.Write("Tips.txt", "tip one\r\ntip two\r\n");
+  ASSERT_TRUE(program.Start({}, {}, [&](TStartupOptions& options) { options.Main.Clock = &steady; }));
+  TDesignFormView& main = program.Window();
+  main.Action(TCommand::InsertText)->trigger();
+  main.Action(TCommand::InsertAnalogClock)->trigger();
+  platform::ProcessMessages();
+  ASSERT_EQ(main.size(), QSize(1115, 684));
+  // The file's folder is the test's own, made anew each run: the caption names the file alone.
+  main.SetCaption(TDesignForm::CaptionFor("shots.fmt"));
+  shots::SetActive(main, true);
+  shots::Expect(main, "main-window");
+  shots::SetActive(main, false);
+  shots::Expect(main, "main-window-inactive");
+
+  auto* params = static_cast<TParamSetForm*>(program.Corvane->Form("TParamSetForm"));
+  ASSERT_NE(params, nullptr);
+  params->show();
+  shots::SetActive(*params, true);
+  auto* pages = params->findChild<QTabWidget*>("PageControl1");
+  ASSERT_NE(pages, nullptr);
+  for (int i = 0; i < pages->count(); ++i) {
+    pages->setCurrentIndex(i);
+    shots::Expect(*params, "card-settings-" + std::to_string(i));
+  }
+  params->hide();
+  for (QWidget* w : {static_cast<QWidget*>(&params->StatusForm()), static_cast<QWidget*>(&params->BrightSetForm())}) {
+    w->show();
+    shots::SetActive(*w, true);
+    shots::Expect(*w, w->objectName().toStdString());
+    w->hide();
+  }
+  for (const char* name : {"TAboutForm", "TOnLineForm", "TSetRemoteServerForm", "TAutoCloseForm", "TAutoBrightForm",
+                           "TBrightAdjustForm", "TAutoSendForm", "TAutoSendTimeForm"}) {
+    QWidget* w = program.Corvane->Form(name);
+    if (!w) continue;
+    w->show();
+    shots::SetActive(*w, true);
+    shots::Expect(*w, name);
+    w->hide();
+  }
 }
 
 }  // namespace
