@@ -2,7 +2,13 @@
 // styles, the main window's title bar and panels, and the popup notices.
 #include "editor/ui/Skinning.h"
 
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
 
 #include <QAbstractItemView>
 #include <QAbstractSpinBox>
@@ -29,6 +35,8 @@
 #include "platform/base/DateTime.h"
 #include "platform/base/GbkText.h"
 #include "skin/tests/SkinTestUtil.h"
+#include "tools/cardsim/CardSim.h"
+#include "model/ScreenStatus.h"
 #include "platform/base/MessageWindow.h"
 #include "skin/SkinButton.h"
 #include "skin/SkinEdit.h"
@@ -243,7 +251,64 @@ TEST(SkinnedWindows, ANoticeSlidesUpInThePopupWithoutTakingTheFocus) {
   run(5000 + 400 + 200);
   EXPECT_FALSE(form->isVisible());
   EXPECT_EQ(closes, 1);
+
+  // A click hides it.
+  notices->Notify(platform::Utf8ToGbk("C"), platform::Utf8ToGbk("y"));
+  run(400);
+  skintest::Click(form, QPoint(60, 70));
+  run(400 + 200);
+  EXPECT_FALSE(form->isVisible());
+  EXPECT_EQ(closes, 2);
   skin::SetSkinClock(nullptr);
+}
+
+// A screen whose local UDP port another socket holds: the port notice, in the popup notifier at the bottom right of the work area; the main window keeps the focus.
+TEST(SkinnedWindows, ACardErrorSlidesUpInTheCorner) {
+  cardsim::TCardSim card;
+  card.AddCard(0);
+  ASSERT_TRUE(card.StartUdp());
+  const int held = ::socket(AF_INET, SOCK_DGRAM, 0);
+  ASSERT_GE(held, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  ASSERT_EQ(::bind(held, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  socklen_t length = sizeof address;
+  ASSERT_EQ(::getsockname(held, reinterpret_cast<sockaddr*>(&address), &length), 0);
+  const int port = ntohs(address.sin_port);
+
+  TProgram program;
+  ASSERT_TRUE(program.Start());
+  TDesignFormView& window = program.Window();
+  QApplication::setActiveWindow(&window);
+  model::TLEDScreen& screen = *program.Form().CurrentScreenObject();
+  screen.SetText("A");
+  model::TCommunication& link = screen.Communicate();
+  link.SetCommunicationType(model::ctNetWork);
+  link.SetIP("127.0.0.1");
+  link.SetRemotePort(card.UdpPort());
+  link.SetLocalPort(port);
+  window.Action(TCommand::SendCurrent)->trigger();
+
+  skin::TfrmPopupForm* form = window.Notices()->Form();
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  while (!form->isVisible() && std::chrono::steady_clock::now() < deadline) {
+    QApplication::processEvents(QEventLoop::AllEvents, 5);
+    platform::ProcessMessages();
+  }
+  ASSERT_TRUE(form->isVisible());
+  EXPECT_EQ(screen.Status(), model::ssPortError);
+  EXPECT_EQ(form->Title, "A" + platform::Utf8ToGbk("无法打开端口") + std::to_string(port));
+  EXPECT_NE(form->Text.find(platform::Utf8ToGbk("1. 防火墙禁止程序使用该端口") + "\r" +
+                            platform::Utf8ToGbk("2. 其他程序占用了该端口")),
+            std::string::npos);
+  const skin::TRect work = skin::GetWorkArea(form);
+  EXPECT_EQ(form->FinalGeometry().bottom(), work.Bottom - 1);
+  EXPECT_EQ(form->FinalGeometry().right(), work.Right - 18 - 1);
+  EXPECT_EQ(QApplication::activeWindow(), &window);
+  ::close(held);
+  program.Stop();
+  card.Stop();
 }
 
 // ---- Pictures ---------------------------------------------------------------------------------
