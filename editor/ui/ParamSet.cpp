@@ -14,11 +14,11 @@
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
 #include <QSpinBox>
-#include <QTabWidget>
 #include <QVBoxLayout>
 
 #include "editor/ui/QtText.h"
 #include "editor/ui/Skinning.h"
+#include "skin/SkinPageControl.h"
 
 namespace editor::ui {
 
@@ -220,16 +220,29 @@ TParamSetForm::TParamSetForm(TDialogs& dialogs, cardlink::TLEDManager& manager, 
   BuildLinkArea(linkArea);
   layout->addWidget(linkArea);
 
-  pages_ = new QTabWidget(this);
+  pages_ = new skin::TskPageControl(this);
   pages_->setObjectName("PageControl1");
-  pages_->addTab(BuildBasicPage(), U("基本参数"));
-  pages_->addTab(BuildNetworkPage(), U("网络通讯参数"));
-  pages_->addTab(BuildScanPage(), U("扫描输出参数"));
-  pages_->addTab(BuildCascadePage(), U("级连参数"));
-  // Every sheet starts disabled and is enabled when it becomes the active page.
-  for (int i = 0; i < pages_->count(); ++i) pages_->widget(i)->setEnabled(false);
-  connect(pages_, &QTabWidget::currentChanged, this, [this] { EnableActivePage(); });
-  layout->addWidget(pages_);
+  const std::pair<QWidget*, const char*> sheets[] = {{BuildBasicPage(), "基本参数"},
+                                                     {BuildNetworkPage(), "网络通讯参数"},
+                                                     {BuildScanPage(), "扫描输出参数"},
+                                                     {BuildCascadePage(), "级连参数"}};
+  QSize content;
+  for (const auto& [page, caption] : sheets) {
+    skin::TskTabSheet* sheet = pages_->AddSheet(U(caption));
+    sheet->setObjectName(page->objectName());
+    page->setObjectName(QString());
+    auto* fill = new QVBoxLayout(sheet);
+    fill->setContentsMargins(0, 0, 0, 0);
+    fill->addWidget(page);
+    content = content.expandedTo(fill->sizeHint());
+    // Every sheet starts disabled and is enabled when it becomes the active page.
+    sheet->setEnabled(false);
+  }
+  // The sheets lie on the control, outside any layout: the largest one gives its least size.
+  const QMargins strip = pages_->contentsMargins();
+  pages_->setMinimumSize(content + QSize(strip.left() + strip.right(), strip.top() + strip.bottom()));
+  pages_->OnChange = [this] { EnableActivePage(); };
+  layout->addWidget(pages_, 1);
   layout->addWidget(BuildButtons());
 
   auto* bar = new QWidget(this);
@@ -582,7 +595,7 @@ void TParamSetForm::hideEvent(QHideEvent* event) {
 // ---- rules of the controls ----
 
 void TParamSetForm::EnableActivePage() {
-  if (QWidget* page = pages_->currentWidget()) page->setEnabled(true);
+  if (QWidget* page = pages_->ActivePage()) page->setEnabled(true);
 }
 
 void TParamSetForm::ApplyReportEnabling() {

@@ -3,6 +3,7 @@
 // (TStatusForm) and the brightness dialog "显示屏亮度调整" (TBrightSetForm). They are thin views
 // over TParamSetController: every rule lives there.
 #include "skin/SkinButton.h"
+#include "skin/SkinPageControl.h"
 #include <QDialog>
 #include <QWidget>
 #include <array>
@@ -20,7 +21,6 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 class QSpinBox;
-class QTabWidget;
 
 namespace editor::ui {
 
@@ -125,7 +125,7 @@ class TParamSetForm : public QDialog, public TParamSetView {
   QSpinBox* locPort_ = nullptr;
   QLineEdit* cardIp_ = nullptr;
 
-  QTabWidget* pages_ = nullptr;
+  skin::TskPageControl* pages_ = nullptr;
   // "基本参数"
   QSpinBox* width_ = nullptr;
   QSpinBox* height_ = nullptr;

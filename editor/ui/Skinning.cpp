@@ -93,7 +93,9 @@ skin::TskButton* NewButton(const QString& caption, QWidget* parent) {
 
 skin::TskCheckBox* NewCheckBox(const QString& caption, QWidget* parent) {
   auto* check = new skin::TskCheckBox(parent);
-  check->setText(caption);
+  check->SetTransparent(true);  // on its window's ground
+  check->SetCaption(caption);   // sizes it to the caption
+  check->setMinimumSize(check->size());
   return check;
 }
 

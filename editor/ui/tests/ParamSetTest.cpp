@@ -16,13 +16,13 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
-#include <QTabWidget>
 #include <QValidator>
 #include <chrono>
 #include <functional>
 
 #include "editor/core/tests/Fakes.h"
 #include "editor/ui/ParamSet.h"
+#include "skin/SkinPageControl.h"
 #include "editor/ui/QtText.h"
 #include "platform/base/AtomicFile.h"
 #include "platform/base/GbkText.h"
@@ -144,12 +144,12 @@ TEST(ParamSetForm, CaptionsItemsAndRanges) {
     EXPECT_EQ(spin->value(), s.Value) << s.Name;
   }
 
-  const auto* pages = rig.Find<QTabWidget>("PageControl1");
-  ASSERT_EQ(pages->count(), 4);
-  EXPECT_EQ(pages->tabText(0), U("基本参数"));
-  EXPECT_EQ(pages->tabText(1), U("网络通讯参数"));
-  EXPECT_EQ(pages->tabText(2), U("扫描输出参数"));
-  EXPECT_EQ(pages->tabText(3), U("级连参数"));
+  const auto* pages = rig.Find<skin::TskPageControl>("PageControl1");
+  ASSERT_EQ(pages->PageCount(), 4);
+  EXPECT_EQ(pages->Page(0)->Caption(), U("基本参数"));
+  EXPECT_EQ(pages->Page(1)->Caption(), U("网络通讯参数"));
+  EXPECT_EQ(pages->Page(2)->Caption(), U("扫描输出参数"));
+  EXPECT_EQ(pages->Page(3)->Caption(), U("级连参数"));
 
   // Eleven function buttons, all disabled until parameters are read.
   const auto* box = rig.Find<QGroupBox>("FunctionBox");
@@ -184,21 +184,22 @@ TEST(ParamSetForm, CaptionsItemsAndRanges) {
 
 TEST(ParamSetForm, OnlyPagesThatWereActiveAreEnabled) {
   TDialogRig rig;
-  auto* pages = rig.Find<QTabWidget>("PageControl1");
-  for (int i = 0; i < 4; ++i) EXPECT_FALSE(pages->widget(i)->isEnabled());
+  auto* pages = rig.Find<skin::TskPageControl>("PageControl1");
+  for (int i = 0; i < 4; ++i) EXPECT_FALSE(pages->Page(i)->isEnabled());
   rig.Form->show();
-  EXPECT_TRUE(pages->widget(0)->isEnabled());
-  EXPECT_FALSE(pages->widget(2)->isEnabled());
-  pages->setCurrentIndex(2);
-  EXPECT_TRUE(pages->widget(2)->isEnabled());
-  EXPECT_FALSE(pages->widget(3)->isEnabled());
+  EXPECT_TRUE(pages->Page(0)->isEnabled());
+  EXPECT_FALSE(pages->Page(2)->isEnabled());
+  pages->TabChanged(2);  // as a click on its tab
+  EXPECT_EQ(pages->ActivePage(), pages->Page(2));
+  EXPECT_TRUE(pages->Page(2)->isEnabled());
+  EXPECT_FALSE(pages->Page(3)->isEnabled());
 }
 
 TEST(ParamSetForm, ReportFlagAndCascadeTypeEnableTheirControls) {
   TDialogRig rig;
   rig.Form->show();
-  auto* pages = rig.Find<QTabWidget>("PageControl1");
-  pages->setCurrentIndex(1);
+  auto* pages = rig.Find<skin::TskPageControl>("PageControl1");
+  pages->TabChanged(1);
   auto* report = rig.Find<QAbstractButton>("Report_Self_Address");
   const char* const dependants[] = {"RemoteHost", "CardName", "RemotePort", "GateIP", "IPMask"};
   for (const char* name : dependants) EXPECT_FALSE(rig.Find<QWidget>(name)->isEnabled()) << name;
@@ -210,7 +211,7 @@ TEST(ParamSetForm, ReportFlagAndCascadeTypeEnableTheirControls) {
   EXPECT_EQ(rig.Find<QWidget>("RemoteHost")->palette().color(QPalette::Text), QColorFromColorRef(clParamGrey));
   for (const char* name : dependants) EXPECT_FALSE(rig.Find<QWidget>(name)->isEnabled()) << name;
 
-  pages->setCurrentIndex(3);
+  pages->TabChanged(3);
   auto* method = rig.Find<QGroupBox>("Link_method");
   EXPECT_FALSE(method->isEnabled());
   rig.Find<QRadioButton>("Link_Prop_1")->click();
@@ -233,7 +234,7 @@ TEST(ParamSetForm, ScanModeItemAndNumberFollowEachOther) {
   auto* number = rig.Find<QSpinBox>("ScanModeIndex");
   rig.Find<QRadioButton>("ScanMode_9")->click();
   EXPECT_EQ(number->value(), 0) << "the page was never active: its controls are disabled";
-  rig.Find<QTabWidget>("PageControl1")->setCurrentIndex(2);
+  rig.Find<skin::TskPageControl>("PageControl1")->TabChanged(2);
   rig.Find<QRadioButton>("ScanMode_9")->click();
   EXPECT_EQ(number->value(), 9);
   number->setValue(22);

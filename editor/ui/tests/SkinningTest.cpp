@@ -20,7 +20,6 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QTabWidget>
 #include <QTest>
 #include <QToolBar>
 
@@ -42,6 +41,7 @@
 #include "skin/SkinEdit.h"
 #include "skin/SkinImagePanel.h"
 #include "skin/SkinMenu.h"
+#include "skin/SkinPageControl.h"
 #include "skin/SkinPublic.h"
 #include "skin/SkinToolBar.h"
 #include "skin/frmPopup.h"
@@ -358,10 +358,10 @@ TEST(SkinnedWindows, EachWindowLooksAsItsReference) {
   ASSERT_NE(params, nullptr);
   params->show();
   shots::SetActive(*params, true);
-  auto* pages = params->findChild<QTabWidget*>("PageControl1");
+  auto* pages = params->findChild<skin::TskPageControl*>("PageControl1");
   ASSERT_NE(pages, nullptr);
-  for (int i = 0; i < pages->count(); ++i) {
-    pages->setCurrentIndex(i);
+  for (int i = 0; i < pages->PageCount(); ++i) {
+    pages->TabChanged(i);
     shots::Expect(*params, "card-settings-" + std::to_string(i));
   }
   params->hide();
