@@ -86,8 +86,8 @@ bool TChildProcess::Start(const std::vector<std::string>& argv, const TSpawnOpti
   const bool nulls[3] = {options.NullStdin, options.NullStdout, options.NullStderr};
   for (int fd = 0; fd < 3; ++fd)
     if (nulls[fd])
-      posix_spawn_file_actions_addopen(&setup.actions, fd, "/dev/null", fd == 0 ? O_RDONLY : O_WRONLY,
-                                       0);
+      posix_spawn_file_actions_addopen(&setup.actions, fd, "/dev/null",
+                                       fd == 0 ? O_RDONLY : O_WRONLY, 0);
   for (const auto& [from, to] : options.Descriptors) {
     // dup2 onto the same number would keep close-on-exec: hand over a copy above the targets.
     const int copy = ::fcntl(from, F_DUPFD_CLOEXEC, 64);

@@ -66,7 +66,8 @@ TEST(ChildProcess, HandsOverDescriptorsUnderTheirNewNumbers) {
   TChildProcess child;
   TSpawnOptions options;
   options.Descriptors = {{fds[1], 3}};
-  ASSERT_TRUE(child.Start({"sh", "-c", "echo passed >&3; { echo never >&4; } 2>/dev/null"}, options));
+  ASSERT_TRUE(
+      child.Start({"sh", "-c", "echo passed >&3; { echo never >&4; } 2>/dev/null"}, options));
   ::close(fds[1]);
   EXPECT_EQ(ReadAll(fds[0]), "passed\n");
   ::close(fds[0]);
