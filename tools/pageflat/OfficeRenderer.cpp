@@ -22,11 +22,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-bool Executable(const std::string& path) {
-  struct stat st;
-  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::access(path.c_str(), X_OK) == 0;
-}
-
 // The program as PATH finds it; empty when it is not there.
 std::string InPath(std::string_view name) {
   const char* path = std::getenv("PATH");
@@ -37,7 +32,7 @@ std::string InPath(std::string_view name) {
     std::string dir(rest.substr(0, colon));
     if (dir.empty()) dir = ".";
     const std::string candidate = dir + "/" + std::string(name);
-    if (Executable(candidate)) return candidate;
+    if (platform::ProgramFileExists(candidate)) return candidate;
     if (colon == std::string_view::npos) return {};
     rest.remove_prefix(colon + 1);
   }
@@ -59,13 +54,6 @@ std::string FileUrl(std::string_view path) {
     }
   }
   return url;
-}
-
-std::string Absolute(const std::string& path) {
-  if (!path.empty() && path[0] == '/') return path;
-  std::error_code ec;
-  const fs::path cwd = fs::current_path(ec);
-  return ec ? path : (cwd / path).string();
 }
 
 // The pictures pdftoppm wrote as "page-<n>.ppm" (it pads n to the digits of the last page),
@@ -111,8 +99,10 @@ int64_t NowMs() {
 
 bool FindOfficeTools(TOfficeTools& tools, std::string& message) {
   const char* named = std::getenv("CORVANE_SOFFICE");
-  tools.Soffice = named && *named ? (Executable(named) ? std::string(named) : std::string())
-                                  : InPath("soffice");
+  if (named && *named)
+    tools.Soffice = platform::ProgramFileExists(named) ? std::string(named) : std::string();
+  else
+    tools.Soffice = InPath("soffice");
   tools.Pdftoppm = InPath("pdftoppm");
   if (tools.Soffice.empty() && tools.Pdftoppm.empty())
     message = "pageflat: LibreOffice (soffice) and pdftoppm not found: install the packages "
@@ -180,7 +170,7 @@ TRenderStatus TOfficeRenderer::Render(const std::string& document, int width, in
   if (folder_.empty()) folder_ = platform::MakePrivateTempFolder("pageflat-");
   if (folder_.empty()) return TRenderStatus::NotConverted;
   // LibreOffice would wait for ever on a pipe, and reads a folder as something else.
-  const std::string source = Absolute(document);
+  const std::string source = platform::AbsolutePath(document);
   if (!platform::RegularFileExists(source)) return TRenderStatus::NotConverted;
 
   const std::string work = folder_ + "work-" + std::to_string(++renders_) + "/";

@@ -107,6 +107,7 @@ inline const TComponentManager& Registry() {
     r->RegisterClass(TCountDown::StaticClassInfo());
     r->RegisterClass(TCampaignTime::StaticClassInfo());
     r->RegisterClass(TAnalogClock::StaticClassInfo());
+    r->RegisterClass(TWordObject::StaticClassInfo());
     return r;
   }();
   return *registry;
