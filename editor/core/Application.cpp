@@ -4,6 +4,7 @@
 #include "model/CardLink.h"
 #include "model/ComponentManager.h"
 #include "model/IDCreater.h"
+#include "model/objects/PageflatClient.h"
 #include "model/objects/Temperature.h"
 #include "model/stream/StreamContext.h"
 
@@ -22,9 +23,13 @@ TApplication::TApplication() {
   ledManager_ = std::make_unique<cardlink::TLEDManager>(cardlink::CorvaneManagerPolicy());
   // The project roots' card operations reach it through their accessor.
   model::SetLEDManager(ledManager_.get());
+  // The Word objects' document converter runs from here to the end; without it (or without
+  // LibreOffice) they stay black and send nothing.
+  model::PageflatClient().Start();
 }
 
 TApplication::~TApplication() {
+  model::PageflatClient().Stop();
   StopOnLineListener();
   autoSend_.reset();
   model::SetLEDManager(nullptr);

@@ -37,9 +37,9 @@ class TApplication {
  public:
   // Makes, in this order: the class registry and the name generator (then the display classes
   // are registered: the sensor classes first, then the main window's seventeen), the preview
-  // stream, and the one link manager.
+  // stream, and the one link manager; then starts the document converter (PageflatClient.h).
   TApplication();
-  // Frees them in reverse order.
+  // Stops the converter, then frees the rest in reverse order.
   ~TApplication();
   TApplication(const TApplication&) = delete;
   TApplication& operator=(const TApplication&) = delete;
