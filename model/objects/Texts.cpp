@@ -4,8 +4,10 @@
 #include <vector>
 
 #include "model/LoadMode.h"
+#include "model/MessageBoxHook.h"
 #include "model/TimerClock.h"
 #include "model/objects/PageflatClient.h"
+#include "model/objects/TableReport.h"
 #include "model/objects/WordToBmp.h"
 #include "model/stream/WindowRecords.h"
 #include "platform/base/AtomicFile.h"
@@ -106,6 +108,25 @@ const TTableRows& WordObjectRows() {
     TTableRows r;
     AddBoundsRows(r);
     AddRow(r, "Reverse|是否反色|$000000F0");
+    AddRow(r, kRowFileName);
+    AddRow(r, kRowTransparent);
+    AddRow(r, kRowMethod);
+    AddRow(r, kRowSpeed);
+    AddBooleanRows(r);
+    AddMethodRows(r);
+    AddSpeedRows(r);
+    return r;
+  }();
+  return rows;
+}
+
+constexpr int TableWidth = 320;
+constexpr int TableHeight = 200;
+
+const TTableRows& TableObjectRows() {
+  static const TTableRows rows = [] {
+    TTableRows r;
+    AddBoundsRows(r);
     AddRow(r, kRowFileName);
     AddRow(r, kRowTransparent);
     AddRow(r, kRowMethod);
@@ -529,6 +550,80 @@ void TWordObject::SetRecordSelf(TProgramStream* stream) {
     const platform::TBitmap picture = RecordPicture();
     if (picture.Empty()) return;
     WritePictureWindow(ObjectRecordRect(*this), picture, EffectCode(method_), SpeedCode(speed_),
+                       transparent_, s);
+  });
+}
+
+// ---- TTableObject ---------------------------------------------------------------------------
+
+const platform::TClassInfo& TTableObject::StaticClassInfo() {
+  using T = TTableObject;
+  static const platform::TClassInfo info =
+      platform::TClassBuilder<T, platform::TGraphicControl>("TTableObject")
+          .Property("FileName", &T::FileName, &T::SetFileName)
+          .Property("Transparent", &T::Transparent, &T::SetTransparent)
+          .Property("Method", TypeDisplayMethod(), &T::Method, &T::SetMethod)
+          .Property("Speed", TypeDisplaySpeed(), &T::Speed, &T::SetSpeed)
+          .Property("Text", &T::Text, &T::SetText)
+          .Property("PropertyTable", [](T& t) { return &t.PropertyTable(); }, nullptr)
+          .StreamProperty<TProgramStream>("RecordSelf", &T::SetRecordSelf)
+          .Build();
+  return info;
+}
+
+TTableObject::TTableObject(platform::TComponent* owner)
+    : TGraphicControl(owner), picture_(TableWidth, TableHeight, platform::pf24bit) {
+  SetBounds(Left(), Top(), TableWidth, TableHeight);
+  FillPropertyTable(table_, TableObjectRows());
+}
+
+void TTableObject::SetFileName(std::string_view fileName) {
+  fileName_ = fileName;
+  platform::TBitmap rendered;
+  bool loaded = false;
+  if (!fileName_.empty()) {
+    TTableReport table(nullptr);  // hidden; it needs no parent to load and render
+    // A file that does not load has shown its message already.
+    if (table.LoadFromFile(fileName_)) {
+      loaded = table.RenderToBitmap(rendered);
+      if (!loaded)
+        ShowMessageBox(platform::Utf8ToGbk("打开报表错误!"), MessageBoxCaption(),
+                       TMessageBoxIcon::Warning);
+    }
+  }
+  if (loaded) {
+    picture_ = std::move(rendered);
+    SetBounds(Left(), Top(), picture_.Width(), picture_.Height());
+  } else {
+    // Black, at the size it has: a failed load must not shrink the object to the 1 x 1 of
+    // an empty table, which the next save would keep.
+    picture_.Recreate(picture_.Width(), picture_.Height());
+  }
+  Invalidate();
+}
+
+void TTableObject::SetTransparent(bool transparent) {
+  if (transparent == transparent_) return;
+  transparent_ = transparent;
+  Invalidate();
+}
+
+void TTableObject::Paint(platform::TCanvas& canvas) {
+  const platform::TCopyMode mode = canvas.CopyMode;
+  if (transparent_) {
+    canvas.CopyMode = platform::cmSrcPaint;
+  } else {
+    canvas.Brush = platform::TBrush{platform::clBlack, platform::bsSolid};
+    canvas.FillRect({0, 0, Width(), Height()});
+    canvas.CopyMode = platform::cmSrcCopy;
+  }
+  canvas.Draw(0, 0, picture_);
+  canvas.CopyMode = mode;
+}
+
+void TTableObject::SetRecordSelf(TProgramStream* stream) {
+  AppendRecord(stream, [this](TProgramStream& s) {
+    WritePictureWindow(ObjectRecordRect(*this), picture_, EffectCode(method_), SpeedCode(speed_),
                        transparent_, s);
   });
 }

@@ -5,7 +5,8 @@
 //   - TMultiString: code text, sent as characters the card draws with its own 16- or 24-dot
 //     font;
 //   - TStringFile: code text read from a text file and broken into lines at the object's width.
-//   - TWordObject: a document cut into pages of the object's size, sent as one tall picture.
+//   - TWordObject: a document cut into pages of the object's size, sent as one tall picture;
+//   - TTableObject: a table file as the table control (TableReport.h) renders it.
 // (The rich-text object TMultiText lives in rtf.h.)
 //
 // All text here is GBK, as every model string. Each class derives directly from
@@ -293,6 +294,57 @@ class TWordObject : public platform::TGraphicControl {
   int32_t lastWidth_ = 0;
   int32_t lastHeight_ = 0;
   std::string bitmapPath_;  // of the outstanding request
+};
+
+// A table file ("*.Tab") as the table control draws it, sent as a picture window.
+//
+// Setting FileName loads the file into a hidden table control and renders the whole table
+// into the object's 24-bit picture; the object takes the picture's size. A file that does not
+// load (missing, not a regular file, wrong magic, damaged, or a table too large to render)
+// shows its one message through the model's message box ("打开报表错误!", or "打开文件错误"
+// for a wrong magic) and, as an empty name does, leaves the object its size and its picture
+// black. The name is kept either way, so a table that is missing now is not dropped from the
+// project at the next save.
+//
+// Published: FileName (""), Transparent (False), Method, Speed, Text, PropertyTable,
+// RecordSelf; 320 x 200, the picture black at that size.
+class TTableObject : public platform::TGraphicControl {
+  DECLARE_CLASS_INFO()
+
+  explicit TTableObject(platform::TComponent* owner);
+
+  // GBK, made a path only when the file is opened.
+  const std::string& FileName() const { return fileName_; }
+  // Stores the name, loads and renders the table (see above) and repaints.
+  void SetFileName(std::string_view fileName);
+  // Repaints when it changes.
+  bool Transparent() const { return transparent_; }
+  void SetTransparent(bool transparent);
+  TDisplayMethod Method() const { return method_; }
+  void SetMethod(TDisplayMethod method) { method_ = method; }
+  TDisplaySpeed Speed() const { return speed_; }
+  void SetSpeed(TDisplaySpeed speed) { speed_ = speed; }
+  const std::string& Text() const { return text_; }
+  void SetText(std::string_view text) { text_ = text; }
+  TBasePropertyTable& PropertyTable() { return table_; }
+  const TBasePropertyTable& PropertyTable() const { return table_; }
+
+  // The rendered table (pf24bit).
+  const platform::TBitmap& Picture() const { return picture_; }
+
+  // Transparent: the picture ORed onto the page. Otherwise black, then the picture copied.
+  void Paint(platform::TCanvas& canvas) override;
+  // Appends a picture window of the bounds holding Picture(). Null appends nothing.
+  void SetRecordSelf(TProgramStream* stream);
+
+ private:
+  std::string fileName_;
+  bool transparent_ = false;
+  TDisplayMethod method_ = dmCopy;
+  TDisplaySpeed speed_ = dsFirst;
+  std::string text_;
+  TBasePropertyTable table_;
+  platform::TBitmap picture_;
 };
 
 // The font code text is shown and broken in: "宋体" at 18 pt for fs24 and 12 pt for fs16, in

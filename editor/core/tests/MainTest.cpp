@@ -591,7 +591,8 @@ TEST(DisplayClasses, RegisteredInTheirOrderOnce) {
   EXPECT_EQ(names, (std::vector<std::string>{"TTemperature", "THumidity", "TNoise", "TLEDScreen", "TLeaf", "TText",
                                              "TDateTimeComponent", "TMultiText", "TPhoto", "TCountUp", "TCountDown",
                                              "TAVIPlayer", "TAnalogClock", "TMultiString", "TMultiCard", "TCards",
-                                             "TStringFile", "TCampaignTime"}));
+                                             "TWordObject", "TTableObject", "TStringFile", "TCampaignTime"}));
+  EXPECT_EQ(registry.Count(), 20);
 }
 
 TEST(Application, SharesItsLinkManagerAndRegistersClassesAndPictureFormats) {

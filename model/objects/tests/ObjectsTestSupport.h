@@ -108,6 +108,7 @@ inline const TComponentManager& Registry() {
     r->RegisterClass(TCampaignTime::StaticClassInfo());
     r->RegisterClass(TAnalogClock::StaticClassInfo());
     r->RegisterClass(TWordObject::StaticClassInfo());
+    r->RegisterClass(TTableObject::StaticClassInfo());
     return r;
   }();
   return *registry;
