@@ -103,18 +103,23 @@ const TTableRows& StringFileRows() {
 constexpr int WordWidth = 256;
 constexpr int WordHeight = 128;
 
+// The rows of TTableObject, and of TWordObject after its Reverse row.
+void AddDocumentRows(TTableRows& r) {
+  AddRow(r, kRowFileName);
+  AddRow(r, kRowTransparent);
+  AddRow(r, kRowMethod);
+  AddRow(r, kRowSpeed);
+  AddBooleanRows(r);
+  AddMethodRows(r);
+  AddSpeedRows(r);
+}
+
 const TTableRows& WordObjectRows() {
   static const TTableRows rows = [] {
     TTableRows r;
     AddBoundsRows(r);
     AddRow(r, "Reverse|是否反色|$000000F0");
-    AddRow(r, kRowFileName);
-    AddRow(r, kRowTransparent);
-    AddRow(r, kRowMethod);
-    AddRow(r, kRowSpeed);
-    AddBooleanRows(r);
-    AddMethodRows(r);
-    AddSpeedRows(r);
+    AddDocumentRows(r);
     return r;
   }();
   return rows;
@@ -127,13 +132,7 @@ const TTableRows& TableObjectRows() {
   static const TTableRows rows = [] {
     TTableRows r;
     AddBoundsRows(r);
-    AddRow(r, kRowFileName);
-    AddRow(r, kRowTransparent);
-    AddRow(r, kRowMethod);
-    AddRow(r, kRowSpeed);
-    AddBooleanRows(r);
-    AddMethodRows(r);
-    AddSpeedRows(r);
+    AddDocumentRows(r);
     return r;
   }();
   return rows;

@@ -13,6 +13,7 @@
 #include "model/stream/StreamContext.h"
 #include "platform/base/MessageWindow.h"
 #include "platform/base/tests/FileWatch.h"
+#include "platform/base/tests/ScopedEnv.h"
 #include "tools/pageflat/OfficeRenderer.h"
 
 namespace model {
@@ -24,20 +25,18 @@ class TWordWithOffice : public ::testing::Test {
     pageflat::TOfficeTools tools;
     std::string message;
     if (!pageflat::FindOfficeTools(tools, message)) GTEST_SKIP() << message;
-    if (const char* old = std::getenv("CORVANE_PAGEFLAT")) old_ = old;
-    ::setenv("CORVANE_PAGEFLAT", PAGEFLAT_PROGRAM, 1);
+    program_.emplace("CORVANE_PAGEFLAT", PAGEFLAT_PROGRAM);
     SetTimerClock(&clock_);
     SetLoadMode(LoadModeNormal);
   }
   void TearDown() override {
     PageflatClient().Stop();
     SetTimerClock(nullptr);
-    old_ ? ::setenv("CORVANE_PAGEFLAT", old_->c_str(), 1) : ::unsetenv("CORVANE_PAGEFLAT");
   }
   static std::string Document() { return std::string(PAGEFLAT_FIXTURES) + "/two_pages.doc"; }
 
   platform::TFakeClock clock_;
-  std::optional<std::string> old_;
+  std::optional<platform::test::TScopedEnv> program_;
 };
 
 TEST_F(TWordWithOffice, ThePreviewIsPageOneAndTheRecordBothPages) {

@@ -23,6 +23,7 @@
 #include "platform/base/ByteOrder.h"
 #include "platform/base/MessageWindow.h"
 #include "platform/base/tests/FileWatch.h"
+#include "platform/base/tests/ScopedEnv.h"
 
 namespace model {
 namespace {
@@ -31,26 +32,11 @@ namespace fs = std::filesystem;
 using platform::TBitmap;
 using platform::Utf8ToGbk;
 using test::Lines;
+using TEnv = platform::test::TScopedEnv;
 
 // Colours of the fake's pages and their inverses.
 constexpr platform::TColor Red = 0x0000FF, Green = 0x00FF00, Blue = 0xFF0000;
 constexpr platform::TColor Cyan = 0xFFFF00, Magenta = 0xFF00FF, Yellow = 0x00FFFF;
-
-// Sets an environment variable for its lifetime (null unsets it).
-class TEnv {
- public:
-  TEnv(const char* name, const char* value) : name_(name) {
-    if (const char* old = std::getenv(name)) old_ = old;
-    value ? ::setenv(name, value, 1) : ::unsetenv(name);
-  }
-  ~TEnv() { old_ ? ::setenv(name_, old_->c_str(), 1) : ::unsetenv(name_); }
-  TEnv(const TEnv&) = delete;
-  TEnv& operator=(const TEnv&) = delete;
-
- private:
-  const char* name_;
-  std::optional<std::string> old_;
-};
 
 TBitmap Filled(int width, int height, std::initializer_list<platform::TColor> bands) {
   TBitmap b(width, height * int(bands.size()));

@@ -12,6 +12,7 @@
 #include "platform/base/tests/FileWatch.h"
 #include "platform/gfx/BmpImage.h"
 #include "tools/pageflat/OfficeRenderer.h"
+#include "tools/pageflat/tests/RequestMessage.h"
 
 namespace pageflat {
 namespace {
@@ -43,19 +44,6 @@ class TOffice : public ::testing::Test {
 
   std::string dir_;
 };
-
-std::vector<uint8_t> Message(const std::string& document, const std::string& bitmap, int width,
-                             int height, bool reverse) {
-  std::vector<uint8_t> m(549, 0);
-  const uint32_t head[3] = {0x5555, 0, 537};
-  std::memcpy(m.data(), head, sizeof head);  // little-endian machine
-  std::memcpy(&m[12], document.c_str(), document.size());
-  std::memcpy(&m[276], bitmap.c_str(), bitmap.size());
-  std::memcpy(&m[540], &width, 4);
-  std::memcpy(&m[544], &height, 4);
-  m[548] = reverse ? 1 : 0;
-  return m;
-}
 
 bool SamePixels(const platform::TBitmap& a, const platform::TBitmap& b) {
   if (a.Width() != b.Width() || a.Height() != b.Height()) return false;
@@ -96,7 +84,7 @@ TEST_F(TOffice, PagesModeWritesBothPagesAtTheAskedSize) {
   ASSERT_TRUE(server.Start({PAGEFLAT_PROGRAM, "--serve", "3"}, options));
   ::close(fds[1]);
   for (bool reverse : {false, true}) {
-    const auto m = Message(Document(), File(reverse ? "r.Bmp" : "p.Bmp"), 256, 128, reverse);
+    const auto m = test::Message(Document(), File(reverse ? "r.Bmp" : "p.Bmp"), 256, 128, reverse);
     ASSERT_EQ(::send(fds[0], m.data(), m.size(), 0), ssize_t(m.size()));
   }
   ASSERT_TRUE(platform::test::WaitForFiles(

@@ -24,13 +24,18 @@
 #include "platform/base/AtomicFile.h"
 #include "platform/base/ChildProcess.h"
 #include "platform/base/tests/FileWatch.h"
+#include "platform/base/tests/ScopedEnv.h"
 #include "platform/gfx/BmpImage.h"
 #include "platform/gfx/Canvas.h"
+#include "tools/pageflat/tests/RequestMessage.h"
 
 namespace pageflat {
 namespace {
 
 namespace fs = std::filesystem;
+using TEnv = platform::test::TScopedEnv;
+using test::Message;
+using test::Put32;
 
 class TTempDir {
  public:
@@ -45,37 +50,6 @@ class TTempDir {
  private:
   std::string path_;
 };
-
-// Sets an environment variable for its lifetime (null unsets it).
-class TEnv {
- public:
-  TEnv(const char* name, const char* value) : name_(name) {
-    if (const char* old = std::getenv(name)) old_ = old;
-    value ? ::setenv(name, value, 1) : ::unsetenv(name);
-  }
-  ~TEnv() { old_ ? ::setenv(name_, old_->c_str(), 1) : ::unsetenv(name_); }
-
- private:
-  const char* name_;
-  std::optional<std::string> old_;
-};
-
-void Put32(std::vector<uint8_t>& m, size_t at, uint32_t v) {
-  for (int i = 0; i < 4; ++i) m[at + size_t(i)] = uint8_t(v >> (8 * i));
-}
-
-std::vector<uint8_t> Message(const std::string& document, const std::string& bitmap,
-                             int32_t width, int32_t height, uint8_t flag) {
-  std::vector<uint8_t> m(549, 0);
-  Put32(m, 0, 0x5555);
-  Put32(m, 8, 537);
-  std::memcpy(&m[12], document.data(), std::min<size_t>(document.size(), 264));
-  std::memcpy(&m[276], bitmap.data(), std::min<size_t>(bitmap.size(), 264));
-  Put32(m, 540, uint32_t(width));
-  Put32(m, 544, uint32_t(height));
-  m[548] = flag;
-  return m;
-}
 
 // Pages of one colour each, the colour taken from the document's name: "red", "green" or
 // anything else (blue). Remembers what it was asked.
