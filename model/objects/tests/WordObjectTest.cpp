@@ -483,6 +483,24 @@ TEST_F(TWordOnFake, BitmapNamesAreNewWithinTheProcessAndPassOverFilesThatExist) 
   EXPECT_EQ(st.st_mode & 0777, 0700u);
 }
 
+TEST_F(TWordOnFake, AConverterThatTakesNoMoreIsNotWaitedFor) {
+  {
+    TEnv slow("FAKE_PAGEFLAT_DELAY_MS", "60000");  // it reads one request and renders a minute
+    StartConverter();
+  }
+  TPageflatClient& c = PageflatClient();
+  const TConvertRequest request{Document("a.doc", {"FF0000"}), c.Folder() + "x.Bmp", 8, 8, false};
+  int sent = 0;
+  while (sent < 100000 && c.Send(request)) ++sent;
+  EXPECT_LT(sent, 100000);  // the socket filled up, and Send said so at once
+  EXPECT_EQ(c.SentCount(), sent);
+  EXPECT_TRUE(c.Running());
+  // A Word object then skips its request, as without a converter.
+  TWordObject word(nullptr);
+  word.SetFileName(request.Document);
+  EXPECT_FALSE(word.Polling());
+}
+
 // ---- Records ------------------------------------------------------------------------------------
 
 TEST_F(TWordOnFake, TheRecordStacksEveryPageInvertedWithReverse) {
