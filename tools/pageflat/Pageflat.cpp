@@ -150,6 +150,8 @@ int RunPageflat(int argc, char** argv, const TRendererFactory& makeRenderer,
   if (mode == "--serve") {
     if (argc != 3 || !ParseInt(argv[2], 0, INT32_MAX, socket)) return UsageError("bad arguments");
     if (::fcntl(int(socket), F_GETFD) < 0) return UsageError("no socket at that descriptor");
+    // The programs pageflat runs must not hold the editor's socket.
+    ::fcntl(int(socket), F_SETFD, FD_CLOEXEC);
   } else if (mode == "--pages") {
     if (argc != 6 || !ParseInt(argv[3], 1, MaxPageSide, width) ||
         !ParseInt(argv[4], 1, MaxPageSide, height))
