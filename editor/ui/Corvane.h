@@ -20,6 +20,7 @@ class TAboutForm;
 class TAutoSendForm;
 class TDesignFormView;
 class TOnLineForm;
+class TPrevForm;
 class TSetRemoteServerForm;
 class TMessagePump;
 class TQtCardPrompts;
@@ -86,6 +87,7 @@ class TCorvane {
   TAutoCloseForm* AutoCloseForm() const;
   TAutoBrightForm* AutoBrightForm() const;
   TBrightAdjustForm* BrightAdjustForm() const;
+  TPrevForm* PrevForm() const;
   // The Card menu's schedule and automatic-send commands and the status forwarding to the
   // schedule dialogs, for the main window.
   TScheduleCommands& ScheduleCommands();
@@ -107,6 +109,7 @@ class TCorvane {
   TScheduleFormContext ScheduleContext();
   std::unique_ptr<QWidget> MakeAutoSendTimeForm();
   std::unique_ptr<QWidget> MakeParamSetForm();
+  std::unique_ptr<QWidget> MakePrevForm();
 
   TStartupOptions options_;
   std::unique_ptr<TApplication> application_;
