@@ -32,8 +32,9 @@ bool CopyPageToStrip(void*, const platform::TBitmap& page, int index, platform::
                      bool reverse, int pageHeight, int pageWidth) {
   const int64_t y = int64_t(index - 1) * pageHeight;
   if (strip.Height() <= y) return false;
+  const platform::TCopyMode mode = reverse ? platform::cmNotSrcCopy : platform::cmSrcCopy;
   platform::CopyBits(strip, {0, 0, strip.Width(), strip.Height()}, 0, int(y), pageWidth,
-                     pageHeight, page, 0, 0, reverse ? platform::cmNotSrcCopy : platform::cmSrcCopy);
+                     pageHeight, page, 0, 0, mode);
   return true;
 }
 
@@ -55,9 +56,10 @@ int WordToBitmap(std::string_view document, int width, int height, TStripCallbac
   platform::TChildProcess converter;
   platform::TSpawnOptions options;
   options.NewProcessGroup = true;  // a time-out stops LibreOffice with it
-  if (!converter.Start({program, "--pages", platform::AbsolutePath(platform::OsPathFromGbk(document)), std::to_string(width),
-                        std::to_string(height), folder},
-                       options))
+  const std::string source = platform::AbsolutePath(platform::OsPathFromGbk(document));
+  if (!converter.Start(
+          {program, "--pages", source, std::to_string(width), std::to_string(height), folder},
+          options))
     return -1;
   if (!converter.WaitExit(timeLimitMs)) {
     converter.SignalGroup(SIGKILL);

@@ -473,7 +473,8 @@ TEST_F(TWordOnFake, BitmapNamesAreNewWithinTheProcessAndPassOverFilesThatExist) 
   const std::string b = c.NewBitmapPath();
   EXPECT_NE(a, b);
   // A file with the next name already there is passed over.
-  const std::string next = c.Folder() + std::to_string(std::stoul(fs::path(b).stem().string()) + 1) + ".Bmp";
+  const unsigned long last = std::stoul(fs::path(b).stem().string());
+  const std::string next = c.Folder() + std::to_string(last + 1) + ".Bmp";
   test::WriteFile(next, "x");
   const std::string d = c.NewBitmapPath();
   EXPECT_NE(d, next);
