@@ -11,7 +11,8 @@
 //
 // All text here is GBK, as every model string. Each class derives directly from
 // TGraphicControl and builds on the helpers of DisplayObject.h. Setting RecordSelf appends the
-// object's record: a picture window (TText) or a string window (the other two).
+// object's record: a picture window (TText, TWordObject, TTableObject) or a string window
+// (TMultiString, TStringFile).
 #include <cstdint>
 #include <string>
 #include <string_view>
