@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <map>
 #include <set>
 #include <stdexcept>
 
@@ -688,6 +690,39 @@ TEST_F(EditCommands, InsertAsksForItsFileFirst) {
   EXPECT_EQ(InsertFileRequest(TInsertFile::Text).FileName, "*.Txt;*.RTF");
 }
 
+
+TEST_F(EditCommands, WordAndTableObjectsComeFromTheObjectBarWithoutAFileAndShowTheirIcons) {
+  ASSERT_TRUE(rig.Commands->Available(TCommand::InsertWord));
+  ASSERT_TRUE(rig.Commands->Available(TCommand::InsertTable));
+  rig.Commands->Execute(TCommand::InsertWord);
+  rig.Commands->Execute(TCommand::InsertTable);
+  // The Insert menu's own two items do nothing.
+  rig.Commands->Execute(TCommand::WordItem);
+  rig.Commands->Execute(TCommand::TableItem);
+  EXPECT_TRUE(rig.Dialogs.FileRequests.empty());
+  ASSERT_EQ(rig.Page().ControlCount(), 2);
+  const auto& made = rig.Page().OwnedComponents();
+  auto* word = dynamic_cast<model::TWordObject*>(made.at(0));
+  auto* table = dynamic_cast<model::TTableObject*>(made.at(1));
+  ASSERT_TRUE(word && table);
+  EXPECT_EQ(word->Name(), "WordObject0");
+  EXPECT_EQ(word->Text(), "Word0");
+  EXPECT_EQ(table->Text(), Utf8ToGbk("表格0"));
+  EXPECT_EQ(word->Width(), 256);
+  EXPECT_EQ(table->Width(), 320);
+  // Their tree nodes carry the icons of their classes.
+  std::map<const platform::TComponent*, int> icons;
+  std::function<void(const std::vector<TTreeEntry>&)> walk = [&](const auto& entries) {
+    for (const TTreeEntry& e : entries) {
+      icons[e.Component] = e.ImageIndex;
+      walk(e.Children);
+    }
+  };
+  walk(rig.View.Tree);
+  EXPECT_EQ(icons[word], 36);
+  EXPECT_EQ(icons[table], 37);
+  EXPECT_EQ(rig.View.SelectedTreeNode().Component, table);
+}
 // ---- Preview ------------------------------------------------------------------------------------
 
 TEST_F(EditCommands, ThePreviewsPlayTheCurrentScreen) {
