@@ -5,7 +5,6 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGridLayout>
-#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -73,7 +72,7 @@ QLabel* Row(QGridLayout* grid, int row, const char* caption, QWidget* field, QWi
 }
 
 template <size_t N>
-QButtonGroup* RadioGroup(QGroupBox* box, const char* name, const std::array<std::string_view, N>& items, int columns) {
+QButtonGroup* RadioGroup(QWidget* box, const char* name, const std::array<std::string_view, N>& items, int columns) {
   auto* group = new QButtonGroup(box);
   group->setObjectName(name);
   auto* grid = new QGridLayout(box);
@@ -365,7 +364,7 @@ QWidget* TParamSetForm::BuildScanPage() {
   auto* page = new QWidget;
   page->setObjectName("TabSheet3");
   auto* layout = new QGridLayout(page);
-  auto* scanBox = new QGroupBox(page);
+  auto* scanBox = NewGroupBox(QString(), page);
   scanBox->setObjectName("ScanMode");
   scanMode_ = RadioGroup(scanBox, "ScanMode", kScanModeItems, 4);
   layout->addWidget(scanBox, 0, 0, 1, 2);
@@ -383,7 +382,7 @@ QWidget* TParamSetForm::BuildScanPage() {
   Row(fields, 4, "刷新频率:", refreshFreq_);
   layout->addLayout(fields, 1, 0);
 
-  auto* signalBox = new QGroupBox(U("控制信号特性"), page);
+  auto* signalBox = NewGroupBox(U("控制信号特性"), page);
   signalBox->setObjectName("SignalBox");
   auto* signalLayout = new QVBoxLayout(signalBox);
   polarity_ = Check(signalBox, "Polarity", " 极性相反");
@@ -405,10 +404,10 @@ QWidget* TParamSetForm::BuildCascadePage() {
   auto* page = new QWidget;
   page->setObjectName("TabSheet4");
   auto* layout = new QGridLayout(page);
-  auto* propBox = new QGroupBox(U("控制卡级连类型"), page);
+  auto* propBox = NewGroupBox(U("控制卡级连类型"), page);
   propBox->setObjectName("Link_Prop");
   linkProp_ = RadioGroup(propBox, "Link_Prop", kLinkPropItems, 1);
-  linkMethodBox_ = new QGroupBox(U("级连通讯方式"), page);
+  linkMethodBox_ = NewGroupBox(U("级连通讯方式"), page);
   linkMethodBox_->setObjectName("Link_method");
   linkMethod_ = RadioGroup(linkMethodBox_, "Link_method", kLinkMethodItems, 1);
   SelectRadio(linkProp_, lpAlone);
@@ -426,7 +425,7 @@ QWidget* TParamSetForm::BuildCascadePage() {
 }
 
 QWidget* TParamSetForm::BuildButtons() {
-  auto* box = new QGroupBox(U("设置功能"), this);
+  auto* box = NewGroupBox(U("设置功能"), this);
   box->setObjectName("FunctionBox");
   auto* grid = new QGridLayout(box);
   const struct {

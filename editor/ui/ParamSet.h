@@ -3,6 +3,7 @@
 // (TStatusForm) and the brightness dialog "显示屏亮度调整" (TBrightSetForm). They are thin views
 // over TParamSetController: every rule lives there.
 #include "skin/SkinButton.h"
+#include "skin/SkinGroupBox.h"
 #include "skin/SkinPageControl.h"
 #include <QDialog>
 #include <QWidget>
@@ -15,7 +16,6 @@
 
 class QButtonGroup;
 class QComboBox;
-class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -161,7 +161,7 @@ class TParamSetForm : public QDialog, public TParamSetView {
   // "级连参数"
   QButtonGroup* linkProp_ = nullptr;
   QButtonGroup* linkMethod_ = nullptr;
-  QGroupBox* linkMethodBox_ = nullptr;
+  skin::TskGroupBox* linkMethodBox_ = nullptr;
   QSpinBox* left_ = nullptr;
   QSpinBox* top_ = nullptr;
 

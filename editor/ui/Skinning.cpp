@@ -99,6 +99,12 @@ skin::TskCheckBox* NewCheckBox(const QString& caption, QWidget* parent) {
   return check;
 }
 
+skin::TskGroupBox* NewGroupBox(const QString& caption, QWidget* parent) {
+  auto* box = new skin::TskGroupBox(parent);
+  box->SetCaption(caption.isEmpty() ? QStringLiteral(" ") : caption);
+  return box;
+}
+
 QSize FramedSize(const QWidget* window, QSize content) {
   for (QObject* child : window->children())
     if (auto* frame = qobject_cast<skin::TskForm*>(child); frame && frame->IsFrame()) return content + FrameExtra(frame);

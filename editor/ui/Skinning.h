@@ -6,6 +6,7 @@
 
 #include "skin/SkinButton.h"
 #include "skin/SkinForm.h"
+#include "skin/SkinGroupBox.h"
 #include "skin/SkinThemes.h"
 
 class QWidget;
@@ -25,6 +26,7 @@ skin::TskForm* Skinning(QWidget* window);
 // The skin's push button and check box with their caption, as the views make them.
 skin::TskButton* NewButton(const QString& caption, QWidget* parent);
 skin::TskCheckBox* NewCheckBox(const QString& caption, QWidget* parent);
+skin::TskGroupBox* NewGroupBox(const QString& caption, QWidget* parent);
 
 // The size of a window whose content is `content`: the frame's bands and title bar round it
 // (the content itself when the window holds no frame).

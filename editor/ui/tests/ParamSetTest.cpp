@@ -10,7 +10,6 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -22,6 +21,7 @@
 
 #include "editor/core/tests/Fakes.h"
 #include "editor/ui/ParamSet.h"
+#include "skin/SkinGroupBox.h"
 #include "skin/SkinPageControl.h"
 #include "editor/ui/QtText.h"
 #include "platform/base/AtomicFile.h"
@@ -152,8 +152,8 @@ TEST(ParamSetForm, CaptionsItemsAndRanges) {
   EXPECT_EQ(pages->Page(3)->Caption(), U("级连参数"));
 
   // Eleven function buttons, all disabled until parameters are read.
-  const auto* box = rig.Find<QGroupBox>("FunctionBox");
-  EXPECT_EQ(box->title(), U("设置功能"));
+  const auto* box = rig.Find<skin::TskGroupBox>("FunctionBox");
+  EXPECT_EQ(box->Caption(), U("设置功能"));
   QStringList captions;
   for (const QPushButton* b : box->findChildren<QPushButton*>()) {
     captions << b->text();
@@ -212,7 +212,7 @@ TEST(ParamSetForm, ReportFlagAndCascadeTypeEnableTheirControls) {
   for (const char* name : dependants) EXPECT_FALSE(rig.Find<QWidget>(name)->isEnabled()) << name;
 
   pages->TabChanged(3);
-  auto* method = rig.Find<QGroupBox>("Link_method");
+  auto* method = rig.Find<skin::TskGroupBox>("Link_method");
   EXPECT_FALSE(method->isEnabled());
   rig.Find<QRadioButton>("Link_Prop_1")->click();
   EXPECT_TRUE(method->isEnabled());
