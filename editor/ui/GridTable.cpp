@@ -8,7 +8,7 @@
 namespace editor::ui {
 
 TGridTable::TGridTable(QWidget* parent, const char* name, int cols, int gridRows, bool fixedFirstColumn)
-    : QTableWidget(gridRows - 1, cols, parent), gridRows_(gridRows), fixedFirstColumn_(fixedFirstColumn) {
+    : skin::TskStringGrid(gridRows - 1, cols, parent), gridRows_(gridRows), fixedFirstColumn_(fixedFirstColumn) {
   setObjectName(name);
   verticalHeader()->hide();
   verticalHeader()->setDefaultSectionSize(DefaultRowHeight);

@@ -1,14 +1,15 @@
 #pragma once
-// The string grids of the editor's dialogs as Qt tables: the grid's fixed heading row is the
+// The string grids of the editor's dialogs, the skin's grid: the grid's fixed heading row is the
 // table's header, the other rows are items that are shown, not edited in place (pickers that
 // float over a cell edit it). Grid rows count the heading row: grid row r is table row r - 1.
-#include <QTableWidget>
 #include <functional>
 #include <string>
 
+#include "skin/SkinGrid.h"
+
 namespace editor::ui {
 
-class TGridTable : public QTableWidget {
+class TGridTable : public skin::TskStringGrid {
  public:
   static constexpr int DefaultRowHeight = 24;
 
