@@ -214,9 +214,14 @@ TEST(SkinnedWindows, TheMainTitleBarMaximisesMinimisesAndCloses) {
   EXPECT_EQ(design.Selection()->Count(), 2);
 
   // Minimise minimises the window; the close button asks the shell's question and Cancel keeps it.
+  QWidget* about = program.Corvane->Form("TAboutForm");
+  about->show();
   again.SkinFrame()->TitleBar()->MinimizeApplication();
   EXPECT_TRUE(again.isMinimized());
+  EXPECT_TRUE(about->isMinimized()) << "the whole program goes";
   again.showNormal();
+  EXPECT_FALSE(about->isMinimized());
+  about->hide();
   program.Form().SetModified(true);
   program.Dialogs.Answers = {TMessageAnswer::Cancel};
   again.SkinFrame()->TitleBar()->CloseWindow();
