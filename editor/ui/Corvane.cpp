@@ -3,14 +3,19 @@
 #include <chrono>
 #include <thread>
 
+#include "editor/core/SystemPassword.h"
 #include "editor/ui/About.h"
 #include "editor/ui/AutoSendForms.h"
+#include "editor/ui/DateTimeInput.h"
 #include "editor/ui/ErrorGuard.h"
 #include "editor/ui/Main.h"
 #include "editor/ui/MessagePump.h"
 #include "editor/ui/OnLineList.h"
 #include "editor/ui/ParamSet.h"
+#include "editor/ui/ProjectForm.h"
 #include "editor/ui/QtDialogs.h"
+#include "editor/ui/SystemPassword.h"
+#include "editor/ui/TextInput.h"
 #include "model/FormConstructEx.h"
 #include "model/MessageBoxHook.h"
 #include "platform/base/FilePath.h"
@@ -54,7 +59,7 @@ std::vector<std::string> TCorvane::Arguments(int argc, char** argv) {
 TCorvane::TCorvane(TStartupOptions options) : options_(std::move(options)) {
   application_ = std::make_unique<TApplication>();
   if (!options_.Dialogs) {
-    qtDialogs_ = std::make_unique<TQtDialogs>();
+    qtDialogs_ = std::make_unique<TQtDialogs>(options_.Main.ProgramDir);
     options_.Dialogs = qtDialogs_.get();
   }
   if (!options_.Clipboard) {
@@ -76,6 +81,7 @@ TCorvane::~TCorvane() {
   application_->StopOnLineListener();
   main_.reset();
   *scheduleForms_ = {};
+  if (TQtForms* forms = QtForms()) *forms = {};
   while (!forms_.empty()) forms_.pop_back();
   signals_.reset();
   pump_.reset();
@@ -101,6 +107,14 @@ void TCorvane::MakeForm(std::string_view className) {
       {"TAutoSendTimeForm", &TCorvane::MakeAutoSendTimeForm},
       {"TParamSetForm", &TCorvane::MakeParamSetForm},
       {"TBrightAdjustForm", &TCorvane::MakeBrightAdjustForm},
+      {"TDateTimeInputForm", &TCorvane::MakeDateTimeInputForm},
+      {"TMultiCardForm", &TCorvane::MakeMultiCardForm},
+      {"TCampaignForm", &TCorvane::MakeCampaignForm},
+      {"TMultiStringInputForm", &TCorvane::MakeMultiStringInputForm},
+      {"TMultiInputForm", &TCorvane::MakeMultiInputForm},
+      {"TProjectForm", &TCorvane::MakeProjectForm},
+      {"TPassForm", &TCorvane::MakePassForm},
+      {"TInputPassWordForm", &TCorvane::MakeInputPassWordForm},
   };
   for (const auto& entry : factories) {
     if (entry.ClassName == className) {
@@ -111,6 +125,62 @@ void TCorvane::MakeForm(std::string_view className) {
 }
 
 std::unique_ptr<QWidget> TCorvane::MakeAboutForm() { return std::make_unique<TAboutForm>(); }
+
+// The dialogs of the password, the project, the sub-cards and the inputs answer the slots of
+// the Qt program's dialogs.
+TQtForms* TCorvane::QtForms() {
+  auto* qt = dynamic_cast<TQtDialogs*>(options_.Dialogs);
+  return qt ? &qt->Forms : nullptr;
+}
+
+std::unique_ptr<QWidget> TCorvane::MakeDateTimeInputForm() {
+  auto form = std::make_unique<TDateTimeInputFormView>();
+  if (TQtForms* forms = QtForms()) forms->DateTimeInput = form.get();
+  return form;
+}
+
+std::unique_ptr<QWidget> TCorvane::MakeMultiCardForm() {
+  auto form = std::make_unique<TMultiCardFormView>(Dialogs());
+  if (TQtForms* forms = QtForms()) forms->MultiCard = form.get();
+  return form;
+}
+
+std::unique_ptr<QWidget> TCorvane::MakeCampaignForm() {
+  auto form = std::make_unique<TCampaignFormView>(Dialogs());
+  if (TQtForms* forms = QtForms()) forms->Campaign = form.get();
+  return form;
+}
+
+std::unique_ptr<QWidget> TCorvane::MakeMultiStringInputForm() {
+  auto form = std::make_unique<TMultiStringInputFormView>(Dialogs());
+  if (TQtForms* forms = QtForms()) forms->MultiStringInput = form.get();
+  return form;
+}
+
+std::unique_ptr<QWidget> TCorvane::MakeMultiInputForm() {
+  auto form = std::make_unique<TMultiInputFormView>(Dialogs(), chooser_);
+  if (TQtForms* forms = QtForms()) forms->MultiInput = form.get();
+  return form;
+}
+
+std::unique_ptr<QWidget> TCorvane::MakeProjectForm() {
+  auto form = std::make_unique<TProjectFormView>(Dialogs(), main_->Form().ProgramDir());
+  if (TQtForms* forms = QtForms()) forms->Project = form.get();
+  return form;
+}
+
+std::unique_ptr<QWidget> TCorvane::MakePassForm() {
+  auto form = std::make_unique<TPassFormView>(Dialogs(), PasswordFilePath(main_->Form().ProgramDir()),
+                                              main_->Form().Settings());
+  if (TQtForms* forms = QtForms()) forms->Pass = form.get();
+  return form;
+}
+
+std::unique_ptr<QWidget> TCorvane::MakeInputPassWordForm() {
+  auto form = std::make_unique<TInputPassWordFormView>(Dialogs(), PasswordFilePath(main_->Form().ProgramDir()));
+  if (TQtForms* forms = QtForms()) forms->InputPassWord = form.get();
+  return form;
+}
 
 QWidget* TCorvane::Form(std::string_view className) const {
   if (className == "TDesignForm") return main_.get();

@@ -12,6 +12,7 @@
 
 #include "editor/core/Application.h"
 #include "editor/core/Main.h"
+#include "editor/ui/PropertyEditor.h"
 #include "editor/ui/ScheduleForms.h"
 
 namespace editor::ui {
@@ -24,6 +25,7 @@ class TSetRemoteServerForm;
 class TMessagePump;
 class TQtClipboard;
 class TQtDialogs;
+struct TQtForms;
 class TTerminationSignals;
 
 // QApplication whose every event delivery runs inside the error guard.
@@ -105,6 +107,16 @@ class TCorvane {
   TScheduleFormContext ScheduleContext();
   std::unique_ptr<QWidget> MakeAutoSendTimeForm();
   std::unique_ptr<QWidget> MakeParamSetForm();
+  std::unique_ptr<QWidget> MakeDateTimeInputForm();
+  std::unique_ptr<QWidget> MakeMultiCardForm();
+  std::unique_ptr<QWidget> MakeCampaignForm();
+  std::unique_ptr<QWidget> MakeMultiStringInputForm();
+  std::unique_ptr<QWidget> MakeMultiInputForm();
+  std::unique_ptr<QWidget> MakeProjectForm();
+  std::unique_ptr<QWidget> MakePassForm();
+  std::unique_ptr<QWidget> MakeInputPassWordForm();
+  // The forms of the Qt program's dialogs; null when the dialogs are someone else's (tests).
+  TQtForms* QtForms();
 
   TStartupOptions options_;
   std::unique_ptr<TApplication> application_;
@@ -113,6 +125,8 @@ class TCorvane {
   std::unique_ptr<TMessagePump> pump_;
   std::unique_ptr<TTerminationSignals> signals_;
   std::unique_ptr<TScheduleForms> scheduleForms_;
+  // The font and colour dialogs of the rich-text dialog's "字 体".
+  TQtPropertyChooser chooser_;
   std::unique_ptr<TDesignFormView> main_;
   std::vector<std::pair<std::string_view, std::unique_ptr<QWidget>>> forms_;
   bool running_ = false;
