@@ -66,6 +66,13 @@ void TListForm::RebuildAndSelect(int index) {
   view_.Inspector().SetRoot(ItemOf(selected_));
 }
 
+void TListForm::EndShowing() {
+  TPropertyEditor& inspector = view_.Inspector();
+  inspector.SetRoot(nullptr);
+  inspector.OnChanged = nullptr;
+  ClearNodes();
+}
+
 void TListForm::ClearNodes() {
   nodes_.clear();
   selected_ = -1;
@@ -232,10 +239,7 @@ void TProjectForm::SetDefault() {
 void TProjectForm::Exit() { view_.Close(); }
 
 void TProjectForm::Closed() {
-  TPropertyEditor& inspector = view_.Inspector();
-  inspector.SetRoot(nullptr);
-  inspector.OnChanged = nullptr;
-  ClearNodes();
+  EndShowing();
   edit_.reset();
   shadow_.reset();
 }
@@ -299,10 +303,7 @@ void TMultiCardForm::DeleteCard() {
 void TMultiCardForm::Exit() { view_.Close(); }
 
 void TMultiCardForm::Closed() {
-  TPropertyEditor& inspector = view_.Inspector();
-  inspector.SetRoot(nullptr);
-  inspector.OnChanged = nullptr;
-  ClearNodes();
+  EndShowing();
   cards_.Set(nullptr);
 }
 

@@ -80,6 +80,8 @@ class TListForm {
   // The nodes anew and `index` selected (-1: none); the inspector shows its component.
   void RebuildAndSelect(int index);
   void ClearNodes();
+  // The dialog closed: the inspector shows nothing and reports to nobody, the list is empty.
+  void EndShowing();
   // The component of a node; null when the node is gone or its component is.
   platform::TComponent* ItemOf(int index) const;
   // The inspector leaves the selected node's component for the node that will follow it once

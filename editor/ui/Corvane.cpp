@@ -133,53 +133,46 @@ TQtForms* TCorvane::QtForms() {
   return qt ? &qt->Forms : nullptr;
 }
 
-std::unique_ptr<QWidget> TCorvane::MakeDateTimeInputForm() {
-  auto form = std::make_unique<TDateTimeInputFormView>();
-  if (TQtForms* forms = QtForms()) forms->DateTimeInput = form.get();
+// A dialog made at start-up that answers a slot of the Qt program's dialogs.
+template <class TForm>
+std::unique_ptr<QWidget> TCorvane::Answering(TForm* TQtForms::*slot, std::unique_ptr<TForm> form) {
+  if (TQtForms* forms = QtForms()) forms->*slot = form.get();
   return form;
+}
+
+std::unique_ptr<QWidget> TCorvane::MakeDateTimeInputForm() {
+  return Answering(&TQtForms::DateTimeInput, std::make_unique<TDateTimeInputFormView>());
 }
 
 std::unique_ptr<QWidget> TCorvane::MakeMultiCardForm() {
-  auto form = std::make_unique<TMultiCardFormView>(Dialogs());
-  if (TQtForms* forms = QtForms()) forms->MultiCard = form.get();
-  return form;
+  return Answering(&TQtForms::MultiCard, std::make_unique<TMultiCardFormView>(Dialogs()));
 }
 
 std::unique_ptr<QWidget> TCorvane::MakeCampaignForm() {
-  auto form = std::make_unique<TCampaignFormView>(Dialogs());
-  if (TQtForms* forms = QtForms()) forms->Campaign = form.get();
-  return form;
+  return Answering(&TQtForms::Campaign, std::make_unique<TCampaignFormView>(Dialogs()));
 }
 
 std::unique_ptr<QWidget> TCorvane::MakeMultiStringInputForm() {
-  auto form = std::make_unique<TMultiStringInputFormView>(Dialogs());
-  if (TQtForms* forms = QtForms()) forms->MultiStringInput = form.get();
-  return form;
+  return Answering(&TQtForms::MultiStringInput, std::make_unique<TMultiStringInputFormView>(Dialogs()));
 }
 
 std::unique_ptr<QWidget> TCorvane::MakeMultiInputForm() {
-  auto form = std::make_unique<TMultiInputFormView>(Dialogs(), chooser_);
-  if (TQtForms* forms = QtForms()) forms->MultiInput = form.get();
-  return form;
+  return Answering(&TQtForms::MultiInput, std::make_unique<TMultiInputFormView>(Dialogs(), chooser_));
 }
 
 std::unique_ptr<QWidget> TCorvane::MakeProjectForm() {
-  auto form = std::make_unique<TProjectFormView>(Dialogs(), main_->Form().ProgramDir());
-  if (TQtForms* forms = QtForms()) forms->Project = form.get();
-  return form;
+  return Answering(&TQtForms::Project, std::make_unique<TProjectFormView>(Dialogs(), main_->Form().ProgramDir()));
 }
 
 std::unique_ptr<QWidget> TCorvane::MakePassForm() {
-  auto form = std::make_unique<TPassFormView>(Dialogs(), PasswordFilePath(main_->Form().ProgramDir()),
-                                              main_->Form().Settings());
-  if (TQtForms* forms = QtForms()) forms->Pass = form.get();
-  return form;
+  TDesignForm& main = main_->Form();
+  return Answering(&TQtForms::Pass, std::make_unique<TPassFormView>(Dialogs(), PasswordFilePath(main.ProgramDir()),
+                                                                    main.Settings()));
 }
 
 std::unique_ptr<QWidget> TCorvane::MakeInputPassWordForm() {
-  auto form = std::make_unique<TInputPassWordFormView>(Dialogs(), PasswordFilePath(main_->Form().ProgramDir()));
-  if (TQtForms* forms = QtForms()) forms->InputPassWord = form.get();
-  return form;
+  return Answering(&TQtForms::InputPassWord, std::make_unique<TInputPassWordFormView>(
+                                                 Dialogs(), PasswordFilePath(main_->Form().ProgramDir())));
 }
 
 QWidget* TCorvane::Form(std::string_view className) const {

@@ -117,6 +117,8 @@ class TCorvane {
   std::unique_ptr<QWidget> MakeInputPassWordForm();
   // The forms of the Qt program's dialogs; null when the dialogs are someone else's (tests).
   TQtForms* QtForms();
+  template <class TForm>
+  std::unique_ptr<QWidget> Answering(TForm* TQtForms::*slot, std::unique_ptr<TForm> form);
 
   TStartupOptions options_;
   std::unique_ptr<TApplication> application_;

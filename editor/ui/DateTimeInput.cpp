@@ -10,6 +10,7 @@
 #include <QTimeEdit>
 #include <QVBoxLayout>
 
+#include "editor/ui/FormLayout.h"
 #include "editor/ui/QtText.h"
 
 namespace editor::ui {
@@ -17,12 +18,6 @@ namespace editor::ui {
 namespace {
 
 QString U(const char* utf8) { return QString::fromUtf8(utf8); }
-
-QPushButton* Button(QWidget* parent, const char* name, const char* caption) {
-  auto* button = new QPushButton(U(caption), parent);
-  button->setObjectName(name);
-  return button;
-}
 
 }  // namespace
 
@@ -54,13 +49,9 @@ TDateTimeInputFormView::TDateTimeInputFormView(QWidget* parent) : QDialog(parent
   time_->setObjectName("TimeSelect");
   time_->setDisplayFormat("HH:mm:ss");
   column->addWidget(time_);
-  auto* row = new QHBoxLayout;
-  ok_ = Button(this, "Button1", "确  定");
-  cancel_ = Button(this, "Button2", "取  消");
-  row->addStretch(1);
-  row->addWidget(ok_);
-  row->addWidget(cancel_);
-  column->addLayout(row);
+  ok_ = NewButton(this, "Button1", "确  定");
+  cancel_ = NewButton(this, "Button2", "取  消");
+  column->addLayout(ButtonRow({ok_, cancel_}));
 
   controller_.reset(new TDateTimeInputForm(*this));
   connect(year_, &QSpinBox::valueChanged, this, [this](int year) {
@@ -112,15 +103,10 @@ TCampaignFormView::TCampaignFormView(TDialogs& dialogs, QWidget* parent) : QDial
   label_ = new QLabel(U("当前作战时间："), this);
   label_->setObjectName("Label1");
   column->addWidget(label_);
-  auto* row = new QHBoxLayout;
-  modify_ = Button(this, "Button1", "修改作战时间");
-  ok_ = Button(this, "Button2", "确  定");
-  cancel_ = Button(this, "Button3", "放  弃");
-  row->addWidget(modify_);
-  row->addStretch(1);
-  row->addWidget(ok_);
-  row->addWidget(cancel_);
-  column->addLayout(row);
+  modify_ = NewButton(this, "Button1", "修改作战时间");
+  ok_ = NewButton(this, "Button2", "确  定");
+  cancel_ = NewButton(this, "Button3", "放  弃");
+  column->addLayout(ButtonRow({modify_, ok_, cancel_}));
   controller_.reset(new TCampaignForm(*this, dialogs));
   connect(modify_, &QPushButton::clicked, this, [this] { controller_->Modify(); });
   connect(ok_, &QPushButton::clicked, this, [this] { controller_->Confirm(); });

@@ -7,6 +7,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "editor/ui/FormLayout.h"
 #include "editor/ui/ImageList.h"
 #include "editor/ui/QtText.h"
 
@@ -43,8 +44,7 @@ TListFormBase::TListFormBase(TDialogs& dialogs, const char* listCaption, const c
 
   auto* column = new QVBoxLayout;
   for (const auto& [name, caption] : buttons) {
-    auto* button = new QPushButton(U(caption), this);
-    button->setObjectName(name);
+    QPushButton* button = NewButton(this, name, caption);
     column->addWidget(button);
     buttons_.push_back(button);
   }

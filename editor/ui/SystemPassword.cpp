@@ -2,12 +2,12 @@
 
 #include <QCheckBox>
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "editor/ui/FormLayout.h"
 #include "editor/ui/QtText.h"
 
 namespace editor::ui {
@@ -23,13 +23,6 @@ QLineEdit* PasswordEdit(QWidget* parent, const char* name) {
   edit->setEchoMode(QLineEdit::Password);
   edit->setStyleSheet("lineedit-password-character: 42");
   return edit;
-}
-
-QPushButton* Button(QWidget* parent, const char* name, const char* caption) {
-  auto* button = new QPushButton(U(caption), parent);
-  button->setObjectName(name);
-  button->setAutoDefault(false);  // Enter belongs to the edits
-  return button;
 }
 
 void SetTextColor(QWidget* widget, uint32_t color) {
@@ -53,13 +46,9 @@ TInputPassWordFormView::TInputPassWordFormView(TDialogs& dialogs, std::string pa
   auto* column = new QVBoxLayout(this);
   edit_ = PasswordEdit(this, "Edit1");
   column->addWidget(edit_);
-  auto* row = new QHBoxLayout;
-  ok_ = Button(this, "Button1", "确  定");
-  return_ = Button(this, "Button2", "返  回");
-  row->addStretch(1);
-  row->addWidget(ok_);
-  row->addWidget(return_);
-  column->addLayout(row);
+  ok_ = NewButton(this, "Button1", "确  定");
+  return_ = NewButton(this, "Button2", "返  回");
+  column->addLayout(ButtonRow({ok_, return_}));
   controller_.reset(new TInputPassWordForm(*this, dialogs, std::move(passwordFile)));
   connect(ok_, &QPushButton::clicked, this, [this] { controller_->Confirm(); });
   connect(edit_, &QLineEdit::returnPressed, this, [this] { controller_->Confirm(); });
@@ -104,13 +93,9 @@ TPassFormView::TPassFormView(TDialogs& dialogs, std::string passwordFile, platfo
   check_ = new QCheckBox(U("  启动软件时是否要输入密码"), this);
   check_->setObjectName("CheckBox1");
   column->addWidget(check_);
-  auto* row = new QHBoxLayout;
-  ok_ = Button(this, "Button1", "确  定");
-  return_ = Button(this, "Button2", "返  回");
-  row->addStretch(1);
-  row->addWidget(ok_);
-  row->addWidget(return_);
-  column->addLayout(row);
+  ok_ = NewButton(this, "Button1", "确  定");
+  return_ = NewButton(this, "Button2", "返  回");
+  column->addLayout(ButtonRow({ok_, return_}));
   controller_.reset(new TPassForm(*this, dialogs, std::move(passwordFile), std::move(settings)));
   connect(edits_[0], &QLineEdit::returnPressed, this, [this] { controller_->OldPasswordEntered(); });
   connect(ok_, &QPushButton::clicked, this, [this] { controller_->Confirm(); });

@@ -1,6 +1,5 @@
 #include "TextInput.h"
 
-#include <QHBoxLayout>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTextBlock>
@@ -11,6 +10,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "editor/ui/FormLayout.h"
 #include "editor/ui/QtText.h"
 
 namespace editor::ui {
@@ -21,12 +21,6 @@ QString U(const char* utf8) { return QString::fromUtf8(utf8); }
 
 // The character set of a run; Qt has no place for it.
 constexpr int CharsetProperty = QTextFormat::UserProperty + 1;
-
-QPushButton* Button(QWidget* parent, const char* name, const char* caption) {
-  auto* button = new QPushButton(U(caption), parent);
-  button->setObjectName(name);
-  return button;
-}
 
 bool HasStyle(platform::TFontStyles styles, platform::TFontStyle style) {
   return (styles & platform::FontStyleBit(style)) != 0;
@@ -151,14 +145,11 @@ TMultiInputFormView::TMultiInputFormView(TDialogs& dialogs, TPropertyChooser& ch
   palette.setColor(QPalette::Text, QColorFromColorRef(platform::kAutomaticColor));
   memo_->setPalette(palette);
   column->addWidget(memo_, 1);
-  auto* row = new QHBoxLayout;
-  ok_ = Button(this, "Button1", "确 定");
-  font_ = Button(this, "Button2", "字 体");
-  load_ = Button(this, "Button3", "调 入");
-  cancel_ = Button(this, "Button4", "放 弃");
-  row->addStretch(1);
-  for (QPushButton* b : {ok_, font_, load_, cancel_}) row->addWidget(b);
-  column->addLayout(row);
+  ok_ = NewButton(this, "Button1", "确 定");
+  font_ = NewButton(this, "Button2", "字 体");
+  load_ = NewButton(this, "Button3", "调 入");
+  cancel_ = NewButton(this, "Button4", "放 弃");
+  column->addLayout(ButtonRow({ok_, font_, load_, cancel_}));
   controller_.reset(new TMultiInputForm(*this, dialogs, chooser));
   connect(ok_, &QPushButton::clicked, this, [this] { controller_->Confirm(); });
   connect(font_, &QPushButton::clicked, this, [this] { controller_->ChooseFont(); });
@@ -202,13 +193,10 @@ TMultiStringInputFormView::TMultiStringInputFormView(TDialogs& dialogs, QWidget*
   memo_ = new QPlainTextEdit(this);
   memo_->setObjectName("Memo1");
   column->addWidget(memo_, 1);
-  auto* row = new QHBoxLayout;
-  ok_ = Button(this, "Button1", "确 定");
-  load_ = Button(this, "Button2", "调 入");
-  cancel_ = Button(this, "Button3", "放 弃");
-  row->addStretch(1);
-  for (QPushButton* b : {ok_, load_, cancel_}) row->addWidget(b);
-  column->addLayout(row);
+  ok_ = NewButton(this, "Button1", "确 定");
+  load_ = NewButton(this, "Button2", "调 入");
+  cancel_ = NewButton(this, "Button3", "放 弃");
+  column->addLayout(ButtonRow({ok_, load_, cancel_}));
   controller_.reset(new TMultiStringInputForm(*this, dialogs));
   connect(ok_, &QPushButton::clicked, this, [this] { controller_->Confirm(); });
   connect(load_, &QPushButton::clicked, this, [this] { controller_->LoadFile(); });

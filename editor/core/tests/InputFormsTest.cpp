@@ -5,6 +5,7 @@
 #include "editor/core/DateTimeInput.h"
 #include "editor/core/TextInput.h"
 #include "editor/core/tests/Fakes.h"
+#include "editor/core/tests/InspectorFixtures.h"
 #include "model/CardLink.h"
 #include "platform/base/AtomicFile.h"
 #include "platform/base/FilePath.h"
@@ -171,29 +172,12 @@ class TRichView : public TMultiInputView {
   int Sets = 0, Closes = 0;
 };
 
-class TFontChooser : public TPropertyChooser {
- public:
-  bool ChooseFont(platform::TFontDescription& font) override {
-    Offered = font;
-    if (!Choice) return false;
-    font = *Choice;
-    return true;
-  }
-  bool ChooseColor(platform::TColor& color) override {
-    if (!ColorChoice) return false;
-    color = *ColorChoice;
-    return true;
-  }
-  std::optional<platform::TFontDescription> Choice;
-  std::optional<platform::TColor> ColorChoice;
-  platform::TFontDescription Offered;
-};
 
 struct TRichRig {
   test::TTempFolder Dir;
   test::TFakeDialogs Dialogs;
   TRichView View;
-  TFontChooser Chooser;
+  test::TFakeChooser Chooser;
   TMultiInputForm Form{View, Dialogs, Chooser};
   std::string Copy(const std::string& content, const std::string& name) {
     Dir.Write(name, content);
@@ -330,8 +314,8 @@ TEST(RichTextDialog, TheChosenFontAppliesToTheWholeTextAndIsSaved) {
   font.Color = 0x0000FF;
   font.Style = platform::FontStyleBit(platform::fsBold);
   font.Charset = 134;
-  rig.Chooser.Choice = font;
-  rig.Chooser.ColorChoice = 0x00FF00;
+  rig.Chooser.Font = font;
+  rig.Chooser.Color = 0x00FF00;
   rig.Form.ChooseFont();
   EXPECT_EQ(rig.Chooser.Offered.Name, Utf8ToGbk("宋体"));
   for (const auto& paragraph : rig.View.Doc.Paragraphs)

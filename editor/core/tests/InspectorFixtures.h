@@ -2,6 +2,7 @@
 // Small classes with hand-written property tables for the inspector's tests: each publishes a
 // few properties of every kind the inspector shows, and a table the test fills.
 #include <algorithm>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -83,6 +84,30 @@ class TFakeInspectorWindow : public TPropertyEditorWindow {
   int BarPosition = 0;
   std::vector<std::string> ListItems;
   int ListIndex = -1;
+};
+
+// The font and colour dialogs from a script: each answers its choice, or cancels without one.
+class TFakeChooser : public TPropertyChooser {
+ public:
+  bool ChooseFont(platform::TFontDescription& font) override {
+    ++Calls;
+    Offered = font;
+    if (!Font) return false;
+    font = *Font;
+    return true;
+  }
+  bool ChooseColor(platform::TColor& color) override {
+    ++Calls;
+    OfferedColor = color;
+    if (!Color) return false;
+    color = *Color;
+    return true;
+  }
+  std::optional<platform::TFontDescription> Font;
+  std::optional<platform::TColor> Color;
+  platform::TFontDescription Offered;
+  platform::TColor OfferedColor = 0;
+  int Calls = 0;
 };
 
 // Replaces a table's rows with these (UTF-8 in the source, GBK in the table).

@@ -78,10 +78,7 @@ class TFakeListView : public TMultiCardView {
 
   test::TFakeInspectorWindow Window;
   test::TFakeDialogs InspectorDialogs;
-  class TNoChooser : public TPropertyChooser {
-    bool ChooseFont(platform::TFontDescription&) override { return false; }
-    bool ChooseColor(platform::TColor&) override { return false; }
-  } Chooser;
+  test::TFakeChooser Chooser;
   TPropertyDescription Editors;
   TPropertyEditor Editor{Window, InspectorDialogs, Chooser, Editors};
   std::vector<TListNode> Nodes;

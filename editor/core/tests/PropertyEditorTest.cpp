@@ -21,10 +21,7 @@ using TFakeWindow = test::TFakeInspectorWindow;
 struct TGrid {
   TFakeWindow Window;
   test::TFakeDialogs Dialogs;
-  class TNoChooser : public TPropertyChooser {
-    bool ChooseFont(platform::TFontDescription&) override { return false; }
-    bool ChooseColor(platform::TColor&) override { return false; }
-  } Chooser;
+  test::TFakeChooser Chooser;
   TPropertyDescription Editors;
   TPropertyEditor Editor{Window, Dialogs, Chooser, Editors};
   int Changes = 0;

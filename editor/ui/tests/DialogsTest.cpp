@@ -2,7 +2,6 @@
 // captions, names, buttons and icons, the rich text through Qt's document and back, and the
 // dialogs answering the program's slots. The user's part is played inside the run that stands
 // for the modal loop, so no modal loop ever runs.
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -27,6 +26,7 @@
 #include <QTreeWidget>
 
 #include "editor/core/tests/Fakes.h"
+#include "editor/core/tests/InspectorFixtures.h"
 #include "editor/ui/Corvane.h"
 #include "editor/ui/DateTimeInput.h"
 #include "editor/ui/Main.h"
@@ -35,6 +35,7 @@
 #include "editor/ui/QtText.h"
 #include "editor/ui/SystemPassword.h"
 #include "editor/ui/TextInput.h"
+#include "editor/ui/tests/ProgramOptions.h"
 #include "model/CardLink.h"
 #include "model/ComponentManager.h"
 #include "model/FormConstructEx.h"
@@ -109,11 +110,6 @@ struct TProgram {
   std::vector<QString> Runs;
 
   TProgram() {
-    // The project's classes, as the program registers them.
-    for (const platform::TClassInfo* cls :
-         {&model::TLEDScreen::StaticClassInfo(), &model::TLeaf::StaticClassInfo(),
-          &model::TMultiCard::StaticClassInfo(), &model::TCards::StaticClassInfo()})
-      if (!model::ComponentManager().IsRegistered(*cls)) model::ComponentManager().RegisterClass(*cls);
     Dialogs.RunModal = [this](QDialog& dialog) {
       Runs.push_back(dialog.objectName());
       dialog.show();
@@ -123,15 +119,13 @@ struct TProgram {
     };
   }
   bool Start() {
-    TStartupOptions options;
-    options.SplashMs = 0;
-    options.Dialogs = &Dialogs;
-    options.Clipboard = &Clipboard;
-    options.Main.ProgramDir = Dir.Path();
-    options.HandleSignals = false;
-    options.OnLinePort = 0;
-    options.OnLineAddress = htonl(INADDR_LOOPBACK);
+    TStartupOptions options = test::ProgramOptions(Dir.Path(), Dialogs, Clipboard);
     Corvane = std::make_unique<TCorvane>(std::move(options));
+    // The project's classes, after those the application registers first.
+    for (const platform::TClassInfo* cls :
+         {&model::TLEDScreen::StaticClassInfo(), &model::TLeaf::StaticClassInfo(),
+          &model::TMultiCard::StaticClassInfo(), &model::TCards::StaticClassInfo()})
+      if (!model::ComponentManager().IsRegistered(*cls)) model::ComponentManager().RegisterClass(*cls);
     return Corvane->Start();
   }
   ~TProgram() { Corvane.reset(); }
@@ -399,10 +393,7 @@ TEST(TextDialogs, RichTextGoesThroughQtsDocumentAndBack) {
 TEST(TextDialogs, TheRichTextDialogWritesWhatWasTyped) {
   test::TTempFolder dir;
   test::TFakeDialogs dialogs;
-  class TNoChooser : public TPropertyChooser {
-    bool ChooseFont(platform::TFontDescription&) override { return false; }
-    bool ChooseColor(platform::TColor&) override { return false; }
-  } chooser;
+  test::TFakeChooser chooser;
   TMultiInputFormView form(dialogs, chooser);
   EXPECT_EQ(form.objectName(), "MultiInputForm");
   EXPECT_EQ(form.windowTitle(), U("文字输入"));
