@@ -217,13 +217,7 @@ int UartSpeedItem(uint32_t mask) {
 int ScanModeItem(int number) { return number >= 0 && number < int(kScanModeItems.size()) ? number : -1; }
 
 std::string CardNameField(std::string_view name) {
-  size_t end = 0;
-  while (end < name.size()) {
-    const size_t step = platform::IsGbkLeadByte(uint8_t(name[end])) && end + 1 < name.size() ? 2 : 1;
-    if (end + step > kCardNameMax) break;
-    end += step;
-  }
-  return std::string(name.substr(0, end));
+  return std::string(platform::GbkPrefix(name, kCardNameMax));
 }
 
 bool SaveParamFile(const std::string& osPath, const TParamBlock& block, std::string* error) {

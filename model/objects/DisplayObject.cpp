@@ -216,6 +216,14 @@ void PaintChildren(const platform::TWinControl& page, platform::TCanvas& canvas)
     if (child->Visible()) PaintControl(*child, canvas);
 }
 
+void PrepareGround(platform::TCanvas& canvas, bool transparent, int width, int height) {
+  if (!transparent) {
+    canvas.Brush = platform::TBrush{platform::clBlack, platform::bsSolid};
+    canvas.FillRect({0, 0, width, height});
+  }
+  canvas.Brush = platform::TBrush{platform::clBlack, platform::bsClear};
+}
+
 // ---- Files ----------------------------------------------------------------------------------
 
 bool ReadObjectFile(std::string_view gbkFileName, std::string& bytes) {

@@ -168,6 +168,9 @@ void AppendRecord(TProgramStream* stream, const std::function<void(TProgramStrea
 void PaintControl(platform::TControl& control, platform::TCanvas& canvas);
 // Paints the visible child controls of `page` in their order, each by PaintControl.
 void PaintChildren(const platform::TWinControl& page, platform::TCanvas& canvas);
+// The ground under an object's text: black over (0, 0, width, height) unless transparent, and
+// a clear brush either way, so text leaves the page (or the black) alone between its strokes.
+void PrepareGround(platform::TCanvas& canvas, bool transparent, int width, int height);
 
 // ---- Files ----------------------------------------------------------------------------------
 

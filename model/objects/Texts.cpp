@@ -90,17 +90,6 @@ const TTableRows& StringFileRows() {
   return rows;
 }
 
-// Black under the object unless it is transparent; then a clear brush, so text leaves the
-// page alone between its strokes.
-void PrepareGround(platform::TCanvas& canvas, bool transparent, int width, int height) {
-  if (transparent) {
-    canvas.Brush = platform::TBrush{platform::clBlack, platform::bsClear};
-    return;
-  }
-  canvas.Brush = platform::TBrush{platform::clBlack, platform::bsSolid};
-  canvas.FillRect({0, 0, width, height});
-}
-
 // Paint of the two code-text objects: the lines at x 0, each below the one before by its
 // height, clipped to the object.
 void PaintCodeText(platform::TCanvas& canvas, const platform::TStringList& lines, TFontSet font,

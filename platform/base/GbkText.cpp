@@ -123,6 +123,17 @@ int GbkCompareText(std::string_view a, std::string_view b) {
   return a.size() < b.size() ? -1 : 1;
 }
 
+std::string_view GbkPrefix(std::string_view gbk, size_t maxBytes) {
+  if (gbk.size() <= maxBytes) return gbk;
+  size_t end = 0;
+  while (end < gbk.size()) {
+    const size_t step = IsGbkLeadByte(static_cast<unsigned char>(gbk[end])) && end + 1 < gbk.size() ? 2 : 1;
+    if (end + step > maxBytes) break;
+    end += step;
+  }
+  return gbk.substr(0, end);
+}
+
 bool GbkStartsText(std::string_view text, std::string_view prefix) {
   if (prefix.size() > text.size()) return false;
   // A prefix that ends in the middle of a character of `text` does not match.

@@ -16,6 +16,10 @@ std::string Utf8ToGbk(std::string_view utf8, bool* lossless = nullptr);
 // True when `c` starts a two-byte GBK character.
 inline bool IsGbkLeadByte(unsigned char c) { return c >= 0x81 && c <= 0xFE; }
 
+// The longest start of `gbk` that is at most `maxBytes` long and ends on a character boundary:
+// a lead byte and the byte after it are kept or dropped together.
+std::string_view GbkPrefix(std::string_view gbk, size_t maxBytes);
+
 // Case-insensitive comparison in the manner of CompareText: <0, 0 or >0. ASCII letters fold;
 // a lead byte and its trail byte are compared as they are.
 int GbkCompareText(std::string_view a, std::string_view b);

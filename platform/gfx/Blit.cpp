@@ -11,13 +11,45 @@ namespace {
 
 TRect Area(const TBitmap& b) { return {0, 0, b.Width(), b.Height()}; }
 
+// Pixel x of a row of `b` as a colour. 24-bit rows, the pictures of display objects, are
+// read here directly: the copies below read every pixel they touch.
+inline TColor ReadColor(const uint8_t* row, int x, const TBitmap& b) {
+  if (b.PixelFormat() == pf24bit) {
+    const uint8_t* p = row + 3 * size_t(x);
+    return RGB(p[2], p[1], p[0]);
+  }
+  return ReadRowPixel(row, x, b.PixelFormat(), b.Palette());
+}
+
 // Writes colours into one destination bitmap through a raster operation, remembering the
 // stored form of colours already seen (finding a palette entry is a search).
 class TPixelSink {
  public:
-  TPixelSink(TBitmap& dst, TCopyMode mode) : dst_(dst), mode_(mode) {}
+  TPixelSink(TBitmap& dst, TCopyMode mode)
+      : dst_(dst), mode_(mode), direct24_(dst.PixelFormat() == pf24bit) {}
 
   void Put(uint8_t* row, int x, TColor src) {
+    if (direct24_) {  // blue, green, red bytes
+      uint8_t* p = row + 3 * size_t(x);
+      const uint8_t r = GetRValue(src), g = GetGValue(src), b = GetBValue(src);
+      switch (mode_) {
+        case cmSrcPaint:
+          p[0] |= b;
+          p[1] |= g;
+          p[2] |= r;
+          return;
+        case cmNotSrcCopy:
+          p[0] = uint8_t(~b);
+          p[1] = uint8_t(~g);
+          p[2] = uint8_t(~r);
+          return;
+        default:
+          p[0] = b;
+          p[1] = g;
+          p[2] = r;
+          return;
+      }
+    }
     TColor c;
     switch (mode_) {
       case cmSrcPaint:
@@ -45,6 +77,7 @@ class TPixelSink {
 
   TBitmap& dst_;
   TCopyMode mode_;
+  bool direct24_;
   std::unordered_map<TColor, uint32_t> seen_;
 };
 
@@ -114,7 +147,7 @@ void StretchNearest(TBitmap& dst, const TRect& area, const TRect& dstRect, const
       int sx = columns[size_t(x - area.Left)];
       if (sx < 0 || sx >= src.Width()) continue;
       if (key && ReadRowPacked(srow, sx, src.PixelFormat()) == *key) continue;
-      sink.Put(drow, x, ReadRowPixel(srow, sx, src.PixelFormat(), src.Palette()));
+      sink.Put(drow, x, ReadColor(srow, sx, src));
     }
   }
 }
@@ -194,7 +227,7 @@ void CopyBits(TBitmap& dst, const TRect& clip, int dx, int dy, int w, int h, con
     const uint8_t* srow = from->ScanLine(y + oy);
     uint8_t* drow = dst.ScanLine(y);
     for (int x = area.Left; x < area.Right; ++x)
-      sink.Put(drow, x, ReadRowPixel(srow, x + ox, from->PixelFormat(), from->Palette()));
+      sink.Put(drow, x, ReadColor(srow, x + ox, *from));
   }
 }
 
@@ -248,20 +281,47 @@ void ParallelogramBits(TBitmap& dst, const TRect& clip, const TPoint points[3], 
   const TBitmap* from = &Readable(src, dst, copy);
   TPixelSink sink(dst, cmSrcCopy);
   const int64_t sw = srcRect.Width(), sh = srcRect.Height();
-  const __int128 den = 2 * det;
+  // Doubled offset of a pixel centre from the first corner, so everything stays integer:
+  // centre = corner + u/sw * a + v/sh * b, solved for u and v by cross products; u and v are
+  // floor(numerator / den). Along a row the numerators grow by fixed steps, so their quotients
+  // are carried from pixel to pixel with a remainder instead of a division per pixel.
+  __int128 den = 2 * det;
+  __int128 stepU = __int128(2 * sw) * by, stepV = -__int128(2 * sh) * ay;
+  const int sign = den < 0 ? -1 : 1;
+  if (sign < 0) {
+    den = -den;
+    stepU = -stepU;
+    stepV = -stepV;
+  }
+  // A quotient and its remainder in [0, den).
+  struct TQuotient {
+    __int128 Q, R;
+  };
+  const auto divide = [den](__int128 a) {
+    const __int128 q = FloorDiv(a, den);
+    return TQuotient{q, a - q * den};
+  };
+  const auto advance = [den](TQuotient& t, const TQuotient& step) {
+    t.Q += step.Q;
+    t.R += step.R;
+    if (t.R >= den) {
+      t.R -= den;
+      ++t.Q;
+    }
+  };
+  const TQuotient du = divide(stepU), dv = divide(stepV);
+  const size_t stride = from->Stride();
   for (int y = box.Top; y < box.Bottom; ++y) {
     uint8_t* drow = dst.ScanLine(y);
-    // Doubled offset of the pixel centre from the first corner, so everything stays integer:
-    // centre = corner + u/sw * a + v/sh * b, solved for u and v by cross products.
     const int64_t qy = 2 * int64_t(y) + 1 - 2 * int64_t(points[0].Y);
-    for (int x = box.Left; x < box.Right; ++x) {
-      const int64_t qx = 2 * int64_t(x) + 1 - 2 * int64_t(points[0].X);
-      __int128 u = FloorDiv(sw * (__int128(qx) * by - __int128(qy) * bx), den);
-      __int128 v = FloorDiv(sh * (__int128(ax) * qy - __int128(ay) * qx), den);
-      if (u < 0 || u >= sw || v < 0 || v >= sh) continue;
-      int sx = srcRect.Left + int(u), sy = srcRect.Top + int(v);
+    const int64_t qx = 2 * int64_t(box.Left) + 1 - 2 * int64_t(points[0].X);
+    TQuotient u = divide(sign * sw * (__int128(qx) * by - __int128(qy) * bx));
+    TQuotient v = divide(sign * sh * (__int128(ax) * qy - __int128(ay) * qx));
+    for (int x = box.Left; x < box.Right; ++x, advance(u, du), advance(v, dv)) {
+      if (u.Q < 0 || u.Q >= sw || v.Q < 0 || v.Q >= sh) continue;
+      const int sx = srcRect.Left + int(u.Q), sy = srcRect.Top + int(v.Q);
       if (sx < 0 || sx >= from->Width() || sy < 0 || sy >= from->Height()) continue;
-      sink.Put(drow, x, ReadRowPixel(from->ScanLine(sy), sx, from->PixelFormat(), from->Palette()));
+      sink.Put(drow, x, ReadColor(from->Bits() + size_t(sy) * stride, sx, *from));
     }
   }
 }

@@ -10,6 +10,7 @@
 
 #include "editor/core/tests/Fakes.h"
 #include "editor/core/tests/InspectorFixtures.h"
+#include "editor/core/tests/Projects.h"
 #include "model/DFMStream.h"
 #include "model/FormConstructEx.h"
 #include "model/LoadMode.h"
@@ -326,10 +327,11 @@ TEST(ProjectForm, SetAsDefaultWritesTheTemplateOfNewProjects) {
   rig.Form.SetDefault();
   ASSERT_TRUE(rig.Dir.Exists("Default.spj"));
 
-  // What a new project starts from.
+  // What the New command starts from: the two screens, each given a page.
+  test::PrepareModel();
   model::TConstructer root(nullptr);
-  ASSERT_TRUE(root.LoadFromFile(rig.Gbk("Default.spj"), Registry()));
-  ASSERT_EQ(root.ScreenCount(), 2);
+  LoadDefaultProject(root, rig.Gbk("Default.spj"));
+  EXPECT_EQ(test::LayoutOf(root), (test::TLayout{1, 1}));
   EXPECT_EQ(root.GetScreen(0)->Text(), Utf8ToGbk("控制卡0"));
   EXPECT_EQ(root.GetScreen(1)->Text(), Utf8ToGbk("第二屏"));
   // And what the dialog shows next time.

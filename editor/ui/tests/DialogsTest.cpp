@@ -121,11 +121,6 @@ struct TProgram {
   bool Start() {
     TStartupOptions options = test::ProgramOptions(Dir.Path(), Dialogs, Clipboard);
     Corvane = std::make_unique<TCorvane>(std::move(options));
-    // The project's classes, after those the application registers first.
-    for (const platform::TClassInfo* cls :
-         {&model::TLEDScreen::StaticClassInfo(), &model::TLeaf::StaticClassInfo(),
-          &model::TMultiCard::StaticClassInfo(), &model::TCards::StaticClassInfo()})
-      if (!model::ComponentManager().IsRegistered(*cls)) model::ComponentManager().RegisterClass(*cls);
     return Corvane->Start();
   }
   ~TProgram() { Corvane.reset(); }

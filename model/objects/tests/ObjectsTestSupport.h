@@ -16,9 +16,11 @@
 #include "model/ObjectText.h"
 #include "model/ProgramRecords.h"
 #include "model/objects/AVIComponent.h"
+#include "model/objects/AnalogClock.h"
 #include "model/objects/PhotoComps.h"
 #include "model/objects/Temperature.h"
 #include "model/objects/Texts.h"
+#include "model/objects/TimeComps.h"
 #include "model/objects/rtf.h"
 #include "platform/base/GbkText.h"
 #include "platform/component/Strings.h"
@@ -100,6 +102,11 @@ inline const TComponentManager& Registry() {
     r->RegisterClass(TPhoto::StaticClassInfo());
     r->RegisterClass(TAVIPlayer::StaticClassInfo());
     RegisterSensorClasses(*r);
+    r->RegisterClass(TDateTimeComponent::StaticClassInfo());
+    r->RegisterClass(TCountUp::StaticClassInfo());
+    r->RegisterClass(TCountDown::StaticClassInfo());
+    r->RegisterClass(TCampaignTime::StaticClassInfo());
+    r->RegisterClass(TAnalogClock::StaticClassInfo());
     return r;
   }();
   return *registry;

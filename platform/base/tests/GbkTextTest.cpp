@@ -66,3 +66,15 @@ TEST(GbkText, CaseMappingLeavesTrailBytesAlone) {
   EXPECT_EQ(GbkUpperCase("ab\x81\x61z"), "AB\x81\x61Z");
   EXPECT_EQ(GbkLowerCase("AB\x81\x41Z"), "ab\x81\x41z");
 }
+
+TEST(GbkText, PrefixKeepsWholeCharacters) {
+  const std::string biao = Utf8ToGbk("表");  // two bytes
+  EXPECT_EQ(GbkPrefix("abc", 5), "abc");
+  EXPECT_EQ(GbkPrefix("abc", 2), "ab");
+  EXPECT_EQ(GbkPrefix("a" + biao, 2), "a");
+  EXPECT_EQ(GbkPrefix("a" + biao, 3), "a" + biao);
+  EXPECT_EQ(GbkPrefix(biao + biao, 3), biao);
+  EXPECT_EQ(GbkPrefix("", 0), "");
+  // A lone lead byte at the very end is one unit of its own.
+  EXPECT_EQ(GbkPrefix("ab\x81", 3), "ab\x81");
+}

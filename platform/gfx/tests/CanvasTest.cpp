@@ -437,6 +437,42 @@ TEST(CanvasCopies, ThreePointCopyTurnsLikeImageMagick) {
   EXPECT_THAT(SetPixels(dst), ::testing::IsEmpty());
 }
 
+TEST(CanvasCopies, ThreePointCopyTakesThePixelUnderEachCentre) {
+  // Turned and slanted parallelograms, mirrored ones included: each destination pixel whose
+  // centre (x + 1/2, y + 1/2) = p0 + s * a + t * b has 0 <= s, t < 1 takes source pixel
+  // (floor(s * w), floor(t * h)). Worked out here in exact fractions, one pixel at a time.
+  TBitmap src(13, 9);
+  for (int y = 0; y < 9; ++y)
+    for (int x = 0; x < 13; ++x) src.SetPixel(x, y, RGB(uint8_t(x * 19 + 1), uint8_t(y * 27 + 1), 7));
+  const TPoint cases[][3] = {
+      {{20, 3}, {36, 14}, {9, 18}},   {{5, 30}, {12, 2}, {33, 37}},  {{40, 40}, {2, 35}, {37, 1}},
+      {{1, 1}, {39, 1}, {1, 39}},     {{30, 5}, {3, 9}, {28, 38}},   {{17, 0}, {40, 17}, {0, 23}},
+      {{-8, 12}, {25, -6}, {14, 45}}, {{10, 10}, {11, 30}, {30, 11}},
+  };
+  for (const auto& p : cases) {
+    TBitmap dst(42, 42);
+    TCanvas(dst).PlgBlt(p, src, {0, 0, 13, 9});
+    const int64_t ax = p[1].X - p[0].X, ay = p[1].Y - p[0].Y;
+    const int64_t bx = p[2].X - p[0].X, by = p[2].Y - p[0].Y;
+    const int64_t det = ax * by - ay * bx;
+    int drawn = 0;
+    for (int y = 0; y < 42; ++y)
+      for (int x = 0; x < 42; ++x) {
+        // Doubled centre offset; s = (qx by - qy bx) / (2 det), t = (ax qy - ay qx) / (2 det).
+        const int64_t qx = 2 * (x - p[0].X) + 1, qy = 2 * (y - p[0].Y) + 1;
+        int64_t sn = 13 * (qx * by - qy * bx), tn = 9 * (ax * qy - ay * qx), d = 2 * det;
+        if (d < 0) sn = -sn, tn = -tn, d = -d;
+        const auto floorDiv = [](int64_t a, int64_t b) { return a >= 0 ? a / b : -((-a + b - 1) / b); };
+        const int64_t u = floorDiv(sn, d), v = floorDiv(tn, d);
+        const bool inside = u >= 0 && u < 13 && v >= 0 && v < 9;
+        const TColor want = inside ? src.GetPixel(int(u), int(v)) : clBlack;
+        drawn += inside;
+        ASSERT_EQ(dst.GetPixel(x, y), want) << p[0].X << "," << p[0].Y << " at " << x << "," << y;
+      }
+    EXPECT_GT(drawn, 50);
+  }
+}
+
 TEST(CanvasState, OriginShiftsAndClipLimitsDrawing) {
   TBitmap b = Black(6, 4);
   TCanvas canvas(b);

@@ -6,6 +6,8 @@
 
 #include "GlyphRecords.h"
 #include "SimTestSupport.h"
+#include "model/objects/AnalogClock.h"
+#include "model/objects/DisplayObject.h"
 #include "model/stream/CountRecords.h"
 #include "model/stream/DateTimeRecord.h"
 #include "model/stream/GlyphTable.h"
@@ -13,6 +15,7 @@
 #include "model/stream/PixelBlock.h"
 #include "model/stream/SensorRecords.h"
 #include "platform/base/AtomicFile.h"
+#include "platform/gfx/Canvas.h"
 
 namespace displaysim::test {
 namespace {
@@ -240,6 +243,36 @@ TEST(Clock, TransparentClockKeepsBlackOutOpaqueClockFillsIt) {
         const uint32_t expected = hand ? kRed : inClock && !transparent ? 0u : kGreen;
         ASSERT_EQ(expected, shot.At(x, y)) << transparent << " " << x << ", " << y;
       }
+  }
+}
+
+TEST(Clock, TheAnalogClockObjectsRecordShowsWhatTheObjectPaints) {
+  platform::TFakeWallClock clock(At(2024, 6, 15, 10, 50, 30));
+  platform::TScopedWallClock scoped(clock);  // the object paints "now" too
+  model::TAnalogClock object(nullptr);
+  object.SetBounds(30, 2, 100, 36);  // pictures 36 x 36, the dial at the left
+  object.SetTransparent(false);
+  // A white second hand: the card ORs it onto the hands where the object draws it over them.
+  object.SetColorS(platform::clWhite);
+  for (int mode = 1; mode <= 4; ++mode) {
+    SCOPED_TRACE(mode);
+    const TShot shot = Play(mode, {[&](model::TProgramStream& s) { object.SetRecordSelf(&s); }}, clock);
+    platform::TBitmap page(kW, kH);
+    platform::TCanvas canvas(page);
+    model::PaintControl(object, canvas);
+    // The card draws no black centre dot: there it shows the dial and hands ORed, and the
+    // second hand's first pixel at the centre.
+    platform::TBitmap dial(36, 36);
+    object.DrawDial(dial, 100, 36);
+    for (int y = 17; y <= 18; ++y)
+      for (int x = 17; x <= 18; ++x) {
+        platform::TColor c = dial.GetPixel(x, y) | object.HourHand().GetPixel(x, y) |
+                             object.MinuteHand().GetPixel(x, y);
+        if (x == 18 && y == 18) c = platform::clWhite;
+        page.SetPixel(30 + x, 2 + y, c);
+      }
+    ExpectShowsByMode(shot, 0, 0, page, mode);
+    EXPECT_GT(shot.Lit().size(), 100u);
   }
 }
 
