@@ -4,6 +4,8 @@
 // GBK, like the model's strings.
 //
 // Issues that bring more dialogs add their slot here, each returning what the dialog decided.
+#include <array>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -30,6 +32,17 @@ struct TFileRequest {
   std::string Title;
   std::string Filter;
   std::string FileName;
+};
+
+// What the preview window plays: a screen's size, a program (the preview's own copy) and a
+// 112-byte parameter block, whose u16 at offset 4 is the colour mode and at offset 6 the step
+// time in ms.
+struct TPreviewRequest {
+  static constexpr size_t ParamBlockSize = 112;
+  uint16_t Width = 0;
+  uint16_t Height = 0;
+  std::vector<uint8_t> Program;
+  std::array<uint8_t, ParamBlockSize> ParamBlock{};
 };
 
 class TDialogs {
@@ -68,6 +81,9 @@ class TDialogs {
   // nothing when abandoned.
   virtual std::optional<std::vector<std::string>> EditTextLines(const std::vector<std::string>& gbkLines,
                                                                 const platform::TFontDescription& font) = 0;
+  // The preview window, modally: plays `request` and returns when it closes. One asked for while
+  // a preview is open waits until that one has closed; the call may then return at once.
+  virtual void ShowPreview(const TPreviewRequest& request) = 0;
 };
 
 // "提示信息", the caption of the editor's message boxes, in GBK.

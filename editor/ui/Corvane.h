@@ -21,6 +21,7 @@ class TAboutForm;
 class TAutoSendForm;
 class TDesignFormView;
 class TOnLineForm;
+class TPrevForm;
 class TSetRemoteServerForm;
 class TMessagePump;
 class TQtCardPrompts;
@@ -88,6 +89,7 @@ class TCorvane {
   TAutoCloseForm* AutoCloseForm() const;
   TAutoBrightForm* AutoBrightForm() const;
   TBrightAdjustForm* BrightAdjustForm() const;
+  TPrevForm* PrevForm() const;
   // The Card menu's schedule and automatic-send commands and the status forwarding to the
   // schedule dialogs, for the main window.
   TScheduleCommands& ScheduleCommands();
@@ -109,6 +111,7 @@ class TCorvane {
   TScheduleFormContext ScheduleContext();
   std::unique_ptr<QWidget> MakeAutoSendTimeForm();
   std::unique_ptr<QWidget> MakeParamSetForm();
+  std::unique_ptr<QWidget> MakePrevForm();
   std::unique_ptr<QWidget> MakeDateTimeInputForm();
   std::unique_ptr<QWidget> MakeMultiCardForm();
   std::unique_ptr<QWidget> MakeCampaignForm();

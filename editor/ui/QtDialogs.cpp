@@ -8,6 +8,7 @@
 
 #include "editor/core/SystemPassword.h"
 #include "editor/ui/DateTimeInput.h"
+#include "editor/ui/PreView.h"
 #include "editor/ui/ProjectForm.h"
 #include "editor/ui/QtText.h"
 #include "editor/ui/SystemPassword.h"
@@ -128,6 +129,10 @@ std::optional<std::vector<std::string>> TQtDialogs::EditTextLines(const std::vec
   return Forms.MultiStringInput->Execute(gbkLines, font, RunModal);
 }
 
+void TQtDialogs::ShowPreview(const TPreviewRequest& request) {
+  if (previewForm_) previewForm_->Execute(request);
+}
+
 bool TQtCardPrompts::AskYesNo(std::string_view caption, std::string_view text) {
   QMessageBox box(QMessageBox::Question, QStringFromGbk(caption), QStringFromGbk(text),
                   QMessageBox::Yes | QMessageBox::No, QApplication::activeWindow());
@@ -139,8 +144,8 @@ std::optional<std::string> TQtCardPrompts::AskSaveFileName(std::string_view filt
                                               QtFilter(filter)));
 }
 
-void TQtCardPrompts::ShowPreview() {
-  if (preview_) preview_();
+void TQtCardPrompts::ShowPreview(const model::TLEDScreen& source, std::span<const uint8_t> program) {
+  ShowReadBackPreview(dialogs_, source, program);
 }
 
 bool TQtClipboard::HasDisplayFormat() const {

@@ -2,7 +2,6 @@
 // The editor's dialogs and clipboard as the Qt program has them: modal boxes over the active
 // window, the program's own dialogs (made at start-up), and QClipboard with the private
 // format's MIME type.
-#include <functional>
 #include <string>
 
 #include "editor/core/Clipboard.h"
@@ -19,6 +18,7 @@ class TMultiCardFormView;
 class TMultiInputFormView;
 class TMultiStringInputFormView;
 class TPassFormView;
+class TPrevForm;
 class TProjectFormView;
 
 // The program's dialogs that answer the slots of TDialogs, set as start-up makes them (not
@@ -55,6 +55,9 @@ class TQtDialogs : public TDialogs {
   std::optional<std::string> EditRichText(const std::string& gbkFileName) override;
   std::optional<std::vector<std::string>> EditTextLines(const std::vector<std::string>& gbkLines,
                                                         const platform::TFontDescription& font) override;
+  // The preview window made at start-up (SetPreviewForm); nothing is shown before it exists.
+  void ShowPreview(const TPreviewRequest& request) override;
+  void SetPreviewForm(TPrevForm* form) { previewForm_ = form; }
 
   TQtForms Forms;
   // How the program's dialogs run modally (empty: their modal loop).
@@ -62,19 +65,21 @@ class TQtDialogs : public TDialogs {
 
  private:
   std::string programDir_;
+  TPrevForm* previewForm_ = nullptr;
 };
 
-// The project root's questions about data a card sends back, as modal boxes and a save dialog.
+// The project root's questions about data a card sends back, as modal boxes and a save dialog;
+// its previews go to the program's dialogs.
 class TQtCardPrompts : public model::TCardPrompts {
  public:
+  explicit TQtCardPrompts(TDialogs& dialogs) : dialogs_(dialogs) {}
   bool AskYesNo(std::string_view caption, std::string_view text) override;
   std::optional<std::string> AskSaveFileName(std::string_view filter, std::string_view fileName) override;
-  // Runs the preview window, once there is one (SetPreview); until then nothing is shown.
-  void ShowPreview() override;
-  void SetPreview(std::function<void()> preview) { preview_ = std::move(preview); }
+  // The read-back with the size and parameter block of the screen it came from.
+  void ShowPreview(const model::TLEDScreen& source, std::span<const uint8_t> program) override;
 
  private:
-  std::function<void()> preview_;
+  TDialogs& dialogs_;
 };
 
 class TQtClipboard : public TClipboardAccess {
