@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "editor/core/Application.h"
+#include "editor/core/Commands.h"
 #include "editor/core/Main.h"
 #include "editor/ui/PropertyEditor.h"
 #include "editor/ui/ScheduleForms.h"
@@ -44,6 +45,9 @@ struct TStartupOptions {
   TDialogs* Dialogs = nullptr;
   TClipboardAccess* Clipboard = nullptr;
   model::TCardPrompts* CardPrompts = nullptr;
+  // Null: the program's own dialogs for the commands, and the main window's notice window.
+  TCommandDialogs* CommandDialogs = nullptr;
+  TNotifier* Notifier = nullptr;
   // Program directory, command line (GBK) and clock of the main window.
   TMainOptions Main;
   // The project side's hooks, in place before the main window is first shown.
@@ -93,6 +97,8 @@ class TCorvane {
   // The Card menu's schedule and automatic-send commands and the status forwarding to the
   // schedule dialogs, for the main window.
   TScheduleCommands& ScheduleCommands();
+  // The dialogs the main window's commands open, as the program has them.
+  TCommandDialogs& CommandDialogs() { return *options_.CommandDialogs; }
   // A form made at start-up, by class name ("TAboutForm"); null when its unit does not exist.
   QWidget* Form(std::string_view className) const;
 
@@ -130,6 +136,7 @@ class TCorvane {
   std::unique_ptr<TQtDialogs> qtDialogs_;
   std::unique_ptr<TQtClipboard> qtClipboard_;
   std::unique_ptr<TQtCardPrompts> qtCardPrompts_;
+  std::unique_ptr<TCommandDialogs> qtCommandDialogs_;
   std::unique_ptr<TMessagePump> pump_;
   std::unique_ptr<TTerminationSignals> signals_;
   std::unique_ptr<TScheduleForms> scheduleForms_;

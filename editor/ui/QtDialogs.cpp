@@ -84,15 +84,18 @@ std::optional<std::string> GbkPath(const QString& chosen) {
 }  // namespace
 
 std::optional<std::string> TQtDialogs::OpenFileName(const TFileRequest& request) {
+  // Qt's own dialog: it matches the patterns in any case ("*.fmt" lists "a.Fmt"), where a
+  // desktop's dialog may not.
   return GbkPath(QFileDialog::getOpenFileName(QApplication::activeWindow(), QStringFromGbk(request.Title),
-                                              QtInitialName(request.FileName), QtFilter(request.Filter)));
+                                              QtInitialName(request.FileName), QtFilter(request.Filter), nullptr,
+                                              QFileDialog::DontUseNativeDialog));
 }
 
 std::optional<std::string> TQtDialogs::SaveFileName(const TFileRequest& request) {
   // The caller asks before overwriting, so the dialog does not.
   return GbkPath(QFileDialog::getSaveFileName(QApplication::activeWindow(), QStringFromGbk(request.Title),
                                               QtInitialName(request.FileName), QtFilter(request.Filter), nullptr,
-                                              QFileDialog::DontConfirmOverwrite));
+                                              QFileDialog::DontConfirmOverwrite | QFileDialog::DontUseNativeDialog));
 }
 
 bool TQtDialogs::InputPassword() {

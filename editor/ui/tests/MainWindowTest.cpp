@@ -29,6 +29,7 @@
 #include "editor/ui/PreView.h"
 #include "editor/ui/QtDialogs.h"
 #include "editor/ui/StatusBar.h"
+#include "editor/ui/tests/Program.h"
 #include "model/ComponentManager.h"
 #include "model/MessageBoxHook.h"
 #include "platform/base/GbkText.h"
@@ -39,32 +40,7 @@ namespace {
 
 using platform::Utf8ToGbk;
 
-struct TProgram {
-  test::TTempFolder Dir;
-  test::TFakeDialogs Dialogs;
-  test::TFakeClipboard Clipboard;
-  std::unique_ptr<TCorvane> Corvane;
-
-  bool Start(std::vector<std::string> args = {}, TMainHooks hooks = {}) {
-    Corvane.reset();
-    TStartupOptions options;
-    options.SplashMs = 0;
-    options.Dialogs = &Dialogs;
-    options.Clipboard = &Clipboard;
-    options.Main.ProgramDir = Dir.Path();
-    options.Main.Args = std::move(args);
-    options.Hooks = std::move(hooks);
-    options.HandleSignals = false;
-    options.OnLinePort = 0;
-    options.OnLineAddress = htonl(INADDR_LOOPBACK);
-    Corvane = std::make_unique<TCorvane>(std::move(options));
-    return Corvane->Start();
-  }
-  TDesignFormView& Window() { return *Corvane->MainWindow(); }
-  TDesignForm& Form() { return Window().Form(); }
-  void Stop() { Corvane.reset(); }
-  platform::TSettingsFile Settings() { return platform::TSettingsFile(Dir.File("Param.ini")); }
-};
+using test::TProgram;
 
 TEST(MainWindow, ViewsCarryTheDesignNamesAndCaptions) {
   TProgram program;
