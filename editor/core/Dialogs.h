@@ -56,10 +56,9 @@ class TDialogs {
   virtual std::optional<std::string> OpenFileName(const TFileRequest& request) = 0;
   virtual std::optional<std::string> SaveFileName(const TFileRequest& request) = 0;
 
-  // The system-password prompt ("请输入系统密码"); true when the password was accepted.
+  // The system-password prompt ("请输入系统密码"), at start-up when "Enter" is 1 and before the
+  // guarded commands; true when the password was accepted.
   virtual bool InputPassword() = 0;
-  // The prompt shown at start-up when "Enter" is 1: the same prompt.
-  virtual bool StartupPassword() { return InputPassword(); }
   // The set-password dialog ("口令设置"); true when it stored a new password.
   virtual bool SetPassword() = 0;
   // The project dialog ("系统工程设置"). It edits the default project "Default.spj", never the

@@ -46,18 +46,19 @@ class TQtCommandDialogs : public TCommandDialogs {
 
   bool Available(TModalDialog dialog) const override { return Form(dialog) != nullptr; }
 
-  bool Execute(TModalDialog dialog) override {
+  void Execute(TModalDialog dialog) override {
     switch (dialog) {
-      case TModalDialog::BrightAdjust: program_.ScheduleCommands().BrightAdjust(); return true;
-      case TModalDialog::PowerSchedule: program_.ScheduleCommands().AutoClose(); return true;
-      case TModalDialog::BrightSchedule: program_.ScheduleCommands().AutoBright(); return true;
-      case TModalDialog::AutoSend: program_.ScheduleCommands().AutoSend(); return true;
+      case TModalDialog::BrightAdjust: program_.ScheduleCommands().BrightAdjust(); return;
+      case TModalDialog::PowerSchedule: program_.ScheduleCommands().AutoClose(); return;
+      case TModalDialog::BrightSchedule: program_.ScheduleCommands().AutoBright(); return;
+      case TModalDialog::AutoSend: program_.ScheduleCommands().AutoSend(); return;
       default: break;
     }
     auto* form = qobject_cast<QDialog*>(Form(dialog));
-    if (!form) return false;
-    form->exec();
-    return true;
+    if (!form) return;
+    // Run as the program's own dialogs are, so a test plays the user's part there too.
+    auto* qt = dynamic_cast<TQtDialogs*>(&program_.Dialogs());
+    RunModal(*form, qt ? qt->RunModal : TModalRun{});
   }
 
  private:
@@ -70,7 +71,6 @@ class TQtCommandDialogs : public TCommandDialogs {
       case TModalDialog::OnLineList: return program_.OnLineForm();
       case TModalDialog::RemoteServer: return program_.SetRemoteServerForm();
       case TModalDialog::CardSettings: return program_.Form("TParamSetForm");
-      // The system password and the project and campaign dialogs come with their own units.
       default: return nullptr;
     }
   }

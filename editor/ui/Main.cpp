@@ -36,7 +36,7 @@ QString Text(std::string_view utf8) { return QString::fromUtf8(utf8.data(), qsiz
 class TNoCommandDialogs : public TCommandDialogs {
  public:
   bool Available(TModalDialog) const override { return false; }
-  bool Execute(TModalDialog) override { return false; }
+  void Execute(TModalDialog) override {}
 };
 
 // A placeholder picture for each image index: the pictures themselves are not part of the design.

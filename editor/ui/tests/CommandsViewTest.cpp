@@ -112,12 +112,13 @@ TEST(CommandActions, ActionsWhoseDialogIsMissingAreDisabled) {
   TProgram program;
   ASSERT_TRUE(program.Start());
   TDesignFormView& window = program.Window();
-  for (TCommand missing :
-       {TCommand::ProjectSettings, TCommand::SetPassword, TCommand::CardSettings, TCommand::CampaignTime})
+  for (TCommand missing : {TCommand::InsertWord, TCommand::InsertTable})
     EXPECT_FALSE(window.Action(missing)->isEnabled()) << CommandInfo(missing).Name;
   for (TCommand there : {TCommand::OnLineList, TCommand::RemoteServer, TCommand::Brightness,
                          TCommand::PowerSchedule, TCommand::BrightSchedule, TCommand::AutoSend, TCommand::New,
-                         TCommand::InsertText, TCommand::InsertPhoto, TCommand::PreviewPage, TCommand::PreviewAll})
+                         TCommand::InsertText, TCommand::InsertPhoto, TCommand::PreviewPage, TCommand::PreviewAll,
+                         TCommand::ProjectSettings, TCommand::SetPassword, TCommand::CardSettings,
+                         TCommand::CampaignTime})
     EXPECT_TRUE(window.Action(there)->isEnabled()) << CommandInfo(there).Name;
 }
 

@@ -1,13 +1,15 @@
 // The password, project, sub-card, date-time, campaign and text dialogs, offscreen: their
 // captions, names, buttons and icons, the rich text through Qt's document and back, and the
-// dialogs answering the program's slots. The user's part is played inside the run that stands
+// dialogs answering the program's slots and the main window's commands. The user's part is played inside the run that stands
 // for the modal loop, so no modal loop ever runs.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <functional>
 #include <map>
 
+#include <QAction>
 #include <QApplication>
 #include <QCalendarWidget>
 #include <QCheckBox>
@@ -35,7 +37,7 @@
 #include "editor/ui/QtText.h"
 #include "editor/ui/SystemPassword.h"
 #include "editor/ui/TextInput.h"
-#include "editor/ui/tests/ProgramOptions.h"
+#include "editor/ui/tests/Program.h"
 #include "model/CardLink.h"
 #include "model/ComponentManager.h"
 #include "model/FormConstructEx.h"
@@ -44,6 +46,8 @@
 #include "platform/base/FilePath.h"
 #include "platform/base/GbkText.h"
 #include "platform/media/RtfReader.h"
+#include "tools/cardsim/CardSim.h"
+#include "platform/base/MessageWindow.h"
 
 namespace editor::ui {
 namespace {
@@ -90,27 +94,26 @@ void Click(QWidget& dialog, const char* utf8) {
 // The Qt program's dialogs with message boxes and file dialogs from a script.
 class TScriptedQtDialogs : public TQtDialogs {
  public:
-  explicit TScriptedQtDialogs(std::string programDir) : TQtDialogs(std::move(programDir)) {}
+  TScriptedQtDialogs(std::string programDir, test::TFakeDialogs& script)
+      : TQtDialogs(std::move(programDir)), Script(script) {}
   TMessageAnswer MessageBox(std::string_view text, std::string_view caption, TMessageIcon icon,
                             TMessageButtons buttons) override {
     return Script.MessageBox(text, caption, icon, buttons);
   }
   std::optional<std::string> OpenFileName(const TFileRequest& request) override { return Script.OpenFileName(request); }
   std::optional<std::string> SaveFileName(const TFileRequest& request) override { return Script.SaveFileName(request); }
-  test::TFakeDialogs Script;
+  test::TFakeDialogs& Script;
 };
 
-// The program with its Qt dialogs; each modal run goes to `Play` by the dialog's object name.
-struct TProgram {
-  test::TTempFolder Dir;
-  TScriptedQtDialogs Dialogs{Dir.Path()};
-  test::TFakeClipboard Clipboard;
-  std::unique_ptr<TCorvane> Corvane;
+// The program with its Qt dialogs, whose boxes and file dialogs are `Dialogs`' script; each
+// modal run goes to `Play` by the dialog's object name.
+struct TProgram : test::TProgram {
+  TScriptedQtDialogs QtDialogs{Dir.Path(), Dialogs};
   std::map<QString, std::function<void(QDialog&)>> Play;
   std::vector<QString> Runs;
 
   TProgram() {
-    Dialogs.RunModal = [this](QDialog& dialog) {
+    QtDialogs.RunModal = [this](QDialog& dialog) {
       Runs.push_back(dialog.objectName());
       dialog.show();
       auto play = Play.find(dialog.objectName());
@@ -119,11 +122,9 @@ struct TProgram {
     };
   }
   bool Start() {
-    TStartupOptions options = test::ProgramOptions(Dir.Path(), Dialogs, Clipboard);
-    Corvane = std::make_unique<TCorvane>(std::move(options));
-    return Corvane->Start();
+    return test::TProgram::Start({}, {}, [this](TStartupOptions& options) { options.Dialogs = &QtDialogs; });
   }
-  ~TProgram() { Corvane.reset(); }
+  ~TProgram() { Stop(); }
 };
 
 // ---- Password ---------------------------------------------------------------------------------
@@ -205,20 +206,27 @@ TEST(PasswordDialogs, AWrongStartupPasswordEndsTheProgramBeforeAnyWindowShows) {
     };
     EXPECT_EQ(program.Start(), right);
     EXPECT_EQ(tries, 1);
-    ASSERT_EQ(program.Dialogs.Script.Boxes.size(), 1u);
-    EXPECT_EQ(program.Dialogs.Script.Boxes[0].Text, Utf8ToGbk("您输入的密码错误，请重新输入!"));
+    ASSERT_EQ(program.Dialogs.Boxes.size(), 1u);
+    EXPECT_EQ(program.Dialogs.Boxes[0].Text, Utf8ToGbk("您输入的密码错误，请重新输入!"));
     if (right) continue;
     for (QWidget* w : QApplication::topLevelWidgets()) EXPECT_FALSE(w->isVisible()) << w->objectName().toStdString();
   }
 }
 
-TEST(PasswordDialogs, TheProgramsSlotsReachTheDialogsMadeAtStartup) {
+// The System menu's commands: the default password opens the guarded dialogs until a new one is
+// set; the set-password dialog asks for none.
+TEST(PasswordDialogs, TheSystemMenuOpensTheDialogsMadeAtStartupBehindThePassword) {
   TProgram program;
   ASSERT_TRUE(program.Start());
   for (const char* name : {"TDateTimeInputForm", "TMultiCardForm", "TCampaignForm", "TMultiStringInputForm",
                            "TMultiInputForm", "TProjectForm", "TPassForm", "TInputPassWordForm"})
     EXPECT_NE(program.Corvane->Form(name), nullptr) << name;
-  // The default password opens the guarded dialogs until a new one is set.
+  TDesignFormView& window = program.Window();
+  const auto trigger = [&](TCommand command) {
+    QAction* action = window.Action(command);
+    EXPECT_TRUE(action->isEnabled()) << CommandInfo(command).Name;
+    action->trigger();
+  };
   const auto type = [](const char* password) {
     return [password](QDialog& prompt) {
       QTest::keyClicks(prompt.findChild<QLineEdit*>("Edit1"), password);
@@ -226,18 +234,28 @@ TEST(PasswordDialogs, TheProgramsSlotsReachTheDialogsMadeAtStartup) {
     };
   };
   program.Play["InputPassWordForm"] = type("57203916");
-  EXPECT_TRUE(program.Dialogs.InputPassword());
+  trigger(TCommand::ProjectSettings);
+  trigger(TCommand::CardSettings);
+  EXPECT_EQ(program.Runs, (std::vector<QString>{"InputPassWordForm", "ProjectForm", "InputPassWordForm",
+                                               "ParamSetForm"}));
+  program.Runs.clear();
+
   program.Play["PassForm"] = [](QDialog& set) {
     set.findChild<QLineEdit*>("Edit2")->setText("new");
     set.findChild<QLineEdit*>("Edit3")->setText("new");
     Click(set, "确  定");
   };
-  EXPECT_TRUE(program.Dialogs.SetPassword());
-  EXPECT_FALSE(program.Dialogs.InputPassword());
+  trigger(TCommand::SetPassword);
+  EXPECT_EQ(ReadSystemPassword(program.Dir.File("Service.sat")), "new");
+  trigger(TCommand::CardSettings);
+  trigger(TCommand::ProjectSettings);
+  EXPECT_EQ(program.Runs, (std::vector<QString>{"PassForm", "InputPassWordForm", "InputPassWordForm"}));
+  ASSERT_EQ(program.Dialogs.Boxes.size(), 2u);
+  EXPECT_EQ(program.Dialogs.Boxes[0].Text, Utf8ToGbk("您输入的密码错误，请重新输入!"));
+  program.Runs.clear();
   program.Play["InputPassWordForm"] = type("new");
-  EXPECT_TRUE(program.Dialogs.InputPassword());
-  EXPECT_EQ(program.Runs, (std::vector<QString>{"InputPassWordForm", "PassForm", "InputPassWordForm",
-                                               "InputPassWordForm"}));
+  trigger(TCommand::CardSettings);
+  EXPECT_EQ(program.Runs, (std::vector<QString>{"InputPassWordForm", "ParamSetForm"}));
 }
 
 // ---- Project and sub-card dialogs -------------------------------------------------------------
@@ -294,7 +312,7 @@ TEST(ProjectDialogs, CaptionsNamesButtonsAndIcons) {
 TEST(ProjectDialogs, TheProjectDialogMakesTheDefaultProject) {
   TProgram program;
   ASSERT_TRUE(program.Start());
-  program.Dialogs.Script.Answers.push_back(TMessageAnswer::Yes);
+  program.Dialogs.Answers.push_back(TMessageAnswer::Yes);
   program.Play["ProjectForm"] = [](QDialog& dialog) {
     auto& project = static_cast<TProjectFormView&>(dialog);
     QTest::mouseClick(project.ButtonNamed("AddButton"), Qt::LeftButton);
@@ -304,9 +322,9 @@ TEST(ProjectDialogs, TheProjectDialogMakesTheDefaultProject) {
     QTest::mouseClick(project.ButtonNamed("DefaultButton"), Qt::LeftButton);
     QTest::mouseClick(project.ButtonNamed("ExitButton"), Qt::LeftButton);
   };
-  program.Dialogs.ProjectSettings();
+  program.QtDialogs.ProjectSettings();
   ASSERT_EQ(program.Runs.size(), 1u);
-  EXPECT_EQ(program.Dialogs.Script.Boxes.back().Text, Utf8ToGbk("您确定要将当前编辑的内容设为系统的缺省值(y/n)?"));
+  EXPECT_EQ(program.Dialogs.Boxes.back().Text, Utf8ToGbk("您确定要将当前编辑的内容设为系统的缺省值(y/n)?"));
   const std::string written = program.Dir.Read("Default.spj");
   EXPECT_NE(written.find("Object LEDScreen1:TLEDScreen"), std::string::npos) << written;
 }
@@ -343,10 +361,15 @@ TEST(DateTimeDialogs, CaptionsNamesAndTheChosenMoment) {
             std::nullopt);
 }
 
-TEST(DateTimeDialogs, TheCampaignDialogTakesItsTimeFromTheDateTimeDialog) {
+// "作战时间设置" on the hidden bar: the time chosen through the date-time dialog reaches the card
+// when confirmed; abandoned, nothing is sent.
+TEST(DateTimeDialogs, TheCampaignCommandSendsTheConfirmedTimeToTheCard) {
   platform::TFakeWallClock clock(*platform::EncodeDateTime({2024, 3, 3, 10, 20, 30, 0}));
   platform::TScopedWallClock scoped(clock);
   model::CampaignTime() = {};
+  cardsim::TCardSim card;
+  card.AddCard(0);
+  ASSERT_TRUE(card.StartUdp());
   TProgram program;
   ASSERT_TRUE(program.Start());
   QWidget* campaign = program.Corvane->Form("TCampaignForm");
@@ -354,20 +377,46 @@ TEST(DateTimeDialogs, TheCampaignDialogTakesItsTimeFromTheDateTimeDialog) {
   EXPECT_EQ(campaign->windowTitle(), U("作战时间设置"));
   EXPECT_EQ(campaign->findChild<QLabel*>("Label1")->text(), U("当前作战时间："));
   EXPECT_EQ(ButtonTexts(*campaign), Sorted({"修改作战时间", "确  定", "放  弃"}));
+  model::TConstructer& root = *program.Form().ProjectRoot();
+  ASSERT_EQ(root.ScreenCount(), 1);
+  model::TCommunication& link = root.GetScreen(0)->Communicate();
+  link.SetCommunicationType(model::ctNetWork);
+  link.SetIP("127.0.0.1");
+  link.SetRemotePort(card.UdpPort());
+  link.SetLocalPort(0);
 
-  program.Play["CampaignForm"] = [](QDialog& dialog) {
+  const char* last = "放  弃";
+  program.Play["CampaignForm"] = [&](QDialog& dialog) {
     Click(dialog, "修改作战时间");
     EXPECT_EQ(dialog.findChild<QLabel*>("Label1")->text(), U("当前作战时间: 2025-12-24 10:20:30"));
-    Click(dialog, "确  定");
+    Click(dialog, last);
   };
   program.Play["DateTimeInputForm"] = [](QDialog& dialog) {
     auto& form = static_cast<TDateTimeInputFormView&>(dialog);
     form.DaySelect()->setSelectedDate(QDate(2025, 12, 24));
     QTest::mouseClick(form.OkButton(), Qt::LeftButton);
   };
-  EXPECT_TRUE(program.Dialogs.SetCampaignTime());
-  EXPECT_EQ(program.Runs, (std::vector<QString>{"CampaignForm", "DateTimeInputForm"}));
-  EXPECT_EQ(model::CampaignTime(), (platform::TSystemTime{2025, 12, 3, 24, 10, 20, 30, 0}));
+  QAction* action = program.Window().Action(TCommand::CampaignTime);
+  ASSERT_TRUE(action->isEnabled());
+  action->trigger();
+  EXPECT_EQ(model::CampaignTime(), platform::TSystemTime{});
+  last = "确  定";
+  action->trigger();
+  EXPECT_EQ(program.Runs, (std::vector<QString>{"CampaignForm", "DateTimeInputForm", "CampaignForm",
+                                               "DateTimeInputForm"}));
+  const platform::TSystemTime chosen{2025, 12, 3, 24, 10, 20, 30, 0};  // a Wednesday
+  EXPECT_EQ(model::CampaignTime(), chosen);
+
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (!card.Card(0)->CampaignTime && std::chrono::steady_clock::now() < deadline) {
+    QApplication::processEvents(QEventLoop::AllEvents, 5);
+    platform::ProcessMessages();
+  }
+  ASSERT_TRUE(card.Card(0)->CampaignTime.has_value());
+  EXPECT_EQ(*card.Card(0)->CampaignTime, chosen);
+  // The abandoned one would have gone first on the same line.
+  EXPECT_EQ(card.CountFrames(cardsim::fdIn, 0x1F96), 1u);
+  card.Stop();
   model::CampaignTime() = {};
 }
 
