@@ -1,0 +1,19 @@
+#include "FormLayout.h"
+
+namespace editor::ui {
+
+QPushButton* NewButton(QWidget* parent, const char* name, const char* utf8Caption) {
+  auto* button = new QPushButton(QString::fromUtf8(utf8Caption), parent);
+  button->setObjectName(name);
+  button->setAutoDefault(false);
+  return button;
+}
+
+QHBoxLayout* ButtonRow(std::initializer_list<QPushButton*> buttons) {
+  auto* row = new QHBoxLayout;
+  row->addStretch(1);
+  for (QPushButton* button : buttons) row->addWidget(button);
+  return row;
+}
+
+}  // namespace editor::ui
