@@ -192,12 +192,8 @@ bool TCommands::Available(TCommand command) const {
     case TCommand::AutoSend: return modal_.Available(TModalDialog::AutoSend);
     case TCommand::OnLineList: return modal_.Available(TModalDialog::OnLineList);
     case TCommand::RemoteServer: return modal_.Available(TModalDialog::RemoteServer);
-    case TCommand::SetPassword: return modal_.Available(TModalDialog::SetPassword);
-    case TCommand::CampaignTime: return modal_.Available(TModalDialog::CampaignTime);
-    case TCommand::ProjectSettings:
-      return modal_.Available(TModalDialog::Password) && modal_.Available(TModalDialog::Project);
-    case TCommand::CardSettings:
-      return modal_.Available(TModalDialog::Password) && modal_.Available(TModalDialog::CardSettings);
+    // The password, project and campaign dialogs are the dialogs interface's own.
+    case TCommand::CardSettings: return modal_.Available(TModalDialog::CardSettings);
     default: return true;
   }
 }
@@ -253,11 +249,11 @@ void TCommands::Execute(TCommand command) {
     case OnLineList: modal_.Execute(TModalDialog::OnLineList); break;
     case RemoteServer: modal_.Execute(TModalDialog::RemoteServer); break;
     case ProjectSettings:
-      if (modal_.Execute(TModalDialog::Password)) modal_.Execute(TModalDialog::Project);
+      if (dialogs_.InputPassword()) dialogs_.ProjectSettings();
       break;
-    case SetPassword: modal_.Execute(TModalDialog::SetPassword); break;
+    case SetPassword: dialogs_.SetPassword(); break;
     case CardSettings:
-      if (modal_.Execute(TModalDialog::Password)) modal_.Execute(TModalDialog::CardSettings);
+      if (dialogs_.InputPassword()) modal_.Execute(TModalDialog::CardSettings);
       break;
     case About: view_.ShowAbout(); break;
     case SendComputerTime: this->SendComputerTime(); break;
@@ -650,7 +646,7 @@ void TCommands::SendComputerTime() {
 
 void TCommands::CampaignTime() {
   // The time goes to the cards only when the dialog was accepted.
-  if (modal_.Execute(TModalDialog::CampaignTime))
+  if (dialogs_.SetCampaignTime())
     if (model::TConstructer* root = Root()) root->SendTimeRecord("");
 }
 

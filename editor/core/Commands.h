@@ -6,8 +6,9 @@
 //
 // What it needs of the world sits behind small interfaces, so tests drive it without a window:
 // TCommandsView (the designer's and inspector's places, the object tree, the pop-up menus),
-// TDialogs (message boxes, file dialogs, the preview window), TCommandDialogs (the modal dialogs of the other
-// units), TClipboardAccess and TNotifier. Card operations are only queued on the project root;
+// TDialogs (message boxes, file dialogs, the preview window, the system password, the project
+// and campaign dialogs), TCommandDialogs (the modal dialogs of the other units),
+// TClipboardAccess and TNotifier. Card operations are only queued on the project root;
 // no command waits for a card.
 //
 // Everything here belongs to the GUI thread.
@@ -48,11 +49,7 @@ enum class TModalDialog : uint8_t {
   AutoSend,
   OnLineList,
   RemoteServer,
-  Password,  // the system-password prompt
-  Project,
-  SetPassword,
   CardSettings,
-  CampaignTime,
 };
 
 class TCommandDialogs {
@@ -60,9 +57,8 @@ class TCommandDialogs {
   virtual ~TCommandDialogs() = default;
   // Whether the dialog exists in this program; a command that needs a missing one is disabled.
   virtual bool Available(TModalDialog dialog) const = 0;
-  // Shows the dialog modally. True when it was accepted: the password prompt's right password,
-  // the campaign dialog's "确  定"; the others give true once shown.
-  virtual bool Execute(TModalDialog dialog) = 0;
+  // Shows the dialog modally.
+  virtual void Execute(TModalDialog dialog) = 0;
 };
 
 // The popup notices about cards (title and message, GBK); a new notice replaces the one shown.

@@ -11,6 +11,13 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/base/DateTime.h"
+#include "platform/gfx/FontDescription.h"
+
+namespace model {
+class TCards;
+}
+
 namespace editor {
 
 enum class TMessageIcon { None, Information, Question, Warning, Error };
@@ -48,9 +55,31 @@ class TDialogs {
   // A file to open (it must exist) or to save, as a GBK path; nothing when the user cancels.
   virtual std::optional<std::string> OpenFileName(const TFileRequest& request) = 0;
   virtual std::optional<std::string> SaveFileName(const TFileRequest& request) = 0;
-  // The system-password prompt shown at start-up when "Enter" is 1; true when the password was
-  // accepted.
-  virtual bool StartupPassword() = 0;
+
+  // The system-password prompt ("请输入系统密码"), at start-up when "Enter" is 1 and before the
+  // guarded commands; true when the password was accepted.
+  virtual bool InputPassword() = 0;
+  // The set-password dialog ("口令设置"); true when it stored a new password.
+  virtual bool SetPassword() = 0;
+  // The project dialog ("系统工程设置"). It edits the default project "Default.spj", never the
+  // open one.
+  virtual void ProjectSettings() = 0;
+  // The campaign-time dialog ("作战时间设置"); true when it set the campaign time.
+  virtual bool SetCampaignTime() = 0;
+  // The sub-card dialog ("子卡通讯参数设置") on a screen's sub-card container, which it changes in
+  // place.
+  virtual void EditSubCards(model::TCards& cards) = 0;
+  // The date-time dialog ("日期、时间输入"), its date starting at `initial`'s: the chosen moment as
+  // "YYYY-MM-DD HH:NN:SS", or nothing when cancelled.
+  virtual std::optional<std::string> InputDateTime(platform::TDateTime initial) = 0;
+  // The rich-text dialog ("文字输入") on a file (a GBK path, "" for none): once accepted, the file
+  // the text is in (the one given, one loaded, or one chosen on saving; "" when there is none);
+  // nothing when abandoned.
+  virtual std::optional<std::string> EditRichText(const std::string& gbkFileName) = 0;
+  // The text-lines dialog ("文字输入") with its editor in `font`: the edited GBK lines, or
+  // nothing when abandoned.
+  virtual std::optional<std::vector<std::string>> EditTextLines(const std::vector<std::string>& gbkLines,
+                                                                const platform::TFontDescription& font) = 0;
   // The preview window, modally: plays `request` and returns when it closes. One asked for while
   // a preview is open waits until that one has closed; the call may then return at once.
   virtual void ShowPreview(const TPreviewRequest& request) = 0;

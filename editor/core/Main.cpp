@@ -116,7 +116,7 @@ bool TDesignForm::Create() {
   }
   view_.SetPlacement(placement);
 
-  if (settings_.ReadInteger(Param, "Enter", 0) == 1 && !dialogs_.StartupPassword()) return false;
+  if (settings_.ReadInteger(Param, "Enter", 0) == 1 && !dialogs_.InputPassword()) return false;
 
   currentFile_ = LoadRecentFiles();
   view_.SetCaption(Caption());

@@ -3,15 +3,20 @@
 #include <chrono>
 #include <thread>
 
+#include "editor/core/SystemPassword.h"
 #include "editor/ui/About.h"
 #include "editor/ui/AutoSendForms.h"
+#include "editor/ui/DateTimeInput.h"
 #include "editor/ui/ErrorGuard.h"
 #include "editor/ui/Main.h"
 #include "editor/ui/MessagePump.h"
 #include "editor/ui/OnLineList.h"
 #include "editor/ui/ParamSet.h"
 #include "editor/ui/PreView.h"
+#include "editor/ui/ProjectForm.h"
 #include "editor/ui/QtDialogs.h"
+#include "editor/ui/SystemPassword.h"
+#include "editor/ui/TextInput.h"
 #include "model/FormConstructEx.h"
 #include "model/MessageBoxHook.h"
 #include "platform/base/FilePath.h"
@@ -39,25 +44,21 @@ class TQtCommandDialogs : public TCommandDialogs {
  public:
   explicit TQtCommandDialogs(TCorvane& program) : program_(program) {}
 
-  bool Available(TModalDialog dialog) const override {
-    if (dialog == TModalDialog::Password) return program_.HasPasswordPrompt();
-    return Form(dialog) != nullptr;
-  }
+  bool Available(TModalDialog dialog) const override { return Form(dialog) != nullptr; }
 
-  bool Execute(TModalDialog dialog) override {
+  void Execute(TModalDialog dialog) override {
     switch (dialog) {
-      case TModalDialog::BrightAdjust: program_.ScheduleCommands().BrightAdjust(); return true;
-      case TModalDialog::PowerSchedule: program_.ScheduleCommands().AutoClose(); return true;
-      case TModalDialog::BrightSchedule: program_.ScheduleCommands().AutoBright(); return true;
-      case TModalDialog::AutoSend: program_.ScheduleCommands().AutoSend(); return true;
-      // One prompt guards the start, the project settings and the card settings.
-      case TModalDialog::Password: return program_.HasPasswordPrompt() && program_.Dialogs().StartupPassword();
+      case TModalDialog::BrightAdjust: program_.ScheduleCommands().BrightAdjust(); return;
+      case TModalDialog::PowerSchedule: program_.ScheduleCommands().AutoClose(); return;
+      case TModalDialog::BrightSchedule: program_.ScheduleCommands().AutoBright(); return;
+      case TModalDialog::AutoSend: program_.ScheduleCommands().AutoSend(); return;
       default: break;
     }
     auto* form = qobject_cast<QDialog*>(Form(dialog));
-    if (!form) return false;
-    RunModal(*form, program_.ModalRun());
-    return true;
+    if (!form) return;
+    // Run as the program's own dialogs are, so a test plays the user's part there too.
+    auto* qt = dynamic_cast<TQtDialogs*>(&program_.Dialogs());
+    RunModal(*form, program_.ModalRun() || !qt ? program_.ModalRun() : qt->RunModal);
   }
 
  private:
@@ -70,7 +71,6 @@ class TQtCommandDialogs : public TCommandDialogs {
       case TModalDialog::OnLineList: return program_.OnLineForm();
       case TModalDialog::RemoteServer: return program_.SetRemoteServerForm();
       case TModalDialog::CardSettings: return program_.Form("TParamSetForm");
-      // The system password and the project and campaign dialogs come with their own units.
       default: return nullptr;
     }
   }
@@ -116,7 +116,8 @@ std::vector<std::string> TCorvane::Arguments(int argc, char** argv) {
 TCorvane::TCorvane(TStartupOptions options) : options_(std::move(options)) {
   application_ = std::make_unique<TApplication>();
   if (!options_.Dialogs) {
-    qtDialogs_ = std::make_unique<TQtDialogs>();
+    qtDialogs_ = std::make_unique<TQtDialogs>(options_.Main.ProgramDir);
+    qtDialogs_->RunModal = options_.RunModal;
     options_.Dialogs = qtDialogs_.get();
   }
   if (!options_.Clipboard) {
@@ -148,6 +149,7 @@ TCorvane::~TCorvane() {
   application_->StopOnLineListener();
   main_.reset();
   *scheduleForms_ = {};
+  if (TQtForms* forms = QtForms()) *forms = {};
   if (qtDialogs_) qtDialogs_->SetPreviewForm(nullptr);
   while (!forms_.empty()) forms_.pop_back();
   signals_.reset();
@@ -174,6 +176,14 @@ void TCorvane::MakeForm(std::string_view className) {
       {"TAutoSendTimeForm", &TCorvane::MakeAutoSendTimeForm},
       {"TParamSetForm", &TCorvane::MakeParamSetForm},
       {"TBrightAdjustForm", &TCorvane::MakeBrightAdjustForm},
+      {"TDateTimeInputForm", &TCorvane::MakeDateTimeInputForm},
+      {"TMultiCardForm", &TCorvane::MakeMultiCardForm},
+      {"TCampaignForm", &TCorvane::MakeCampaignForm},
+      {"TMultiStringInputForm", &TCorvane::MakeMultiStringInputForm},
+      {"TMultiInputForm", &TCorvane::MakeMultiInputForm},
+      {"TProjectForm", &TCorvane::MakeProjectForm},
+      {"TPassForm", &TCorvane::MakePassForm},
+      {"TInputPassWordForm", &TCorvane::MakeInputPassWordForm},
       {"TPrevForm", &TCorvane::MakePrevForm},
   };
   for (const auto& entry : factories) {
@@ -186,6 +196,55 @@ void TCorvane::MakeForm(std::string_view className) {
 
 std::unique_ptr<QWidget> TCorvane::MakeAboutForm() { return std::make_unique<TAboutForm>(); }
 
+// The dialogs of the password, the project, the sub-cards and the inputs answer the slots of
+// the Qt program's dialogs.
+TQtForms* TCorvane::QtForms() {
+  auto* qt = dynamic_cast<TQtDialogs*>(options_.Dialogs);
+  return qt ? &qt->Forms : nullptr;
+}
+
+// A dialog made at start-up that answers a slot of the Qt program's dialogs.
+template <class TForm>
+std::unique_ptr<QWidget> TCorvane::Answering(TForm* TQtForms::*slot, std::unique_ptr<TForm> form) {
+  if (TQtForms* forms = QtForms()) forms->*slot = form.get();
+  return form;
+}
+
+std::unique_ptr<QWidget> TCorvane::MakeDateTimeInputForm() {
+  return Answering(&TQtForms::DateTimeInput, std::make_unique<TDateTimeInputFormView>());
+}
+
+std::unique_ptr<QWidget> TCorvane::MakeMultiCardForm() {
+  return Answering(&TQtForms::MultiCard, std::make_unique<TMultiCardFormView>(Dialogs()));
+}
+
+std::unique_ptr<QWidget> TCorvane::MakeCampaignForm() {
+  return Answering(&TQtForms::Campaign, std::make_unique<TCampaignFormView>(Dialogs()));
+}
+
+std::unique_ptr<QWidget> TCorvane::MakeMultiStringInputForm() {
+  return Answering(&TQtForms::MultiStringInput, std::make_unique<TMultiStringInputFormView>(Dialogs()));
+}
+
+std::unique_ptr<QWidget> TCorvane::MakeMultiInputForm() {
+  return Answering(&TQtForms::MultiInput, std::make_unique<TMultiInputFormView>(Dialogs(), chooser_));
+}
+
+std::unique_ptr<QWidget> TCorvane::MakeProjectForm() {
+  return Answering(&TQtForms::Project, std::make_unique<TProjectFormView>(Dialogs(), main_->Form().ProgramDir()));
+}
+
+std::unique_ptr<QWidget> TCorvane::MakePassForm() {
+  TDesignForm& main = main_->Form();
+  return Answering(&TQtForms::Pass, std::make_unique<TPassFormView>(Dialogs(), PasswordFilePath(main.ProgramDir()),
+                                                                    main.Settings()));
+}
+
+std::unique_ptr<QWidget> TCorvane::MakeInputPassWordForm() {
+  return Answering(&TQtForms::InputPassWord, std::make_unique<TInputPassWordFormView>(
+                                                 Dialogs(), PasswordFilePath(main_->Form().ProgramDir())));
+}
+
 QWidget* TCorvane::Form(std::string_view className) const {
   if (className == "TDesignForm") return main_.get();
   for (const auto& [name, form] : forms_)
@@ -193,7 +252,6 @@ QWidget* TCorvane::Form(std::string_view className) const {
   return nullptr;
 }
 
-bool TCorvane::HasPasswordPrompt() const { return !qtDialogs_ || Form("TInputPassWordForm") != nullptr; }
 
 TAboutForm* TCorvane::AboutForm() const { return static_cast<TAboutForm*>(Form("TAboutForm")); }
 

@@ -14,6 +14,7 @@
 #include "editor/core/Commands.h"
 #include "editor/core/Main.h"
 #include "editor/ui/ModalRun.h"
+#include "editor/ui/PropertyEditor.h"
 #include "editor/ui/ScheduleForms.h"
 
 namespace editor::ui {
@@ -28,6 +29,7 @@ class TMessagePump;
 class TQtCardPrompts;
 class TQtClipboard;
 class TQtDialogs;
+struct TQtForms;
 class TTerminationSignals;
 
 // QApplication whose every event delivery runs inside the error guard.
@@ -104,7 +106,6 @@ class TCorvane {
   const TModalRun& ModalRun() const { return options_.RunModal; }
   // Whether the system-password prompt exists: the Qt program's once its form is made at
   // start-up, or the prompt of dialogs the program was given.
-  bool HasPasswordPrompt() const;
   // A form made at start-up, by class name ("TAboutForm"); null when its unit does not exist.
   QWidget* Form(std::string_view className) const;
 
@@ -124,6 +125,18 @@ class TCorvane {
   std::unique_ptr<QWidget> MakeAutoSendTimeForm();
   std::unique_ptr<QWidget> MakeParamSetForm();
   std::unique_ptr<QWidget> MakePrevForm();
+  std::unique_ptr<QWidget> MakeDateTimeInputForm();
+  std::unique_ptr<QWidget> MakeMultiCardForm();
+  std::unique_ptr<QWidget> MakeCampaignForm();
+  std::unique_ptr<QWidget> MakeMultiStringInputForm();
+  std::unique_ptr<QWidget> MakeMultiInputForm();
+  std::unique_ptr<QWidget> MakeProjectForm();
+  std::unique_ptr<QWidget> MakePassForm();
+  std::unique_ptr<QWidget> MakeInputPassWordForm();
+  // The forms of the Qt program's dialogs; null when the dialogs are someone else's (tests).
+  TQtForms* QtForms();
+  template <class TForm>
+  std::unique_ptr<QWidget> Answering(TForm* TQtForms::*slot, std::unique_ptr<TForm> form);
 
   TStartupOptions options_;
   std::unique_ptr<TApplication> application_;
@@ -134,6 +147,8 @@ class TCorvane {
   std::unique_ptr<TMessagePump> pump_;
   std::unique_ptr<TTerminationSignals> signals_;
   std::unique_ptr<TScheduleForms> scheduleForms_;
+  // The font and colour dialogs of the rich-text dialog's "字 体".
+  TQtPropertyChooser chooser_;
   std::unique_ptr<TDesignFormView> main_;
   std::vector<std::pair<std::string_view, std::unique_ptr<QWidget>>> forms_;
   bool running_ = false;

@@ -5,7 +5,6 @@
 #include <QCloseEvent>
 #include <QDialog>
 #include <QMouseEvent>
-#include <QPainter>
 #include <QSignalBlocker>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -16,6 +15,7 @@
 
 #include "editor/ui/DesignView.h"
 #include "editor/ui/ErrorGuard.h"
+#include "editor/ui/ImageList.h"
 #include "editor/ui/Notifier.h"
 #include "editor/ui/Skinning.h"
 #include "editor/ui/PropertyEditor.h"
@@ -41,23 +41,8 @@ QString Text(std::string_view utf8) { return QString::fromUtf8(utf8.data(), qsiz
 class TNoCommandDialogs : public TCommandDialogs {
  public:
   bool Available(TModalDialog) const override { return false; }
-  bool Execute(TModalDialog) override { return false; }
+  void Execute(TModalDialog) override {}
 };
-
-// A placeholder picture for each image index: the pictures themselves are not part of the design.
-QIcon PlaceholderIcon(int index) {
-  QPixmap picture(16, 16);
-  picture.fill(QColor::fromHsv((index * 47) % 360, 150, 230));
-  QPainter painter(&picture);
-  painter.setPen(Qt::darkGray);
-  painter.drawRect(0, 0, 15, 15);
-  QFont font = painter.font();
-  font.setPixelSize(9);
-  painter.setFont(font);
-  painter.setPen(Qt::black);
-  painter.drawText(QRect(0, 0, 16, 16), Qt::AlignCenter, QString::number(index));
-  return QIcon(picture);
-}
 
 // Fills `parent` with a node per entry: the nodes there are renamed in place, missing ones made,
 // surplus ones deleted.
@@ -223,7 +208,7 @@ TDesignFormView::TDesignFormView(TDialogs& dialogs, TClipboardAccess& clipboard,
   statusBar_ = new TStatusBarView(this);
   column->addWidget(statusBar_);
 
-  for (int i = 0; i < ObjectImageCount; ++i) imageList_.push_back(PlaceholderIcon(i));
+  for (int i = 0; i < ObjectImageCount; ++i) imageList_.push_back(editor::ui::ImageListIcon(i));
   BuildActions();
   BuildMenus();
   BuildToolBars();

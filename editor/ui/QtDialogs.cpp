@@ -6,11 +6,20 @@
 #include <QMessageBox>
 #include <QMimeData>
 
+#include "editor/core/SystemPassword.h"
+#include "editor/ui/DateTimeInput.h"
 #include "editor/ui/PreView.h"
+#include "editor/ui/ProjectForm.h"
 #include "editor/ui/QtText.h"
+#include "editor/ui/SystemPassword.h"
+#include "editor/ui/TextInput.h"
+#include "platform/base/AppPaths.h"
 #include "platform/base/FilePath.h"
 
 namespace editor::ui {
+
+TQtDialogs::TQtDialogs(std::string programDir)
+    : programDir_(programDir.empty() ? platform::ProgramDir() : std::move(programDir)) {}
 
 TMessageAnswer TQtDialogs::MessageBox(std::string_view text, std::string_view caption, TMessageIcon icon,
                                       TMessageButtons buttons) {
@@ -87,6 +96,40 @@ std::optional<std::string> TQtDialogs::SaveFileName(const TFileRequest& request)
   return GbkPath(QFileDialog::getSaveFileName(QApplication::activeWindow(), QStringFromGbk(request.Title),
                                               QtInitialName(request.FileName), QtFilter(request.Filter), nullptr,
                                               QFileDialog::DontConfirmOverwrite | QFileDialog::DontUseNativeDialog));
+}
+
+bool TQtDialogs::InputPassword() {
+  if (Forms.InputPassWord) return Forms.InputPassWord->Execute(RunModal);
+  TInputPassWordFormView prompt(*this, PasswordFilePath(programDir_));
+  return prompt.Execute(RunModal);
+}
+
+bool TQtDialogs::SetPassword() { return Forms.Pass && Forms.Pass->Execute(RunModal); }
+
+void TQtDialogs::ProjectSettings() {
+  if (Forms.Project) Forms.Project->Execute(RunModal);
+}
+
+bool TQtDialogs::SetCampaignTime() { return Forms.Campaign && Forms.Campaign->Execute(RunModal); }
+
+void TQtDialogs::EditSubCards(model::TCards& cards) {
+  if (Forms.MultiCard) Forms.MultiCard->Execute(cards, RunModal);
+}
+
+std::optional<std::string> TQtDialogs::InputDateTime(platform::TDateTime initial) {
+  if (!Forms.DateTimeInput) return std::nullopt;
+  return Forms.DateTimeInput->Execute(initial, RunModal);
+}
+
+std::optional<std::string> TQtDialogs::EditRichText(const std::string& gbkFileName) {
+  if (!Forms.MultiInput) return std::nullopt;
+  return Forms.MultiInput->Execute(gbkFileName, RunModal);
+}
+
+std::optional<std::vector<std::string>> TQtDialogs::EditTextLines(const std::vector<std::string>& gbkLines,
+                                                                  const platform::TFontDescription& font) {
+  if (!Forms.MultiStringInput) return std::nullopt;
+  return Forms.MultiStringInput->Execute(gbkLines, font, RunModal);
 }
 
 void TQtDialogs::ShowPreview(const TPreviewRequest& request) {

@@ -38,6 +38,13 @@ class TControlStyle : public skin::TskEditStyle {
     skin::TskEditStyle::drawPrimitive(element, option, painter, widget);
   }
 
+  // Password edits show a "*" per character.
+  int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                QStyleHintReturn* data) const override {
+    if (hint == SH_LineEdit_PasswordCharacter) return '*';
+    return skin::TskEditStyle::styleHint(hint, option, widget, data);
+  }
+
   void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
                    const QWidget* widget) const override {
     if (element == CE_ShapedFrame) {

@@ -43,7 +43,7 @@ bool WriteAll(int fd, const char* p, size_t size) {
 }  // namespace
 
 bool SaveFileAtomic(const std::string& requested, const void* data, size_t size,
-                    std::string* error) {
+                    std::string* error, unsigned mode) {
   // Save through a symbolic link to the file it names, and never replace a device or a pipe
   // with a regular file.
   std::string path = requested;
@@ -59,9 +59,11 @@ bool SaveFileAtomic(const std::string& requested, const void* data, size_t size,
   int fd = ::mkstemp(tmp.data());
   if (fd < 0) return Fail(error, "cannot create a temporary file beside " + path, errno);
 
-  // Keep the permissions of the file being replaced.
+  // The temporary file starts as 0600; it gets the mode asked for, or keeps the permissions of
+  // the file being replaced.
   struct stat st;
-  if (::stat(path.c_str(), &st) == 0) ::fchmod(fd, st.st_mode & 07777);
+  if (mode != KeepFileMode) ::fchmod(fd, mode & 07777);
+  else if (::stat(path.c_str(), &st) == 0) ::fchmod(fd, st.st_mode & 07777);
   else ::fchmod(fd, 0644);
 
   bool ok = WriteAll(fd, static_cast<const char*>(data), size) && ::fsync(fd) == 0;

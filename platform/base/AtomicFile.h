@@ -6,11 +6,16 @@
 
 namespace platform {
 
+// The saved file keeps the permissions of the file it replaces (0644 for a new one).
+inline constexpr unsigned KeepFileMode = ~0u;
+
 // Returns false and fills `error` (when given) with a readable reason on any failure; the
 // target is then untouched and no temporary file is left behind. A symbolic link is saved
 // through to the file it names; a target that exists and is not a regular file is refused.
+// A `mode` other than KeepFileMode is the saved file's permissions (0600 for a file only its
+// owner may read); the data is never readable under wider ones on the way.
 bool SaveFileAtomic(const std::string& path, const void* data, size_t size,
-                    std::string* error = nullptr);
+                    std::string* error = nullptr, unsigned mode = KeepFileMode);
 
 // Reads a whole regular file. Returns false (and a reason) at once when it cannot be opened or
 // read, or is not a regular file (a folder, pipe or device is never read as data).

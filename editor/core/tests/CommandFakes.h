@@ -152,17 +152,12 @@ class TFakeCommandDialogs : public TCommandDialogs {
   bool Available(TModalDialog dialog) const override {
     return std::find(Missing.begin(), Missing.end(), dialog) == Missing.end();
   }
-  bool Execute(TModalDialog dialog) override {
+  void Execute(TModalDialog dialog) override {
     Shown.push_back(dialog);
     if (OnExecute) OnExecute(dialog);
-    if (Answers.empty()) return true;
-    const bool answer = Answers.front();
-    Answers.pop_front();
-    return answer;
   }
   std::vector<TModalDialog> Missing;
   std::vector<TModalDialog> Shown;
-  std::deque<bool> Answers;  // what Execute answers, in order (true once they run out)
   std::function<void(TModalDialog)> OnExecute;
 };
 

@@ -6,6 +6,7 @@
 #include "editor/core/StatusTexts.h"
 #include "editor/core/tests/CardRig.h"
 #include "editor/core/tests/CommandFakes.h"
+#include "model/CardLink.h"
 #include "model/ScreenStatus.h"
 #include "platform/base/GbkText.h"
 #include "platform/comm/UdpSocket.h"
@@ -81,15 +82,21 @@ TEST_F(CardCommands, RefreshAndReadDisplayQueueTheirReadsInOrder) {
 }
 
 TEST_F(CardCommands, TheCampaignTimeGoesOnlyWhenTheDialogWasAccepted) {
-  rig.Modal.Answers = {false, true};
+  const platform::TSystemTime chosen{2025, 12, 3, 24, 18, 0, 5, 0};
+  model::CampaignTime() = chosen;
+  rig.Dialogs.CampaignAccepted = false;
   rig.Commands->Execute(TCommand::CampaignTime);
   // Something the card answers, so the line was listened to.
   rig.Commands->Execute(TCommand::AdjustTime);
   ASSERT_TRUE(WaitStatus(rig.Screen(), model::ssClockSet));
   EXPECT_EQ(card.Sim.CountFrames(cardsim::fdIn, 0x1F96), 0u);
+  rig.Dialogs.CampaignAccepted = true;
   rig.Commands->Execute(TCommand::CampaignTime);
   ASSERT_TRUE(card.Sim.WaitForFrameCount(cardsim::fdIn, 0x1F96, 1, std::chrono::milliseconds(test::kGenerous)));
-  EXPECT_EQ(rig.Modal.Shown, (std::vector<TModalDialog>{TModalDialog::CampaignTime, TModalDialog::CampaignTime}));
+  ASSERT_TRUE(TCardRig::Pump([&] { return card.Card().CampaignTime.has_value(); }));
+  EXPECT_EQ(*card.Card().CampaignTime, chosen);
+  EXPECT_EQ(rig.Dialogs.CampaignRuns, 2);
+  model::CampaignTime() = {};
 }
 
 TEST_F(CardCommands, CurrentMeansTheCurrentScreenNotTheFirstOfItsName) {

@@ -766,19 +766,36 @@ TEST_F(EditCommands, APreviewThatCannotBeBuiltLeavesThePageActiveAndTheStreamEmp
 // ---- Dialogs ------------------------------------------------------------------------------------
 
 TEST_F(EditCommands, CommandsWhoseDialogIsMissingAreUnavailable) {
-  rig.Modal.Missing = {TModalDialog::Password};
+  rig.Modal.Missing = {TModalDialog::CardSettings};
   EXPECT_FALSE(rig.Commands->Available(TCommand::CardSettings));
-  EXPECT_FALSE(rig.Commands->Available(TCommand::ProjectSettings));
   EXPECT_TRUE(rig.Commands->Available(TCommand::OnLineList));
+  rig.Dialogs.PasswordAccepted = true;
   rig.Commands->Execute(TCommand::CardSettings);
+  EXPECT_EQ(rig.Dialogs.PasswordPrompts, 0);
+  EXPECT_TRUE(rig.Modal.Shown.empty());
+}
+
+// The project and card settings sit behind the password prompt; the set-password dialog does not.
+TEST_F(EditCommands, TheGuardedDialogsOpenOnlyOnTheRightPassword) {
+  for (TCommand command : {TCommand::ProjectSettings, TCommand::SetPassword, TCommand::CampaignTime})
+    EXPECT_TRUE(rig.Commands->Available(command)) << CommandInfo(command).Name;
+  rig.Dialogs.PasswordAccepted = false;
+  rig.Commands->Execute(TCommand::ProjectSettings);
+  rig.Commands->Execute(TCommand::CardSettings);
+  EXPECT_EQ(rig.Dialogs.PasswordPrompts, 2);
+  EXPECT_EQ(rig.Dialogs.ProjectRuns, 0);
   EXPECT_TRUE(rig.Modal.Shown.empty());
 
-  rig.Modal.Missing.clear();
-  rig.Modal.Answers = {false, true, true};
-  rig.Commands->Execute(TCommand::CardSettings);  // wrong password
+  rig.Dialogs.PasswordAccepted = true;
   rig.Commands->Execute(TCommand::ProjectSettings);
-  EXPECT_EQ(rig.Modal.Shown, (std::vector<TModalDialog>{TModalDialog::Password, TModalDialog::Password,
-                                                         TModalDialog::Project}));
+  rig.Commands->Execute(TCommand::CardSettings);
+  EXPECT_EQ(rig.Dialogs.PasswordPrompts, 4);
+  EXPECT_EQ(rig.Dialogs.ProjectRuns, 1);
+  EXPECT_EQ(rig.Modal.Shown, (std::vector<TModalDialog>{TModalDialog::CardSettings}));
+
+  rig.Commands->Execute(TCommand::SetPassword);
+  EXPECT_EQ(rig.Dialogs.SetPasswordRuns, 1);
+  EXPECT_EQ(rig.Dialogs.PasswordPrompts, 4);
 }
 
 // ---- Status -------------------------------------------------------------------------------------

@@ -43,9 +43,33 @@ class TFakeDialogs : public TDialogs {
     FileRequests.push_back(request);
     return NextFile();
   }
-  bool StartupPassword() override {
+  // The start-up prompt and the prompt of the commands alike.
+  bool InputPassword() override {
     ++PasswordPrompts;
     return PasswordAccepted;
+  }
+  bool SetPassword() override {
+    ++SetPasswordRuns;
+    return PasswordStored;
+  }
+  void ProjectSettings() override { ++ProjectRuns; }
+  bool SetCampaignTime() override {
+    ++CampaignRuns;
+    return CampaignAccepted;
+  }
+  void EditSubCards(model::TCards& cards) override { SubCardRequests.push_back(&cards); }
+  std::optional<std::string> InputDateTime(platform::TDateTime initial) override {
+    DateTimeRequests.push_back(initial);
+    return Next(DateTimes);
+  }
+  std::optional<std::string> EditRichText(const std::string& gbkFileName) override {
+    RichTextRequests.push_back(gbkFileName);
+    return Next(RichTexts);
+  }
+  std::optional<std::vector<std::string>> EditTextLines(const std::vector<std::string>& gbkLines,
+                                                        const platform::TFontDescription& font) override {
+    TextLineRequests.push_back({gbkLines, font});
+    return Next(TextLines);
   }
   // Remembers what each preview was given; `WhilePreviewing` runs while it is "open".
   void ShowPreview(const TPreviewRequest& request) override {
@@ -59,15 +83,35 @@ class TFakeDialogs : public TDialogs {
   std::vector<TFileRequest> FileRequests;
   bool PasswordAccepted = false;
   int PasswordPrompts = 0;
+  bool PasswordStored = false;
+  int SetPasswordRuns = 0;
+  int ProjectRuns = 0;
+  bool CampaignAccepted = false;
+  int CampaignRuns = 0;
+  std::vector<model::TCards*> SubCardRequests;
+  // The answers of the input dialogs, in order (nothing: cancelled once they run out).
+  std::deque<std::optional<std::string>> DateTimes;
+  std::vector<platform::TDateTime> DateTimeRequests;
+  std::deque<std::optional<std::string>> RichTexts;
+  std::vector<std::string> RichTextRequests;
+  std::deque<std::optional<std::vector<std::string>>> TextLines;
+  struct TTextLinesRequest {
+    std::vector<std::string> Lines;
+    platform::TFontDescription Font;
+  };
+  std::vector<TTextLinesRequest> TextLineRequests;
   std::vector<TPreviewRequest> Previews;
   std::function<void(const TPreviewRequest&)> WhilePreviewing;
 
  private:
-  std::optional<std::string> NextFile() {
-    if (Files.empty()) return std::nullopt;
-    std::optional<std::string> file = Files.front();
-    Files.pop_front();
-    return file;
+  std::optional<std::string> NextFile() { return Next(Files); }
+  template <class T>
+  static std::optional<T> Next(std::deque<std::optional<T>>& answers) {
+    std::optional<T> answer;
+    if (answers.empty()) return answer;
+    answer.swap(answers.front());
+    answers.pop_front();
+    return answer;
   }
 };
 

@@ -1,10 +1,13 @@
 #pragma once
 // Small classes with hand-written property tables for the inspector's tests: each publishes a
 // few properties of every kind the inspector shows, and a table the test fills.
+#include <algorithm>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "editor/core/PropertyEditor.h"
 #include "model/PropertyTable.h"
 #include "platform/base/GbkText.h"
 #include "platform/component/ClassBuilder.h"
@@ -37,6 +40,75 @@ inline const platform::TTypeInfo& TypeTone() {
   static const platform::TTypeInfo t = platform::TTypeInfo::Enumeration("TTone", {"toWarm", "toCold"});
   return t;
 }
+
+// The inspector grid's window, recording what the grid asks of it.
+class TFakeInspectorWindow : public TPropertyEditorWindow {
+ public:
+  int ClientWidth() const override { return Width; }
+  int ClientHeight() const override { return Height; }
+  void Invalidate() override { ++Invalidates; }
+  int DoubleClickTime() const override { return 400; }
+  void SetEditVisible(bool visible) override { EditVisible = visible; }
+  void SetEditBounds(const platform::TRect& r) override { EditBounds = r; }
+  void SetEditReadOnly(bool readOnly) override { EditReadOnly = readOnly; }
+  std::string EditText() const override { return Text; }
+  void SetEditText(const std::string& gbk) override { Text = gbk; }
+  void FocusEdit(bool) override {}
+  void SetButton(bool visible, TButtonGlyph glyph, const platform::TRect& r) override {
+    ButtonVisible = visible;
+    Glyph = glyph;
+    ButtonBounds = r;
+  }
+  void SetScrollBar(bool visible, int, int, int position) override {
+    BarVisible = visible;
+    BarPosition = position;
+  }
+  void ShowList(const std::vector<std::string>& items, int index, const platform::TRect& r) override {
+    ListItems = items;
+    ListIndex = index;
+    ListBounds = r;
+  }
+  void HideList() override { ListItems.clear(); }
+  int ListTextWidth(const std::vector<std::string>& items) const override {
+    size_t widest = 0;
+    for (const auto& item : items) widest = std::max(widest, item.size());
+    return int(widest) * 7;
+  }
+
+  int Width = 200, Height = 5 * RowHeight;
+  int Invalidates = 0;
+  bool EditVisible = false, EditReadOnly = false, ButtonVisible = false, BarVisible = false;
+  platform::TRect EditBounds, ButtonBounds, ListBounds;
+  TButtonGlyph Glyph = TButtonGlyph::None;
+  std::string Text;
+  int BarPosition = 0;
+  std::vector<std::string> ListItems;
+  int ListIndex = -1;
+};
+
+// The font and colour dialogs from a script: each answers its choice, or cancels without one.
+class TFakeChooser : public TPropertyChooser {
+ public:
+  bool ChooseFont(platform::TFontDescription& font) override {
+    ++Calls;
+    Offered = font;
+    if (!Font) return false;
+    font = *Font;
+    return true;
+  }
+  bool ChooseColor(platform::TColor& color) override {
+    ++Calls;
+    OfferedColor = color;
+    if (!Color) return false;
+    color = *Color;
+    return true;
+  }
+  std::optional<platform::TFontDescription> Font;
+  std::optional<platform::TColor> Color;
+  platform::TFontDescription Offered;
+  platform::TColor OfferedColor = 0;
+  int Calls = 0;
+};
 
 // Replaces a table's rows with these (UTF-8 in the source, GBK in the table).
 inline void SetRows(model::TBasePropertyTable& table, std::initializer_list<const char*> rows) {

@@ -16,57 +16,12 @@ using test::SetRows;
 using test::TDated;
 using test::TSample;
 
-class TFakeWindow : public TPropertyEditorWindow {
- public:
-  int ClientWidth() const override { return Width; }
-  int ClientHeight() const override { return Height; }
-  void Invalidate() override { ++Invalidates; }
-  int DoubleClickTime() const override { return 400; }
-  void SetEditVisible(bool visible) override { EditVisible = visible; }
-  void SetEditBounds(const platform::TRect& r) override { EditBounds = r; }
-  void SetEditReadOnly(bool readOnly) override { EditReadOnly = readOnly; }
-  std::string EditText() const override { return Text; }
-  void SetEditText(const std::string& gbk) override { Text = gbk; }
-  void FocusEdit(bool) override {}
-  void SetButton(bool visible, TButtonGlyph glyph, const platform::TRect& r) override {
-    ButtonVisible = visible;
-    Glyph = glyph;
-    ButtonBounds = r;
-  }
-  void SetScrollBar(bool visible, int, int, int position) override {
-    BarVisible = visible;
-    BarPosition = position;
-  }
-  void ShowList(const std::vector<std::string>& items, int index, const platform::TRect& r) override {
-    ListItems = items;
-    ListIndex = index;
-    ListBounds = r;
-  }
-  void HideList() override { ListItems.clear(); }
-  int ListTextWidth(const std::vector<std::string>& items) const override {
-    size_t widest = 0;
-    for (const auto& item : items) widest = std::max(widest, item.size());
-    return int(widest) * 7;
-  }
-
-  int Width = 200, Height = 5 * RowHeight;
-  int Invalidates = 0;
-  bool EditVisible = false, EditReadOnly = false, ButtonVisible = false, BarVisible = false;
-  platform::TRect EditBounds, ButtonBounds, ListBounds;
-  TButtonGlyph Glyph = TButtonGlyph::None;
-  std::string Text;
-  int BarPosition = 0;
-  std::vector<std::string> ListItems;
-  int ListIndex = -1;
-};
+using TFakeWindow = test::TFakeInspectorWindow;
 
 struct TGrid {
   TFakeWindow Window;
   test::TFakeDialogs Dialogs;
-  class TNoChooser : public TPropertyChooser {
-    bool ChooseFont(platform::TFontDescription&) override { return false; }
-    bool ChooseColor(platform::TColor&) override { return false; }
-  } Chooser;
+  test::TFakeChooser Chooser;
   TPropertyDescription Editors;
   TPropertyEditor Editor{Window, Dialogs, Chooser, Editors};
   int Changes = 0;

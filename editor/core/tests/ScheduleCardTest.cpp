@@ -1,7 +1,7 @@
-// The schedule dialogs and automatic sending against the simulated card over loopback UDP,
-// through the project roots' real card operations and a link manager with short timing. The test
-// thread is the GUI thread: it pumps while it waits, and every wait has a generous limit that
-// only a fault reaches.
+// The schedule dialogs, the campaign time and automatic sending against the simulated card over
+// loopback UDP, through the project roots' real card operations and a link manager with short
+// timing. The test thread is the GUI thread: it pumps while it waits, and every wait has a
+// generous limit that only a fault reaches.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -11,6 +11,7 @@
 #include "Fakes.h"
 #include "ScheduleFixtures.h"
 #include "editor/core/AutoSend.h"
+#include "editor/core/DateTimeInput.h"
 #include "editor/core/ScheduleForms.h"
 #include "link/tsSender.h"
 #include "model/CardLink.h"
@@ -134,6 +135,37 @@ TEST_F(ScheduleCard, AnInvalidCellSendsNoFrame) {
   bright_.Refresh();  // something the card does answer, to know the line was listened to
   ASSERT_TRUE(WaitStatus(model::ssBrightScheduleRead));
   EXPECT_EQ(rig_.Sim.CountFrames(cardsim::fdIn, 0x3D), 0u);
+}
+
+// ---- The campaign time ------------------------------------------------------------------------
+
+class TCampaignLabel : public TCampaignView {
+ public:
+  void SetLabel(const std::string&) override {}
+  void Close() override {}
+};
+
+// The campaign dialog's choice, once confirmed, is what the card gets.
+TEST_F(ScheduleCard, TheConfirmedCampaignTimeGoesToTheCard) {
+  platform::TFakeWallClock clock(*platform::EncodeDateTime({2024, 3, 3, 10, 20, 30, 0}));
+  platform::TScopedWallClock scoped(clock);
+  model::CampaignTime() = {};
+  TCampaignLabel label;
+  TCampaignForm campaign(label, dialogs_);
+  campaign.Show();
+  dialogs_.DateTimes.push_back("2025-12-24 18:00:05");
+  campaign.Modify();
+  campaign.Confirm();
+  root_.SendTimeRecord("");
+  ASSERT_TRUE(TCardRig::Pump([&] { return rig_.Sim.CountFrames(cardsim::fdIn, 0x1F96) == 1; }));
+  std::vector<uint8_t> payload;
+  for (const auto& frame : rig_.Sim.Frames())
+    if (frame.Direction == cardsim::fdIn && frame.Valid && frame.Kind == 0x1F96)
+      payload.assign(frame.Body.end() - 16, frame.Body.end());
+  // 2025-12-24 (a Wednesday) 18:00:05 as u16 year, month, day of week, day, hour, minute,
+  // second, milliseconds, little-endian.
+  EXPECT_EQ(payload, (Bytes{0xE9, 0x07, 12, 0, 3, 0, 24, 0, 18, 0, 0, 0, 5, 0, 0, 0}));
+  model::CampaignTime() = {};
 }
 
 // ---- Automatic sending end to end ----------------------------------------------------------

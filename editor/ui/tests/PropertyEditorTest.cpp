@@ -31,28 +31,7 @@ using test::TDated;
 using test::TPlain;
 using test::TSample;
 
-class TFakeChooser : public TPropertyChooser {
- public:
-  bool ChooseFont(platform::TFontDescription& font) override {
-    ++Calls;
-    Offered = font;
-    if (!Font) return false;
-    font = *Font;
-    return true;
-  }
-  bool ChooseColor(platform::TColor& color) override {
-    ++Calls;
-    OfferedColor = color;
-    if (!Color) return false;
-    color = *Color;
-    return true;
-  }
-  std::optional<platform::TFontDescription> Font;
-  std::optional<platform::TColor> Color;
-  platform::TFontDescription Offered;
-  platform::TColor OfferedColor = 0;
-  int Calls = 0;
-};
+using test::TFakeChooser;
 
 struct TInspector {
   test::TFakeDialogs Dialogs;

@@ -17,7 +17,7 @@
 #include <QToolButton>
 
 #include "editor/core/tests/Fakes.h"
-#include <arpa/inet.h>
+#include "editor/ui/tests/ProgramOptions.h"
 
 #include "editor/ui/AutoSendForms.h"
 #include "editor/ui/Corvane.h"
@@ -34,21 +34,6 @@ namespace {
 using platform::Utf8ToGbk;
 
 QString Text(const char* utf8) { return QString::fromUtf8(utf8); }
-
-// The whole program, offscreen, with scripted dialogs, no splash time, a program directory of
-// the test's own and the online listener on a free loopback port.
-TStartupOptions ProgramOptions(const test::TTempFolder& dir, test::TFakeDialogs& dialogs,
-                               test::TFakeClipboard& clipboard) {
-  TStartupOptions options;
-  options.SplashMs = 0;
-  options.Dialogs = &dialogs;
-  options.Clipboard = &clipboard;
-  options.Main.ProgramDir = dir.Path();
-  options.HandleSignals = false;
-  options.OnLinePort = 0;
-  options.OnLineAddress = htonl(INADDR_LOOPBACK);
-  return options;
-}
 
 class TFakeOperations : public TScheduleOperations {
  public:
@@ -307,7 +292,7 @@ TEST_F(AutoSendDialog, TheProgramKeepsTheSenderFromStartUpToTheEnd) {
     dir_.Write("AutoSend.Lst", std::string(block.begin(), block.end()));
   }
   test::TFakeClipboard clipboard;
-  TStartupOptions options = ProgramOptions(dir_, dialogs_, clipboard);
+  TStartupOptions options = test::ProgramOptions(dir_.Path(), dialogs_, clipboard);
   options.AutoSend.Clock = &clock_;
   TCorvane program(std::move(options));
   ASSERT_TRUE(program.Start());
@@ -329,7 +314,7 @@ TEST_F(AutoSendDialog, TheProgramKeepsTheSenderFromStartUpToTheEnd) {
 TEST_F(ScheduleDialogs, TheProgramsDialogsActOnTheMainWindowsCurrentScreen) {
   test::TTempFolder dir;
   test::TFakeClipboard clipboard;
-  TStartupOptions options = ProgramOptions(dir, dialogs_, clipboard);
+  TStartupOptions options = test::ProgramOptions(dir.Path(), dialogs_, clipboard);
   TCorvane program(std::move(options));
   ASSERT_TRUE(program.Start());
   model::TConstructer& root = *program.MainWindow()->Form().ProjectRoot();

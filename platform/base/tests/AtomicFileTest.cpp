@@ -91,3 +91,18 @@ TEST(AtomicFile, ReadRefusesAnythingButARegularFileAtOnce) {
     EXPECT_NE(error.find("not a regular file"), std::string::npos) << error;
   }
 }
+
+TEST(AtomicFile, AGivenModeReplacesTheOldPermissions) {
+  TempDir dir;
+  std::string target = (dir.path / "secret.bin").string();
+  ASSERT_TRUE(SaveFileAtomic(target, "old", 3));
+  ::chmod(target.c_str(), 0644);
+  ASSERT_TRUE(SaveFileAtomic(target, "new", 3, nullptr, 0600));
+  struct stat st;
+  ASSERT_EQ(::stat(target.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0600u);
+  std::string fresh = (dir.path / "fresh.bin").string();
+  ASSERT_TRUE(SaveFileAtomic(fresh, "x", 1, nullptr, 0600));
+  ASSERT_EQ(::stat(fresh.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0600u);
+}
