@@ -28,6 +28,7 @@
 #include "editor/ui/Main.h"
 #include "editor/ui/Notifier.h"
 #include "editor/ui/ParamSet.h"
+#include "editor/ui/PreView.h"
 #include "editor/ui/PropertyEditor.h"
 #include "editor/ui/tests/Program.h"
 #include "editor/ui/StatusBar.h"
@@ -393,6 +394,30 @@ TEST(SkinnedWindows, EachWindowLooksAsItsReference) {
     shots::Expect(*w, name);
     w->hide();
   }
+
+  // The preview of the first page, through the display simulator, after some steps. The clock
+  // goes first: the simulator shows the time of day.
+  main.Action(TCommand::DeleteSelected)->trigger();
+  ASSERT_EQ(program.Form().CurrentLeaf()->ControlCount(), 1);
+  program.Dialogs.Previews.clear();
+  PreviewPage(program.Form(), program.Dialogs, *program.Form().CurrentScreenObject(), *program.Form().CurrentLeaf());
+  ASSERT_EQ(program.Dialogs.Previews.size(), 1u);
+  TPreviewOptions options;
+  options.Library = DISPLAYSIM_LIBRARY;
+  options.ProgramDir = program.Dir.Path();
+  options.Clock = &steady;
+  TPrevForm preview(program.Dialogs, options);
+  bool shown = false;
+  preview.RunModal = [&](QDialog& dialog) {  // what exec() does first; no loop runs
+    dialog.show();
+    for (int i = 0; i < 3; ++i) preview.Player().Step();
+    shots::SetActive(preview, true);
+    shots::Expect(preview, "preview");
+    shown = true;
+    preview.close();
+  };
+  preview.Execute(program.Dialogs.Previews[0]);
+  EXPECT_TRUE(shown);
 }
 
 }  // namespace
