@@ -1,6 +1,5 @@
 #include "ProjectForm.h"
 
-#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QPushButton>
@@ -25,9 +24,10 @@ TListFormBase::TListFormBase(TDialogs& dialogs, const char* listCaption, const c
     : QDialog(parent) {
   resize(640, 480);
   auto* row = new QHBoxLayout(this);
-  listPanel_ = new QGroupBox(U(listCaption), this);
+  listPanel_ = NewCaptionPanel(U(listCaption), this);
   listPanel_->setObjectName("ListPanel");
   auto* listLayout = new QVBoxLayout(listPanel_);
+  listLayout->setContentsMargins(0, 0, 0, 0);
   list_ = new QTreeWidget(listPanel_);
   list_->setObjectName("LEDTreeView");
   list_->header()->hide();
@@ -35,7 +35,7 @@ TListFormBase::TListFormBase(TDialogs& dialogs, const char* listCaption, const c
   listLayout->addWidget(list_);
   row->addWidget(listPanel_, 1);
 
-  propertyPanel_ = new QGroupBox(U(propertyCaption), this);
+  propertyPanel_ = NewCaptionPanel(U(propertyCaption), this);
   propertyPanel_->setObjectName("PropertyPanel");
   auto* propertyLayout = new QVBoxLayout(propertyPanel_);
   propertyLayout->setContentsMargins(0, 0, 0, 0);

@@ -2,6 +2,7 @@
 // The project dialog "系统工程设置" (TProjectForm) and the sub-card dialog "子卡通讯参数设置"
 // (TMultiCardForm): a list `LEDTreeView` beside the editor's inspector, and their buttons. Thin
 // views over editor/core's controllers.
+#include "skin/SkinImagePanel.h"
 #include <QDialog>
 #include <memory>
 #include <string>
@@ -11,7 +12,6 @@
 #include "editor/ui/ModalRun.h"
 #include "editor/ui/PropertyEditor.h"
 
-class QGroupBox;
 class QPushButton;
 class QTreeWidget;
 
@@ -22,8 +22,8 @@ class TListFormBase : public QDialog, protected TMultiCardView {
  public:
   QTreeWidget* List() const { return list_; }
   TPropertyEditorView* InspectorView() const { return inspector_; }
-  QGroupBox* ListPanel() const { return listPanel_; }
-  QGroupBox* PropertyPanel() const { return propertyPanel_; }
+  skin::TskPanel* ListPanel() const { return listPanel_; }
+  skin::TskPanel* PropertyPanel() const { return propertyPanel_; }
   // The buttons, by object name.
   QPushButton* ButtonNamed(const char* name) const;
 
@@ -45,8 +45,8 @@ class TListFormBase : public QDialog, protected TMultiCardView {
 
  private:
   TQtPropertyChooser chooser_;
-  QGroupBox* listPanel_;
-  QGroupBox* propertyPanel_;
+  skin::TskPanel* listPanel_;
+  skin::TskPanel* propertyPanel_;
   QTreeWidget* list_;
   TPropertyEditorView* inspector_;
   bool syncing_ = false;

@@ -112,6 +112,13 @@ skin::TskGroupBox* NewGroupBox(const QString& caption, QWidget* parent) {
   return box;
 }
 
+skin::TskPanel* NewCaptionPanel(const QString& caption, QWidget* parent) {
+  auto* panel = new skin::TskPanel(parent);
+  panel->SetCaption(caption);
+  panel->SetShowButton(false);
+  return panel;
+}
+
 QSize FramedSize(const QWidget* window, QSize content) {
   for (QObject* child : window->children())
     if (auto* frame = qobject_cast<skin::TskForm*>(child); frame && frame->IsFrame()) return content + FrameExtra(frame);

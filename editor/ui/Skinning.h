@@ -7,6 +7,7 @@
 #include "skin/SkinButton.h"
 #include "skin/SkinForm.h"
 #include "skin/SkinGroupBox.h"
+#include "skin/SkinImagePanel.h"
 #include "skin/SkinThemes.h"
 
 class QWidget;
@@ -27,6 +28,8 @@ skin::TskForm* Skinning(QWidget* window);
 skin::TskButton* NewButton(const QString& caption, QWidget* parent);
 skin::TskCheckBox* NewCheckBox(const QString& caption, QWidget* parent);
 skin::TskGroupBox* NewGroupBox(const QString& caption, QWidget* parent);
+// A caption panel that stays open (no collapse button).
+skin::TskPanel* NewCaptionPanel(const QString& caption, QWidget* parent);
 
 // The size of a window whose content is `content`: the frame's bands and title bar round it
 // (the content itself when the window holds no frame).

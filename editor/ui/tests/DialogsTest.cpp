@@ -266,8 +266,8 @@ TEST(ProjectDialogs, CaptionsNamesButtonsAndIcons) {
   TProjectFormView project(dialogs, dir.Path());
   EXPECT_EQ(project.objectName(), "ProjectForm");
   EXPECT_EQ(project.windowTitle(), U("系统工程设置"));
-  EXPECT_EQ(project.ListPanel()->title(), U("显示屏列表"));
-  EXPECT_EQ(project.PropertyPanel()->title(), U("显示屏属性"));
+  EXPECT_EQ(project.ListPanel()->Caption(), U("显示屏列表"));
+  EXPECT_EQ(project.PropertyPanel()->Caption(), U("显示屏属性"));
   EXPECT_NE(project.findChild<QTreeWidget*>("LEDTreeView"), nullptr);
   EXPECT_EQ(ButtonTexts(project), Sorted({"增加显示屏[&A]", "删除选中显示屏[&D]", "导入设置[&I]", "导出设置[&O]",
                                           "设为缺省[&F]", "退出[&X]"}));
@@ -275,8 +275,8 @@ TEST(ProjectDialogs, CaptionsNamesButtonsAndIcons) {
   TMultiCardFormView cards(dialogs);
   EXPECT_EQ(cards.objectName(), "MultiCardForm");
   EXPECT_EQ(cards.windowTitle(), U("子卡通讯参数设置"));
-  EXPECT_EQ(cards.ListPanel()->title(), U("子卡列表"));
-  EXPECT_EQ(cards.PropertyPanel()->title(), U("子卡通讯参数"));
+  EXPECT_EQ(cards.ListPanel()->Caption(), U("子卡列表"));
+  EXPECT_EQ(cards.PropertyPanel()->Caption(), U("子卡通讯参数"));
   EXPECT_EQ(ButtonTexts(cards), Sorted({"增加子卡[&A]", "删除子卡[&D]", "返回[&X]"}));
 
   model::SetLoadMode(model::LoadModeNormal);
