@@ -8,7 +8,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSpinBox>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -140,7 +139,7 @@ TSetRemoteServerForm::TSetRemoteServerForm(std::string settingsPath, QWidget* pa
   ip_->setMaxLength(int(RemoteServerIpLength));
   fields->addWidget(ip_, 0, 1);
   fields->addWidget(new QLabel(Text("远程服务器端口:"), this), 1, 0);
-  port_ = new QSpinBox(this);
+  port_ = new TSpinEdit(this);
   port_->setObjectName("RemoteServerPort");
   port_->setRange(0, 65535);
   port_->setValue(DefaultOnLinePort);

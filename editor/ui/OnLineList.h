@@ -2,6 +2,7 @@
 // `OnLineForm` ("在线显示屏列表"): the online card list, and `SetRemoteServerForm`
 // ("远程服务器设置"): the remote server the listener pulls from. Both are thin over editor/core's
 // OnLineList; the commands show them modally.
+#include "editor/ui/Skinning.h"
 #include "skin/SkinButton.h"
 #include <QDialog>
 #include <memory>
@@ -12,7 +13,6 @@
 
 class QLineEdit;
 class QPushButton;
-class QSpinBox;
 class QTableView;
 
 namespace editor::ui {
@@ -59,7 +59,7 @@ class TSetRemoteServerForm : public QDialog {
   explicit TSetRemoteServerForm(std::string settingsPath, QWidget* parent = nullptr);
 
   QLineEdit* RemoteServerIP() const { return ip_; }
-  QSpinBox* RemoteServerPort() const { return port_; }
+  TSpinEdit* RemoteServerPort() const { return port_; }
   skin::TskCheckBox* AutoDownLoadSelect() const { return autoDownLoad_; }
   QPushButton* OkButton() const { return ok_; }
   QPushButton* BackButton() const { return back_; }
@@ -73,7 +73,7 @@ class TSetRemoteServerForm : public QDialog {
 
   std::string settingsPath_;
   QLineEdit* ip_;
-  QSpinBox* port_;
+  TSpinEdit* port_;
   skin::TskCheckBox* autoDownLoad_;
   QPushButton* ok_;
   QPushButton* back_;

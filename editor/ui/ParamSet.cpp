@@ -12,7 +12,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
-#include <QSpinBox>
 #include <QVBoxLayout>
 
 #include "editor/ui/QtText.h"
@@ -32,8 +31,8 @@ QValidator* Ipv4Validator(QObject* parent) {
       QRegularExpression("^" + octet + "\\." + octet + "\\." + octet + "\\." + octet + "$"), parent);
 }
 
-QSpinBox* NewSpin(QWidget* parent, const char* name, int low, int high, int value) {
-  auto* spin = new QSpinBox(parent);
+TSpinEdit* NewSpin(QWidget* parent, const char* name, int low, int high, int value) {
+  auto* spin = new TSpinEdit(parent);
   spin->setObjectName(name);
   spin->setRange(low, high);
   spin->setValue(value);
@@ -396,7 +395,7 @@ QWidget* TParamSetForm::BuildScanPage() {
 
   SelectRadio(scanMode_, 0);
   connect(scanMode_, &QButtonGroup::idClicked, this, [this](int id) { ScanModeClicked(id); });
-  connect(scanModeIndex_, &QSpinBox::valueChanged, this, [this](int n) { ScanModeNumberChanged(n); });
+  connect(scanModeIndex_, &TSpinEdit::valueChanged, this, [this](int n) { ScanModeNumberChanged(n); });
   return page;
 }
 
@@ -534,7 +533,7 @@ TParamControls TParamSetForm::Controls() const {
 }
 
 void TParamSetForm::SetControls(const TParamControls& c) {
-  auto setSpin = [](QSpinBox* spin, int64_t value) {
+  auto setSpin = [](TSpinEdit* spin, int64_t value) {
     spin->setValue(int(std::clamp<int64_t>(value, spin->minimum(), spin->maximum())));
   };
   // An index outside the list shows no item.

@@ -2,6 +2,7 @@
 // The card-settings dialog "控制卡设置" (TParamSetForm), its progress window "命令执行情况"
 // (TStatusForm) and the brightness dialog "显示屏亮度调整" (TBrightSetForm). They are thin views
 // over TParamSetController: every rule lives there.
+#include "editor/ui/Skinning.h"
 #include "skin/SkinButton.h"
 #include "skin/SkinGroupBox.h"
 #include "skin/SkinPageControl.h"
@@ -20,7 +21,6 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
-class QSpinBox;
 
 namespace editor::ui {
 
@@ -71,10 +71,10 @@ class TBrightSetForm : public QDialog {
   std::function<void()> OnRead;             // "读  取"
   void SetValue(int value);
   int Value() const;
-  QSpinBox* Spin() const { return spin_; }
+  TSpinEdit* Spin() const { return spin_; }
 
  private:
-  QSpinBox* spin_;
+  TSpinEdit* spin_;
 };
 
 class TParamSetForm : public QDialog, public TParamSetView {
@@ -121,26 +121,26 @@ class TParamSetForm : public QDialog, public TParamSetView {
 
   // Link settings.
   QComboBox* commType_ = nullptr;
-  QSpinBox* cardAddress_ = nullptr;
-  QSpinBox* locPort_ = nullptr;
+  TSpinEdit* cardAddress_ = nullptr;
+  TSpinEdit* locPort_ = nullptr;
   QLineEdit* cardIp_ = nullptr;
 
   skin::TskPageControl* pages_ = nullptr;
   // "基本参数"
-  QSpinBox* width_ = nullptr;
-  QSpinBox* height_ = nullptr;
+  TSpinEdit* width_ = nullptr;
+  TSpinEdit* height_ = nullptr;
   QComboBox* type_ = nullptr;
-  QSpinBox* freq_ = nullptr;
+  TSpinEdit* freq_ = nullptr;
   QLineEdit* ip_ = nullptr;
   std::array<QLineEdit*, 6> mac_{};
-  QSpinBox* brightness_ = nullptr;
+  TSpinEdit* brightness_ = nullptr;
   QComboBox* uartSpeed_ = nullptr;
-  QSpinBox* address_ = nullptr;
+  TSpinEdit* address_ = nullptr;
   skin::TskCheckBox* displaySendFlag_ = nullptr;
   // "网络通讯参数"
   QLineEdit* remoteHost_ = nullptr;
   skin::TskCheckBox* report_ = nullptr;
-  QSpinBox* remotePort_ = nullptr;
+  TSpinEdit* remotePort_ = nullptr;
   QLineEdit* gateIp_ = nullptr;
   QLineEdit* ipMask_ = nullptr;
   QLineEdit* cardName_ = nullptr;
@@ -148,7 +148,7 @@ class TParamSetForm : public QDialog, public TParamSetView {
   std::vector<QLabel*> reportLabels_;
   // "扫描输出参数"
   QButtonGroup* scanMode_ = nullptr;
-  QSpinBox* scanModeIndex_ = nullptr;
+  TSpinEdit* scanModeIndex_ = nullptr;
   QComboBox* lineOrder_ = nullptr;
   QComboBox* oeTime_ = nullptr;
   QComboBox* shiftFrequency_ = nullptr;
@@ -162,8 +162,8 @@ class TParamSetForm : public QDialog, public TParamSetView {
   QButtonGroup* linkProp_ = nullptr;
   QButtonGroup* linkMethod_ = nullptr;
   skin::TskGroupBox* linkMethodBox_ = nullptr;
-  QSpinBox* left_ = nullptr;
-  QSpinBox* top_ = nullptr;
+  TSpinEdit* left_ = nullptr;
+  TSpinEdit* top_ = nullptr;
 
   std::vector<QPushButton*> functionButtons_;
   TColourPanel* operationPanel_ = nullptr;

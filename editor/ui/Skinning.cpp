@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QPainter>
 #include <QStyleOption>
+#include <algorithm>
 
 #include "platform/gfx/FontEngine.h"
 #include "skin/SkinEdit.h"
@@ -117,6 +118,23 @@ skin::TskPanel* NewCaptionPanel(const QString& caption, QWidget* parent) {
   panel->SetCaption(caption);
   panel->SetShowButton(false);
   return panel;
+}
+
+TSpinEdit::TSpinEdit(QWidget* parent) : skin::TskSpinEdit(parent) {
+  connect(this, &QLineEdit::textChanged, this, [this] {
+    const int now = value();
+    if (now == last_) return;
+    last_ = now;
+    emit valueChanged(now);
+  });
+}
+
+int TSpinEdit::value() const { return std::clamp(Value(), std::min(MinValue(), MaxValue()), std::max(MinValue(), MaxValue())); }
+
+void TSpinEdit::setRange(int low, int high) {
+  SetMinValue(low);
+  SetMaxValue(high);
+  SetValue(Value());
 }
 
 QSize FramedSize(const QWidget* window, QSize content) {

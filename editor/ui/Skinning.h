@@ -5,6 +5,7 @@
 #include <QString>
 
 #include "skin/SkinButton.h"
+#include "skin/SkinEdit.h"
 #include "skin/SkinForm.h"
 #include "skin/SkinGroupBox.h"
 #include "skin/SkinImagePanel.h"
@@ -30,6 +31,26 @@ skin::TskCheckBox* NewCheckBox(const QString& caption, QWidget* parent);
 skin::TskGroupBox* NewGroupBox(const QString& caption, QWidget* parent);
 // A caption panel that stays open (no collapse button).
 skin::TskPanel* NewCaptionPanel(const QString& caption, QWidget* parent);
+
+// The skin's spin edit with a spin box's calls, as the card-parameter and server dialogs use it:
+// its value stays in its range however the text was typed, and valueChanged follows every change.
+class TSpinEdit : public skin::TskSpinEdit {
+  Q_OBJECT
+
+ public:
+  explicit TSpinEdit(QWidget* parent = nullptr);
+  int value() const;
+  void setValue(int value) { SetValue(value); }
+  void setRange(int low, int high);
+  int minimum() const { return MinValue(); }
+  int maximum() const { return MaxValue(); }
+
+ signals:
+  void valueChanged(int value);
+
+ private:
+  int last_ = 0;
+};
 
 // The size of a window whose content is `content`: the frame's bands and title bar round it
 // (the content itself when the window holds no frame).

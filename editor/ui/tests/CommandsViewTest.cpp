@@ -27,6 +27,7 @@
 #include "editor/ui/DesignView.h"
 #include "editor/ui/GridTable.h"
 #include "editor/ui/ParamSet.h"
+#include "editor/ui/Skinning.h"
 #include "editor/ui/ScheduleForms.h"
 #include "editor/ui/Notifier.h"
 #include "editor/ui/OnLineList.h"
@@ -460,8 +461,8 @@ TEST(ProgramDialogs, TheCardSettingsTakeOverAPortAScreenHolds) {
   ASSERT_NE(settings, nullptr);
   program.During = [&](QDialog&) {
     settings->findChild<QComboBox*>("CommType")->setCurrentIndex(0);
-    settings->findChild<QSpinBox*>("Card_Address")->setValue(kAddress);
-    settings->findChild<QSpinBox*>("locPort")->setValue(kPort);
+    settings->findChild<TSpinEdit*>("Card_Address")->setValue(kAddress);
+    settings->findChild<TSpinEdit*>("locPort")->setValue(kPort);
     settings->findChild<QPushButton*>("LinkButton")->click();
     ASSERT_TRUE(PumpUntil([&] { return screen.Status() == model::ssTimedOut; })) << screen.Status();
     ASSERT_TRUE(PumpUntil([&] { return settings->findChild<QPushButton*>("QueryButton")->isEnabled(); }));

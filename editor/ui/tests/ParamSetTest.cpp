@@ -21,6 +21,7 @@
 
 #include "editor/core/tests/Fakes.h"
 #include "editor/ui/ParamSet.h"
+#include "editor/ui/Skinning.h"
 #include "skin/SkinGroupBox.h"
 #include "skin/SkinPageControl.h"
 #include "editor/ui/QtText.h"
@@ -94,7 +95,7 @@ struct TDialogRig {
   void Link() {
     Form->show();
     Find<QComboBox>("CommType")->setCurrentIndex(1);
-    Find<QSpinBox>("Card_Address")->setValue(kCard);
+    Find<TSpinEdit>("Card_Address")->setValue(kCard);
     Find<QLineEdit>("Card_IP_Address")->setText("127.0.0.1");
     Button("LinkButton")->click();
     ASSERT_TRUE(PumpFor([&] { return Button("QueryButton")->isEnabled(); }));
@@ -138,7 +139,7 @@ TEST(ParamSetForm, CaptionsItemsAndRanges) {
                {"Brightness", 0, 7, 0},    {"Address", 0, 31, 0},       {"ScanModeIndex", 0, 63, 0},
                {"locPort", 1, 64, 1},      {"RemotePort", 0, 65535, 0}};
   for (const auto& s : spins) {
-    const QSpinBox* spin = rig.Find<QSpinBox>(s.Name);
+    const TSpinEdit* spin = rig.Find<TSpinEdit>(s.Name);
     EXPECT_EQ(spin->minimum(), s.Low) << s.Name;
     EXPECT_EQ(spin->maximum(), s.High) << s.Name;
     EXPECT_EQ(spin->value(), s.Value) << s.Name;
@@ -231,7 +232,7 @@ TEST(ParamSetForm, ScanModeItemAndNumberFollowEachOther) {
   TDialogRig rig;
   rig.Form->show();
   auto* group = rig.Find<QButtonGroup>("ScanMode");
-  auto* number = rig.Find<QSpinBox>("ScanModeIndex");
+  auto* number = rig.Find<TSpinEdit>("ScanModeIndex");
   rig.Find<QRadioButton>("ScanMode_9")->click();
   EXPECT_EQ(number->value(), 0) << "the page was never active: its controls are disabled";
   rig.Find<skin::TskPageControl>("PageControl1")->TabChanged(2);
@@ -298,7 +299,7 @@ TEST(ParamSetForm, ASessionWithTheCard) {
   EXPECT_EQ(status.windowModality(), Qt::NonModal);
   EXPECT_EQ(status.MessagePanel()->text(), U("读取控制卡参数正常"));
   EXPECT_TRUE(rig.Form->windowTitle().startsWith(U("控制卡设置  [ 通讯方式: 网络通讯  本地端口: ")));
-  EXPECT_EQ(rig.Find<QSpinBox>("LED_Width")->value(), 2048);
+  EXPECT_EQ(rig.Find<TSpinEdit>("LED_Width")->value(), 2048);
   auto* outcome = rig.Form->findChild<TColourPanel*>("StatusPanel2");
   ASSERT_NE(outcome, nullptr);
   EXPECT_EQ(outcome->Text(), U("读取控制卡参数正常  控制卡地址=05"));
@@ -307,7 +308,7 @@ TEST(ParamSetForm, ASessionWithTheCard) {
 
   // "设置参数": asked, then the progress window is modal without a loop of its own, and it will
   // not close while the card is awaited.
-  rig.Find<QSpinBox>("LED_Height")->setValue(128);
+  rig.Find<TSpinEdit>("LED_Height")->setValue(128);
   rig.Dialogs.Answers = {TMessageAnswer::Yes};
   rig.Button("SetParamButton")->click();
   EXPECT_TRUE(status.isVisible());

@@ -323,6 +323,24 @@ TEST(SkinnedWindows, ACardErrorSlidesUpInTheCorner) {
   card.Stop();
 }
 
+// The card dialogs' spin edits: a typed value past the range reads as its end; valueChanged once
+// per change of the value.
+TEST(SkinnedWindows, SpinEditsKeepTheirValueInRange) {
+  TSpinEdit spin;
+  spin.setRange(0, 255);
+  std::vector<int> changes;
+  QObject::connect(&spin, &TSpinEdit::valueChanged, [&](int v) { changes.push_back(v); });
+  spin.setValue(12);
+  spin.setValue(12);
+  spin.setText("300");
+  EXPECT_EQ(spin.value(), 255);
+  spin.setText("");
+  EXPECT_EQ(spin.value(), 0);
+  spin.setValue(1000);
+  EXPECT_EQ(spin.text(), "255");
+  EXPECT_EQ(changes, (std::vector<int>{12, 255, 0, 255}));
+}
+
 // ---- Pictures ---------------------------------------------------------------------------------
 // Each window at a fixed size and state, pixel for pixel against the references in
 // tests/reference (the date input is left out: its calendar shows the system's today) (CORVANE_UPDATE_REFERENCES=1 rewrites them; look at them before committing).
