@@ -11,6 +11,7 @@
 #include "editor/ui/OnLineList.h"
 #include "editor/ui/ParamSet.h"
 #include "editor/ui/QtDialogs.h"
+#include "editor/ui/TableEditor.h"
 #include "model/FormConstructEx.h"
 #include "model/MessageBoxHook.h"
 #include "platform/base/FilePath.h"
@@ -33,6 +34,14 @@ void ShowModelMessage(TDialogs& dialogs, std::string_view text, std::string_view
 }
 
 }  // namespace
+
+// The table editor is made before its new-table dialog: it reaches the dialog through a stand-in
+// that forwards to it once it exists.
+class TCorvane::TNewgridStandIn final : public TNewgridDialog {
+ public:
+  TNewgridDialog* Form = nullptr;
+  int Execute(TNewTableSettings& values) override { return Form ? Form->Execute(values) : mrNewgridCancel; }
+};
 
 TGuiApplication::TGuiApplication(int& argc, char** argv) : QApplication(argc, argv) {
   // The program ends when the main window closes, whatever else is open.
@@ -63,6 +72,7 @@ TCorvane::TCorvane(TStartupOptions options) : options_(std::move(options)) {
   }
   TErrorGuard::SetDialogs(options_.Dialogs);
   scheduleForms_ = std::make_unique<TScheduleForms>();
+  newgrid_ = std::make_unique<TNewgridStandIn>();
   model::SetMessageBoxHook([dialogs = options_.Dialogs](std::string_view text, std::string_view caption,
                                                         model::TMessageBoxIcon icon) {
     ShowModelMessage(*dialogs, text, caption, icon);
@@ -76,6 +86,7 @@ TCorvane::~TCorvane() {
   application_->StopOnLineListener();
   main_.reset();
   *scheduleForms_ = {};
+  newgrid_->Form = nullptr;
   while (!forms_.empty()) forms_.pop_back();
   signals_.reset();
   pump_.reset();
@@ -101,6 +112,8 @@ void TCorvane::MakeForm(std::string_view className) {
       {"TAutoSendTimeForm", &TCorvane::MakeAutoSendTimeForm},
       {"TParamSetForm", &TCorvane::MakeParamSetForm},
       {"TBrightAdjustForm", &TCorvane::MakeBrightAdjustForm},
+      {"TTableForm", &TCorvane::MakeTableForm},
+      {"TNewgridForm", &TCorvane::MakeNewgridForm},
   };
   for (const auto& entry : factories) {
     if (entry.ClassName == className) {
@@ -166,6 +179,19 @@ TBrightAdjustForm* TCorvane::BrightAdjustForm() const {
 }
 
 TScheduleCommands& TCorvane::ScheduleCommands() { return *scheduleForms_; }
+
+TTableForm* TCorvane::TableForm() const { return static_cast<TTableForm*>(Form("TTableForm")); }
+TNewgridForm* TCorvane::NewgridForm() const { return static_cast<TNewgridForm*>(Form("TNewgridForm")); }
+
+std::unique_ptr<QWidget> TCorvane::MakeTableForm() {
+  return std::make_unique<TTableForm>(Dialogs(), *newgrid_, main_->Form().Settings());
+}
+
+std::unique_ptr<QWidget> TCorvane::MakeNewgridForm() {
+  auto form = std::make_unique<TNewgridForm>();
+  newgrid_->Form = form.get();
+  return form;
+}
 
 // The schedule dialogs act on the main window's current screen through its project root.
 TScheduleFormContext TCorvane::ScheduleContext() {

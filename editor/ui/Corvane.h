@@ -22,6 +22,8 @@ class TDesignFormView;
 class TOnLineForm;
 class TSetRemoteServerForm;
 class TMessagePump;
+class TNewgridForm;
+class TTableForm;
 class TQtClipboard;
 class TQtDialogs;
 class TTerminationSignals;
@@ -87,6 +89,9 @@ class TCorvane {
   // The Card menu's schedule and automatic-send commands and the status forwarding to the
   // schedule dialogs, for the main window.
   TScheduleCommands& ScheduleCommands();
+  // The table editor and its new-table dialog.
+  TTableForm* TableForm() const;
+  TNewgridForm* NewgridForm() const;
   // A form made at start-up, by class name ("TAboutForm"); null when its unit does not exist.
   QWidget* Form(std::string_view className) const;
 
@@ -105,6 +110,9 @@ class TCorvane {
   TScheduleFormContext ScheduleContext();
   std::unique_ptr<QWidget> MakeAutoSendTimeForm();
   std::unique_ptr<QWidget> MakeParamSetForm();
+  std::unique_ptr<QWidget> MakeTableForm();
+  std::unique_ptr<QWidget> MakeNewgridForm();
+  class TNewgridStandIn;
 
   TStartupOptions options_;
   std::unique_ptr<TApplication> application_;
@@ -113,6 +121,7 @@ class TCorvane {
   std::unique_ptr<TMessagePump> pump_;
   std::unique_ptr<TTerminationSignals> signals_;
   std::unique_ptr<TScheduleForms> scheduleForms_;
+  std::unique_ptr<TNewgridStandIn> newgrid_;
   std::unique_ptr<TDesignFormView> main_;
   std::vector<std::pair<std::string_view, std::unique_ptr<QWidget>>> forms_;
   bool running_ = false;

@@ -13,6 +13,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QScrollBar>
+#include <QSpinBox>
 #include <QTest>
 #include <QToolBar>
 #include <QTreeWidget>
@@ -27,8 +28,10 @@
 #include "editor/ui/ParamSet.h"
 #include "editor/ui/QtDialogs.h"
 #include "editor/ui/StatusBar.h"
+#include "editor/ui/TableEditor.h"
 #include "model/ComponentManager.h"
 #include "model/MessageBoxHook.h"
+#include "model/objects/TableReport.h"
 #include "platform/base/GbkText.h"
 #include "platform/base/MessageWindow.h"
 
@@ -326,6 +329,34 @@ TEST(MainWindow, TheCardSettingsDialogIsMadeAtStartUp) {
   form->show();
   EXPECT_EQ(form->LinkSettings().locPort, 17);
   form->close();
+}
+
+TEST(MainWindow, TheTableEditorAndItsNewTableDialogAreMadeAtStartUp) {
+  TProgram program;
+  ASSERT_TRUE(program.Start());
+  TTableForm* table = program.Corvane->TableForm();
+  TNewgridForm* newgrid = program.Corvane->NewgridForm();
+  ASSERT_NE(table, nullptr);
+  ASSERT_NE(newgrid, nullptr);
+  EXPECT_EQ(program.Corvane->Form("TTableForm"), table);
+  // The editor's New table reaches the program's dialog, whose values live in "Param.ini".
+  program.Settings().WriteInteger("Table", "Row", 3);
+  int shownRows = 0;
+  newgrid->RunModal = [&](QDialog&) {
+    shownRows = newgrid->RowCount()->value();
+    newgrid->ColCount()->setValue(2);
+    return mrNewgridOk;
+  };
+  table->RunModal = [](QDialog& dialog) { dialog.show(); };
+  table->Edit("", 320, 200);
+  EXPECT_EQ(shownRows, 3);
+  ASSERT_NE(table->Editor().Table(), nullptr);
+  EXPECT_EQ(table->Editor().Table()->GetLineCount(), 3);
+  EXPECT_EQ(table->Editor().Table()->GetLine(0)->CellCount(), 2);
+  EXPECT_EQ(program.Settings().ReadInteger("Table", "Col", 0), 2);
+  program.Dialogs.Answers = {TMessageAnswer::No};
+  table->reject();
+  EXPECT_FALSE(table->isVisible());
 }
 
 TEST(MainWindow, TheModelsMessageBoxesAndSensorClassesAreTheEditors) {
