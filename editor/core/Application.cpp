@@ -1,33 +1,34 @@
 #include "Application.h"
 
+#include "editor/core/Main.h"
+#include "imaging/GifImage.h"
+#include "imaging/RasterFormats.h"
 #include "link/tsSender.h"
 #include "model/CardLink.h"
 #include "model/ComponentManager.h"
 #include "model/IDCreater.h"
-#include "model/objects/Temperature.h"
 #include "model/stream/StreamContext.h"
 
 namespace editor {
 
 TApplication::TApplication() {
   model::IDCreater();
-  model::ComponentManager();
-  // The sensor classes first; the main window's seventeen join the registry after them once
-  // their units exist: TLEDScreen, TLeaf, TText, TDateTimeComponent, TMultiText, TPhoto,
-  // TCountUp, TCountDown, TAVIPlayer, TAnalogClock, TMultiString, TMultiCard, TCards,
-  // TWordObject, TTableObject, TStringFile, TCampaignTime; and the image formats'
-  // RegisterRasterFormats() before any picture opens.
-  model::RegisterSensorClasses(model::ComponentManager());
+  RegisterDisplayClasses(model::ComponentManager());
   model::StreamContext();
   ledManager_ = std::make_unique<cardlink::TLEDManager>(cardlink::CorvaneManagerPolicy());
   // The project roots' card operations reach it through their accessor.
   model::SetLEDManager(ledManager_.get());
+  // Before any picture opens. The picture registries are process-wide tables without threads or
+  // files; they stay registered for the life of the process.
+  imaging::RegisterRasterFormats();
+  imaging::RegisterGIFFormat();
 }
 
 TApplication::~TApplication() {
   StopOnLineListener();
   autoSend_.reset();
-  model::SetLEDManager(nullptr);
+  // No card operation may reach the manager once it is gone.
+  if (model::LEDManager() == ledManager_.get()) model::SetLEDManager(nullptr);
   ledManager_.reset();
 }
 

@@ -35,11 +35,14 @@ inline constexpr int DefaultSplashMs = 3000;
 
 class TApplication {
  public:
-  // Makes, in this order: the class registry and the name generator (then the display classes
+  // Makes, in this order: the name generator and the class registry (then the display classes
   // are registered: the sensor classes first, then the main window's seventeen), the preview
-  // stream, and the one link manager.
+  // stream, and the one link manager, which the card operations then reach (model's
+  // LEDManager()); then registers the picture formats, before any picture opens.
   TApplication();
-  // Frees them in reverse order.
+  // Stops the online listener, takes the manager back from the card operations and frees it.
+  // The registry, name generator and preview stream are the model's own process-wide objects
+  // and hold no thread.
   ~TApplication();
   TApplication(const TApplication&) = delete;
   TApplication& operator=(const TApplication&) = delete;

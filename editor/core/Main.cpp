@@ -1,6 +1,16 @@
 #include "Main.h"
 
 #include "editor/core/StatusTexts.h"
+#include "model/ComponentManager.h"
+#include "model/FormConstructEx.h"
+#include "model/LoadMode.h"
+#include "model/objects/AVIComponent.h"
+#include "model/objects/AnalogClock.h"
+#include "model/objects/PhotoComps.h"
+#include "model/objects/Temperature.h"
+#include "model/objects/Texts.h"
+#include "model/objects/TimeComps.h"
+#include "model/objects/rtf.h"
 #include "platform/base/AppPaths.h"
 #include "platform/base/FilePath.h"
 #include "platform/base/GbkText.h"
@@ -29,6 +39,34 @@ int CentredEdge(int clientSize, int panelSize, int scrollPosition) {
   return -scrollPosition;
 }
 
+void RegisterDisplayClasses(model::TComponentManager& registry) {
+  model::RegisterSensorClasses(registry);
+  // The document and table objects (TWordObject, TTableObject) take their places after TCards
+  // once their unit is built.
+  const platform::TClassInfo* classes[] = {
+      &model::TLEDScreen::StaticClassInfo(),  &model::TLeaf::StaticClassInfo(),
+      &model::TText::StaticClassInfo(),       &model::TDateTimeComponent::StaticClassInfo(),
+      &model::TMultiText::StaticClassInfo(),  &model::TPhoto::StaticClassInfo(),
+      &model::TCountUp::StaticClassInfo(),    &model::TCountDown::StaticClassInfo(),
+      &model::TAVIPlayer::StaticClassInfo(),  &model::TAnalogClock::StaticClassInfo(),
+      &model::TMultiString::StaticClassInfo(), &model::TMultiCard::StaticClassInfo(),
+      &model::TCards::StaticClassInfo(),      &model::TStringFile::StaticClassInfo(),
+      &model::TCampaignTime::StaticClassInfo(),
+  };
+  for (const platform::TClassInfo* cls : classes)
+    if (!registry.IsRegistered(*cls)) registry.RegisterClass(*cls);
+}
+
+void LoadDefaultProject(model::TConstructer& root, const std::string& gbkPath) {
+  if (!root.LoadFromFile(gbkPath)) return;
+  if (root.ScreenCount() == 0) {
+    root.AddScreen("");
+    return;
+  }
+  for (int i = 0; i < root.ScreenCount(); ++i)
+    if (root.GetLeafCount(i) == 0) root.AddLeaf(i);
+}
+
 TDesignForm::TDesignForm(TMainView& view, TDialogs& dialogs, TClipboardAccess& clipboard, TMainOptions options)
     : view_(view),
       dialogs_(dialogs),
@@ -43,6 +81,7 @@ TDesignForm::TDesignForm(TMainView& view, TDialogs& dialogs, TClipboardAccess& c
   timer1_->SetEnabled(false);
   timer1_->SetInterval(Timer1Interval);
   timer1_->SetOnTimer([this] { Timer1Timer(); });
+  container_.SetName("Container");
   panels_[0] = platform::Utf8ToGbk("当前控制卡");
   panels_[2] = platform::Utf8ToGbk("系统状态");
   panels_[4] = platform::Utf8ToGbk("电源状态");
@@ -67,7 +106,7 @@ void TDesignForm::SetCurrentFile(std::string gbkPath) {
 }
 
 bool TDesignForm::Create() {
-  // The project model's load mode becomes 1 here once the project tree exists.
+  model::SetLoadMode(model::LoadModeNormal);
   TWindowPlacement placement;
   placement.Maximized = settings_.ReadInteger(Param, "Maximized", 1) != 0;
   if (!placement.Maximized) {
@@ -114,20 +153,82 @@ void TDesignForm::FirstShow() {
   const auto& args = options_.Args;
   if (args.size() == 2 && platform::GbkSameText(args[0], "p")) currentFile_ = args[1];
 
+  LoadProject();
+  view_.SetCaption(Caption());
+  ShowCurrentPage();
+  if (hooks_.ShowProject) hooks_.ShowProject();
+  ConnectProjectRoot();
+  if (hooks_.RebuildTree) hooks_.RebuildTree();
+  ShowCurrentScreenPanels();
+  if (model::TLEDScreen* screen = CurrentScreenObject()) SetEditAreaSize(screen->ScreenWidth(), screen->ScreenHeight());
+  platform::PostMessageTo(window_.Handle(), WM_START_PREVIEW);
+}
+
+// A new root loads the current file, else "Default.spj".
+void TDesignForm::LoadProject() {
+  model::TConstructer& root = NewProjectRoot();
   if (!currentFile_.empty() && platform::RegularFileExists(platform::OsPathFromGbk(currentFile_))) {
     // A file that does not load is no longer the current file, so a save asks for a name
     // instead of overwriting it with what the root holds.
-    if (!hooks_.LoadProject || !hooks_.LoadProject(currentFile_)) currentFile_.clear();
+    if (!root.LoadFromFile(currentFile_)) currentFile_.clear();
   } else {
-    if (hooks_.LoadDefaultProject)
-      hooks_.LoadDefaultProject(platform::GbkPathFromOs(options_.ProgramDir + "Default.spj"));
+    editor::LoadDefaultProject(root, platform::GbkPathFromOs(options_.ProgramDir + "Default.spj"));
     currentFile_.clear();
   }
   currentScreen_ = 0;
   currentPage_ = 0;
-  view_.SetCaption(Caption());
-  if (hooks_.ShowProject) hooks_.ShowProject();
-  platform::PostMessageTo(window_.Handle(), WM_START_PREVIEW);
+}
+
+model::TConstructer& TDesignForm::NewProjectRoot() {
+  root_.reset();
+  root_ = std::make_unique<model::TConstructer>(nullptr);
+  root_->SetCardPrompts(options_.CardPrompts);
+  return *root_;
+}
+
+void TDesignForm::ConnectProjectRoot() {
+  if (!root_) return;
+  root_->OnStatusChanged = [this](platform::TObject* sender) { ProjectStatusChanged(sender); };
+  root_->OnParamChanged = [this](platform::TObject*) { ProjectParamChanged(); };
+}
+
+model::TLEDScreen* TDesignForm::CurrentScreenObject() const {
+  return root_ ? root_->GetScreen(currentScreen_) : nullptr;
+}
+
+model::TLeaf* TDesignForm::CurrentLeaf() const {
+  return root_ ? root_->GetLeaf(currentScreen_, currentPage_) : nullptr;
+}
+
+void TDesignForm::ShowCurrentPage() {
+  model::TLeaf* page = CurrentLeaf();
+  // A project may hold a screen without pages, or no screen: then nothing is shown.
+  if (!page) return;
+  page->SetParent(&container_);
+  page->SetAlign(platform::alClient);
+  page->SetActive(true);
+}
+
+void TDesignForm::ShowCurrentScreenPanels() {
+  model::TLEDScreen* screen = CurrentScreenObject();
+  if (screen) ShowScreenPanels(screen->Text(), screen->Status());
+  else ShowScreenPanels("", model::TLEDScreen::StatusNotKnown);
+}
+
+// Panels 3 and 5 always show the current screen, whichever screen changed.
+void TDesignForm::ProjectStatusChanged(platform::TObject* sender) {
+  if (model::TLEDScreen* current = CurrentScreenObject()) {
+    panels_[5] = PowerText(current->Power());
+    panels_[3] = ScreenStatusText(current->Status());
+    screenStatus_ = current->Status();
+    view_.StatusPanelsChanged();
+  }
+  auto* screen = dynamic_cast<model::TLEDScreen*>(sender);
+  if (screen && hooks_.ScreenStatusChanged) hooks_.ScreenStatusChanged(*screen);
+}
+
+void TDesignForm::ProjectParamChanged() {
+  if (model::TLEDScreen* screen = CurrentScreenObject()) SetEditAreaSize(screen->ScreenWidth(), screen->ScreenHeight());
 }
 
 void TDesignForm::LoadTips() {
@@ -200,6 +301,7 @@ void TDesignForm::Destroy() {
   timer1_->SetEnabled(false);
   tips_ = TTips();
   if (hooks_.FreeProject) hooks_.FreeProject();
+  root_.reset();
 }
 
 void TDesignForm::Timer1Timer() {
@@ -222,6 +324,9 @@ std::vector<TTipRun> TDesignForm::TipRuns(int width) const {
 void TDesignForm::SetEditAreaSize(int width, int height) {
   editWidth_ = width + 6;
   editHeight_ = height + 6;
+  // `Container` fills the edit panel inside its 3-pixel border, so the page shows at the
+  // screen's size.
+  container_.SetBounds(0, 0, width, height);
   view_.SetEditPanelSize(editWidth_, editHeight_);
 }
 

@@ -24,10 +24,15 @@
 #include "platform/base/MessageWindow.h"
 #include "platform/base/SettingsFile.h"
 #include "platform/base/Timer.h"
+#include "platform/component/Control.h"
 
 namespace model {
+class TCardPrompts;
+class TComponentManager;
 class TConstructer;
-}
+class TLEDScreen;
+class TLeaf;
+}  // namespace model
 
 namespace editor {
 
@@ -86,17 +91,17 @@ class TMainView {
   virtual void TipsAreaChanged() = 0;
 };
 
-// The project side's part in the main window's life. Every hook may stay empty.
+// The parts of the main window that other units bring: the designer and inspector, the object
+// tree and the commands. Every hook may stay empty.
 struct TMainHooks {
-  // First show, for a current file that exists: a new project root loads it. False when it did
-  // not load (the window then edits what the root holds, without a file name).
-  std::function<bool(const std::string& gbkPath)> LoadProject;
-  // First show otherwise: a new project root loads this "Default.spj" (GBK path) by the
-  // new-file rule: a screen without pages gets one, no screen at all gives one screen.
-  std::function<void(const std::string& gbkPath)> LoadDefaultProject;
-  // First show, after the caption: the current page into `Container`, the designer, the
-  // inspector, the root's events, the object tree, panels 1 and 3, SetEditAreaSize.
+  // First show, steps 8 and 9, once the current page is in `Container`: the designer and the
+  // inspector are made and set.
   std::function<void()> ShowProject;
+  // Rebuilds the object tree from the project (first show expands it fully).
+  std::function<void()> RebuildTree;
+  // The project root reported a screen's status change; the panels already show the current
+  // screen's. The notices about the screen that changed go here.
+  std::function<void(model::TLEDScreen& screen)> ScreenStatusChanged;
   // The Save command: true when the project was written.
   std::function<bool()> Save;
   std::function<void()> PreviewAll;
@@ -105,13 +110,22 @@ struct TMainHooks {
   std::function<bool(TControlId)> EditObject;
   // The property-editor table.
   std::function<void(TControlId)> EditProperty;
-  // Destruction: the designer (deactivated first), the inspector and the project root go.
+  // Destruction, before the project root goes: the designer (deactivated first) and the
+  // inspector go.
   std::function<void()> FreeProject;
-  // The current project root, for dialogs that add to it (null while there is none).
-  std::function<model::TConstructer*()> ProjectRoot;
-  // Rebuilds the object tree from the project.
-  std::function<void()> RebuildTree;
 };
+
+// The display classes that object text may name, registered in their order: the sensor classes,
+// then the main window's seventeen (those whose units are built). A class already registered is
+// not registered again, so a second application in one process finds the registry as the first
+// left it.
+void RegisterDisplayClasses(model::TComponentManager& registry);
+
+// What first show and the New command load when there is no file: the program directory's
+// "Default.spj" (a GBK path) into `root`. A screen without pages gets one page; a file that
+// loads without any screen gets one screen. A file that does not load leaves what loading
+// leaves (one screen with one page).
+void LoadDefaultProject(model::TConstructer& root, const std::string& gbkPath);
 
 struct TMainOptions {
   // The program directory in the OS's bytes, ending in "/"; "Param.ini", "Tips.txt" and
@@ -121,6 +135,8 @@ struct TMainOptions {
   std::vector<std::string> Args;
   // The clock of the 40 ms timer and of the temporary-file queue.
   platform::TClock* Clock = &platform::SteadyClock();
+  // What the project root asks when a card sends data back; not owned. Null answers No.
+  model::TCardPrompts* CardPrompts = nullptr;
 };
 
 class TDesignForm {
@@ -166,6 +182,24 @@ class TDesignForm {
   void AddRecentFile();
   void OpenRecentFile(const std::string& gbkPath);
 
+  // The project: the root (null before first show and after destruction), `Container` (the
+  // windowed control the current page is shown in) and the current screen and page (null when
+  // the indexes name none).
+  model::TConstructer* ProjectRoot() const { return root_.get(); }
+  platform::TWinControl& Container() { return container_; }
+  model::TLEDScreen* CurrentScreenObject() const;
+  model::TLeaf* CurrentLeaf() const;
+  // Frees the project root (with every screen, page and object) and puts an empty one in its
+  // place, whose card questions go to the program's prompts. Its events are set apart
+  // (ConnectProjectRoot), once the window shows its page.
+  model::TConstructer& NewProjectRoot();
+  // The root's OnStatusChanged and OnParamChanged go to the main window.
+  void ConnectProjectRoot();
+  // The current page goes into `Container`, filling it, and is made active.
+  void ShowCurrentPage();
+  // Panels 1 and 3 show the current screen's name and status.
+  void ShowCurrentScreenPanels();
+
   // The state other units read.
   platform::TWindowHandle Handle() const { return window_.Handle(); }
   const std::string& CurrentFile() const { return currentFile_; }
@@ -204,6 +238,9 @@ class TDesignForm {
 
  private:
   intptr_t HandleMessage(uint32_t message, uintptr_t wParam, intptr_t lParam);
+  void LoadProject();
+  void ProjectStatusChanged(platform::TObject* sender);
+  void ProjectParamChanged();
   void LoadTips();
   void WriteTipIndex();
   bool StartedWithPreview() const;
@@ -234,6 +271,10 @@ class TDesignForm {
   bool created_ = false;
   bool shown_ = false;
   bool destroyed_ = false;
+
+  // The root goes before `Container`, which would otherwise free the page it shows.
+  platform::TWinControl container_{nullptr};
+  std::unique_ptr<model::TConstructer> root_;
 };
 
 }  // namespace editor

@@ -70,6 +70,11 @@ TCorvane::TCorvane(TStartupOptions options) : options_(std::move(options)) {
     qtClipboard_ = std::make_unique<TQtClipboard>();
     options_.Clipboard = qtClipboard_.get();
   }
+  if (!options_.CardPrompts) {
+    qtCardPrompts_ = std::make_unique<TQtCardPrompts>();
+    options_.CardPrompts = qtCardPrompts_.get();
+  }
+  options_.Main.CardPrompts = options_.CardPrompts;
   TErrorGuard::SetDialogs(options_.Dialogs);
   scheduleForms_ = std::make_unique<TScheduleForms>();
   newgrid_ = std::make_unique<TNewgridStandIn>();
@@ -144,9 +149,7 @@ TSetRemoteServerForm* TCorvane::SetRemoteServerForm() const {
 std::unique_ptr<QWidget> TCorvane::MakeOnLineForm() {
   TDesignForm* main = &main_->Form();
   TOnLineImportHooks hooks;
-  hooks.Root = [main]() -> model::TConstructer* {
-    return main->Hooks().ProjectRoot ? main->Hooks().ProjectRoot() : nullptr;
-  };
+  hooks.Root = [main] { return main->ProjectRoot(); };
   hooks.SetModified = [main] { main->SetModified(true); };
   hooks.RebuildTree = [main] {
     if (main->Hooks().RebuildTree) main->Hooks().RebuildTree();
@@ -199,10 +202,7 @@ TScheduleFormContext TCorvane::ScheduleContext() {
   TScheduleFormContext context;
   context.Dialogs = options_.Dialogs;
   context.Operations = &RootScheduleOperations();
-  context.CurrentScreen = [main]() -> model::TLEDScreen* {
-    model::TConstructer* root = main->Hooks().ProjectRoot ? main->Hooks().ProjectRoot() : nullptr;
-    return root ? root->GetScreen(main->CurrentScreen()) : nullptr;
-  };
+  context.CurrentScreen = [main] { return main->CurrentScreenObject(); };
   return context;
 }
 
@@ -248,6 +248,12 @@ bool TCorvane::Start() {
     }
     main_ = std::make_unique<TDesignFormView>(*options_.Dialogs, *options_.Clipboard, options_.Main);
     main_->Form().Hooks() = options_.Hooks;
+    // A screen whose schedule was read refills its dialog, when that dialog is shown.
+    main_->Form().Hooks().ScreenStatusChanged = [this, notices = options_.Hooks.ScreenStatusChanged](
+                                                    model::TLEDScreen& screen) {
+      if (notices) notices(screen);
+      scheduleForms_->ScreenStatusChanged(screen);
+    };
     // An exit with no loop running would end the next loop at once.
     main_->SetOnClosed([this] {
       if (running_) QCoreApplication::exit(0);

@@ -23,6 +23,7 @@ class TOnLineForm;
 class TSetRemoteServerForm;
 class TMessagePump;
 class TNewgridForm;
+class TQtCardPrompts;
 class TTableForm;
 class TQtClipboard;
 class TQtDialogs;
@@ -38,9 +39,10 @@ class TGuiApplication : public QApplication {
 struct TStartupOptions {
   // How long the splash stands; tests set 0.
   int SplashMs = DefaultSplashMs;
-  // Null: modal Qt dialogs and the system clipboard.
+  // Null: modal Qt dialogs, the system clipboard and modal card questions.
   TDialogs* Dialogs = nullptr;
   TClipboardAccess* Clipboard = nullptr;
+  model::TCardPrompts* CardPrompts = nullptr;
   // Program directory, command line (GBK) and clock of the main window.
   TMainOptions Main;
   // The project side's hooks, in place before the main window is first shown.
@@ -118,6 +120,7 @@ class TCorvane {
   std::unique_ptr<TApplication> application_;
   std::unique_ptr<TQtDialogs> qtDialogs_;
   std::unique_ptr<TQtClipboard> qtClipboard_;
+  std::unique_ptr<TQtCardPrompts> qtCardPrompts_;
   std::unique_ptr<TMessagePump> pump_;
   std::unique_ptr<TTerminationSignals> signals_;
   std::unique_ptr<TScheduleForms> scheduleForms_;

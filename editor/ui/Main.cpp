@@ -38,7 +38,8 @@ TScrollBox::TScrollBox(QWidget* parent) : QAbstractScrollArea(parent) {
   container_ = new QWidget(editPanel_);
   container_->setObjectName("Container");
   auto* fill = new QVBoxLayout(editPanel_);
-  fill->setContentsMargins(0, 0, 0, 0);
+  // The edit panel is the screen's size and a 3-pixel border (SetEditAreaSize).
+  fill->setContentsMargins(3, 3, 3, 3);
   fill->addWidget(container_);
 }
 

@@ -104,6 +104,21 @@ std::optional<std::string> TQtDialogs::SaveFileName(const TFileRequest& request)
   return RunFileDialog(request, QFileDialog::AcceptSave);
 }
 
+bool TQtCardPrompts::AskYesNo(std::string_view caption, std::string_view text) {
+  QMessageBox box(QMessageBox::Question, QStringFromGbk(caption), QStringFromGbk(text),
+                  QMessageBox::Yes | QMessageBox::No, QApplication::activeWindow());
+  return box.exec() == QMessageBox::Yes;
+}
+
+std::optional<std::string> TQtCardPrompts::AskSaveFileName(std::string_view filter, std::string_view fileName) {
+  return GbkPath(QFileDialog::getSaveFileName(QApplication::activeWindow(), QString(), QtInitialName(fileName),
+                                              QtFilter(filter)));
+}
+
+void TQtCardPrompts::ShowPreview() {
+  if (preview_) preview_();
+}
+
 bool TQtClipboard::HasDisplayFormat() const {
   const QMimeData* data = QGuiApplication::clipboard()->mimeData();
   return data && data->hasFormat(DisplayFormatMime);

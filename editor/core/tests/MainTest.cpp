@@ -3,6 +3,11 @@
 #include <gtest/gtest.h>
 
 #include "Fakes.h"
+#include "Projects.h"
+#include "editor/core/Application.h"
+#include "model/CardLink.h"
+#include "model/tests/CardFakes.h"
+#include "platform/gfx/Picture.h"
 #include "editor/core/StatusTexts.h"
 #include "platform/base/GbkText.h"
 
@@ -125,31 +130,46 @@ TEST_F(TMainFixture, RecentFilesFillTheMenuAndTheFirstIsTheCurrentFile) {
   EXPECT_EQ(opened, "/p/c.fmt");
 }
 
-// The command line and the files present decide the current file, the caption, what is loaded
-// and whether the preview of all pages starts.
+// The command line and the files present decide the current file, the caption, the project
+// loaded (its screens and pages) and whether the preview of all pages starts.
 TEST_F(TMainFixture, FirstShowTable) {
+  using test::TLayout;
+  const TLayout none = {-1};  // the file is not there
+  const TLayout garbage = {-2};  // the file is there but holds no project
   struct TCase {
     const char* Name;
     std::vector<std::string> Args;
-    bool LastExists, ArgExists, Loads;
-    std::string File;  // "" none, "last" or "arg"
-    std::string Loaded;  // "last", "arg" or "default"
+    TLayout Last, Arg, Default;
+    std::string File;    // "" none, "last" or "arg"
+    std::string Shown;   // whose screens are shown: "last", "arg", "Default" or "" (the root's own)
+    TLayout Pages;       // pages per screen afterwards
     bool Preview;
   } cases[] = {
-      {"last file", {}, true, false, true, "last", "last", false},
-      {"P and a file", {"P", "arg"}, true, true, true, "arg", "arg", true},
-      {"p and a missing file", {"p", "arg"}, true, false, true, "", "default", true},
-      {"p alone", {"p"}, true, false, true, "last", "last", true},
-      {"p with three", {"p", "arg", "x"}, true, true, true, "last", "last", true},
-      {"other first argument", {"q", "arg"}, true, true, true, "last", "last", false},
-      {"missing last file", {}, false, false, true, "", "default", false},
-      {"a file that does not load", {}, true, false, false, "", "last", false},
+      {"last file", {}, {2, 1}, {3}, {1}, "last", "last", {2, 1}, false},
+      {"P and a file", {"P", "arg"}, {2, 1}, {3}, {1}, "arg", "arg", {3}, true},
+      {"p and a missing file", {"p", "arg"}, {2, 1}, none, {1}, "", "Default", {1}, true},
+      {"p alone", {"p"}, {2, 1}, {3}, {1}, "last", "last", {2, 1}, true},
+      {"p with three", {"p", "arg", "x"}, {2, 1}, {3}, {1}, "last", "last", {2, 1}, true},
+      {"other first argument", {"q", "arg"}, {2, 1}, {3}, {1}, "last", "last", {2, 1}, false},
+      {"missing last file, Default with and without pages", {}, none, none, {0, 2, 0}, "", "Default", {1, 2, 1},
+       false},
+      {"missing last file, no Default", {}, none, none, none, "", "", {1}, false},
+      {"missing last file, Default that does not load", {}, none, none, garbage, "", "", {1}, false},
+      {"a file that does not load", {}, garbage, none, {2}, "", "", {1}, false},
   };
+  test::PrepareModel();
   for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
     TTempFolder local;
     const std::string last = local.File("last.fmt"), arg = local.File("arg.fmt");
-    if (c.LastExists) local.Write("last.fmt", "x");
-    if (c.ArgExists) local.Write("arg.fmt", "x");
+    for (auto [name, layout] : {std::pair{"last", c.Last}, {"arg", c.Arg}, {"Default", c.Default}}) {
+      const std::string fileName = std::string(name) + (std::string(name) == "Default" ? ".spj" : ".fmt");
+      if (layout == garbage) {
+        local.Write(fileName, "Object x\r\nnot a project\r\n");
+      } else if (layout != none) {
+        ASSERT_TRUE(test::WriteProject(local.File(fileName), layout, name, 200));
+      }
+    }
     local.Write("Param.ini", "[Auto Save]\nFiles=" + last + "\n");
     std::vector<std::string> args;
     for (auto& a : c.Args) args.push_back(a == "arg" ? arg : a);
@@ -159,32 +179,65 @@ TEST_F(TMainFixture, FirstShowTable) {
     options.Args = args;
     options.Clock = &clock;
     TDesignForm form(view, dialogs, clipboard, options);
-    std::string loaded;
-    bool previewed = false, shownAfterLoad = false;
-    form.Hooks().LoadProject = [&](const std::string& path) {
-      loaded = path == last ? "last" : path == arg ? "arg" : path;
-      return c.Loads;
+    bool previewed = false;
+    int shownWithPage = 0;
+    form.Hooks().ShowProject = [&] {
+      if (form.CurrentLeaf() && form.CurrentLeaf()->Parent() == &form.Container()) ++shownWithPage;
     };
-    form.Hooks().LoadDefaultProject = [&](const std::string& path) {
-      loaded = path == local.File("Default.spj") ? "default" : path;
-    };
-    form.Hooks().ShowProject = [&] { shownAfterLoad = !loaded.empty(); };
     form.Hooks().PreviewAll = [&] { previewed = true; };
     ASSERT_TRUE(form.Create());
+    EXPECT_EQ(form.ProjectRoot(), nullptr);
     form.SetCurrentScreen(2);
     form.FirstShow();
     form.FirstShow();  // once only
 
     const std::string file = c.File == "last" ? last : c.File == "arg" ? arg : "";
-    EXPECT_EQ(form.CurrentFile(), file) << c.Name;
-    EXPECT_EQ(view.Caption, TDesignForm::CaptionFor(file)) << c.Name;
-    EXPECT_EQ(loaded, c.Loaded) << c.Name;
-    EXPECT_TRUE(shownAfterLoad) << c.Name;
-    EXPECT_EQ(form.CurrentScreen(), 0) << c.Name;
-    EXPECT_FALSE(previewed) << c.Name << ": the preview waits for the start message";
+    EXPECT_EQ(form.CurrentFile(), file);
+    EXPECT_EQ(view.Caption, TDesignForm::CaptionFor(file));
+    ASSERT_NE(form.ProjectRoot(), nullptr);
+    EXPECT_EQ(test::LayoutOf(*form.ProjectRoot()), c.Pages);
+    EXPECT_EQ(form.CurrentScreen(), 0);
+    EXPECT_EQ(form.CurrentPage(), 0);
+    // The first page of the first screen is shown, filling `Container`, and the panels and the
+    // edit area follow its screen.
+    EXPECT_EQ(shownWithPage, 1);
+    model::TLeaf* page = form.CurrentLeaf();
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(page->Align(), platform::alClient);
+    EXPECT_TRUE(page->Active());
+    const std::string screenText = c.Shown.empty() ? Utf8ToGbk("控制卡0") : c.Shown + "-0";
+    EXPECT_EQ(form.StatusPanelText(1), screenText);
+    EXPECT_EQ(form.StatusPanelText(3), Utf8ToGbk("状态未知"));
+    const int width = c.Shown.empty() ? 512 : 200;
+    EXPECT_EQ(form.EditPanelWidth(), width + 6);
+    EXPECT_EQ(page->Width(), width);
+    EXPECT_EQ(page->Height(), 256);
+    EXPECT_FALSE(previewed) << "the preview waits for the start message";
     platform::ProcessMessages();
-    EXPECT_EQ(previewed, c.Preview) << c.Name;
+    EXPECT_EQ(previewed, c.Preview);
+
+    form.Destroy();
+    EXPECT_EQ(form.ProjectRoot(), nullptr);
+    EXPECT_EQ(form.Container().ControlCount(), 0);
   }
+}
+
+// A project file is shown as it was saved: a first screen without pages shows no page.
+TEST_F(TMainFixture, AFirstScreenWithoutPagesShowsNoPage) {
+  test::PrepareModel();
+  ASSERT_TRUE(test::WriteProject(dir.File("bare.fmt"), {0, 2}, "bare"));
+  auto form = Make({"p", dir.File("bare.fmt")});
+  int shown = 0;
+  form->Hooks().ShowProject = [&] { ++shown; };
+  ASSERT_TRUE(form->Create());
+  form->FirstShow();
+  EXPECT_EQ(form->CurrentFile(), dir.File("bare.fmt"));
+  EXPECT_EQ(test::LayoutOf(*form->ProjectRoot()), (test::TLayout{0, 2}));
+  EXPECT_EQ(form->CurrentLeaf(), nullptr);
+  EXPECT_EQ(form->Container().ControlCount(), 0);
+  EXPECT_EQ(shown, 1);
+  EXPECT_EQ(form->StatusPanelText(1), "bare-0");
+  form->Destroy();
 }
 
 TEST_F(TMainFixture, FirstShowReadsPanelPositionsAndTheTemporaryFolder) {
@@ -287,7 +340,8 @@ TEST_F(TMainFixture, DestructionWritesEveryKeyAndTheNextStartReadsThem) {
     view.MenuLeft = 3;
     view.MenuTop = 40;
     bool freed = false;
-    form->Hooks().FreeProject = [&] { freed = true; };
+    // The designer and inspector go while the project they show is still there.
+    form->Hooks().FreeProject = [&] { freed = form->ProjectRoot() != nullptr; };
     form->Destroy();
     EXPECT_TRUE(freed);
     EXPECT_FALSE(form->Timer1().Enabled());
@@ -455,6 +509,106 @@ TEST_F(TMainFixture, SetEditAreaSizeAddsTheBorder) {
   form->SetEditAreaSize(128, 64);
   EXPECT_EQ(view.EditWidth, 134);
   EXPECT_EQ(view.EditHeight, 70);
+}
+
+struct TProjectFixture : ::testing::Test {
+  test::TTempFolder dir;
+  platform::TFakeClock clock{5000};
+  TFakeView view;
+  test::TFakeDialogs dialogs;
+  test::TFakeClipboard clipboard;
+  model::test::TFakePrompts prompts;
+  std::unique_ptr<TDesignForm> form;
+
+  void SetUp() override {
+    test::PrepareModel();
+    TMainOptions options;
+    options.ProgramDir = dir.Path();
+    options.Clock = &clock;
+    options.CardPrompts = &prompts;
+    form = std::make_unique<TDesignForm>(view, dialogs, clipboard, options);
+    ASSERT_TRUE(form->Create());
+    form->FirstShow();
+    ASSERT_NE(form->ProjectRoot(), nullptr);
+  }
+};
+
+// A status change of any screen shows the current screen's status and power, and the screen
+// that changed goes on to the notices.
+TEST_F(TProjectFixture, StatusChangesShowTheCurrentScreenAndPassOnTheOneThatChanged) {
+  model::TConstructer& root = *form->ProjectRoot();
+  EXPECT_EQ(root.CardPrompts(), &prompts);
+  model::TLEDScreen* other = root.AddScreen("");
+  model::TLEDScreen* current = root.GetScreen(0);
+  std::vector<model::TLEDScreen*> told;
+  form->Hooks().ScreenStatusChanged = [&](model::TLEDScreen& screen) { told.push_back(&screen); };
+
+  // No link manager: the operation ends in "port open error" at once.
+  model::SetLEDManager(nullptr);
+  current->SetPower(0);
+  root.ReadPower(*other);
+  ASSERT_EQ(other->Status(), 0);
+  ASSERT_FALSE(told.empty());
+  EXPECT_EQ(told.back(), other);
+  EXPECT_EQ(form->StatusPanelText(3), Utf8ToGbk("状态未知"));
+  EXPECT_EQ(form->StatusPanelColor(3), PureGreen);
+  EXPECT_EQ(form->StatusPanelText(5), Utf8ToGbk("电源关闭"));
+
+  told.clear();
+  root.ReadPower(*current);
+  EXPECT_EQ(form->StatusPanelText(3), Utf8ToGbk("端口打开错误"));
+  EXPECT_EQ(form->StatusPanelColor(3), PureRed);
+  ASSERT_FALSE(told.empty());
+  EXPECT_EQ(told.back(), current);
+
+  // A changed parameter block resizes the edit area to the current screen.
+  current->SetScreenWidth(320);
+  current->SetScreenHeight(96);
+  root.OnParamChanged(current);
+  EXPECT_EQ(view.EditWidth, 326);
+  EXPECT_EQ(view.EditHeight, 102);
+  EXPECT_EQ(form->CurrentLeaf()->Width(), 320);
+}
+
+TEST_F(TProjectFixture, ANewRootReplacesTheProjectAndItsShownPage) {
+  model::TLeaf* shown = form->CurrentLeaf();
+  ASSERT_EQ(form->Container().ControlCount(), 1);
+  EXPECT_EQ(form->Container().Controls(0), shown);
+  model::TConstructer& root = form->NewProjectRoot();
+  EXPECT_EQ(form->ProjectRoot(), &root);
+  EXPECT_EQ(root.CardPrompts(), &prompts);
+  EXPECT_EQ(form->Container().ControlCount(), 0);
+  form->ShowCurrentPage();
+  EXPECT_EQ(form->Container().Controls(0), form->CurrentLeaf());
+}
+
+TEST(DisplayClasses, RegisteredInTheirOrderOnce) {
+  model::TComponentManager registry;
+  RegisterDisplayClasses(registry);
+  RegisterDisplayClasses(registry);
+  std::vector<std::string> names;
+  for (int i = 0; i < registry.Count(); ++i) names.push_back(registry.Classes(i)->ClassName());
+  EXPECT_EQ(names, (std::vector<std::string>{"TTemperature", "THumidity", "TNoise", "TLEDScreen", "TLeaf", "TText",
+                                             "TDateTimeComponent", "TMultiText", "TPhoto", "TCountUp", "TCountDown",
+                                             "TAVIPlayer", "TAnalogClock", "TMultiString", "TMultiCard", "TCards",
+                                             "TStringFile", "TCampaignTime"}));
+}
+
+TEST(Application, SharesItsLinkManagerAndRegistersClassesAndPictureFormats) {
+  {
+    TApplication application;
+    EXPECT_EQ(model::LEDManager(), &application.LEDManager());
+    EXPECT_NE(model::ComponentManager().FindClass("TLEDScreen"), nullptr);
+    EXPECT_NE(model::ComponentManager().FindClass("tmultistring"), nullptr);
+    for (const char* extension : {"gif", "tga", "png", "bmp", "jpg"})
+      EXPECT_NE(platform::TPicture::FindExtension(extension), nullptr) << extension;
+  }
+  EXPECT_EQ(model::LEDManager(), nullptr);
+  const int count = model::ComponentManager().Count();
+  {
+    TApplication again;
+    EXPECT_EQ(model::ComponentManager().Count(), count);
+  }
 }
 
 }  // namespace

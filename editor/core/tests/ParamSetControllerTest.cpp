@@ -19,6 +19,10 @@
 #include "editor/core/ParamSetController.h"
 #include "editor/core/tests/Fakes.h"
 #include "link/Packet.h"
+#include "model/CardLink.h"
+#include "model/FormConstructEx.h"
+#include "model/LoadMode.h"
+#include "model/ScreenStatus.h"
 #include "platform/base/AppPaths.h"
 #include "platform/base/AtomicFile.h"
 #include "platform/base/ByteOrder.h"
@@ -795,4 +799,42 @@ TEST(ParamSet, OpeningAPortTheProgramHoldsTakesItsLinkOver) {
   EXPECT_EQ(other[0].Code, cardlink::ncReply);
   EXPECT_EQ(other[0].AnsweredKind, cardlink::ckReadPower);
   EXPECT_EQ(other[0].Number, 1);
+}
+
+// The same with the program's own project root: its screen's unfinished read ends in a time-out
+// (status 3), and once the dialog has closed, the root's next read opens the port again and is
+// answered.
+TEST(ParamSet, OpeningAPortTheProjectRootHoldsEndsItsReadInATimeOut) {
+  TRig rig(tPty, 1000, 46);
+  model::SetLoadMode(model::LoadModeNormal);
+  model::SetLEDManager(rig.Manager.get());
+  auto root = std::make_unique<model::TConstructer>(nullptr);
+  model::TLEDScreen& screen = *root->GetScreen(0);
+  screen.SetAddress(kCard);
+  screen.Communicate().SetCommunicationType(model::ctCom);
+  screen.Communicate().SetComPort(46);
+  screen.SetPower(7);
+  std::vector<int32_t> statuses;
+  root->OnStatusChanged = [&](platform::TObject*) { statuses.push_back(screen.Status()); };
+
+  rig.Sim.AddFault({.Action = cardsim::faDelay, .Kind = cardsim::mkGetPower, .DelayMs = 600});
+  root->ReadPower(screen);
+  EXPECT_EQ(screen.Status(), model::ssReadingPower);
+  ASSERT_TRUE(rig.Sim.WaitForFrameCount(cardsim::fdIn, cardsim::mkGetPower, 1, std::chrono::milliseconds(kGenerous)));
+
+  rig.Link();
+  ASSERT_TRUE(PumpFor([&] { return screen.Status() == model::ssTimedOut; })) << screen.Status();
+  EXPECT_EQ(rig.View.State.ProgressMessage, G("读取控制卡参数正常，通讯速率为: 57600bps"));
+  EXPECT_EQ(screen.Power(), 7);
+
+  rig.Dialog->Close();
+  rig.Sim.ClearFaults();
+  statuses.clear();
+  root->ReadPower(screen);
+  ASSERT_TRUE(PumpFor([&] { return screen.Status() == model::ssPowerRead; })) << screen.Status();
+  EXPECT_EQ(screen.Power(), 1);
+  EXPECT_EQ(statuses.front(), model::ssReadingPower);
+
+  root.reset();
+  model::SetLEDManager(nullptr);
 }

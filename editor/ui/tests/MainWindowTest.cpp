@@ -19,6 +19,7 @@
 #include <QTreeWidget>
 
 #include "editor/core/tests/Fakes.h"
+#include "editor/core/tests/Projects.h"
 #include "editor/core/Design.h"
 #include "editor/ui/About.h"
 #include "editor/ui/DesignView.h"
@@ -96,52 +97,60 @@ TEST(MainWindow, ViewsCarryTheDesignNamesAndCaptions) {
   EXPECT_FALSE(about->isVisible());
 }
 
-// ("Files", command line, files present) -> current file, caption, what was loaded, preview.
+// ("Files", command line, files present) -> current file, caption, the project's screens and
+// pages, preview.
 TEST(MainWindow, StartupTable) {
+  using test::TLayout;
   struct TCase {
     const char* Name;
     std::vector<std::string> Args;
-    bool LastExists, Loads;
-    const char* File;    // "last", "arg" or ""
-    const char* Loaded;  // "last", "arg" or "default"
+    bool LastExists, LastLoads;
+    TLayout Default;      // empty: no "Default.spj"
+    const char* File;     // "last", "arg" or ""
+    const char* Screen0;  // the first screen's name
+    TLayout Pages;
     bool Preview;
   } cases[] = {
-      {"P and a file", {"P", "arg"}, true, true, "arg", "arg", true},
-      {"p alone", {"p"}, true, true, "last", "last", true},
-      {"p with three arguments", {"p", "arg", "more"}, true, true, "last", "last", true},
-      {"missing last file", {}, false, true, "", "default", false},
-      {"a file that does not load", {}, true, false, "", "last", false},
+      {"P and a file", {"P", "arg"}, true, true, {}, "arg", "arg-0", {2, 3}, true},
+      {"p alone", {"p"}, true, true, {}, "last", "last-0", {1, 1, 1}, true},
+      {"p with three arguments", {"p", "arg", "more"}, true, true, {}, "last", "last-0", {1, 1, 1}, true},
+      {"missing last file, Default with and without pages", {}, false, true, {0, 4}, "", "Default-0", {1, 4}, false},
+      {"missing last file, no Default", {}, false, true, {}, "", "控制卡0", {1}, false},
+      {"a file that does not load", {}, true, false, {2}, "", "控制卡0", {1}, false},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
     TProgram program;
+    test::PrepareModel();
     const std::string last = program.Dir.File("last.fmt"), arg = program.Dir.File("arg.fmt");
-    if (c.LastExists) program.Dir.Write("last.fmt", "x");
-    program.Dir.Write("arg.fmt", "x");
+    if (c.LastExists && c.LastLoads) {
+      ASSERT_TRUE(test::WriteProject(last, {1, 1, 1}, "last"));
+    } else if (c.LastExists) {
+      program.Dir.Write("last.fmt", "x");
+    }
+    ASSERT_TRUE(test::WriteProject(arg, {2, 3}, "arg"));
+    if (!c.Default.empty()) {
+      ASSERT_TRUE(test::WriteProject(program.Dir.File("Default.spj"), c.Default, "Default"));
+    }
     program.Dir.Write("Param.ini", "[Auto Save]\r\nFiles=" + last + "\r\n");
     std::vector<std::string> args;
     for (auto& a : c.Args) args.push_back(a == "arg" ? arg : a);
-    std::string loaded;
     bool previewed = false;
     TMainHooks hooks;
-    hooks.LoadProject = [&](const std::string& path) {
-      loaded = path == last ? "last" : path == arg ? "arg" : path;
-      return c.Loads;
-    };
-    hooks.LoadDefaultProject = [&](const std::string& path) {
-      loaded = path == program.Dir.File("Default.spj") ? "default" : path;
-    };
     hooks.PreviewAll = [&] { previewed = true; };
-    ASSERT_TRUE(program.Start(args, hooks)) << c.Name;
+    ASSERT_TRUE(program.Start(args, hooks));
     platform::ProcessMessages();
 
     const std::string file = std::string(c.File) == "last" ? last : std::string(c.File) == "arg" ? arg : "";
-    EXPECT_EQ(program.Form().CurrentFile(), file) << c.Name;
+    EXPECT_EQ(program.Form().CurrentFile(), file);
     EXPECT_EQ(program.Window().windowTitle(),
               QString::fromUtf8(file.empty() ? "LED显示屏控制软件" : "LED显示屏控制软件 - ") +
-                  QString::fromStdString(file))
-        << c.Name;
-    EXPECT_EQ(loaded, c.Loaded) << c.Name;
-    EXPECT_EQ(previewed, c.Preview) << c.Name;
+                  QString::fromStdString(file));
+    ASSERT_NE(program.Form().ProjectRoot(), nullptr);
+    EXPECT_EQ(test::LayoutOf(*program.Form().ProjectRoot()), c.Pages);
+    EXPECT_EQ(program.Form().StatusPanelText(1), Utf8ToGbk(c.Screen0));
+    EXPECT_EQ(program.Window().ScrollBox()->EditPanel()->size(), QSize(518, 262));
+    EXPECT_EQ(previewed, c.Preview);
   }
 }
 

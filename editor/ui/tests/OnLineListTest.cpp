@@ -18,7 +18,6 @@
 #include "editor/ui/Corvane.h"
 #include "editor/ui/Main.h"
 #include "model/FormConstructEx.h"
-#include "model/LoadMode.h"
 #include "platform/base/ByteOrder.h"
 #include "platform/base/GbkText.h"
 #include "platform/comm/UdpSocket.h"
@@ -63,20 +62,15 @@ struct TProgram {
   test::TTempFolder Dir;
   test::TFakeDialogs Dialogs;
   test::TFakeClipboard Clipboard;
-  std::unique_ptr<model::TConstructer> Root;
   int TreeRebuilds = 0;
   std::unique_ptr<TCorvane> Corvane;
 
-  // With a project root in place of the one the main window's commands will bring.
   bool Start() {
-    model::SetLoadMode(model::LoadModeNormal);
-    Root = std::make_unique<model::TConstructer>(nullptr);
     TStartupOptions options;
     options.SplashMs = 0;
     options.Dialogs = &Dialogs;
     options.Clipboard = &Clipboard;
     options.Main.ProgramDir = Dir.Path();
-    options.Hooks.ProjectRoot = [this] { return Root.get(); };
     options.Hooks.RebuildTree = [this] { ++TreeRebuilds; };
     options.HandleSignals = false;
     options.OnLinePort = 0;
@@ -84,10 +78,9 @@ struct TProgram {
     Corvane = std::make_unique<TCorvane>(std::move(options));
     return Corvane->Start();
   }
-  ~TProgram() {
-    Corvane.reset();
-    Root.reset();
-  }
+  ~TProgram() { Corvane.reset(); }
+  // The main window's project root (an empty project: no "Default.spj" in the folder).
+  model::TConstructer* Root() { return Corvane->MainWindow()->Form().ProjectRoot(); }
   TOnLineForm& Form() { return *Corvane->OnLineForm(); }
   uint16_t ListenerPort() { return Corvane->Application().OnLineListener()->LocalPort(); }
   QString Cell(int viewRow, int column) {
@@ -151,9 +144,10 @@ TEST(OnLineForm, ImportFollowsTheNameRule) {
   EXPECT_FALSE(form.ImportButton()->isEnabled());
   program.ClickRow(1);
   EXPECT_TRUE(form.ImportButton()->isEnabled());
+  program.TreeRebuilds = 0;  // first show built it
   QTest::mouseClick(form.ImportButton(), Qt::LeftButton);
-  ASSERT_EQ(program.Root->ScreenCount(), 2);
-  model::TLEDScreen* screen = program.Root->GetScreen(1);
+  ASSERT_EQ(program.Root()->ScreenCount(), 2);
+  model::TLEDScreen* screen = program.Root()->GetScreen(1);
   EXPECT_EQ(screen->Text(), "north");
   EXPECT_EQ(screen->Address(), 9);
   EXPECT_EQ(screen->Communicate().IP(), "127.0.0.1");
@@ -166,14 +160,14 @@ TEST(OnLineForm, ImportFollowsTheNameRule) {
   QTest::mouseClick(form.ImportButton(), Qt::LeftButton);
   ASSERT_EQ(program.Dialogs.Boxes.size(), 1u);
   EXPECT_EQ(platform::GbkToUtf8(program.Dialogs.Boxes[0].Text), "\"north\" 已存在，无法引入!");
-  EXPECT_EQ(program.Root->ScreenCount(), 2);
+  EXPECT_EQ(program.Root()->ScreenCount(), 2);
   program.ClickRow(1);
   EXPECT_FALSE(form.ImportButton()->isEnabled());
   // An empty row enables the button and imports nothing.
   program.ClickRow(5);
   EXPECT_TRUE(form.ImportButton()->isEnabled());
   QTest::mouseClick(form.ImportButton(), Qt::LeftButton);
-  EXPECT_EQ(program.Root->ScreenCount(), 2);
+  EXPECT_EQ(program.Root()->ScreenCount(), 2);
   form.close();
 }
 

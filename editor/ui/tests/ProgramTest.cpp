@@ -1,5 +1,6 @@
-// The real program, offscreen, in a program directory of the test's own: it starts, runs its
-// first show, and ends with exit status 0 on SIGTERM, its window keys written.
+// The real program, offscreen, in a program directory of the test's own: it starts, opens the
+// project named on its command line, runs its first show, and ends with exit status 0 on
+// SIGTERM, its window keys written.
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
@@ -14,6 +15,7 @@
 #include <vector>
 
 #include "editor/core/tests/Fakes.h"
+#include "editor/core/tests/Projects.h"
 #include "platform/base/SettingsFile.h"
 
 extern char** environ;
@@ -44,8 +46,9 @@ bool WaitForFolder(const std::string& folder, F done) {
 TEST(CorvaneProgram, EndsWithStatusZeroOnSigtermAfterWritingItsKeys) {
   editor::test::TTempFolder dir;
   dir.Write("Tips.txt", "first tip\r\nsecond tip\r\n");
-  dir.Write("show.fmt", "Object LEDScreen0: TLEDScreen\r\nEnd\r\n");
-  dir.Write("Param.ini", "[Auto Save]\r\nFiles=" + dir.File("show.fmt") + "\r\n");
+  editor::test::PrepareModel();
+  ASSERT_TRUE(editor::test::WriteProject(dir.File("show.fmt"), {2, 1}, "show"));
+  dir.Write("Param.ini", "[Auto Save]\r\nFiles=" + dir.File("old.fmt") + "\r\n");
 
   std::vector<std::string> env;
   for (char** e = environ; *e; ++e) {
@@ -61,7 +64,9 @@ TEST(CorvaneProgram, EndsWithStatusZeroOnSigtermAfterWritingItsKeys) {
   for (auto& e : env) envp.push_back(e.data());
   envp.push_back(nullptr);
   std::string program = CORVANE_PROGRAM;
-  char* argv[] = {program.data(), nullptr};
+  // Opened from the command line; it becomes the most recent file only if it loaded.
+  std::string p = "p", show = dir.File("show.fmt");
+  char* argv[] = {program.data(), p.data(), show.data(), nullptr};
 
   pid_t pid = 0;
   ASSERT_EQ(posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv, envp.data()), 0);
@@ -79,7 +84,7 @@ TEST(CorvaneProgram, EndsWithStatusZeroOnSigtermAfterWritingItsKeys) {
   for (const char* key : {"Maximized", "Left", "Top", "Width", "Height", "ObjectList Height", "Menu Three Left",
                           "Menu Three Top"})
     EXPECT_TRUE(settings.ValueExists("Param", key)) << key;
-  EXPECT_EQ(settings.ReadString("Auto Save", "Files", ""), dir.File("show.fmt"));
+  EXPECT_EQ(settings.ReadString("Auto Save", "Files", ""), dir.File("show.fmt") + "," + dir.File("old.fmt"));
 }
 
 }  // namespace

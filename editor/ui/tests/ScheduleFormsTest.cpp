@@ -327,24 +327,24 @@ TEST_F(AutoSendDialog, TheProgramKeepsTheSenderFromStartUpToTheEnd) {
 }
 
 TEST_F(ScheduleDialogs, TheProgramsDialogsActOnTheMainWindowsCurrentScreen) {
-  root_.AddScreen("");
   test::TTempFolder dir;
   test::TFakeClipboard clipboard;
   TStartupOptions options = ProgramOptions(dir, dialogs_, clipboard);
-  options.Hooks.ProjectRoot = [this] { return &root_; };
   TCorvane program(std::move(options));
   ASSERT_TRUE(program.Start());
+  model::TConstructer& root = *program.MainWindow()->Form().ProjectRoot();
+  root.AddScreen("");
   TAutoCloseForm* power = program.AutoCloseForm();
   TAutoBrightForm* bright = program.AutoBrightForm();
   ASSERT_TRUE(power && bright && program.BrightAdjustForm() && program.AutoSendForm());
   program.MainWindow()->Form().SetCurrentScreen(1);
-  model::TLEDScreen* second = root_.GetScreen(1);
+  model::TLEDScreen* second = root.GetScreen(1);
 
   power->show();
   EXPECT_EQ(power->windowTitle(), Text("自动开关屏设置-->控制卡1"));
   platform::StoreU32(second->PowerSchedule().data() + 4, 6 * 3600000);  // Sunday on at 06:00
   second->SetStatus(model::ssPowerScheduleRead);
-  program.ScheduleCommands().ScreenStatusChanged(*second);
+  root.OnStatusChanged(second);  // as the card operations tell it
   EXPECT_EQ(power->Grid()->item(0, 1)->text(), "06:00:00");
 
   second->BrightSchedule()[4] = 2;
