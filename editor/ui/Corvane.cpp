@@ -240,6 +240,41 @@ std::unique_ptr<QWidget> TCorvane::MakeAutoSendTimeForm() {
   return form;
 }
 
+// The main window's double-click and property messages run the property editors by class,
+// unless the caller brought its own handling.
+void TCorvane::ConnectComponentEditors() {
+  TMainHooks& hooks = main_->Form().Hooks();
+  if (!hooks.EditObject)
+    hooks.EditObject = [this](TControlId id) {
+      platform::TComponent* control = ControlIds().Take(id);
+      if (control && application_->ComponentEditor()) application_->ComponentEditor()->EditObject(*control);
+      return true;  // the property-editor table has had its turn already
+    };
+  if (!hooks.EditProperty)
+    hooks.EditProperty = [this](TControlId id) {
+      platform::TComponent* control = ControlIds().Take(id);
+      if (control && application_->ComponentEditor()) application_->ComponentEditor()->EditProperty(*control);
+    };
+}
+
+// The property editors by class: the dialogs, the table editor sized for the current screen,
+// and what an edit from the main window's messages does.
+void TCorvane::MakeComponentEditor() {
+  TDesignForm* main = &main_->Form();
+  TComponentEditorContext context;
+  context.Dialogs = options_.Dialogs;
+  context.EditTable = [this](const std::string& file, int width, int height) {
+    TTableForm* form = TableForm();
+    return form ? form->Edit(file, width, height) : file;
+  };
+  context.CurrentScreen = [main] { return main->CurrentScreenObject(); };
+  context.OnEdited = [main](platform::TComponent& control) {
+    main->SetModified(true);
+    if (main->Hooks().ObjectEdited) main->Hooks().ObjectEdited(control);
+  };
+  application_->MakeComponentEditor(std::move(context));
+}
+
 bool TCorvane::Start() {
   for (std::string_view name : FormsBeforeSplash) {
     if (name != "TDesignForm") {
@@ -254,6 +289,7 @@ bool TCorvane::Start() {
       if (notices) notices(screen);
       scheduleForms_->ScreenStatusChanged(screen);
     };
+    ConnectComponentEditors();
     // An exit with no loop running would end the next loop at once.
     main_->SetOnClosed([this] {
       if (running_) QCoreApplication::exit(0);
@@ -262,6 +298,7 @@ bool TCorvane::Start() {
     TErrorGuard::Run([&] { created = main_->Form().Create(); });
     if (!created) return false;
   }
+  MakeComponentEditor();
   main_->SetOnAbout([this] {
     if (TAboutForm* about = AboutForm()) {
       about->show();

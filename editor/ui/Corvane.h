@@ -112,6 +112,8 @@ class TCorvane {
   TScheduleFormContext ScheduleContext();
   std::unique_ptr<QWidget> MakeAutoSendTimeForm();
   std::unique_ptr<QWidget> MakeParamSetForm();
+  void ConnectComponentEditors();
+  void MakeComponentEditor();
   std::unique_ptr<QWidget> MakeTableForm();
   std::unique_ptr<QWidget> MakeNewgridForm();
   class TNewgridStandIn;

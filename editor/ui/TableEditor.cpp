@@ -317,7 +317,7 @@ void TTableForm::ApplyScreenSize() {
 
 std::string TTableForm::Edit(const std::string& gbkFile, int screenWidth, int screenHeight) {
   editor_->SetFileName(gbkFile);
-  SizeForScreen(screenWidth, screenHeight);
+  if (screenWidth > 0 && screenHeight > 0) SizeForScreen(screenWidth, screenHeight);
   RunModal(*this);
   return editor_->FileName();
 }

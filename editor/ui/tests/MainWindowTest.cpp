@@ -20,6 +20,7 @@
 
 #include "editor/core/tests/Fakes.h"
 #include "editor/core/tests/Projects.h"
+#include "editor/core/ComponentEditor.h"
 #include "editor/core/Design.h"
 #include "editor/ui/About.h"
 #include "editor/ui/DesignView.h"
@@ -32,6 +33,8 @@
 #include "editor/ui/TableEditor.h"
 #include "model/ComponentManager.h"
 #include "model/MessageBoxHook.h"
+#include "model/objects/AVIComponent.h"
+#include "model/objects/PhotoComps.h"
 #include "model/objects/TableReport.h"
 #include "platform/base/GbkText.h"
 #include "platform/base/MessageWindow.h"
@@ -366,6 +369,46 @@ TEST(MainWindow, TheTableEditorAndItsNewTableDialogAreMadeAtStartUp) {
   program.Dialogs.Answers = {TMessageAnswer::No};
   table->reject();
   EXPECT_FALSE(table->isVisible());
+}
+
+TEST(MainWindow, DoubleClickAndPropertyMessagesRunTheEditorsByClass) {
+  TProgram program;
+  int objectEdited = 0;
+  TMainHooks hooks;
+  hooks.ObjectEdited = [&](platform::TComponent&) { ++objectEdited; };
+  ASSERT_TRUE(program.Start({}, hooks));
+  model::TLeaf* page = program.Form().CurrentLeaf();
+  ASSERT_NE(page, nullptr);
+  auto* photo = new model::TPhoto(page);
+  auto* movie = new model::TAVIPlayer(page);
+  ASSERT_FALSE(program.Form().Modified());
+
+  // A picture is not in the double-click table: its property editor runs, the picture dialog.
+  program.Dialogs.Files = {std::nullopt};
+  platform::PostMessageTo(program.Form().Handle(), WM_EDIT_OBJECT, ControlIds().Add(photo));
+  platform::ProcessMessages();
+  ASSERT_EQ(program.Dialogs.FileRequests.size(), 1u);
+  EXPECT_EQ(program.Dialogs.FileRequests[0].Filter, TComponentEditor::PictureRequest().Filter);
+  EXPECT_FALSE(program.Form().Modified());  // cancelled: nothing changed
+  EXPECT_EQ(objectEdited, 0);
+
+  program.Dialogs.Files = {std::string("/m/a.Avi")};
+  platform::PostMessageTo(program.Form().Handle(), WM_EDIT_PROPERTY, ControlIds().Add(movie));
+  platform::ProcessMessages();
+  EXPECT_EQ(movie->FileName(), "/m/a.Avi");
+  EXPECT_TRUE(program.Form().Modified());
+  EXPECT_EQ(objectEdited, 1);
+
+  // A control freed before its message is handled is left alone.
+  const TControlId gone = ControlIds().Add(movie);
+  delete movie;
+  platform::PostMessageTo(program.Form().Handle(), WM_EDIT_OBJECT, gone);
+  platform::ProcessMessages();
+  EXPECT_EQ(program.Dialogs.FileRequests.size(), 2u);
+  // The inspector's table is the program's.
+  EXPECT_EQ(PropertyEditorTable().Exists("TPhoto", "FileName"), pdEditor);
+  program.Stop();
+  EXPECT_EQ(PropertyEditorTable().Exists("TPhoto", "FileName"), 0);
 }
 
 TEST(MainWindow, TheModelsMessageBoxesAndSensorClassesAreTheEditors) {
