@@ -47,3 +47,22 @@ function(corvane_bench)
   add_executable(${B_NAME} ${B_SOURCES})
   target_link_libraries(${B_NAME} PRIVATE ${B_LIBS} benchmark::benchmark benchmark::benchmark_main)
 endfunction()
+
+# corvane_load_beside(TARGET program LIBRARY library): `program` loads `library` by name (dlopen)
+# at run time and is built with it. The loader looks in LD_LIBRARY_PATH, then beside the program,
+# then in ../lib once installed, then in the system folders. The search path is the same in the
+# build tree, where a link beside the program leads to the built library: a path CMake rewrites
+# at install time would end in an empty entry, which is the current folder.
+function(corvane_load_beside)
+  cmake_parse_arguments(L "" "TARGET;LIBRARY" "" ${ARGN})
+  include(GNUInstallDirs)
+  add_dependencies(${L_TARGET} ${L_LIBRARY})
+  set_target_properties(${L_TARGET} PROPERTIES
+    BUILD_WITH_INSTALL_RPATH ON
+    INSTALL_RPATH "\$ORIGIN;\$ORIGIN/../${CMAKE_INSTALL_LIBDIR}")
+  target_link_options(${L_TARGET} PRIVATE -Wl,--enable-new-dtags)  # RUNPATH: after LD_LIBRARY_PATH
+  add_custom_command(TARGET ${L_TARGET} POST_BUILD
+    COMMAND ${CMAKE_COMMAND} -E create_symlink $<TARGET_FILE:${L_LIBRARY}>
+            $<TARGET_FILE_DIR:${L_TARGET}>/$<TARGET_LINKER_FILE_NAME:${L_LIBRARY}>
+    VERBATIM)
+endfunction()

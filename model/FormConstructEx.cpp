@@ -882,9 +882,9 @@ bool TConstructer::OfferReceivedData(uint64_t identity, bool program,
   if (!ScreenByIdentity(identity)) return false;
   if (!yes) return true;
   if (program) {
-    TProgramStream& preview = StreamContext().PreviewStream();
-    preview.Clear();
-    preview.Write(data.data(), data.size());
+    // The bytes go with the message, not through the shared preview stream: a preview that
+    // is open while this one waits keeps its own program.
+    readBacks_.push_back({identity, std::vector<uint8_t>(data.begin(), data.end())});
     platform::PostMessageTo(window_.Handle(), WM_SIMULATE_DATA);
     return false;
   }
@@ -983,11 +983,12 @@ void TConstructer::SendScreen(uintptr_t download, uint64_t identity) {
 }
 
 void TConstructer::SimulateData() {
-  // The read-back is previewed once; the stream is emptied however the preview ends.
-  struct TClear {
-    ~TClear() { StreamContext().PreviewStream().Clear(); }
-  } clear;
-  if (prompts_) prompts_->ShowPreview();
+  if (readBacks_.empty()) return;
+  const TReadBack readBack = std::move(readBacks_.front());
+  readBacks_.pop_front();
+  // Shown with the size and parameters of the screen it came from; nothing once that is gone.
+  const TLEDScreen* source = ScreenByIdentity(readBack.Screen);
+  if (source && prompts_) prompts_->ShowPreview(*source, readBack.Program);
 }
 
 }  // namespace model

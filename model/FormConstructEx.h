@@ -21,6 +21,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <span>
 #include <stdexcept>
 #include <string>
@@ -454,6 +455,14 @@ class TConstructer : public platform::TWinControl {
 
   bool modify_ = false;
   TProgramStream stream_;
+  // What each WM_SIMULATE_DATA in the queue carries, in posting order: the screen a program
+  // came back from and a copy of it. Its own copy, so a preview that is open meanwhile keeps
+  // playing what it plays.
+  struct TReadBack {
+    uint64_t Screen = 0;
+    std::vector<uint8_t> Program;
+  };
+  std::deque<TReadBack> readBacks_;
   TCardPrompts* prompts_ = nullptr;
   platform::TTimer sendTimer_;
   // Last, so it goes first: no message reaches a root that is being taken apart.

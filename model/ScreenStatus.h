@@ -64,7 +64,8 @@ enum TScreenStatus : int32_t {
 constexpr uint32_t WM_DEVICE_NOTIFY = 0x401;
 // build and send a screen, wParam 0 send / 1 download, lParam = the screen's Identity;
 constexpr uint32_t WM_SEND_SCREEN = 0x402;
-// the preview stream holds a read-back to preview.
+// a read-back to preview: the root keeps the screen it came from and a copy of its bytes, one
+// per message, in order.
 constexpr uint32_t WM_SIMULATE_DATA = 0x403;
 
 // How often a parameter read that timed out before a send or download is tried again.

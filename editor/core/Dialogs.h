@@ -4,10 +4,13 @@
 // GBK, like the model's strings.
 //
 // Issues that bring more dialogs add their slot here, each returning what the dialog decided.
+#include <array>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 namespace editor {
 
@@ -34,6 +37,17 @@ struct TFileRequest {
   std::string DefaultExt;
 };
 
+// What the preview window plays: a screen's size, a program (the preview's own copy) and a
+// 112-byte parameter block, whose u16 at offset 4 is the colour mode and at offset 6 the step
+// time in ms.
+struct TPreviewRequest {
+  static constexpr size_t ParamBlockSize = 112;
+  uint16_t Width = 0;
+  uint16_t Height = 0;
+  std::vector<uint8_t> Program;
+  std::array<uint8_t, ParamBlockSize> ParamBlock{};
+};
+
 class TDialogs {
  public:
   virtual ~TDialogs() = default;
@@ -47,6 +61,9 @@ class TDialogs {
   // The system-password prompt shown at start-up when "Enter" is 1; true when the password was
   // accepted.
   virtual bool StartupPassword() = 0;
+  // The preview window, modally: plays `request` and returns when it closes. One asked for while
+  // a preview is open waits until that one has closed; the call may then return at once.
+  virtual void ShowPreview(const TPreviewRequest& request) = 0;
 };
 
 // "提示信息", the caption of the editor's message boxes, in GBK.

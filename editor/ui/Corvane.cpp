@@ -10,6 +10,7 @@
 #include "editor/ui/MessagePump.h"
 #include "editor/ui/OnLineList.h"
 #include "editor/ui/ParamSet.h"
+#include "editor/ui/PreView.h"
 #include "editor/ui/QtDialogs.h"
 #include "editor/ui/TableEditor.h"
 #include "model/FormConstructEx.h"
@@ -71,7 +72,7 @@ TCorvane::TCorvane(TStartupOptions options) : options_(std::move(options)) {
     options_.Clipboard = qtClipboard_.get();
   }
   if (!options_.CardPrompts) {
-    qtCardPrompts_ = std::make_unique<TQtCardPrompts>();
+    qtCardPrompts_ = std::make_unique<TQtCardPrompts>(*options_.Dialogs);
     options_.CardPrompts = qtCardPrompts_.get();
   }
   options_.Main.CardPrompts = options_.CardPrompts;
@@ -92,6 +93,7 @@ TCorvane::~TCorvane() {
   main_.reset();
   *scheduleForms_ = {};
   newgrid_->Form = nullptr;
+  if (qtDialogs_) qtDialogs_->SetPreviewForm(nullptr);
   while (!forms_.empty()) forms_.pop_back();
   signals_.reset();
   pump_.reset();
@@ -119,6 +121,7 @@ void TCorvane::MakeForm(std::string_view className) {
       {"TBrightAdjustForm", &TCorvane::MakeBrightAdjustForm},
       {"TTableForm", &TCorvane::MakeTableForm},
       {"TNewgridForm", &TCorvane::MakeNewgridForm},
+      {"TPrevForm", &TCorvane::MakePrevForm},
   };
   for (const auto& entry : factories) {
     if (entry.ClassName == className) {
@@ -179,6 +182,18 @@ TAutoCloseForm* TCorvane::AutoCloseForm() const { return static_cast<TAutoCloseF
 TAutoBrightForm* TCorvane::AutoBrightForm() const { return static_cast<TAutoBrightForm*>(Form("TAutoBrightForm")); }
 TBrightAdjustForm* TCorvane::BrightAdjustForm() const {
   return static_cast<TBrightAdjustForm*>(Form("TBrightAdjustForm"));
+}
+
+TPrevForm* TCorvane::PrevForm() const { return static_cast<TPrevForm*>(Form("TPrevForm")); }
+
+// The preview window, which the program's dialogs show; it finds the card font file in the
+// program directory.
+std::unique_ptr<QWidget> TCorvane::MakePrevForm() {
+  TPreviewOptions options;
+  options.ProgramDir = main_->Form().ProgramDir();
+  auto form = std::make_unique<TPrevForm>(Dialogs(), std::move(options));
+  if (qtDialogs_) qtDialogs_->SetPreviewForm(form.get());
+  return form;
 }
 
 TScheduleCommands& TCorvane::ScheduleCommands() { return *scheduleForms_; }
@@ -283,6 +298,9 @@ bool TCorvane::Start() {
     }
     main_ = std::make_unique<TDesignFormView>(*options_.Dialogs, *options_.Clipboard, options_.Main);
     main_->Form().Hooks() = options_.Hooks;
+    // "p" on the command line previews all pages once the window shows.
+    if (!main_->Form().Hooks().PreviewAll)
+      main_->Form().Hooks().PreviewAll = [this] { PreviewAll(main_->Form(), *options_.Dialogs); };
     // A screen whose schedule was read refills its dialog, when that dialog is shown.
     main_->Form().Hooks().ScreenStatusChanged = [this, notices = options_.Hooks.ScreenStatusChanged](
                                                     model::TLEDScreen& screen) {

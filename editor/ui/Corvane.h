@@ -20,6 +20,7 @@ class TAboutForm;
 class TAutoSendForm;
 class TDesignFormView;
 class TOnLineForm;
+class TPrevForm;
 class TSetRemoteServerForm;
 class TMessagePump;
 class TNewgridForm;
@@ -88,6 +89,7 @@ class TCorvane {
   TAutoCloseForm* AutoCloseForm() const;
   TAutoBrightForm* AutoBrightForm() const;
   TBrightAdjustForm* BrightAdjustForm() const;
+  TPrevForm* PrevForm() const;
   // The Card menu's schedule and automatic-send commands and the status forwarding to the
   // schedule dialogs, for the main window.
   TScheduleCommands& ScheduleCommands();
@@ -117,6 +119,7 @@ class TCorvane {
   std::unique_ptr<QWidget> MakeTableForm();
   std::unique_ptr<QWidget> MakeNewgridForm();
   class TNewgridStandIn;
+  std::unique_ptr<QWidget> MakePrevForm();
 
   TStartupOptions options_;
   std::unique_ptr<TApplication> application_;

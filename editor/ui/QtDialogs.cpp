@@ -6,6 +6,7 @@
 #include <QMessageBox>
 #include <QMimeData>
 
+#include "editor/ui/PreView.h"
 #include "editor/ui/QtText.h"
 #include "platform/base/FilePath.h"
 
@@ -104,6 +105,10 @@ std::optional<std::string> TQtDialogs::SaveFileName(const TFileRequest& request)
   return RunFileDialog(request, QFileDialog::AcceptSave);
 }
 
+void TQtDialogs::ShowPreview(const TPreviewRequest& request) {
+  if (previewForm_) previewForm_->Execute(request);
+}
+
 bool TQtCardPrompts::AskYesNo(std::string_view caption, std::string_view text) {
   QMessageBox box(QMessageBox::Question, QStringFromGbk(caption), QStringFromGbk(text),
                   QMessageBox::Yes | QMessageBox::No, QApplication::activeWindow());
@@ -115,8 +120,8 @@ std::optional<std::string> TQtCardPrompts::AskSaveFileName(std::string_view filt
                                               QtFilter(filter)));
 }
 
-void TQtCardPrompts::ShowPreview() {
-  if (preview_) preview_();
+void TQtCardPrompts::ShowPreview(const model::TLEDScreen& source, std::span<const uint8_t> program) {
+  ShowReadBackPreview(dialogs_, source, program);
 }
 
 bool TQtClipboard::HasDisplayFormat() const {

@@ -54,7 +54,7 @@ class TPrompts : public model::TCardPrompts {
   std::optional<std::string> AskSaveFileName(std::string_view, std::string_view) override {
     return std::nullopt;
   }
-  void ShowPreview() override {}
+  void ShowPreview(const model::TLEDScreen&, std::span<const uint8_t>) override {}
 
  private:
   TInput& in_;

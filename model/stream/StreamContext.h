@@ -28,8 +28,8 @@ class TStreamContext {
   // Any value is taken as given: the pixel writer appends nothing in a mode outside 1..4.
   void SetColorMode(int mode) { colorMode_ = mode; }
 
-  // The one stream the editor's preview builds into, the card read-back copies into and the
-  // preview window plays.
+  // The one stream the editor's preview commands build a program into before they show it.
+  // The preview window plays a copy of it, taken as it opens.
   TProgramStream& PreviewStream() { return preview_; }
 
   // Back to the start-up state (default colour mode, empty preview stream); for tests.

@@ -2,6 +2,7 @@
 // What the card-operation tests put in place of the person at the screen, and how they watch a
 // project root: scripted answers to the card prompts, every (screen, status) the root reports
 // through OnStatusChanged, and test data.
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -41,8 +42,16 @@ class TFakePrompts : public TCardPrompts {
   std::vector<std::pair<std::string, std::string>> SaveDialogs;  // filter, preset name
   std::optional<std::string> SavePath;
 
+  struct TPreview {
+    uint64_t Source = 0;           // the Identity of the screen it came from
+    std::vector<uint8_t> Program;  // what it was given
+    bool Intact = true;            // still that when it closed
+  };
+  std::vector<TPreview> Shown;  // every preview, in the order they opened
   int Previews = 0;
-  std::vector<uint8_t> PreviewShowed;  // the preview stream while the preview was up
+  std::vector<uint8_t> PreviewShowed;  // the program the last preview was given
+  // Runs inside each preview before it closes (messages are handled while it is open).
+  std::function<void()> WhilePreviewing;
 
   bool AskYesNo(std::string_view caption, std::string_view text) override {
     Questions.push_back({std::string(caption), std::string(text)});
@@ -54,9 +63,14 @@ class TFakePrompts : public TCardPrompts {
     SaveDialogs.emplace_back(std::string(filter), std::string(fileName));
     return SavePath;
   }
-  void ShowPreview() override {
+  void ShowPreview(const TLEDScreen& source, std::span<const uint8_t> program) override {
     ++Previews;
-    PreviewShowed = StreamContext().PreviewStream().Bytes();
+    PreviewShowed.assign(program.begin(), program.end());
+    const size_t index = Shown.size();
+    Shown.push_back({source.Identity(), PreviewShowed});
+    if (WhilePreviewing) WhilePreviewing();
+    Shown[index].Intact = std::equal(program.begin(), program.end(), Shown[index].Program.begin(),
+                                     Shown[index].Program.end());
   }
 };
 

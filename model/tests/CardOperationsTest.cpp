@@ -605,7 +605,9 @@ TEST_P(ReadBack, ProgramsArePreviewedAndOtherDataSaved) {
   if (program) {
     EXPECT_EQ(rig.Prompts.Questions[0].Text, SimulateQuestion(screen.Text()));
     EXPECT_EQ(rig.Prompts.PreviewShowed, content);
-    EXPECT_EQ(StreamContext().PreviewStream().Size(), 0u) << "cleared when the preview closed";
+    ASSERT_EQ(rig.Prompts.Shown.size(), 1u);
+    EXPECT_EQ(rig.Prompts.Shown[0].Source, screen.Identity());
+    EXPECT_EQ(StreamContext().PreviewStream().Size(), 0u) << "the bytes go with the message";
     EXPECT_EQ(rig.TraceOf(screen), (Trace{ssReadingDisplay, ssDisplayRead}));
   } else {
     EXPECT_EQ(rig.Prompts.Questions[0].Text, SaveQuestion(screen.Text()));
@@ -642,6 +644,59 @@ TEST(CardOperations, AReadBackAnsweredAfterTheScreenWasDeletedDoesNothing) {
   EXPECT_EQ(StreamContext().PreviewStream().Size(), 0u);
   EXPECT_EQ(rig.Log->Trace(identity), (Trace{ssReadingDisplay, ssDisplayRead}));
   EXPECT_EQ(rig.Log->Entries.size(), reportsBefore) << "nothing after the answer";
+}
+
+// A second card's read-back comes while the first one's preview is open: each preview gets its
+// own screen and bytes, and the second leaves the first's alone.
+TEST(CardOperations, ReadBacksCarryTheirScreenAndBytes) {
+  TRig rig;
+  TUdpCards cards({0, 1});
+  TLEDScreen& first = rig.Screen(0);
+  TLEDScreen& second = rig.AddScreen();
+  cards.Connect(first.Communicate());
+  cards.Connect(second.Communicate());
+  second.SetAddress(1);
+  Bytes a = Pattern(900, 1), b = Pattern(700, 2);
+  platform::StoreU16(a.data(), 17);
+  platform::StoreU16(b.data(), 18);
+  cards.Sim.UpdateCard(0, [&](cardsim::TCardState& c) { c.DisplayContent = a; });
+  cards.Sim.UpdateCard(1, [&](cardsim::TCardState& c) { c.DisplayContent = b; });
+  rig.Prompts.Answer = true;
+  rig.Prompts.WhilePreviewing = [&] {
+    if (rig.Prompts.Shown.size() != 1) return;
+    rig.Root->SendCommand(second, ReadDisplayCommand);
+    ASSERT_TRUE(rig.Pump([&] { return rig.Prompts.Previews == 2; }));
+  };
+  rig.Root->SendCommand(first, ReadDisplayCommand);
+  ASSERT_TRUE(rig.Pump([&] { return rig.Prompts.Previews == 2; }));
+  const auto& shown = rig.Prompts.Shown;
+  ASSERT_EQ(shown.size(), 2u);
+  EXPECT_EQ(shown[0].Source, first.Identity());
+  EXPECT_EQ(shown[0].Program, a);
+  EXPECT_EQ(shown[1].Source, second.Identity());
+  EXPECT_EQ(shown[1].Program, b);
+  EXPECT_TRUE(shown[0].Intact) << "the first preview's bytes changed under it";
+  EXPECT_TRUE(shown[1].Intact);
+  EXPECT_EQ(StreamContext().PreviewStream().Size(), 0u);
+}
+
+// The screen goes after the question was answered but before its preview message is handled:
+// nothing is shown.
+TEST(CardOperations, AReadBackOfAScreenDeletedBeforeItsPreviewShowsNothing) {
+  TRig rig;
+  TUdpCards cards;
+  rig.Screen(0).SetAddress(9);
+  TLEDScreen& gone = rig.AddScreen();
+  cards.Connect(gone.Communicate());
+  Bytes content = Pattern(600, 3);
+  platform::StoreU16(content.data(), 17);
+  cards.Sim.UpdateCard(0, [&](cardsim::TCardState& c) { c.DisplayContent = content; });
+  rig.Prompts.Answer = true;
+  rig.Root->SendCommand(gone, ReadDisplayCommand);
+  ASSERT_TRUE(rig.Pump([&] { return !rig.Prompts.Questions.empty(); }));
+  rig.Root->DeleteScreen(1);
+  platform::ProcessMessages();
+  EXPECT_EQ(rig.Prompts.Previews, 0);
 }
 
 // ---- sends that cannot go ahead -----------------------------------------------------------

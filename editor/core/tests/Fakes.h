@@ -6,6 +6,7 @@
 #include <deque>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -46,6 +47,11 @@ class TFakeDialogs : public TDialogs {
     ++PasswordPrompts;
     return PasswordAccepted;
   }
+  // Remembers what each preview was given; `WhilePreviewing` runs while it is "open".
+  void ShowPreview(const TPreviewRequest& request) override {
+    Previews.push_back(request);
+    if (WhilePreviewing) WhilePreviewing(request);
+  }
 
   std::deque<TMessageAnswer> Answers;
   std::vector<TBox> Boxes;
@@ -53,6 +59,8 @@ class TFakeDialogs : public TDialogs {
   std::vector<TFileRequest> FileRequests;
   bool PasswordAccepted = false;
   int PasswordPrompts = 0;
+  std::vector<TPreviewRequest> Previews;
+  std::function<void(const TPreviewRequest&)> WhilePreviewing;
 
  private:
   std::optional<std::string> NextFile() {
@@ -61,6 +69,43 @@ class TFakeDialogs : public TDialogs {
     Files.pop_front();
     return file;
   }
+};
+
+// Records what the logic shows; text is 8 pixels a byte.
+class TFakeView : public TMainView {
+ public:
+  void SetCaption(const std::string& gbk) override { Caption = gbk; }
+  void SetPlacement(const TWindowPlacement& p) override {
+    Place = p;
+    ++Placements;
+  }
+  TWindowPlacement Placement() const override { return Place; }
+  void SetObjectListHeight(int h) override { ListHeight = h; }
+  int ObjectListHeight() const override { return ListHeight; }
+  void SetMenuThreePosition(int left, int top) override {
+    MenuLeft = left;
+    MenuTop = top;
+  }
+  int MenuThreeLeft() const override { return MenuLeft; }
+  int MenuThreeTop() const override { return MenuTop; }
+  void SetRecentFiles(const std::vector<TRecentItem>& items) override { Recent = items; }
+  void SetEditPanelSize(int w, int h) override {
+    EditWidth = w;
+    EditHeight = h;
+  }
+  int StatusBarClientWidth() const override { return BarWidth; }
+  int TipTextWidth(const std::string& gbk) const override { return int(gbk.size()) * 8; }
+  void StatusPanelsChanged() override { ++PanelRepaints; }
+  void TipsAreaChanged() override { ++TipRepaints; }
+
+  std::string Caption;
+  TWindowPlacement Place;
+  int Placements = 0;
+  int ListHeight = 0, MenuLeft = -1, MenuTop = -1;
+  std::vector<TRecentItem> Recent;
+  int EditWidth = 0, EditHeight = 0;
+  int BarWidth = 1000;
+  int PanelRepaints = 0, TipRepaints = 0;
 };
 
 class TFakeClipboard : public TClipboardAccess {

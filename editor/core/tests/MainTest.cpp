@@ -19,42 +19,7 @@ using test::TFakeClipboard;
 using test::TFakeDialogs;
 using test::TTempFolder;
 
-// Records what the logic shows; text is 8 pixels a byte.
-class TFakeView : public TMainView {
- public:
-  void SetCaption(const std::string& gbk) override { Caption = gbk; }
-  void SetPlacement(const TWindowPlacement& p) override {
-    Place = p;
-    ++Placements;
-  }
-  TWindowPlacement Placement() const override { return Place; }
-  void SetObjectListHeight(int h) override { ListHeight = h; }
-  int ObjectListHeight() const override { return ListHeight; }
-  void SetMenuThreePosition(int left, int top) override {
-    MenuLeft = left;
-    MenuTop = top;
-  }
-  int MenuThreeLeft() const override { return MenuLeft; }
-  int MenuThreeTop() const override { return MenuTop; }
-  void SetRecentFiles(const std::vector<TRecentItem>& items) override { Recent = items; }
-  void SetEditPanelSize(int w, int h) override {
-    EditWidth = w;
-    EditHeight = h;
-  }
-  int StatusBarClientWidth() const override { return BarWidth; }
-  int TipTextWidth(const std::string& gbk) const override { return int(gbk.size()) * 8; }
-  void StatusPanelsChanged() override { ++PanelRepaints; }
-  void TipsAreaChanged() override { ++TipRepaints; }
-
-  std::string Caption;
-  TWindowPlacement Place;
-  int Placements = 0;
-  int ListHeight = 0, MenuLeft = -1, MenuTop = -1;
-  std::vector<TRecentItem> Recent;
-  int EditWidth = 0, EditHeight = 0;
-  int BarWidth = 1000;
-  int PanelRepaints = 0, TipRepaints = 0;
-};
+using test::TFakeView;
 
 struct TMainFixture : ::testing::Test {
   TTempFolder dir;

@@ -28,6 +28,7 @@
 #include "model/FormConstructEx.h"
 #include "editor/ui/Corvane.h"
 #include "editor/ui/ParamSet.h"
+#include "editor/ui/PreView.h"
 #include "editor/ui/QtDialogs.h"
 #include "editor/ui/StatusBar.h"
 #include "editor/ui/TableEditor.h"
@@ -429,6 +430,30 @@ TEST(MainWindow, TheModelsMessageBoxesAndSensorClassesAreTheEditors) {
   model::ShowMessageBox("late", "caption");
   EXPECT_EQ(::testing::internal::GetCapturedStderr(), "caption: late\n");
   EXPECT_EQ(program.Dialogs.Boxes.size(), 1u);
+}
+
+// The preview window is made at start-up, with the program directory for the card font file.
+// "p" on the command line previews all pages of the first screen once the window shows.
+TEST(MainWindow, ThePreviewWindowIsMadeAtStartUpAndPStartsAPreview) {
+  TProgram program;
+  test::PrepareModel();
+  const std::string file = program.Dir.File("show.fmt");
+  ASSERT_TRUE(test::WriteProject(file, {3, 1}, "show", 200));
+  ASSERT_TRUE(program.Start({"p", file}));
+  TPrevForm* form = program.Corvane->PrevForm();
+  ASSERT_NE(form, nullptr);
+  EXPECT_EQ(program.Corvane->Form("TPrevForm"), form);
+  EXPECT_FALSE(form->isVisible());
+  EXPECT_EQ(form->Player().FontPath(), program.Dir.Path() + "SoftScanFont.Dat");
+
+  EXPECT_TRUE(program.Dialogs.Previews.empty()) << "not before the start message";
+  platform::ProcessMessages();
+  ASSERT_EQ(program.Dialogs.Previews.size(), 1u);
+  const TPreviewRequest& shown = program.Dialogs.Previews[0];
+  EXPECT_EQ(shown.Width, 200);
+  ASSERT_GE(shown.Program.size(), 4u);
+  EXPECT_EQ(shown.Program[0], 17);
+  EXPECT_EQ(shown.Program[2], 3) << "the first screen's three pages";
 }
 
 TEST(QtClipboard, ThePrivateFormatTravelsUnderItsMimeType) {
