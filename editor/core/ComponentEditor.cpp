@@ -28,7 +28,8 @@ TComponentEditor::TComponentEditor(TComponentEditorContext context, TPropertyDes
   auto add = [](TPropertyDescription& table, const char* className, const char* property, TPropertyEditProc edit) {
     table.Register(className, property, {}, std::move(edit), pdEditor);
   };
-  add(editors_, "TPhoto", "FileName", PictureEditor());
+  // The picture formats registered when the dialog opens.
+  add(editors_, "TPhoto", "FileName", FileEditor(&TComponentEditor::PictureRequest));
   add(editors_, "TAVIPlayer", "FileName", FileEditor({"", Gbk("动画文件|*.Avi"), "*.Avi"}));
   add(editors_, "TWordObject", "FileName", FileEditor({"", Gbk("Word 文档|*.Doc"), "*.Doc"}));
   add(editors_, "TStringFile", "FileName", FileEditor({"", Gbk("文本文件|*.Txt"), "*.Txt"}));
@@ -49,23 +50,16 @@ TComponentEditor::~TComponentEditor() {
 TFileRequest TComponentEditor::PictureRequest() { return {"", platform::TPicture::GraphicFilter(), ""}; }
 
 TPropertyEditProc TComponentEditor::FileEditor(TFileRequest request) const {
+  return FileEditor([request = std::move(request)] { return request; });
+}
+
+// The property := the file chosen in an open dialog.
+TPropertyEditProc TComponentEditor::FileEditor(std::function<TFileRequest()> request) const {
   TDialogs* dialogs = context_.Dialogs;
   return [dialogs, request = std::move(request)](platform::TObject* object, const std::string& path) {
     platform::TComponentRef<platform::TComponent> target(AsComponent(object));
     if (!target || !dialogs) return false;
-    const std::optional<std::string> chosen = dialogs->OpenFileName(request);
-    if (!chosen || !target) return false;
-    return platform::PathSetStr(target.Get(), path, *chosen);
-  };
-}
-
-TPropertyEditProc TComponentEditor::PictureEditor() const {
-  TDialogs* dialogs = context_.Dialogs;
-  return [dialogs](platform::TObject* object, const std::string& path) {
-    platform::TComponentRef<platform::TComponent> target(AsComponent(object));
-    if (!target || !dialogs) return false;
-    // The formats registered now, not those of start-up.
-    const std::optional<std::string> chosen = dialogs->OpenFileName(PictureRequest());
+    const std::optional<std::string> chosen = dialogs->OpenFileName(request());
     if (!chosen || !target) return false;
     return platform::PathSetStr(target.Get(), path, *chosen);
   };

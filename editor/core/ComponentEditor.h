@@ -16,6 +16,7 @@
 // tables' order and takes them out again when it goes.
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "editor/core/Dialogs.h"
@@ -46,13 +47,6 @@ struct TComponentEditorContext {
   std::function<void(platform::TComponent& control)> OnEdited;
 };
 
-// The dialog filters of the file-name editors (GBK).
-struct TFileEditorKind {
-  const char* ClassName;
-  const char* Filter;    // UTF-8 here; the request carries GBK
-  const char* FileName;
-};
-
 class TComponentEditor {
  public:
   // Registers the editors into `editors` (the property-editor table) and `doubleClick`.
@@ -77,7 +71,7 @@ class TComponentEditor {
  private:
   bool RunFirstEditor(const TPropertyDescription& table, platform::TComponent& control);
   TPropertyEditProc FileEditor(TFileRequest request) const;
-  TPropertyEditProc PictureEditor() const;
+  TPropertyEditProc FileEditor(std::function<TFileRequest()> request) const;
   TPropertyEditProc TableEditor() const;
 
   TComponentEditorContext context_;
