@@ -1,10 +1,10 @@
 #include "ComponentEditor.h"
 
-#include <map>
 #include <memory>
 #include <optional>
 
 #include "model/FormConstructEx.h"
+#include "model/objects/Texts.h"
 #include "platform/base/GbkText.h"
 #include "platform/component/Component.h"
 #include "platform/component/PropertyPath.h"
@@ -28,11 +28,20 @@ TComponentEditor::TComponentEditor(TComponentEditorContext context, TPropertyDes
   auto add = [](TPropertyDescription& table, const char* className, const char* property, TPropertyEditProc edit) {
     table.Register(className, property, {}, std::move(edit), pdEditor);
   };
+  add(editors_, "TMultiText", "FileName", RichTextEditor());
+  add(editors_, "TText", "Lines", TextLinesEditor());
+  add(editors_, "TMultiString", "Lines", TextLinesEditor());
   // The picture formats registered when the dialog opens.
   add(editors_, "TPhoto", "FileName", FileEditor(&TComponentEditor::PictureRequest));
   add(editors_, "TAVIPlayer", "FileName", FileEditor({"", Gbk("动画文件|*.Avi"), "*.Avi"}));
+  add(editors_, "TCountUp", "Start", DateTimeEditor());
+  add(editors_, "TCountDown", "Terminal", DateTimeEditor());
+  add(editors_, "TLEDScreen", "Cards", SubCardEditor());
   add(editors_, "TWordObject", "FileName", FileEditor({"", Gbk("Word 文档|*.Doc"), "*.Doc"}));
   add(editors_, "TStringFile", "FileName", FileEditor({"", Gbk("文本文件|*.Txt"), "*.Txt"}));
+  add(editors_, "TCampaignTime", "StartTime", DateTimeEditor());
+  add(editors_, "TCampaignTime", "EndTime", DateTimeEditor());
+  add(editors_, "TCampaignTime", "CampaignTime", DateTimeEditor());
   add(editors_, "TTableObject", "FileName", FileEditor({"", Gbk("表格文件|*.Tab"), "*.Tab"}));
 
   add(doubleClick_, "TTableObject", "FileName", TableEditor());
@@ -83,52 +92,86 @@ TPropertyEditProc TComponentEditor::TableEditor() const {
   };
 }
 
-// ---- The main window's messages --------------------------------------------------------------
-
-bool TComponentEditor::RunFirstEditor(const TPropertyDescription& table, platform::TComponent& control) {
-  const std::string& className = control.ClassName();
-  const TPropertyEditProc edit = table.EditorOf(className, "");
-  if (!edit) return false;
-  platform::TComponentRef<platform::TComponent> target(&control);
-  if (!edit(&control, table.PropertyOf(className)) || !target) return false;
-  if (context_.OnEdited) context_.OnEdited(*target);
-  return true;
+// The property := the file the rich-text dialog ends with, once accepted.
+TPropertyEditProc TComponentEditor::RichTextEditor() const {
+  auto edit = context_.EditRichText;
+  return [edit](platform::TObject* object, const std::string& path) {
+    platform::TComponentRef<platform::TComponent> target(AsComponent(object));
+    if (!target || !edit) return false;
+    const std::optional<std::string> file = edit(platform::PathGetStr(target.Get(), path));
+    if (!file || !target) return false;
+    return platform::PathSetStr(target.Get(), path, *file);
+  };
 }
 
-bool TComponentEditor::EditObject(platform::TComponent& control) {
-  platform::TComponentRef<platform::TComponent> target(&control);
-  if (RunFirstEditor(doubleClick_, control)) return true;
-  return target && RunFirstEditor(editors_, *target);
+namespace {
+
+std::vector<std::string> LinesOf(const platform::TStrings& lines) {
+  std::vector<std::string> result;
+  for (int i = 0; i < lines.Count(); ++i) result.push_back(lines[i]);
+  return result;
 }
 
-bool TComponentEditor::EditProperty(platform::TComponent& control) { return RunFirstEditor(editors_, control); }
-
-// ---- Control numbers -------------------------------------------------------------------------
-
-struct TControlIds::TEntries {
-  std::map<TControlId, std::unique_ptr<platform::TComponentRef<platform::TComponent>>> Refs;
-};
-
-TControlIds::TControlIds() : entries_(std::make_unique<TEntries>()) {}
-TControlIds::~TControlIds() = default;
-
-TControlId TControlIds::Add(platform::TComponent* control) {
-  const TControlId id = next_++;
-  entries_->Refs.emplace(id, std::make_unique<platform::TComponentRef<platform::TComponent>>(control));
-  return id;
+// The text-lines dialog's font for an object: a text object's own; code text in its colour and
+// the card font's size.
+std::optional<platform::TFontDescription> LinesFont(platform::TComponent* object) {
+  if (auto* text = dynamic_cast<model::TText*>(object)) return text->CanvasFont().Description();
+  if (auto* code = dynamic_cast<model::TMultiString*>(object)) {
+    platform::TFontDescription font;
+    font.Name = Gbk("宋体");
+    font.Color = code->Color();
+    font.SetSize(code->Font() == model::fs24 ? 18 : 12);
+    return font;
+  }
+  return std::nullopt;
 }
 
-platform::TComponent* TControlIds::Take(TControlId id) {
-  auto it = entries_->Refs.find(id);
-  if (it == entries_->Refs.end()) return nullptr;
-  platform::TComponent* control = it->second->Get();
-  entries_->Refs.erase(it);
-  return control;
+}  // namespace
+
+// The object's lines := the dialog's, once accepted.
+TPropertyEditProc TComponentEditor::TextLinesEditor() const {
+  auto edit = context_.EditTextLines;
+  return [edit](platform::TObject* object, const std::string&) {
+    platform::TComponentRef<platform::TComponent> target(AsComponent(object));
+    const std::optional<platform::TFontDescription> font = LinesFont(target.Get());
+    if (!font || !edit) return false;
+    const platform::TStrings* lines = nullptr;
+    if (auto* text = dynamic_cast<model::TText*>(target.Get())) lines = &text->Lines();
+    if (auto* code = dynamic_cast<model::TMultiString*>(target.Get())) lines = &code->Lines();
+    const std::optional<std::vector<std::string>> edited = edit(LinesOf(*lines), *font);
+    if (!edited || !target) return false;
+    platform::TStringList result;
+    for (const std::string& line : *edited) result.Add(line);
+    if (auto* text = dynamic_cast<model::TText*>(target.Get())) text->SetLines(&result);
+    if (auto* code = dynamic_cast<model::TMultiString*>(target.Get())) code->SetLines(&result);
+    return true;
+  };
 }
 
-TControlIds& ControlIds() {
-  static TControlIds ids;
-  return ids;
+// The property := the date-time dialog's result; a property text that is no date-time opens
+// no dialog and changes nothing.
+TPropertyEditProc TComponentEditor::DateTimeEditor() const {
+  auto input = context_.InputDateTime;
+  return [input](platform::TObject* object, const std::string& path) {
+    platform::TComponentRef<platform::TComponent> target(AsComponent(object));
+    if (!target || !input) return false;
+    const std::optional<platform::TDateTime> initial = platform::ParseDateTime(platform::PathGetStr(target.Get(), path));
+    if (!initial) return false;
+    const std::optional<std::string> chosen = input(*initial);
+    if (!chosen || !target) return false;
+    return platform::PathSetStr(target.Get(), path, *chosen);
+  };
+}
+
+// The sub-card dialog on the screen's container, which it edits in place.
+TPropertyEditProc TComponentEditor::SubCardEditor() const {
+  auto edit = context_.EditSubCards;
+  return [edit](platform::TObject* object, const std::string&) {
+    auto* screen = dynamic_cast<model::TLEDScreen*>(object);
+    if (!screen || !edit) return false;
+    edit(screen->Cards());
+    return true;
+  };
 }
 
 }  // namespace editor

@@ -17,16 +17,21 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "editor/core/Dialogs.h"
 #include "editor/core/Main.h"
 #include "editor/core/PropertyDescription.h"
+#include "platform/base/DateTime.h"
+#include "platform/gfx/FontDescription.h"
 
 namespace platform {
 class TComponent;
 }
 namespace model {
+class TCards;
 class TLEDScreen;
 }
 
@@ -41,10 +46,20 @@ struct TComponentEditorContext {
   std::function<std::string(const std::string& gbkFile, int screenWidth, int screenHeight)> EditTable;
   // The main window's current screen (null while there is none).
   std::function<model::TLEDScreen*()> CurrentScreen;
-  // An editor run for the main window's messages changed `control`: the inspector shows the
-  // designer's current control again, the save button is enabled and the project is marked
-  // modified.
-  std::function<void(platform::TComponent& control)> OnEdited;
+  // The input dialogs, shown modally; an editor whose dialog is missing changes nothing.
+  // The rich-text dialog on a file (GBK, "" for none): once accepted, the file the text is in;
+  // nothing when abandoned.
+  std::function<std::optional<std::string>(const std::string& gbkFile)> EditRichText;
+  // The text-lines dialog with its editor in `font`: the edited GBK lines, nothing when
+  // abandoned.
+  std::function<std::optional<std::vector<std::string>>(const std::vector<std::string>& gbkLines,
+                                                        const platform::TFontDescription& font)>
+      EditTextLines;
+  // The date-time dialog starting at `initial`: the chosen moment as "YYYY-MM-DD HH:NN:SS",
+  // nothing when cancelled.
+  std::function<std::optional<std::string>(platform::TDateTime initial)> InputDateTime;
+  // The sub-card dialog on a screen's sub-card container, which it changes in place.
+  std::function<void(model::TCards& cards)> EditSubCards;
 };
 
 class TComponentEditor {
@@ -57,50 +72,21 @@ class TComponentEditor {
   TComponentEditor(const TComponentEditor&) = delete;
   TComponentEditor& operator=(const TComponentEditor&) = delete;
 
-  // The main window's 0x401 for a double-clicked control: the double-click editor of its class
-  // (the first record's, with that record's property), and when there is none or it changed
-  // nothing, the property-editor table likewise. True when an editor changed the control;
-  // OnEdited has run then.
-  bool EditObject(platform::TComponent& control);
-  // The main window's 0x402: the property-editor table's first editor of the control's class.
-  bool EditProperty(platform::TComponent& control);
-
   // The picture open dialog: every registered picture format.
   static TFileRequest PictureRequest();
 
  private:
-  bool RunFirstEditor(const TPropertyDescription& table, platform::TComponent& control);
   TPropertyEditProc FileEditor(TFileRequest request) const;
   TPropertyEditProc FileEditor(std::function<TFileRequest()> request) const;
   TPropertyEditProc TableEditor() const;
+  TPropertyEditProc RichTextEditor() const;
+  TPropertyEditProc TextLinesEditor() const;
+  TPropertyEditProc DateTimeEditor() const;
+  TPropertyEditProc SubCardEditor() const;
 
   TComponentEditorContext context_;
   TPropertyDescription& editors_;
   TPropertyDescription& doubleClick_;
 };
-
-// Names controls in the main window's messages: a control posted with 0x401 or 0x402 travels as
-// a number and is found again when the message is handled, or not at all when it was freed
-// meanwhile. GUI thread only.
-class TControlIds {
- public:
-  TControlIds();
-  ~TControlIds();
-  TControlIds(const TControlIds&) = delete;
-  TControlIds& operator=(const TControlIds&) = delete;
-
-  // A new number for `control` (never 0).
-  TControlId Add(platform::TComponent* control);
-  // The control a number names, and forgets the number; null when it was freed or is unknown.
-  platform::TComponent* Take(TControlId id);
-
- private:
-  struct TEntries;
-  std::unique_ptr<TEntries> entries_;
-  TControlId next_ = 1;
-};
-
-// The program's numbers for its main window's messages.
-TControlIds& ControlIds();
 
 }  // namespace editor

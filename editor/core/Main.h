@@ -110,10 +110,6 @@ struct TMainHooks {
   std::function<bool(TControlId)> EditObject;
   // The property-editor table.
   std::function<void(TControlId)> EditProperty;
-  // A double-click or property editor changed `control` (the messages above; the modified flag
-  // is set already): the inspector shows the designer's current control again and the save
-  // button is enabled.
-  std::function<void(platform::TComponent& control)> ObjectEdited;
   // Destruction, before the project root goes: the designer (deactivated first) and the
   // inspector go.
   std::function<void()> FreeProject;

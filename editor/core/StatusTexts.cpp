@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "model/FormConstructEx.h"
+#include "model/ScreenStatus.h"
 #include "platform/base/GbkText.h"
 
 namespace editor {
@@ -37,6 +39,43 @@ const std::string& PowerText(int power) {
   if (power == 1) return on;
   if (power == 0) return off;
   return ScreenStatusText(1);
+}
+
+std::optional<TNotice> StatusNotice(const model::TLEDScreen& screen) {
+  using platform::Utf8ToGbk;
+  const model::TCommunication& link = screen.Communicate();
+  const bool serial = link.CommunicationType() == model::ctCom;
+  const std::string cr = "\r";
+  const std::string reasons = Utf8ToGbk("产生该问题的原因有：") + cr;
+  TNotice notice;
+  switch (screen.Status()) {
+    case model::ssPortError:
+      if (serial) {
+        const std::string port = std::to_string(link.ComPort());
+        notice.Title = screen.Text() + Utf8ToGbk("无法打开串口") + port;
+        notice.Message = reasons + Utf8ToGbk("  1. 计算机中不存在串口") + port + cr + Utf8ToGbk("  2. 其他程序占用了该串口") +
+                         cr + Utf8ToGbk("请修改通讯参数或用其他串口发送数据");
+      } else {
+        notice.Title = screen.Text() + Utf8ToGbk("无法打开端口") + std::to_string(link.LocalPort());
+        notice.Message = reasons + Utf8ToGbk("1. 防火墙禁止程序使用该端口") + cr + Utf8ToGbk("2. 其他程序占用了该端口") + cr +
+                         cr + Utf8ToGbk("将本地端口设为0可自动分配系统未使用的端口");
+      }
+      return notice;
+    case model::ssTimedOut: {
+      notice.Title = screen.Text() + Utf8ToGbk("传输超时");
+      const std::string card =
+          Utf8ToGbk("1. 不存在地址为") + std::to_string(screen.Address()) + Utf8ToGbk("的控制卡") + cr;
+      if (serial)
+        notice.Message = reasons + card + Utf8ToGbk("2. 波特率,硬件地址输入错误") + cr + Utf8ToGbk("3. 串口号输入错误") + cr +
+                         Utf8ToGbk("4. 控制卡设置为级连模式") + cr + Utf8ToGbk("请按此原因排除错误");
+      else
+        notice.Message = reasons + card + Utf8ToGbk("2. IP地址,硬件地址输入错误") + cr +
+                         Utf8ToGbk("3. 通讯线路不稳定，请多试几次") + cr + Utf8ToGbk("请按此原因排除错误");
+      return notice;
+    }
+    default:
+      return std::nullopt;
+  }
 }
 
 }  // namespace editor

@@ -34,6 +34,62 @@ void ShowModelMessage(TDialogs& dialogs, std::string_view text, std::string_view
   dialogs.MessageBox(text, caption, shown, TMessageButtons::Ok);
 }
 
+// The commands' dialogs: the forms made at start-up, each shown modally. Those whose unit does
+// not exist yet are not available.
+class TQtCommandDialogs : public TCommandDialogs {
+ public:
+  explicit TQtCommandDialogs(TCorvane& program) : program_(program) {}
+
+  bool Available(TModalDialog dialog) const override { return Form(dialog) != nullptr; }
+
+  bool Execute(TModalDialog dialog) override {
+    switch (dialog) {
+      case TModalDialog::BrightAdjust: program_.ScheduleCommands().BrightAdjust(); return true;
+      case TModalDialog::PowerSchedule: program_.ScheduleCommands().AutoClose(); return true;
+      case TModalDialog::BrightSchedule: program_.ScheduleCommands().AutoBright(); return true;
+      case TModalDialog::AutoSend: program_.ScheduleCommands().AutoSend(); return true;
+      default: break;
+    }
+    auto* form = qobject_cast<QDialog*>(Form(dialog));
+    if (!form) return false;
+    form->exec();
+    return true;
+  }
+
+ private:
+  QWidget* Form(TModalDialog dialog) const {
+    switch (dialog) {
+      case TModalDialog::BrightAdjust: return program_.BrightAdjustForm();
+      case TModalDialog::PowerSchedule: return program_.AutoCloseForm();
+      case TModalDialog::BrightSchedule: return program_.AutoBrightForm();
+      case TModalDialog::AutoSend: return program_.AutoSendForm();
+      case TModalDialog::OnLineList: return program_.OnLineForm();
+      case TModalDialog::RemoteServer: return program_.SetRemoteServerForm();
+      case TModalDialog::CardSettings: return program_.Form("TParamSetForm");
+      // The system password and the project and campaign dialogs come with their own units.
+      default: return nullptr;
+    }
+  }
+
+  TCorvane& program_;
+};
+
+// Each hook `with` has takes the place of the one in `hooks`.
+void OverrideHooks(TMainHooks& hooks, const TMainHooks& with) {
+  const auto take = [](auto& hook, const auto& other) {
+    if (other) hook = other;
+  };
+  take(hooks.ShowProject, with.ShowProject);
+  take(hooks.RebuildTree, with.RebuildTree);
+  take(hooks.ScreenStatusChanged, with.ScreenStatusChanged);
+  take(hooks.Save, with.Save);
+  take(hooks.PreviewAll, with.PreviewAll);
+  take(hooks.OpenRecentFile, with.OpenRecentFile);
+  take(hooks.EditObject, with.EditObject);
+  take(hooks.EditProperty, with.EditProperty);
+  take(hooks.FreeProject, with.FreeProject);
+}
+
 }  // namespace
 
 // The table editor is made before its new-table dialog: it reaches the dialog through a stand-in
@@ -76,6 +132,10 @@ TCorvane::TCorvane(TStartupOptions options) : options_(std::move(options)) {
     options_.CardPrompts = qtCardPrompts_.get();
   }
   options_.Main.CardPrompts = options_.CardPrompts;
+  if (!options_.CommandDialogs) {
+    qtCommandDialogs_ = std::make_unique<TQtCommandDialogs>(*this);
+    options_.CommandDialogs = qtCommandDialogs_.get();
+  }
   TErrorGuard::SetDialogs(options_.Dialogs);
   scheduleForms_ = std::make_unique<TScheduleForms>();
   newgrid_ = std::make_unique<TNewgridStandIn>();
@@ -255,25 +315,7 @@ std::unique_ptr<QWidget> TCorvane::MakeAutoSendTimeForm() {
   return form;
 }
 
-// The main window's double-click and property messages run the property editors by class,
-// unless the caller brought its own handling.
-void TCorvane::ConnectComponentEditors() {
-  TMainHooks& hooks = main_->Form().Hooks();
-  if (!hooks.EditObject)
-    hooks.EditObject = [this](TControlId id) {
-      platform::TComponent* control = ControlIds().Take(id);
-      if (control && application_->ComponentEditor()) application_->ComponentEditor()->EditObject(*control);
-      return true;  // the property-editor table has had its turn already
-    };
-  if (!hooks.EditProperty)
-    hooks.EditProperty = [this](TControlId id) {
-      platform::TComponent* control = ControlIds().Take(id);
-      if (control && application_->ComponentEditor()) application_->ComponentEditor()->EditProperty(*control);
-    };
-}
-
-// The property editors by class: the dialogs, the table editor sized for the current screen,
-// and what an edit from the main window's messages does.
+// The property editors by class: the dialogs and the table editor sized for the current screen.
 void TCorvane::MakeComponentEditor() {
   TDesignForm* main = &main_->Form();
   TComponentEditorContext context;
@@ -283,10 +325,6 @@ void TCorvane::MakeComponentEditor() {
     return form ? form->Edit(file, width, height) : file;
   };
   context.CurrentScreen = [main] { return main->CurrentScreenObject(); };
-  context.OnEdited = [main](platform::TComponent& control) {
-    main->SetModified(true);
-    if (main->Hooks().ObjectEdited) main->Hooks().ObjectEdited(control);
-  };
   application_->MakeComponentEditor(std::move(context));
 }
 
@@ -296,18 +334,16 @@ bool TCorvane::Start() {
       MakeForm(name);
       continue;
     }
-    main_ = std::make_unique<TDesignFormView>(*options_.Dialogs, *options_.Clipboard, options_.Main);
-    main_->Form().Hooks() = options_.Hooks;
-    // "p" on the command line previews all pages once the window shows.
-    if (!main_->Form().Hooks().PreviewAll)
-      main_->Form().Hooks().PreviewAll = [this] { PreviewAll(main_->Form(), *options_.Dialogs); };
+    main_ = std::make_unique<TDesignFormView>(*options_.Dialogs, *options_.Clipboard, options_.Main,
+                                              options_.CommandDialogs, options_.Notifier);
+    // The window's commands set the hooks; a test's own take their place.
+    TMainHooks& hooks = main_->Form().Hooks();
+    OverrideHooks(hooks, options_.Hooks);
     // A screen whose schedule was read refills its dialog, when that dialog is shown.
-    main_->Form().Hooks().ScreenStatusChanged = [this, notices = options_.Hooks.ScreenStatusChanged](
-                                                    model::TLEDScreen& screen) {
+    hooks.ScreenStatusChanged = [this, notices = hooks.ScreenStatusChanged](model::TLEDScreen& screen) {
       if (notices) notices(screen);
       scheduleForms_->ScreenStatusChanged(screen);
     };
-    ConnectComponentEditors();
     // An exit with no loop running would end the next loop at once.
     main_->SetOnClosed([this] {
       if (running_) QCoreApplication::exit(0);

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "editor/core/Application.h"
+#include "editor/core/Commands.h"
 #include "editor/core/Main.h"
 #include "editor/ui/ScheduleForms.h"
 
@@ -44,6 +45,9 @@ struct TStartupOptions {
   TDialogs* Dialogs = nullptr;
   TClipboardAccess* Clipboard = nullptr;
   model::TCardPrompts* CardPrompts = nullptr;
+  // Null: the program's own dialogs for the commands, and the main window's notice window.
+  TCommandDialogs* CommandDialogs = nullptr;
+  TNotifier* Notifier = nullptr;
   // Program directory, command line (GBK) and clock of the main window.
   TMainOptions Main;
   // The project side's hooks, in place before the main window is first shown.
@@ -93,6 +97,8 @@ class TCorvane {
   // The Card menu's schedule and automatic-send commands and the status forwarding to the
   // schedule dialogs, for the main window.
   TScheduleCommands& ScheduleCommands();
+  // The dialogs the main window's commands open, as the program has them.
+  TCommandDialogs& CommandDialogs() { return *options_.CommandDialogs; }
   // The table editor and its new-table dialog.
   TTableForm* TableForm() const;
   TNewgridForm* NewgridForm() const;
@@ -114,7 +120,6 @@ class TCorvane {
   TScheduleFormContext ScheduleContext();
   std::unique_ptr<QWidget> MakeAutoSendTimeForm();
   std::unique_ptr<QWidget> MakeParamSetForm();
-  void ConnectComponentEditors();
   void MakeComponentEditor();
   std::unique_ptr<QWidget> MakeTableForm();
   std::unique_ptr<QWidget> MakeNewgridForm();
@@ -126,6 +131,7 @@ class TCorvane {
   std::unique_ptr<TQtDialogs> qtDialogs_;
   std::unique_ptr<TQtClipboard> qtClipboard_;
   std::unique_ptr<TQtCardPrompts> qtCardPrompts_;
+  std::unique_ptr<TCommandDialogs> qtCommandDialogs_;
   std::unique_ptr<TMessagePump> pump_;
   std::unique_ptr<TTerminationSignals> signals_;
   std::unique_ptr<TScheduleForms> scheduleForms_;

@@ -2,6 +2,8 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QPainter>
+#include <QSignalBlocker>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -14,6 +16,7 @@
 
 #include "editor/ui/DesignView.h"
 #include "editor/ui/ErrorGuard.h"
+#include "editor/ui/Notifier.h"
 #include "editor/ui/PropertyEditor.h"
 #include "editor/ui/QtText.h"
 #include "editor/ui/StatusBar.h"
@@ -27,8 +30,65 @@ constexpr int LeftPanelWidth = 250;
 constexpr int ControlBarHeight = 64;
 
 QString Text(const char* utf8) { return QString::fromUtf8(utf8); }
+QString Text(std::string_view utf8) { return QString::fromUtf8(utf8.data(), qsizetype(utf8.size())); }
+
+// Where no other unit brings its dialogs: none exists.
+class TNoCommandDialogs : public TCommandDialogs {
+ public:
+  bool Available(TModalDialog) const override { return false; }
+  bool Execute(TModalDialog) override { return false; }
+};
+
+// A placeholder picture for each image index: the pictures themselves are not part of the design.
+QIcon PlaceholderIcon(int index) {
+  QPixmap picture(16, 16);
+  picture.fill(QColor::fromHsv((index * 47) % 360, 150, 230));
+  QPainter painter(&picture);
+  painter.setPen(Qt::darkGray);
+  painter.drawRect(0, 0, 15, 15);
+  QFont font = painter.font();
+  font.setPixelSize(9);
+  painter.setFont(font);
+  painter.setPen(Qt::black);
+  painter.drawText(QRect(0, 0, 16, 16), Qt::AlignCenter, QString::number(index));
+  return QIcon(picture);
+}
+
+// Fills `parent` with a node per entry: the nodes there are renamed in place, missing ones made,
+// surplus ones deleted.
+void SyncNodes(QTreeWidgetItem* parent, const std::vector<TTreeEntry>& entries, const std::vector<QIcon>& icons) {
+  for (size_t i = 0; i < entries.size(); ++i) {
+    const TTreeEntry& entry = entries[i];
+    auto* node = int(i) < parent->childCount() ? static_cast<TObjectNode*>(parent->child(int(i))) : new TObjectNode(parent);
+    node->setText(0, QStringFromGbk(entry.Text));
+    node->setIcon(0, entry.ImageIndex >= 0 && size_t(entry.ImageIndex) < icons.size() ? icons[size_t(entry.ImageIndex)]
+                                                                                      : QIcon());
+    node->Component.Set(entry.Component);
+    SyncNodes(node, entry.Children, icons);
+  }
+  while (size_t(parent->childCount()) > entries.size()) delete parent->takeChild(parent->childCount() - 1);
+}
+
+TObjectNode* FindNode(QTreeWidgetItem* parent, const platform::TComponent* component) {
+  for (int i = 0; i < parent->childCount(); ++i) {
+    auto* node = static_cast<TObjectNode*>(parent->child(i));
+    if (node->Component.Get() == component) return node;
+    if (TObjectNode* found = FindNode(node, component)) return found;
+  }
+  return nullptr;
+}
+
+platform::TComponent* ComponentOf(QTreeWidgetItem* item) {
+  return item ? static_cast<TObjectNode*>(item)->Component.Get() : nullptr;
+}
 
 }  // namespace
+
+int TObjectNode::Level() const {
+  int level = 0;
+  for (const QTreeWidgetItem* p = parent(); p; p = p->parent()) ++level;
+  return level;
+}
 
 // ---------------------------------------------------------------------------------------------
 TScrollBox::TScrollBox(QWidget* parent) : QAbstractScrollArea(parent) {
@@ -72,7 +132,9 @@ void TScrollBox::PlacePanel() {
 }
 
 // ---------------------------------------------------------------------------------------------
-TDesignFormView::TDesignFormView(TDialogs& dialogs, TClipboardAccess& clipboard, TMainOptions options) {
+TDesignFormView::TDesignFormView(TDialogs& dialogs, TClipboardAccess& clipboard, TMainOptions options,
+                                 TCommandDialogs* modal, TNotifier* notifier)
+    : dialogs_(dialogs) {
   setObjectName("MainForm");
   setWindowTitle(QStringFromGbk(TDesignForm::CaptionFor("")));
   QFont font(Text("宋体"));
@@ -128,16 +190,24 @@ TDesignFormView::TDesignFormView(TDialogs& dialogs, TClipboardAccess& clipboard,
   column->addWidget(statusBar_);
   setCentralWidget(central);
 
+  for (int i = 0; i < ObjectImageCount; ++i) imageList_.push_back(PlaceholderIcon(i));
+  BuildActions();
   BuildMenus();
   BuildToolBars();
+  BuildObjectList();
 
-  // The pop-up menus of the design surface and of the object tree; their items come with the
-  // commands.
-  (new QMenu(this))->setObjectName("PopupMenu1");
-  (new QMenu(this))->setObjectName("PopupMenu2");
-
+  if (!notifier) {
+    noticeWindow_ = new TNoticeWindow(this);
+    notifier = noticeWindow_;
+  }
+  if (!modal) {
+    noDialogs_ = std::make_unique<TNoCommandDialogs>();
+    modal = noDialogs_.get();
+  }
   form_ = std::make_unique<TDesignForm>(*this, dialogs, clipboard, std::move(options));
   statusBar_->SetForm(form_.get());
+  commands_ = std::make_unique<TCommands>(*form_, static_cast<TCommandsView&>(*this), dialogs, *modal, clipboard, *notifier);
+  RefreshActions();
 }
 
 TDesignFormView::~TDesignFormView() {
@@ -145,44 +215,153 @@ TDesignFormView::~TDesignFormView() {
   statusBar_->SetForm(nullptr);
 }
 
+void TDesignFormView::BuildActions() {
+  for (const TCommandInfo& info : CommandTable()) {
+    auto* action = new QAction(this);
+    action->setObjectName(Text(info.Name));
+    action->setText(Text(info.Caption.empty() ? info.Hint : info.Caption));
+    if (!info.Hint.empty()) action->setIconText(Text(info.Hint));
+    if (!info.ToolTip.empty() || !info.Hint.empty()) action->setToolTip(Text(info.ToolTip.empty() ? info.Hint : info.ToolTip));
+    if (!info.Shortcut.empty()) {
+      action->setShortcut(QKeySequence(Text(info.Shortcut), QKeySequence::PortableText));
+      action->setShortcutContext(Qt::WindowShortcut);
+    }
+    const TCommand command = info.Id;
+    connect(action, &QAction::triggered, this, [this, command] { TErrorGuard::Run([&] { commands_->Execute(command); }); });
+    actions_[size_t(command)] = action;
+  }
+}
+
 void TDesignFormView::BuildMenus() {
   menuBar()->setObjectName("skMainMenu1");
-  fileMenu_ = menuBar()->addMenu(Text("文件[&F]"));
-  fileMenu_->setObjectName("File1");
-  QAction* exit = fileMenu_->addAction(Text(" 退  出[&X]"));
-  exit->setObjectName("Exit1");
-  connect(exit, &QAction::triggered, this, [this] { close(); });
+  struct TMenu {
+    const char* Caption;
+    const char* Name;
+    uint32_t Place;
+  };
+  const TMenu menus[] = {
+      {"文件[&F]", "File1", cpFileMenu},         {"编辑[&E]", "Edit1", cpEditMenu},
+      {" 显示项目[&I]", "Insert1", cpInsertMenu}, {"控制卡[&C]", "Card1", cpCardMenu},
+      {"预览[&V]", "Preview1", cpPreviewMenu},    {"远程[&R]", "Remote1", cpRemoteMenu},
+      {"系统[&Y]", "System1", cpSystemMenu},
+  };
+  for (const TMenu& m : menus) {
+    QMenu* menu = menuBar()->addMenu(Text(m.Caption));
+    menu->setObjectName(m.Name);
+    for (const TCommandInfo& info : CommandTable())
+      if (info.Places & m.Place) menu->addAction(Action(info.Id));
+    if (m.Place == cpFileMenu) fileMenu_ = menu;
+    if (m.Place == cpEditMenu) editMenu_ = menu;
+  }
+  // The Edit menu's items follow the project and the selection as it opens; tool buttons and
+  // shortcuts are never disabled, and their commands do nothing when they cannot run.
+  connect(editMenu_, &QMenu::aboutToShow, this,
+          [this] { TErrorGuard::Run([&] { ApplyStates(commands_->EditMenuStates()); }); });
+  connect(editMenu_, &QMenu::aboutToHide, this, [this] { RefreshActions(); });
 
-  QMenu* system = menuBar()->addMenu(Text("系统[&Y]"));
-  system->setObjectName("System1");
-  QAction* about = system->addAction(Text(" 关于程序[&A]"));
-  about->setObjectName("About1");
-  connect(about, &QAction::triggered, this, [this] {
-    TErrorGuard::Run([this] {
-      if (onAbout_) onAbout_();
-    });
-  });
+  designPopup_ = new QMenu(this);
+  designPopup_->setObjectName("PopupMenu1");
+  treePopup_ = new QMenu(this);
+  treePopup_->setObjectName("PopupMenu2");
+  for (const TCommandInfo& info : CommandTable()) {
+    if (info.Places & cpDesignPopup) designPopup_->addAction(Action(info.Id));
+    if (info.Places & cpTreePopup) treePopup_->addAction(Action(info.Id));
+  }
+  for (QMenu* popup : {designPopup_, treePopup_}) connect(popup, &QMenu::aboutToHide, this, [this] { RefreshActions(); });
 }
 
 void TDesignFormView::BuildToolBars() {
-  for (int n : {1, 2, 3, 4, 5, 7}) {
+  constexpr std::pair<int, uint32_t> bars[] = {{1, cpClipboardBar}, {2, cpFileBar}, {3, cpObjectBar},
+                                               {4, cpHiddenBar},    {5, cpCardBar}, {7, cpLastBar}};
+  for (const auto& [n, place] : bars) {
     auto* bar = new QToolBar(controlBar_);
     bar->setObjectName(QStringLiteral("ToolBar%1").arg(n));
     bar->setMovable(false);
+    bar->setToolButtonStyle(Qt::ToolButtonTextOnly);
     toolBars_[size_t(n)] = bar;
+    for (const TCommandInfo& info : CommandTable()) {
+      if (!(info.Places & place)) continue;
+      bar->addAction(Action(info.Id));
+      // The hidden insert buttons: their actions run all the same.
+      if (info.Hidden) Action(info.Id)->setVisible(false);
+    }
   }
   toolBars_[4]->hide();
-  QAction* exit = toolBars_[2]->addAction(Text("退出应用程序"));
-  exit->setToolTip(Text("退出应用程序"));
-  connect(exit, &QAction::triggered, this, [this] { close(); });
-  QAction* about = toolBars_[7]->addAction(Text("关于程序"));
-  about->setToolTip(Text("关于程序"));
-  connect(about, &QAction::triggered, this, [this] {
-    TErrorGuard::Run([this] {
-      if (onAbout_) onAbout_();
-    });
-  });
   ArrangeControlBar();
+}
+
+void TDesignFormView::BuildObjectList() {
+  objectList_->setContextMenuPolicy(Qt::CustomContextMenu);
+  objectList_->setIconSize(QSize(16, 16));
+  connect(objectList_, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* current, QTreeWidgetItem*) {
+    if (!current) return;
+    TErrorGuard::Run(
+        [&] { commands_->TreeChange(ComponentOf(current), static_cast<TObjectNode*>(current)->Level()); });
+  });
+  connect(objectList_, &QTreeWidget::itemClicked, this,
+          [this](QTreeWidgetItem* item, int) { TErrorGuard::Run([&] { commands_->TreeClick(ComponentOf(item)); }); });
+  connect(objectList_, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+    const QPoint global = objectList_->viewport()->mapToGlobal(pos);
+    TErrorGuard::Run([&] { commands_->TreeRightClick(global.x(), global.y()); });
+  });
+}
+
+void TDesignFormView::RefreshActions() {
+  if (!commands_) return;
+  for (const TCommandInfo& info : CommandTable()) Action(info.Id)->setEnabled(commands_->Available(info.Id));
+}
+
+void TDesignFormView::ApplyStates(const std::vector<TCommandState>& states) {
+  for (const TCommandState& state : states)
+    Action(state.Command)->setEnabled(state.Enabled && commands_->Available(state.Command));
+}
+
+QIcon TDesignFormView::ImageListIcon(int index) const {
+  return index >= 0 && size_t(index) < imageList_.size() ? imageList_[size_t(index)] : QIcon();
+}
+
+// ---- TCommandsView ----------------------------------------------------------------------------
+
+void TDesignFormView::AttachDesigner(TDesign& design) { PlaceDesigner(design); }
+
+TPropertyEditor& TDesignFormView::AttachInspector() { return PlaceInspector(dialogs_, chooser_)->Editor(); }
+
+void TDesignFormView::ShowTree(const std::vector<TTreeEntry>& entries) {
+  // Nodes that go or move take the selection with them; that is no choice of the user's.
+  const QSignalBlocker quiet(objectList_);
+  SyncNodes(objectList_->invisibleRootItem(), entries, imageList_);
+}
+
+void TDesignFormView::ExpandTree() { objectList_->expandAll(); }
+
+void TDesignFormView::SelectTreeNode(const platform::TComponent* component) {
+  if (!component) return;
+  TObjectNode* node = FindNode(objectList_->invisibleRootItem(), component);
+  if (!node) return;
+  const QSignalBlocker quiet(objectList_);
+  objectList_->setCurrentItem(node);
+}
+
+TTreeNodeInfo TDesignFormView::SelectedTreeNode() const {
+  auto* node = static_cast<TObjectNode*>(objectList_->currentItem());
+  if (!node) return {};
+  return {node->Component.Get(), node->Level()};
+}
+
+void TDesignFormView::PopupDesignMenu(const std::vector<TCommandState>& states, int x, int y) {
+  ApplyStates(states);
+  designPopup_->popup(QPoint(x, y));
+}
+
+void TDesignFormView::PopupTreeMenu(const std::vector<TCommandState>& states, int x, int y) {
+  ApplyStates(states);
+  treePopup_->popup(QPoint(x, y));
+}
+
+void TDesignFormView::CloseWindow() { close(); }
+
+void TDesignFormView::ShowAbout() {
+  if (onAbout_) onAbout_();
 }
 
 QToolBar* TDesignFormView::ToolBar(int number) const {
@@ -308,6 +487,8 @@ void TDesignFormView::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
   if (shown_) return;
   shown_ = true;
+  // The other forms are made by now.
+  RefreshActions();
   TErrorGuard::Run([this] { form_->FirstShow(); });
 }
 

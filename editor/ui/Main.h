@@ -4,11 +4,16 @@
 // and named as its components, so the skin can restyle them by name. All logic is in
 // editor/core's TDesignForm; this view only shows it and passes events on.
 #include <QAbstractScrollArea>
+#include <QIcon>
 #include <QMainWindow>
+#include <QTreeWidgetItem>
+#include <array>
 #include <functional>
 #include <memory>
 
+#include "editor/core/Commands.h"
 #include "editor/core/Main.h"
+#include "editor/ui/PropertyEditor.h"
 
 class QAction;
 class QGroupBox;
@@ -27,6 +32,14 @@ namespace editor::ui {
 class TDesignView;
 class TPropertyEditorView;
 class TStatusBarView;
+
+// A node of the object tree: it shows its component and knows it (null once freed).
+class TObjectNode : public QTreeWidgetItem {
+ public:
+  using QTreeWidgetItem::QTreeWidgetItem;
+  platform::TComponentRef<platform::TComponent> Component;
+  int Level() const;
+};
 
 // `ScrollBox1`: scrolls `EditPanel`, centred while it is smaller than the client area.
 class TScrollBox : public QAbstractScrollArea {
@@ -47,20 +60,37 @@ class TScrollBox : public QAbstractScrollArea {
   QWidget* container_;
 };
 
-class TDesignFormView : public QMainWindow, public TMainView {
+class TNoticeWindow;
+
+class TDesignFormView : public QMainWindow, public TMainView, private TCommandsView {
  public:
   static constexpr int DesignWidth = 1115, DesignHeight = 684;
 
-  TDesignFormView(TDialogs& dialogs, TClipboardAccess& clipboard, TMainOptions options);
+  // `modal` opens the other units' dialogs for the commands and `notifier` shows the card
+  // notices; null: no such dialog exists, and the window's own notice window.
+  TDesignFormView(TDialogs& dialogs, TClipboardAccess& clipboard, TMainOptions options,
+                  TCommandDialogs* modal = nullptr, TNotifier* notifier = nullptr);
   ~TDesignFormView() override;
 
   TDesignForm& Form() { return *form_; }
+  TCommands& Commands() { return *commands_; }
+  // The action of a command (one per command, in every place it shows).
+  QAction* Action(TCommand command) const { return actions_[size_t(command)]; }
+  // The notice window, when the window shows the notices itself.
+  TNoticeWindow* NoticeWindow() const { return noticeWindow_; }
+  // Enables every action whose dialog or class exists.
+  void RefreshActions();
+  // The icon of an image index of `ImageList1` (none outside it).
+  QIcon ImageListIcon(int index) const;
   // Called once the window has closed (the close request said yes).
   void SetOnClosed(std::function<void()> onClosed) { onClosed_ = std::move(onClosed); }
   // Closes the window as a close request answered No: the program was told to end.
   void CloseAnsweringNo();
 
   QMenu* FileMenu() const { return fileMenu_; }
+  QMenu* EditMenu() const { return editMenu_; }
+  QMenu* DesignPopup() const { return designPopup_; }
+  QMenu* TreePopup() const { return treePopup_; }
   QToolBar* ToolBar(int number) const;
   TStatusBarView* StatusBar() const { return statusBar_; }
   TScrollBox* ScrollBox() const { return scrollBox_; }
@@ -98,13 +128,33 @@ class TDesignFormView : public QMainWindow, public TMainView {
   void closeEvent(QCloseEvent* event) override;
 
  private:
+  // TCommandsView
+  void AttachDesigner(TDesign& design) override;
+  TPropertyEditor& AttachInspector() override;
+  void ShowTree(const std::vector<TTreeEntry>& entries) override;
+  void ExpandTree() override;
+  void SelectTreeNode(const platform::TComponent* component) override;
+  TTreeNodeInfo SelectedTreeNode() const override;
+  void PopupDesignMenu(const std::vector<TCommandState>& states, int x, int y) override;
+  void PopupTreeMenu(const std::vector<TCommandState>& states, int x, int y) override;
+  void CloseWindow() override;
+  void ShowAbout() override;
+
+  void BuildActions();
   void BuildMenus();
   void BuildToolBars();
   void ArrangeControlBar();
+  void BuildObjectList();
+  void ApplyStates(const std::vector<TCommandState>& states);
 
   QWidget* controlBar_ = nullptr;
   std::array<QToolBar*, 8> toolBars_{};
   QMenu* fileMenu_ = nullptr;
+  QMenu* editMenu_ = nullptr;
+  QMenu* designPopup_ = nullptr;
+  QMenu* treePopup_ = nullptr;
+  std::array<QAction*, size_t(TCommand::CampaignTime) + 1> actions_{};
+  std::vector<QIcon> imageList_;
   QSplitter* leftSplitter_ = nullptr;
   QGroupBox* objectInspect_ = nullptr;
   QGroupBox* listPanel_ = nullptr;
@@ -119,7 +169,13 @@ class TDesignFormView : public QMainWindow, public TMainView {
   bool answerNo_ = false;
   bool closed_ = false;
   bool shown_ = false;
-  std::unique_ptr<TDesignForm> form_;  // last: it reads the widgets as it is destroyed
+  TDialogs& dialogs_;
+  TQtPropertyChooser chooser_;
+  std::unique_ptr<TCommandDialogs> noDialogs_;
+  TNoticeWindow* noticeWindow_ = nullptr;
+  std::unique_ptr<TDesignForm> form_;  // it reads the widgets as it is destroyed
+  // Goes before the form whose hooks it set.
+  std::unique_ptr<TCommands> commands_;
 };
 
 }  // namespace editor::ui

@@ -72,16 +72,15 @@ std::optional<std::string> GbkPath(const QString& chosen) {
   return platform::GbkPathFromOs(chosen.toStdString());
 }
 
-}  // namespace
-
-namespace {
-
 // A file dialog as the request describes it; a typed name without an extension gets the
 // request's default one.
 std::optional<std::string> RunFileDialog(const TFileRequest& request, QFileDialog::AcceptMode mode) {
   QFileDialog dialog(QApplication::activeWindow(), QStringFromGbk(request.Title), QString(),
                      QtFilter(request.Filter));
   dialog.setAcceptMode(mode);
+  // Qt's own dialog: it matches the patterns in any case ("*.fmt" lists "a.Fmt"), where a
+  // desktop's dialog may not.
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
   if (mode == QFileDialog::AcceptOpen) {
     dialog.setFileMode(QFileDialog::ExistingFile);
   } else {

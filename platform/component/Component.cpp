@@ -71,6 +71,20 @@ TComponent* TComponent::Components(int index) const {
   return components_[size_t(index)];
 }
 
+int TComponent::ComponentIndex() const {
+  if (!owner_) return -1;
+  const auto& list = owner_->components_;
+  return int(std::find(list.begin(), list.end(), this) - list.begin());
+}
+
+void TComponent::SetComponentIndex(int index) {
+  if (!owner_) return;
+  auto& list = owner_->components_;
+  list.erase(std::find(list.begin(), list.end(), this));
+  index = std::clamp(index, 0, int(list.size()));
+  list.insert(list.begin() + index, this);
+}
+
 void TComponent::DestroyComponents() {
   // Each component removes itself from the list as it is deleted.
   while (!components_.empty()) delete components_.back();

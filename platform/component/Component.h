@@ -57,6 +57,11 @@ class TComponent : public TPersistent {
   // The owned component at `index` in creation order; null when out of range.
   TComponent* Components(int index) const;
   const std::vector<TComponent*>& OwnedComponents() const { return components_; }
+  // Its place in the owner's list (-1 without an owner). Setting it moves the component there,
+  // the index kept within the list; the order is the order object text and program records
+  // take.
+  int ComponentIndex() const;
+  void SetComponentIndex(int index);
   // Frees every owned component, last first.
   void DestroyComponents();
 

@@ -35,6 +35,22 @@ void TControl::SetParent(TWinControl* parent) {
   FillParent();
 }
 
+void TControl::BringToFront() {
+  if (!parent_) return;
+  auto& list = parent_->controls_;
+  list.erase(std::find(list.begin(), list.end(), this));
+  list.push_back(this);
+  Invalidate();
+}
+
+void TControl::SendToBack() {
+  if (!parent_) return;
+  auto& list = parent_->controls_;
+  list.erase(std::find(list.begin(), list.end(), this));
+  list.insert(list.begin(), this);
+  Invalidate();
+}
+
 void TControl::SetAlign(TAlign align) {
   align_ = align;
   FillParent();

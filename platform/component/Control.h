@@ -62,6 +62,11 @@ class TControl : public TComponent {
   const std::string& Caption() const { return caption_; }
   void SetCaption(std::string_view caption);
 
+  // Moves the control to the top (drawn last) or the bottom (drawn first) of its parent's
+  // children, and asks for a repaint.
+  void BringToFront();
+  void SendToBack();
+
   // Draws the control onto `canvas`, whose origin is the control's top-left corner.
   virtual void Paint(TCanvas& canvas) {}
   // Asks for a repaint: the nearest windowed control up the parent chain (this one included)

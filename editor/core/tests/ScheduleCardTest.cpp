@@ -7,6 +7,7 @@
 #include <chrono>
 #include <functional>
 
+#include "CardRig.h"
 #include "Fakes.h"
 #include "ScheduleFixtures.h"
 #include "editor/core/AutoSend.h"
@@ -31,8 +32,7 @@ using namespace std::chrono_literals;
 using Bytes = std::vector<uint8_t>;
 using platform::Utf8ToGbk;
 
-constexpr int kGenerous = 20000;  // ms
-
+using test::TCardRig;
 using test::ReadFixture;
 
 template <typename Span>
@@ -41,63 +41,6 @@ Bytes ToBytes(const Span& s) {
 }
 
 Bytes ToBytes(const std::string& s) { return Bytes(s.begin(), s.end()); }
-
-// Answers within a millisecond on loopback; the answer time-out only has to outlast a busy
-// machine's stalls (and the one answer a test holds back).
-cardlink::TLinkTiming ShortTiming() {
-  cardlink::TLinkTiming t;
-  t.AnswerTimeoutMs = 3000;
-  t.Retries = 6;
-  t.Burst = 1;
-  t.ReceiveIdleMs = 3000;
-  t.GapMs = 10;
-  t.SerialPauseMs = 1;
-  return t;
-}
-
-// The link manager for the card operations, the card line, and what the view of a dialog does.
-class TCardRig {
- public:
-  TCardRig() {
-    model::SetLoadMode(model::LoadModeNormal);
-    model::StreamContext().Reset();
-    manager_ = std::make_unique<cardlink::TLEDManager>(cardlink::CorvaneManagerPolicy(ShortTiming()));
-    model::SetLEDManager(manager_.get());
-    Sim.AddCard(0);
-    std::string error;
-    EXPECT_TRUE(Sim.StartUdp(0, "127.0.0.1", &error)) << error;
-  }
-  ~TCardRig() {
-    Sim.Stop();
-    model::SetLEDManager(nullptr);
-    manager_.reset();
-    model::StreamContext().Reset();
-  }
-  // Points a link at the simulated card, on any free local port.
-  void Connect(model::TCommunication& link) const {
-    link.SetCommunicationType(model::ctNetWork);
-    link.SetIP("127.0.0.1");
-    link.SetRemotePort(Sim.UdpPort());
-    link.SetLocalPort(0);
-  }
-  // Pumps the thread's queue until `done` holds; `step` runs each round (a fake clock moving).
-  static bool Pump(const std::function<bool()>& done, const std::function<void()>& step = {}) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kGenerous);
-    for (;;) {
-      platform::ProcessMessages();
-      if (done()) return true;
-      if (std::chrono::steady_clock::now() > deadline) return false;
-      if (step) step();
-      platform::WaitMessage(2);
-    }
-  }
-  cardsim::TCardState Card() const { return *Sim.Card(0); }
-
-  cardsim::TCardSim Sim{{.AnswerTimeoutMs = 500, .Retries = 5}};
-
- private:
-  std::unique_ptr<cardlink::TLEDManager> manager_;
-};
 
 class TVisibleView : public TScheduleView {
  public:

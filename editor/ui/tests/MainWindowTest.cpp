@@ -20,6 +20,7 @@
 
 #include "editor/core/tests/Fakes.h"
 #include "editor/core/tests/Projects.h"
+#include "editor/core/Commands.h"
 #include "editor/core/ComponentEditor.h"
 #include "editor/core/Design.h"
 #include "editor/ui/About.h"
@@ -32,45 +33,24 @@
 #include "editor/ui/QtDialogs.h"
 #include "editor/ui/StatusBar.h"
 #include "editor/ui/TableEditor.h"
+#include "editor/ui/TableView.h"
+#include "editor/ui/tests/Program.h"
 #include "model/ComponentManager.h"
 #include "model/MessageBoxHook.h"
 #include "model/objects/AVIComponent.h"
 #include "model/objects/PhotoComps.h"
 #include "model/objects/TableReport.h"
+#include "platform/base/FilePath.h"
 #include "platform/base/GbkText.h"
 #include "platform/base/MessageWindow.h"
+#include "platform/component/ClassBuilder.h"
 
 namespace editor::ui {
 namespace {
 
 using platform::Utf8ToGbk;
 
-struct TProgram {
-  test::TTempFolder Dir;
-  test::TFakeDialogs Dialogs;
-  test::TFakeClipboard Clipboard;
-  std::unique_ptr<TCorvane> Corvane;
-
-  bool Start(std::vector<std::string> args = {}, TMainHooks hooks = {}) {
-    Corvane.reset();
-    TStartupOptions options;
-    options.SplashMs = 0;
-    options.Dialogs = &Dialogs;
-    options.Clipboard = &Clipboard;
-    options.Main.ProgramDir = Dir.Path();
-    options.Main.Args = std::move(args);
-    options.Hooks = std::move(hooks);
-    options.HandleSignals = false;
-    options.OnLinePort = 0;
-    options.OnLineAddress = htonl(INADDR_LOOPBACK);
-    Corvane = std::make_unique<TCorvane>(std::move(options));
-    return Corvane->Start();
-  }
-  TDesignFormView& Window() { return *Corvane->MainWindow(); }
-  TDesignForm& Form() { return Window().Form(); }
-  void Stop() { Corvane.reset(); }
-  platform::TSettingsFile Settings() { return platform::TSettingsFile(Dir.File("Param.ini")); }
-};
+using test::TProgram;
 
 TEST(MainWindow, ViewsCarryTheDesignNamesAndCaptions) {
   TProgram program;
@@ -372,42 +352,94 @@ TEST(MainWindow, TheTableEditorAndItsNewTableDialogAreMadeAtStartUp) {
   EXPECT_FALSE(table->isVisible());
 }
 
-TEST(MainWindow, DoubleClickAndPropertyMessagesRunTheEditorsByClass) {
+// A table object as the editors see it: its class name and FileName.
+class TTableStandIn : public platform::TGraphicControl {
+  DECLARE_CLASS_INFO()
+  explicit TTableStandIn(platform::TComponent* owner) : TGraphicControl(owner) {}
+  const std::string& FileName() const { return fileName_; }
+  void SetFileName(std::string_view v) { fileName_ = v; }
+
+ private:
+  std::string fileName_;
+};
+
+const platform::TClassInfo& TTableStandIn::StaticClassInfo() {
+  static const platform::TClassInfo info =
+      platform::TClassBuilder<TTableStandIn, platform::TGraphicControl>("TTableObject")
+          .Property("FileName", &TTableStandIn::FileName, &TTableStandIn::SetFileName)
+          .Build();
+  return info;
+}
+
+template <class T>
+T* AddObject(model::TLeaf& page, int left) {
+  auto* object = new T(&page);
+  object->SetParent(&page);
+  object->SetBounds(left, 10, 40, 30);
+  return object;
+}
+
+TEST(MainWindow, DoubleClicksRunTheProgramsEditorsByClass) {
   TProgram program;
-  int objectEdited = 0;
-  TMainHooks hooks;
-  hooks.ObjectEdited = [&](platform::TComponent&) { ++objectEdited; };
-  ASSERT_TRUE(program.Start({}, hooks));
+  ASSERT_TRUE(program.Start());
   model::TLeaf* page = program.Form().CurrentLeaf();
   ASSERT_NE(page, nullptr);
-  auto* photo = new model::TPhoto(page);
-  auto* movie = new model::TAVIPlayer(page);
-  ASSERT_FALSE(program.Form().Modified());
+  TCommands& commands = program.Window().Commands();
+  ASSERT_NE(commands.Design(), nullptr);
+  AddObject<model::TPhoto>(*page, 10);
+  auto* movie = AddObject<model::TAVIPlayer>(*page, 60);
+  auto* table = AddObject<TTableStandIn>(*page, 110);
+  program.Form().SetModified(false);
+  auto doubleClick = [&](int x) {
+    commands.Design()->DoubleClick(0, {x, 20}, {x, 20});
+    platform::ProcessMessages();
+  };
 
   // A picture is not in the double-click table: its property editor runs, the picture dialog.
   program.Dialogs.Files = {std::nullopt};
-  platform::PostMessageTo(program.Form().Handle(), WM_EDIT_OBJECT, ControlIds().Add(photo));
-  platform::ProcessMessages();
+  doubleClick(20);
   ASSERT_EQ(program.Dialogs.FileRequests.size(), 1u);
   EXPECT_EQ(program.Dialogs.FileRequests[0].Filter, TComponentEditor::PictureRequest().Filter);
   EXPECT_FALSE(program.Form().Modified());  // cancelled: nothing changed
-  EXPECT_EQ(objectEdited, 0);
 
   program.Dialogs.Files = {std::string("/m/a.Avi")};
-  platform::PostMessageTo(program.Form().Handle(), WM_EDIT_PROPERTY, ControlIds().Add(movie));
-  platform::ProcessMessages();
+  doubleClick(70);
   EXPECT_EQ(movie->FileName(), "/m/a.Avi");
   EXPECT_TRUE(program.Form().Modified());
-  EXPECT_EQ(objectEdited, 1);
+  EXPECT_EQ(commands.Inspector()->Root(), movie);
 
-  // A control freed before its message is handled is left alone.
-  const TControlId gone = ControlIds().Add(movie);
-  delete movie;
-  platform::PostMessageTo(program.Form().Handle(), WM_EDIT_OBJECT, gone);
-  platform::ProcessMessages();
-  EXPECT_EQ(program.Dialogs.FileRequests.size(), 2u);
-  // The inspector's table is the program's.
+  // A table object opens the table editor, its viewport the current screen's size, and takes
+  // the file it ends with.
+  model::TLEDScreen* screen = program.Form().CurrentScreenObject();
+  ASSERT_NE(screen, nullptr);
+  screen->SetScreenWidth(320);
+  screen->SetScreenHeight(200);
+  TTableForm* form = program.Corvane->TableForm();
+  ASSERT_NE(form, nullptr);
+  QSize viewport;
+  std::string given;
+  const std::string saved = program.Dir.File("plan.Tab");
+  form->RunModal = [&](QDialog& dialog) {
+    dialog.show();
+    viewport = form->View()->viewport()->size();
+    given = form->Editor().FileName();
+    program.Dialogs.Files = {platform::GbkPathFromOs(program.Dir.File("plan"))};
+    form->Action("tbSave")->trigger();
+    dialog.accept();
+  };
+  table->SetFileName("");
+  program.Form().SetModified(false);
+  program.Corvane->NewgridForm()->RunModal = [](QDialog&) { return mrNewgridOk; };
+  doubleClick(120);
+  EXPECT_EQ(viewport, QSize(320, 200));
+  EXPECT_EQ(given, "");
+  EXPECT_EQ(table->FileName(), platform::GbkPathFromOs(saved));
+  EXPECT_TRUE(program.Form().Modified());
+  EXPECT_EQ(program.Dialogs.FileRequests.size(), 3u);  // the save dialog only
+
+  // The inspector's table is the program's, and goes with it.
   EXPECT_EQ(PropertyEditorTable().Exists("TPhoto", "FileName"), pdEditor);
+  EXPECT_EQ(DoubleClickTable().Exists("TTableObject", "FileName"), pdEditor);
   program.Stop();
   EXPECT_EQ(PropertyEditorTable().Exists("TPhoto", "FileName"), 0);
 }

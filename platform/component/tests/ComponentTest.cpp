@@ -78,6 +78,23 @@ TEST(Component, OwnedComponentsOfOwnedComponentsGoToo) {
   delete root;
 }
 
+TEST(Component, ComponentIndexMovesItWithinItsOwner) {
+  TComponent owner(nullptr);
+  auto* a = new TComponent(&owner);
+  auto* b = new TComponent(&owner);
+  auto* c = new TComponent(&owner);
+  EXPECT_EQ(b->ComponentIndex(), 1);
+  c->SetComponentIndex(0);
+  EXPECT_EQ(owner.OwnedComponents(), (std::vector<TComponent*>{c, a, b}));
+  a->SetComponentIndex(99);  // kept within the list
+  EXPECT_EQ(owner.OwnedComponents(), (std::vector<TComponent*>{c, b, a}));
+  b->SetComponentIndex(-5);
+  EXPECT_EQ(owner.OwnedComponents(), (std::vector<TComponent*>{b, c, a}));
+  TComponent alone(nullptr);
+  EXPECT_EQ(alone.ComponentIndex(), -1);
+  alone.SetComponentIndex(3);  // nothing to move within
+}
+
 TEST(Component, NameAndTagArePublished) {
   TComponent c(nullptr);
   const TClassInfo& info = c.ClassInfo();
@@ -117,6 +134,26 @@ TEST(Control, ParentIsSeparateFromOwner) {
   delete other;
   EXPECT_EQ(panelA->ControlCount(), 0);
   delete owner;
+}
+
+TEST(Control, BringToFrontAndSendToBackReorderTheParentsChildren) {
+  TWinControl page(nullptr);
+  auto* a = new TGraphicControl(&page);
+  auto* b = new TGraphicControl(&page);
+  auto* c = new TGraphicControl(&page);
+  for (TControl* x : {a, b, c}) x->SetParent(&page);
+  std::vector<TControl*> repainted;
+  page.OnInvalidate = [&](TControl& changed) { repainted.push_back(&changed); };
+  a->BringToFront();
+  EXPECT_EQ(page.ChildControls(), (std::vector<TControl*>{b, c, a}));
+  c->SendToBack();
+  EXPECT_EQ(page.ChildControls(), (std::vector<TControl*>{c, b, a}));
+  EXPECT_EQ(repainted, (std::vector<TControl*>{a, c}));
+  // The owner's order is another matter.
+  EXPECT_EQ(page.OwnedComponents(), (std::vector<TComponent*>{a, b, c}));
+  TGraphicControl loose(nullptr);
+  loose.BringToFront();
+  loose.SendToBack();
 }
 
 TEST(Control, CannotBecomeItsOwnAncestor) {

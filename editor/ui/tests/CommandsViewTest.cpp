@@ -1,0 +1,351 @@
+// The main window's commands from their actions, offscreen: every action in its places, menu
+// enabling as the menus open, the object tree's items, the system clipboard, the notice window
+// and one send to the simulated card from start to end. Dialogs and notices are scripted unless
+// a test shows the program's own.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QTest>
+#include <QToolBar>
+#include <QTreeWidget>
+
+#include "editor/core/StatusTexts.h"
+#include "editor/core/tests/CommandFakes.h"
+#include "editor/ui/DesignView.h"
+#include "editor/ui/Notifier.h"
+#include "editor/ui/StatusBar.h"
+#include "editor/ui/tests/Program.h"
+#include "model/DFMStream.h"
+#include "model/ObjectText.h"
+#include "model/ProgramRecords.h"
+#include "model/ScreenStatus.h"
+#include "model/objects/Texts.h"
+#include "platform/base/GbkText.h"
+#include "platform/base/MessageWindow.h"
+#include "tools/cardsim/CardSim.h"
+
+namespace editor::ui {
+namespace {
+
+using platform::Utf8ToGbk;
+using editor::test::AddText;
+using editor::test::TProgram;
+
+QString Text(std::string_view utf8) { return QString::fromUtf8(utf8.data(), qsizetype(utf8.size())); }
+
+// The program with scripted dialogs for the commands and a recording notifier.
+struct TCommandsProgram : TProgram {
+  editor::test::TFakeCommandDialogs Modal;
+  editor::test::TFakeNotifier Notifier;
+  bool Start(bool ownNotices = false, bool systemClipboard = false) {
+    return TProgram::Start({}, {}, [&](TStartupOptions& options) {
+      options.CommandDialogs = &Modal;
+      if (!ownNotices) options.Notifier = &Notifier;
+      if (systemClipboard) options.Clipboard = nullptr;
+    });
+  }
+  QAction* Action(TCommand command) { return Window().Action(command); }
+  TCommands& Commands() { return Window().Commands(); }
+  model::TConstructer& Root() { return *Form().ProjectRoot(); }
+  model::TLEDScreen& Screen() { return *Form().CurrentScreenObject(); }
+  model::TLeaf& Page() { return *Form().CurrentLeaf(); }
+  TDesign& Design() { return *Commands().Design(); }
+  QTreeWidget& Tree() { return *Window().ObjectList(); }
+  void Trigger(TCommand command) { Action(command)->trigger(); }
+};
+
+QMenu* MenuOf(TDesignFormView& window, const char* name) { return window.findChild<QMenu*>(name); }
+
+// ---- Actions ------------------------------------------------------------------------------------
+
+TEST(CommandActions, EveryCommandHasItsActionInItsPlaces) {
+  TCommandsProgram program;
+  ASSERT_TRUE(program.Start());
+  TDesignFormView& window = program.Window();
+  const std::pair<uint32_t, QWidget*> places[] = {
+      {cpFileMenu, MenuOf(window, "File1")},       {cpEditMenu, MenuOf(window, "Edit1")},
+      {cpInsertMenu, MenuOf(window, "Insert1")},   {cpCardMenu, MenuOf(window, "Card1")},
+      {cpPreviewMenu, MenuOf(window, "Preview1")}, {cpRemoteMenu, MenuOf(window, "Remote1")},
+      {cpSystemMenu, MenuOf(window, "System1")},   {cpClipboardBar, window.ToolBar(1)},
+      {cpFileBar, window.ToolBar(2)},              {cpObjectBar, window.ToolBar(3)},
+      {cpHiddenBar, window.ToolBar(4)},            {cpCardBar, window.ToolBar(5)},
+      {cpLastBar, window.ToolBar(7)},              {cpDesignPopup, window.DesignPopup()},
+      {cpTreePopup, window.TreePopup()},
+  };
+  for (const TCommandInfo& info : CommandTable()) {
+    auto* action = window.findChild<QAction*>(Text(info.Name));
+    ASSERT_EQ(action, program.Action(info.Id)) << info.Name;
+    EXPECT_EQ(action->text(), Text(info.Caption.empty() ? info.Hint : info.Caption)) << info.Name;
+    if (!info.ToolTip.empty()) { EXPECT_EQ(action->toolTip(), Text(info.ToolTip)); }
+    EXPECT_EQ(action->shortcut(), QKeySequence(Text(info.Shortcut), QKeySequence::PortableText)) << info.Name;
+    for (const auto& [place, widget] : places) {
+      ASSERT_NE(widget, nullptr);
+      EXPECT_EQ(widget->actions().contains(action), (info.Places & place) != 0) << info.Name << " " << place;
+    }
+    EXPECT_EQ(action->isVisible(), !info.Hidden) << info.Name;
+  }
+  EXPECT_EQ(program.Action(TCommand::New)->shortcut(), QKeySequence("Ctrl+N"));
+  EXPECT_EQ(program.Action(TCommand::Copy)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Insert));
+  EXPECT_EQ(program.Action(TCommand::Paste)->shortcut(), QKeySequence(Qt::SHIFT | Qt::Key_Insert));
+  EXPECT_EQ(program.Action(TCommand::PreviewAll)->shortcut(), QKeySequence(Qt::Key_F9));
+  EXPECT_FALSE(window.ToolBar(4)->isVisibleTo(&window));
+  EXPECT_EQ(program.Action(TCommand::InsertMultiString)->toolTip(),
+            QString::fromUtf8("主板内置了16点阵、24点阵宋体字库，采用该对象可减少数据发送量"));
+
+  // A hidden insert button runs all the same.
+  program.Trigger(TCommand::InsertTemperature);
+  ASSERT_EQ(program.Page().ControlCount(), 1);
+  EXPECT_EQ(program.Page().Controls(0)->ClassName(), "TTemperature");
+  // Exit closes the window through the close request.
+  program.Dialogs.Answers.push_back(TMessageAnswer::No);
+  program.Trigger(TCommand::Exit);
+  EXPECT_FALSE(window.isVisible());
+}
+
+TEST(CommandActions, ActionsWhoseDialogIsMissingAreDisabled) {
+  TProgram program;
+  ASSERT_TRUE(program.Start());
+  TDesignFormView& window = program.Window();
+  for (TCommand missing :
+       {TCommand::ProjectSettings, TCommand::SetPassword, TCommand::CardSettings, TCommand::CampaignTime})
+    EXPECT_FALSE(window.Action(missing)->isEnabled()) << CommandInfo(missing).Name;
+  for (TCommand there : {TCommand::OnLineList, TCommand::RemoteServer, TCommand::Brightness,
+                         TCommand::PowerSchedule, TCommand::BrightSchedule, TCommand::AutoSend, TCommand::New,
+                         TCommand::InsertText, TCommand::InsertPhoto, TCommand::PreviewPage, TCommand::PreviewAll})
+    EXPECT_TRUE(window.Action(there)->isEnabled()) << CommandInfo(there).Name;
+}
+
+TEST(CommandActions, TheEditMenuEnablesItsItemsAsItOpens) {
+  TCommandsProgram program;
+  ASSERT_TRUE(program.Start());
+  QMenu* edit = program.Window().EditMenu();
+  edit->popup(QPoint(10, 10));
+  for (TCommand off : {TCommand::DeleteCard, TCommand::DeletePage, TCommand::DeleteSelected, TCommand::Copy,
+                       TCommand::Cut, TCommand::Paste})
+    EXPECT_FALSE(program.Action(off)->isEnabled()) << CommandInfo(off).Name;
+  edit->hide();
+  // Tool buttons and shortcuts are never left disabled.
+  EXPECT_TRUE(program.Action(TCommand::Paste)->isEnabled());
+  EXPECT_TRUE(program.Action(TCommand::DeleteCard)->isEnabled());
+
+  model::TText* text = AddText(program.Page(), "a");
+  program.Design().Select(text);
+  program.Clipboard.HasOurs = true;
+  program.Trigger(TCommand::AddCard);
+  program.Trigger(TCommand::AddPage);
+  edit->popup(QPoint(10, 10));
+  EXPECT_TRUE(program.Action(TCommand::DeleteCard)->isEnabled());
+  EXPECT_TRUE(program.Action(TCommand::DeletePage)->isEnabled());
+  EXPECT_TRUE(program.Action(TCommand::Paste)->isEnabled());
+  EXPECT_FALSE(program.Action(TCommand::Copy)->isEnabled());  // the new page has nothing selected
+  edit->hide();
+}
+
+TEST(CommandActions, TheRightButtonOnThePageOpensTheDesignPopUp) {
+  TCommandsProgram program;
+  ASSERT_TRUE(program.Start());
+  model::TText* a = AddText(program.Page(), "a", 10, 10);
+  AddText(program.Page(), "b", 60, 10);
+  program.Design().Select(a);
+  TDesignView* view = program.Window().DesignView();
+  ASSERT_NE(view, nullptr);
+  QTest::mousePress(view, Qt::RightButton, Qt::NoModifier, QPoint(15, 15));
+  QMenu* popup = program.Window().DesignPopup();
+  EXPECT_TRUE(popup->isVisible());
+  EXPECT_TRUE(program.Action(TCommand::AlignBoth)->isEnabled());
+  EXPECT_TRUE(program.Action(TCommand::Copy)->isEnabled());
+  EXPECT_FALSE(program.Action(TCommand::Paste)->isEnabled());
+  popup->hide();
+  QTest::mouseRelease(view, Qt::RightButton, Qt::NoModifier, QPoint(15, 15));
+
+  program.Trigger(TCommand::SelectAll);
+  QTest::mousePress(view, Qt::RightButton, Qt::NoModifier, QPoint(15, 15));
+  EXPECT_FALSE(program.Action(TCommand::AlignBoth)->isEnabled());
+  EXPECT_FALSE(program.Action(TCommand::BringToFront)->isEnabled());
+  EXPECT_TRUE(program.Action(TCommand::Cut)->isEnabled());
+  popup->hide();
+  QTest::mouseRelease(view, Qt::RightButton, Qt::NoModifier, QPoint(15, 15));
+  EXPECT_TRUE(program.Action(TCommand::AlignBoth)->isEnabled());
+}
+
+// ---- The object tree ----------------------------------------------------------------------------
+
+TEST(ObjectList, ARebuildKeepsItsItemsAndRenamesThem) {
+  TCommandsProgram program;
+  ASSERT_TRUE(program.Start());
+  program.Trigger(TCommand::InsertText);
+  QTreeWidget& tree = program.Tree();
+  ASSERT_EQ(tree.topLevelItemCount(), 1);
+  QTreeWidgetItem* screen = tree.topLevelItem(0);
+  QTreeWidgetItem* page = screen->child(0);
+  QTreeWidgetItem* object = page->child(0);
+  EXPECT_TRUE(screen->isExpanded());
+  EXPECT_EQ(object->text(0), QString::fromUtf8("单行文本0"));
+  EXPECT_EQ(object->icon(0).cacheKey(), program.Window().ImageListIcon(19).cacheKey());
+  EXPECT_EQ(screen->icon(0).cacheKey(), program.Window().ImageListIcon(18).cacheKey());
+  EXPECT_EQ(page->icon(0).cacheKey(), program.Window().ImageListIcon(12).cacheKey());
+  EXPECT_EQ(static_cast<TObjectNode*>(object)->Component.Get(), program.Page().Controls(0));
+
+  program.Screen().SetText("renamed");
+  program.Trigger(TCommand::InsertText);
+  EXPECT_EQ(tree.topLevelItem(0), screen);
+  EXPECT_EQ(screen->child(0), page);
+  EXPECT_EQ(page->child(0), object);
+  EXPECT_EQ(screen->text(0), "renamed");
+  EXPECT_EQ(page->childCount(), 2);
+
+  // Deleting the first object: its item shows the second now, the surplus one goes.
+  program.Design().Select(static_cast<platform::TControl*>(program.Page().Controls(0)));
+  program.Trigger(TCommand::DeleteSelected);
+  EXPECT_EQ(page->childCount(), 1);
+  EXPECT_EQ(page->child(0), object);
+  EXPECT_EQ(object->text(0), QString::fromUtf8("单行文本1"));
+}
+
+TEST(ObjectList, NodesActOnTheirOwnComponents) {
+  TCommandsProgram program;
+  ASSERT_TRUE(program.Start());
+  const std::string same = Utf8ToGbk("同名");
+  model::TText* first = AddText(program.Page(), same);
+  program.Trigger(TCommand::AddPage);
+  model::TText* second = AddText(program.Page(), same, 5, 5);
+  model::TLeaf* secondPage = &program.Page();
+  program.Commands().RebuildTree();
+  QTreeWidget& tree = program.Tree();
+  QTreeWidgetItem* firstNode = tree.topLevelItem(0)->child(0)->child(0);
+  QTreeWidgetItem* secondNode = tree.topLevelItem(0)->child(1)->child(0);
+
+  // A click on the first page's node shows that page and selects its object.
+  tree.scrollToItem(firstNode);
+  QTest::mouseClick(tree.viewport(), Qt::LeftButton, Qt::NoModifier, tree.visualItemRect(firstNode).center());
+  EXPECT_EQ(program.Form().CurrentPage(), 0);
+  EXPECT_EQ(program.Design().CurrentControl(), first);
+  EXPECT_EQ(program.Window().DesignView()->Design()->Container(), &program.Page());
+
+  // The tree's delete frees the node's own object: the second, on the other page.
+  tree.setCurrentItem(secondNode);
+  EXPECT_EQ(program.Form().CurrentPage(), 1);
+  program.Design().Select(second);
+  platform::TComponentRef<model::TText> firstRef(first), secondRef(second);
+  program.Trigger(TCommand::DeleteTreeObject);
+  EXPECT_TRUE(firstRef);
+  EXPECT_FALSE(secondRef);
+  EXPECT_EQ(secondPage->ControlCount(), 0);
+  EXPECT_EQ(tree.topLevelItem(0)->child(1)->childCount(), 0);
+  QApplication::processEvents();
+}
+
+TEST(ObjectList, TheRightButtonOpensTheTreePopUp) {
+  TCommandsProgram program;
+  ASSERT_TRUE(program.Start());
+  QTreeWidget& tree = program.Tree();
+  tree.setCurrentItem(tree.topLevelItem(0));
+  emit tree.customContextMenuRequested(QPoint(5, 5));
+  QMenu* popup = program.Window().TreePopup();
+  EXPECT_TRUE(popup->isVisible());
+  EXPECT_FALSE(program.Action(TCommand::DeleteCard)->isEnabled());
+  EXPECT_FALSE(program.Action(TCommand::DeleteTreeObject)->isEnabled());
+  EXPECT_TRUE(program.Action(TCommand::SendCurrent)->isEnabled());
+  popup->hide();
+  EXPECT_TRUE(program.Action(TCommand::DeleteCard)->isEnabled());
+}
+
+// ---- Clipboard ----------------------------------------------------------------------------------
+
+TEST(SystemClipboard, CopyPutsOnlyOurTypeAndPasteFollowsIt) {
+  TCommandsProgram program;
+  ASSERT_TRUE(program.Start(false, true));
+  model::TText* a = AddText(program.Page(), "a");
+  model::TText* b = AddText(program.Page(), "b", 50, 0);
+  program.Trigger(TCommand::SelectAll);
+  program.Trigger(TCommand::Copy);
+  const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+  ASSERT_NE(data, nullptr);
+  EXPECT_EQ(data->formats(), QStringList{DisplayFormatMime});
+  model::TDFMStream expected;
+  model::WriteObjectText(" ", *a, expected, model::ComponentManager());
+  model::WriteObjectText(" ", *b, expected, model::ComponentManager());
+  EXPECT_EQ(data->data(DisplayFormatMime),
+            QByteArray(reinterpret_cast<const char*>(expected.Memory()), qsizetype(expected.Size())));
+
+  QMenu* edit = program.Window().EditMenu();
+  edit->popup(QPoint(10, 10));
+  EXPECT_TRUE(program.Action(TCommand::Paste)->isEnabled());
+  edit->hide();
+  program.Trigger(TCommand::AddPage);
+  program.Trigger(TCommand::Paste);
+  EXPECT_EQ(program.Page().ControlCount(), 2);
+
+  QGuiApplication::clipboard()->setText("something else");
+  edit->popup(QPoint(10, 10));
+  EXPECT_FALSE(program.Action(TCommand::Paste)->isEnabled());
+  edit->hide();
+}
+
+// ---- Notices ------------------------------------------------------------------------------------
+
+TEST(Notices, TheNoticeWindowShowsTheLatestNotice) {
+  TCommandsProgram program;
+  ASSERT_TRUE(program.Start(true));
+  TNoticeWindow* notices = program.Window().NoticeWindow();
+  ASSERT_NE(notices, nullptr);
+  EXPECT_FALSE(notices->isVisible());
+  model::TLEDScreen& screen = program.Screen();
+  screen.SetText("A");
+  screen.SetStatus(model::ssTimedOut);
+  program.Root().OnStatusChanged(&screen);
+  EXPECT_TRUE(notices->isVisible());
+  EXPECT_EQ(notices->Title()->text(), QString::fromUtf8("A传输超时"));
+  EXPECT_TRUE(notices->Message()->text().startsWith(QString::fromUtf8("产生该问题的原因有：\n1. 不存在地址为")));
+  screen.SetStatus(model::ssPortError);
+  program.Root().OnStatusChanged(&screen);
+  EXPECT_EQ(notices->Title()->text(), QString::fromUtf8("A无法打开端口1025"));
+  EXPECT_EQ(program.Window().findChildren<QWidget*>("NoticePopup").size(), 1);
+}
+
+// ---- From start to end --------------------------------------------------------------------------
+
+TEST(EndToEnd, ANewProjectSentToTheCard) {
+  cardsim::TCardSim card;
+  card.AddCard(0);
+  ASSERT_TRUE(card.StartUdp());
+  TCommandsProgram program;
+  ASSERT_TRUE(program.Start());
+
+  program.Trigger(TCommand::New);
+  program.Trigger(TCommand::AddCard);
+  model::TCommunication& link = program.Screen().Communicate();
+  link.SetCommunicationType(model::ctNetWork);
+  link.SetIP("127.0.0.1");
+  link.SetRemotePort(card.UdpPort());
+  link.SetLocalPort(0);
+  program.Trigger(TCommand::AddPage);
+  program.Trigger(TCommand::InsertText);
+  ASSERT_EQ(program.Page().ControlCount(), 1);
+  program.Trigger(TCommand::SendCurrent);
+
+  model::TLEDScreen& screen = program.Screen();
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  while (screen.Status() != model::ssSendDone && std::chrono::steady_clock::now() < deadline) {
+    QApplication::processEvents(QEventLoop::AllEvents, 5);
+    platform::ProcessMessages();
+  }
+  ASSERT_EQ(screen.Status(), model::ssSendDone);
+  const std::vector<cardsim::TReceivedTransfer> transfers = card.Transfers();
+  ASSERT_EQ(transfers.size(), 1u);
+  model::TProgramStream expected;
+  ASSERT_TRUE(model::WriteProgramRecords(screen, 17, expected, cardsim::ParamsColourMode(*card.Card(0))));
+  EXPECT_EQ(transfers[0].Data, expected.Bytes());
+  EXPECT_EQ(program.Form().StatusPanelText(3), Utf8ToGbk("发送完成"));
+  EXPECT_TRUE(program.Notifier.Notices.empty());
+  card.Stop();
+}
+
+}  // namespace
+}  // namespace editor::ui
