@@ -263,6 +263,24 @@ TEST(TableForm, EditRunsModallyAndGivesBackTheFileName) {
   EXPECT_EQ(rig.form.View()->Table(), nullptr);
 }
 
+TEST(TableForm, WithoutAScreenTheEditorKeepsItsSize) {
+  // No current screen gives 0 x 0 (or a screen not yet sized): the window is not shrunk by the
+  // whole viewport.
+  for (QSize screen : {QSize(0, 0), QSize(320, 0), QSize(0, 200), QSize(-5, -5)}) {
+    TFormRig rig;
+    rig.form.resize(500, 400);
+    QSize shown;
+    rig.form.RunModal = [&](QDialog& dialog) {
+      dialog.show();
+      shown = dialog.size();
+      dialog.reject();
+    };
+    rig.dialogs.Answers = {TMessageAnswer::No};
+    rig.form.Edit("", screen.width(), screen.height());
+    EXPECT_EQ(shown, QSize(500, 400)) << screen.width() << "x" << screen.height();
+  }
+}
+
 TEST(TableForm, ACancelledCloseKeepsTheEditorOpen) {
   TFormRig rig;
   rig.Show();
