@@ -167,10 +167,10 @@ TPropertyEditProc TComponentEditor::DateTimeEditor() const {
 TPropertyEditProc TComponentEditor::SubCardEditor() const {
   auto edit = context_.EditSubCards;
   return [edit](platform::TObject* object, const std::string&) {
-    auto* screen = dynamic_cast<model::TLEDScreen*>(object);
+    platform::TComponentRef<model::TLEDScreen> screen(dynamic_cast<model::TLEDScreen*>(object));
     if (!screen || !edit) return false;
     edit(screen->Cards());
-    return true;
+    return bool(screen);
   };
 }
 
