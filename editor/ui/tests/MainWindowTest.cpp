@@ -444,6 +444,35 @@ TEST(MainWindow, DoubleClicksRunTheProgramsEditorsByClass) {
   EXPECT_EQ(PropertyEditorTable().Exists("TPhoto", "FileName"), 0);
 }
 
+TEST(MainWindow, TheInspectorsButtonOpensTheRegisteredEditor) {
+  TProgram program;
+  ASSERT_TRUE(program.Start());
+  model::TLeaf* page = program.Form().CurrentLeaf();
+  ASSERT_NE(page, nullptr);
+  TCommands& commands = program.Window().Commands();
+  auto* movie = AddObject<model::TAVIPlayer>(*page, 10);
+  TPropertyEditor* inspector = commands.Inspector();
+  inspector->SetRoot(movie);  // as selecting it does
+  int row = -1;
+  for (int i = 0; i < inspector->List().ItemCount(); ++i)
+    if (inspector->List().Items(i)->Path == "FileName") row = i;
+  ASSERT_GE(row, 0);
+  program.Form().SetModified(false);
+
+  program.Dialogs.Files = {std::nullopt};
+  inspector->SelectRow(row, inspector->Border(), false);
+  inspector->ButtonClick();
+  ASSERT_EQ(program.Dialogs.FileRequests.size(), 1u);
+  EXPECT_EQ(program.Dialogs.FileRequests[0].Filter, platform::Utf8ToGbk("动画文件|*.Avi"));
+  EXPECT_FALSE(program.Form().Modified());
+
+  program.Dialogs.Files = {std::string("/m/b.Avi")};
+  inspector->ButtonClick();
+  EXPECT_EQ(movie->FileName(), "/m/b.Avi");
+  EXPECT_EQ(inspector->List().Items(row)->ValueText, "/m/b.Avi");
+  EXPECT_TRUE(program.Form().Modified());
+}
+
 TEST(MainWindow, TheModelsMessageBoxesAndSensorClassesAreTheEditors) {
   TProgram program;
   ASSERT_TRUE(program.Start());
