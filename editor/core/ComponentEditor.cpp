@@ -28,20 +28,23 @@ TComponentEditor::TComponentEditor(TComponentEditorContext context, TPropertyDes
   auto add = [](TPropertyDescription& table, const char* className, const char* property, TPropertyEditProc edit) {
     table.Register(className, property, {}, std::move(edit), pdEditor);
   };
-  add(editors_, "TMultiText", "FileName", RichTextEditor());
-  add(editors_, "TText", "Lines", TextLinesEditor());
-  add(editors_, "TMultiString", "Lines", TextLinesEditor());
+  // An editor whose dialog the program lacks is left out, so its row stays typed in the
+  // inspector rather than becoming a button that does nothing.
+  const bool richText = bool(context_.EditRichText), lines = bool(context_.EditTextLines),
+             dates = bool(context_.InputDateTime), subCards = bool(context_.EditSubCards);
+  if (richText) add(editors_, "TMultiText", "FileName", RichTextEditor());
+  if (lines) add(editors_, "TText", "Lines", TextLinesEditor());
+  if (lines) add(editors_, "TMultiString", "Lines", TextLinesEditor());
   // The picture formats registered when the dialog opens.
   add(editors_, "TPhoto", "FileName", FileEditor(&TComponentEditor::PictureRequest));
   add(editors_, "TAVIPlayer", "FileName", FileEditor({"", Gbk("动画文件|*.Avi"), "*.Avi"}));
-  add(editors_, "TCountUp", "Start", DateTimeEditor());
-  add(editors_, "TCountDown", "Terminal", DateTimeEditor());
-  add(editors_, "TLEDScreen", "Cards", SubCardEditor());
+  if (dates) add(editors_, "TCountUp", "Start", DateTimeEditor());
+  if (dates) add(editors_, "TCountDown", "Terminal", DateTimeEditor());
+  if (subCards) add(editors_, "TLEDScreen", "Cards", SubCardEditor());
   add(editors_, "TWordObject", "FileName", FileEditor({"", Gbk("Word 文档|*.Doc"), "*.Doc"}));
   add(editors_, "TStringFile", "FileName", FileEditor({"", Gbk("文本文件|*.Txt"), "*.Txt"}));
-  add(editors_, "TCampaignTime", "StartTime", DateTimeEditor());
-  add(editors_, "TCampaignTime", "EndTime", DateTimeEditor());
-  add(editors_, "TCampaignTime", "CampaignTime", DateTimeEditor());
+  for (const char* property : {"StartTime", "EndTime", "CampaignTime"})
+    if (dates) add(editors_, "TCampaignTime", property, DateTimeEditor());
   add(editors_, "TTableObject", "FileName", FileEditor({"", Gbk("表格文件|*.Tab"), "*.Tab"}));
 
   add(doubleClick_, "TTableObject", "FileName", TableEditor());

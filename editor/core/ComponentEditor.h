@@ -46,7 +46,7 @@ struct TComponentEditorContext {
   std::function<std::string(const std::string& gbkFile, int screenWidth, int screenHeight)> EditTable;
   // The main window's current screen (null while there is none).
   std::function<model::TLEDScreen*()> CurrentScreen;
-  // The input dialogs, shown modally; an editor whose dialog is missing changes nothing.
+  // The input dialogs, shown modally; the editors of a dialog left empty are not registered.
   // The rich-text dialog on a file (GBK, "" for none): once accepted, the file the text is in;
   // nothing when abandoned.
   std::function<std::optional<std::string>(const std::string& gbkFile)> EditRichText;

@@ -352,17 +352,26 @@ TEST(ComponentEditor, RichTextAndSubCards) {
   EXPECT_EQ(rig.inputs, (std::vector<std::string>{"rich ", "rich " + gbkFile, "cards"}));
 }
 
-TEST(ComponentEditor, EditorsWithoutTheirDialogChangeNothing) {
+TEST(ComponentEditor, WithoutTheirDialogEditorsAreNotRegistered) {
   TRig rig;
   rig.context.EditRichText = nullptr;
   rig.context.EditTextLines = nullptr;
   rig.context.InputDateTime = nullptr;
   rig.context.EditSubCards = nullptr;
   TComponentEditor componentEditor(rig.context, rig.editors, rig.doubleClick);
-  EXPECT_FALSE(rig.DoubleClick(rig.Add<model::TMultiText>()));
-  EXPECT_FALSE(rig.DoubleClick(rig.Add<model::TText>()));
+  // Those rows stay typed in the inspector.
+  for (const TRow& row : std::vector<TRow>{{"TMultiText", "FileName"},
+                                           {"TText", "Lines"},
+                                           {"TMultiString", "Lines"},
+                                           {"TCountUp", "Start"},
+                                           {"TCountDown", "Terminal"},
+                                           {"TLEDScreen", "Cards"},
+                                           {"TCampaignTime", "StartTime"},
+                                           {"TCampaignTime", "CampaignTime"}})
+    EXPECT_EQ(rig.editors.Exists(row.Class, row.Property), 0) << row.Class << "." << row.Property;
+  EXPECT_EQ(rig.editors.Exists("TPhoto", "FileName"), pdEditor);
   EXPECT_FALSE(rig.DoubleClick(rig.Add<model::TCampaignTime>()));
-  EXPECT_FALSE(rig.editors.EditFirst(rig.root.GetScreen(0)));
+  EXPECT_TRUE(rig.inputs.empty());
 }
 
 }  // namespace
