@@ -7,6 +7,7 @@
 #include "model/CardLink.h"
 #include "model/ComponentManager.h"
 #include "model/IDCreater.h"
+#include "model/objects/PageflatClient.h"
 #include "model/stream/StreamContext.h"
 
 namespace editor {
@@ -22,9 +23,13 @@ TApplication::TApplication() {
   // files; they stay registered for the life of the process.
   imaging::RegisterRasterFormats();
   imaging::RegisterGIFFormat();
+  // The Word objects' document converter runs from here to the end; without it (or without
+  // LibreOffice) they stay black and send nothing.
+  model::PageflatClient().Start();
 }
 
 TApplication::~TApplication() {
+  model::PageflatClient().Stop();
   StopOnLineListener();
   autoSend_.reset();
   // No card operation may reach the manager once it is gone.

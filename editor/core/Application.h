@@ -39,11 +39,12 @@ class TApplication {
   // Makes, in this order: the name generator and the class registry (then the display classes
   // are registered: the sensor classes first, then the main window's seventeen), the preview
   // stream, and the one link manager, which the card operations then reach (model's
-  // LEDManager()); then registers the picture formats, before any picture opens.
+  // LEDManager()); then registers the picture formats, before any picture opens, and starts
+  // the document converter of the Word objects (PageflatClient.h).
   TApplication();
-  // Stops the online listener, takes the manager back from the card operations and frees it.
-  // The registry, name generator and preview stream are the model's own process-wide objects
-  // and hold no thread.
+  // Stops the converter and the online listener, takes the manager back from the card
+  // operations and frees it. The registry, name generator and preview stream are the model's
+  // own process-wide objects and hold no thread.
   ~TApplication();
   TApplication(const TApplication&) = delete;
   TApplication& operator=(const TApplication&) = delete;

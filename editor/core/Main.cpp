@@ -41,8 +41,6 @@ int CentredEdge(int clientSize, int panelSize, int scrollPosition) {
 
 void RegisterDisplayClasses(model::TComponentManager& registry) {
   model::RegisterSensorClasses(registry);
-  // The document and table objects (TWordObject, TTableObject) take their places after TCards
-  // once their unit is built.
   const platform::TClassInfo* classes[] = {
       &model::TLEDScreen::StaticClassInfo(),  &model::TLeaf::StaticClassInfo(),
       &model::TText::StaticClassInfo(),       &model::TDateTimeComponent::StaticClassInfo(),
@@ -50,7 +48,8 @@ void RegisterDisplayClasses(model::TComponentManager& registry) {
       &model::TCountUp::StaticClassInfo(),    &model::TCountDown::StaticClassInfo(),
       &model::TAVIPlayer::StaticClassInfo(),  &model::TAnalogClock::StaticClassInfo(),
       &model::TMultiString::StaticClassInfo(), &model::TMultiCard::StaticClassInfo(),
-      &model::TCards::StaticClassInfo(),      &model::TStringFile::StaticClassInfo(),
+      &model::TCards::StaticClassInfo(),      &model::TWordObject::StaticClassInfo(),
+      &model::TTableObject::StaticClassInfo(), &model::TStringFile::StaticClassInfo(),
       &model::TCampaignTime::StaticClassInfo(),
   };
   for (const platform::TClassInfo* cls : classes)

@@ -40,7 +40,10 @@ class TQtCommandDialogs : public TCommandDialogs {
  public:
   explicit TQtCommandDialogs(TCorvane& program) : program_(program) {}
 
-  bool Available(TModalDialog dialog) const override { return Form(dialog) != nullptr; }
+  bool Available(TModalDialog dialog) const override {
+    if (dialog == TModalDialog::Password) return program_.HasPasswordPrompt();
+    return Form(dialog) != nullptr;
+  }
 
   bool Execute(TModalDialog dialog) override {
     switch (dialog) {
@@ -48,11 +51,13 @@ class TQtCommandDialogs : public TCommandDialogs {
       case TModalDialog::PowerSchedule: program_.ScheduleCommands().AutoClose(); return true;
       case TModalDialog::BrightSchedule: program_.ScheduleCommands().AutoBright(); return true;
       case TModalDialog::AutoSend: program_.ScheduleCommands().AutoSend(); return true;
+      // One prompt guards the start, the project settings and the card settings.
+      case TModalDialog::Password: return program_.HasPasswordPrompt() && program_.Dialogs().StartupPassword();
       default: break;
     }
     auto* form = qobject_cast<QDialog*>(Form(dialog));
     if (!form) return false;
-    form->exec();
+    RunModal(*form, program_.ModalRun());
     return true;
   }
 
@@ -138,6 +143,7 @@ TCorvane::TCorvane(TStartupOptions options) : options_(std::move(options)) {
   }
   TErrorGuard::SetDialogs(options_.Dialogs);
   scheduleForms_ = std::make_unique<TScheduleForms>();
+  scheduleForms_->RunModal = options_.RunModal;
   newgrid_ = std::make_unique<TNewgridStandIn>();
   model::SetMessageBoxHook([dialogs = options_.Dialogs](std::string_view text, std::string_view caption,
                                                         model::TMessageBoxIcon icon) {
@@ -200,6 +206,8 @@ QWidget* TCorvane::Form(std::string_view className) const {
   return nullptr;
 }
 
+bool TCorvane::HasPasswordPrompt() const { return !qtDialogs_ || Form("TInputPassWordForm") != nullptr; }
+
 TAboutForm* TCorvane::AboutForm() const { return static_cast<TAboutForm*>(Form("TAboutForm")); }
 
 TOnLineForm* TCorvane::OnLineForm() const { return static_cast<TOnLineForm*>(Form("TOnLineForm")); }
@@ -229,8 +237,12 @@ std::unique_ptr<QWidget> TCorvane::MakeOnLineForm() {
   return form;
 }
 
+// The dialog opens its links through the application's link manager, the one the project
+// roots use, so a port a screen holds is taken over rather than refused.
 std::unique_ptr<QWidget> TCorvane::MakeParamSetForm() {
-  return std::make_unique<TParamSetForm>(Dialogs(), application_->LEDManager(), main_->Form().Settings());
+  auto form = std::make_unique<TParamSetForm>(Dialogs(), application_->LEDManager(), main_->Form().Settings());
+  if (options_.RunModal) form->RunModal = options_.RunModal;
+  return form;
 }
 
 std::unique_ptr<QWidget> TCorvane::MakeSetRemoteServerForm() {
@@ -262,11 +274,14 @@ TTableForm* TCorvane::TableForm() const { return static_cast<TTableForm*>(Form("
 TNewgridForm* TCorvane::NewgridForm() const { return static_cast<TNewgridForm*>(Form("TNewgridForm")); }
 
 std::unique_ptr<QWidget> TCorvane::MakeTableForm() {
-  return std::make_unique<TTableForm>(Dialogs(), *newgrid_, main_->Form().Settings());
+  auto form = std::make_unique<TTableForm>(Dialogs(), *newgrid_, main_->Form().Settings());
+  form->RunModal = options_.RunModal;
+  return form;
 }
 
 std::unique_ptr<QWidget> TCorvane::MakeNewgridForm() {
   auto form = std::make_unique<TNewgridForm>();
+  form->RunModal = options_.RunModal;
   newgrid_->Form = form.get();
   return form;
 }
@@ -278,6 +293,7 @@ TScheduleFormContext TCorvane::ScheduleContext() {
   context.Dialogs = options_.Dialogs;
   context.Operations = &RootScheduleOperations();
   context.CurrentScreen = [main] { return main->CurrentScreenObject(); };
+  context.RunModal = options_.RunModal;
   return context;
 }
 

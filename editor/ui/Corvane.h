@@ -13,6 +13,7 @@
 #include "editor/core/Application.h"
 #include "editor/core/Commands.h"
 #include "editor/core/Main.h"
+#include "editor/ui/ModalRun.h"
 #include "editor/ui/ScheduleForms.h"
 
 namespace editor::ui {
@@ -48,6 +49,9 @@ struct TStartupOptions {
   // Null: the program's own dialogs for the commands, and the main window's notice window.
   TCommandDialogs* CommandDialogs = nullptr;
   TNotifier* Notifier = nullptr;
+  // How the program's own dialogs run modally when a command opens them (empty: their modal
+  // loop); tests show the dialog and play the user's part instead.
+  TModalRun RunModal;
   // Program directory, command line (GBK) and clock of the main window.
   TMainOptions Main;
   // The project side's hooks, in place before the main window is first shown.
@@ -99,6 +103,10 @@ class TCorvane {
   TScheduleCommands& ScheduleCommands();
   // The dialogs the main window's commands open, as the program has them.
   TCommandDialogs& CommandDialogs() { return *options_.CommandDialogs; }
+  const TModalRun& ModalRun() const { return options_.RunModal; }
+  // Whether the system-password prompt exists: the Qt program's once its form is made at
+  // start-up, or the prompt of dialogs the program was given.
+  bool HasPasswordPrompt() const;
   // The table editor and its new-table dialog.
   TTableForm* TableForm() const;
   TNewgridForm* NewgridForm() const;

@@ -51,7 +51,7 @@ void PlaceOver(QWidget* picker, TGridTable* grid, const TCellPicker& at) {
 template <class TController>
 TScheduleGridForm<TController>::TScheduleGridForm(const TScheduleFormContext& context, const TLook& look,
                                                   QWidget* parent)
-    : QDialog(parent) {
+    : QDialog(parent), runModal_(context.RunModal) {
   setObjectName(look.FormName);
   setWindowTitle(Text(look.Title));
   controller_ = std::make_unique<TController>(*this, *context.Dialogs, *context.Operations, context.CurrentScreen);
@@ -172,7 +172,8 @@ void TAutoBrightForm::PlacePicker() {
 
 // ---- Manual brightness ---------------------------------------------------------------------
 
-TBrightAdjustForm::TBrightAdjustForm(const TScheduleFormContext& context, QWidget* parent) : QDialog(parent) {
+TBrightAdjustForm::TBrightAdjustForm(const TScheduleFormContext& context, QWidget* parent)
+    : QDialog(parent), runModal_(context.RunModal) {
   setObjectName("BrightAdjustForm");
   setWindowTitle(Text("显示屏亮度调节"));
   controller_ = std::make_unique<TBrightAdjustController>(*this, *context.Operations, context.CurrentScreen);
@@ -221,7 +222,7 @@ void TScheduleForms::BrightAdjust() {
 }
 
 void TScheduleForms::AutoSend() {
-  if (AutoSendForm) AutoSendForm->exec();
+  if (AutoSendForm) ui::RunModal(*AutoSendForm, RunModal);
 }
 
 void TScheduleForms::ScreenStatusChanged(const model::TLEDScreen& screen) {

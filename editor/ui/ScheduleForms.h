@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "editor/core/ScheduleForms.h"
+#include "editor/ui/ModalRun.h"
 
 class QCheckBox;
 class QComboBox;
@@ -24,6 +25,8 @@ struct TScheduleFormContext {
   TDialogs* Dialogs = nullptr;
   TScheduleOperations* Operations = nullptr;
   TCurrentScreen CurrentScreen;
+  // How the dialogs run modally (empty: their modal loop).
+  TModalRun RunModal;
 };
 
 // What both schedule dialogs are: a grid, a check box under it, a picker floating over a cell
@@ -37,7 +40,7 @@ class TScheduleGridForm : public QDialog, public TScheduleView {
 
   // TScheduleView
   bool Visible() const override { return isVisible(); }
-  void ShowModal() override { exec(); }
+  void ShowModal() override { ui::RunModal(*this, runModal_); }
   void Changed() override;
 
  protected:
@@ -61,6 +64,7 @@ class TScheduleGridForm : public QDialog, public TScheduleView {
   void Quietly(const std::function<void()>& change);
   bool Updating() const { return updating_; }
 
+  TModalRun runModal_;
   std::unique_ptr<TController> controller_;
   TGridTable* grid_;
   QCheckBox* check_;
@@ -102,10 +106,11 @@ class TBrightAdjustForm : public QDialog, public TScheduleView {
   QSpinBox* Spin() const { return spin_; }
 
   bool Visible() const override { return isVisible(); }
-  void ShowModal() override { exec(); }
+  void ShowModal() override { ui::RunModal(*this, runModal_); }
   void Changed() override;
 
  private:
+  TModalRun runModal_;
   std::unique_ptr<TBrightAdjustController> controller_;
   QSpinBox* spin_;
   bool updating_ = false;
@@ -120,6 +125,8 @@ class TScheduleForms final : public TScheduleCommands {
   TAutoBrightForm* AutoBrightForm = nullptr;
   TBrightAdjustForm* BrightAdjustForm = nullptr;
   TAutoSendForm* AutoSendForm = nullptr;
+  // How the automatic-send dialog runs modally (empty: its modal loop).
+  TModalRun RunModal;
 
   void AutoClose() override;
   void AutoBright() override;

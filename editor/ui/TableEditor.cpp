@@ -50,7 +50,6 @@ QSpinBox* SettingBox(QWidget* parent, const char* name, int TNewTableSettings::*
 TNewgridForm::TNewgridForm(QWidget* parent) : QDialog(parent) {
   setObjectName("NewgridForm");
   setWindowTitle(U("请输入表格属性"));
-  RunModal = [](QDialog& dialog) { return dialog.exec(); };
 
   auto* column = new QVBoxLayout(this);
   auto* form = new QFormLayout;
@@ -112,7 +111,9 @@ TNewTableSettings TNewgridForm::Values() const {
 
 int TNewgridForm::Execute(TNewTableSettings& values) {
   SetValues(values);
-  const int result = RunModal(*this);
+  setResult(mrNewgridCancel);
+  ui::RunModal(*this, RunModal);
+  const int result = this->result();
   // Spin boxes hold a typed value only once they lose the focus; what is shown is what counts.
   for (QSpinBox* spin : {rows_, cols_, height_, width_}) spin->interpretText();
   values = Values();
@@ -126,7 +127,6 @@ TTableForm::TTableForm(TDialogs& dialogs, TNewgridDialog& newgrid, platform::TSe
   setObjectName("TableForm");
   setWindowTitle(U("表格编辑器"));
   setSizeGripEnabled(true);
-  RunModal = [](QDialog& dialog) { dialog.exec(); };
   editor_ = std::make_unique<TTableEditor>(*this, dialogs, newgrid, std::move(settings));
   TTableEditor* e = editor_.get();
 
@@ -318,7 +318,7 @@ void TTableForm::ApplyScreenSize() {
 std::string TTableForm::Edit(const std::string& gbkFile, int screenWidth, int screenHeight) {
   editor_->SetFileName(gbkFile);
   if (screenWidth > 0 && screenHeight > 0) SizeForScreen(screenWidth, screenHeight);
-  RunModal(*this);
+  ui::RunModal(*this, RunModal);
   return editor_->FileName();
 }
 

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "editor/core/TableEditor.h"
+#include "editor/ui/ModalRun.h"
 
 class QAction;
 class QSpinBox;
@@ -35,8 +36,8 @@ class TNewgridForm : public QDialog, public TNewgridDialog {
   // Shows the values, runs the dialog modally and gives back what was typed: "确  定" returns
   // mrNewgridOk, "取  消" and closing mrNewgridCancel.
   int Execute(TNewTableSettings& values) override;
-  // Runs the dialog modally and returns its result; tests replace it so no modal loop runs.
-  std::function<int(QDialog&)> RunModal;
+  // How the dialog runs modally (empty: its modal loop); a test's run ends it with done().
+  TModalRun RunModal;
 
   void SetValues(const TNewTableSettings& values);
   TNewTableSettings Values() const;
@@ -74,8 +75,8 @@ class TTableForm : public QDialog, public TTableEditorView {
   // Sizes the window so that the table view's viewport is width x height: now when it is
   // shown, else as it is shown (before the table takes the viewport's size).
   void SizeForScreen(int width, int height);
-  // Runs the dialog modally; tests replace it so no modal loop runs.
-  std::function<void(QDialog&)> RunModal;
+  // How the dialog runs modally (empty: its modal loop).
+  TModalRun RunModal;
 
   // A tool-bar action by its object name ("tbNew", "tbOpen", ...).
   QAction* Action(const char* name) const;

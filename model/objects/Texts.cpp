@@ -3,9 +3,19 @@
 #include <algorithm>
 #include <vector>
 
+#include "model/LoadMode.h"
+#include "model/MessageBoxHook.h"
+#include "model/TimerClock.h"
+#include "model/objects/PageflatClient.h"
+#include "model/objects/TableReport.h"
+#include "model/objects/WordToBmp.h"
 #include "model/stream/WindowRecords.h"
+#include "platform/base/AtomicFile.h"
+#include "platform/base/FilePath.h"
 #include "platform/base/GbkText.h"
 #include "platform/component/ClassBuilder.h"
+#include "platform/gfx/Blit.h"
+#include "platform/gfx/BmpImage.h"
 #include "platform/gfx/Canvas.h"
 #include "platform/gfx/TextLayout.h"
 
@@ -85,6 +95,44 @@ const TTableRows& StringFileRows() {
     TTableRows r;
     AddRow(r, kRowFileName);
     AddCodeTextRows(r);
+    return r;
+  }();
+  return rows;
+}
+
+constexpr int WordWidth = 256;
+constexpr int WordHeight = 128;
+
+// The rows of TTableObject, and of TWordObject after its Reverse row.
+void AddDocumentRows(TTableRows& r) {
+  AddRow(r, kRowFileName);
+  AddRow(r, kRowTransparent);
+  AddRow(r, kRowMethod);
+  AddRow(r, kRowSpeed);
+  AddBooleanRows(r);
+  AddMethodRows(r);
+  AddSpeedRows(r);
+}
+
+const TTableRows& WordObjectRows() {
+  static const TTableRows rows = [] {
+    TTableRows r;
+    AddBoundsRows(r);
+    AddRow(r, "Reverse|是否反色|$000000F0");
+    AddDocumentRows(r);
+    return r;
+  }();
+  return rows;
+}
+
+constexpr int TableWidth = 320;
+constexpr int TableHeight = 200;
+
+const TTableRows& TableObjectRows() {
+  static const TTableRows rows = [] {
+    TTableRows r;
+    AddBoundsRows(r);
+    AddDocumentRows(r);
     return r;
   }();
   return rows;
@@ -340,6 +388,242 @@ void TStringFile::SetRecordSelf(TProgramStream* stream) {
   Invalidate();
   AppendRecord(stream, [this](TProgramStream& s) {
     WriteCodeText(*this, lines_, font_, color_, method_, speed_, transparent_, s);
+  });
+}
+
+// ---- TWordObject ----------------------------------------------------------------------------
+
+const platform::TClassInfo& TWordObject::StaticClassInfo() {
+  using T = TWordObject;
+  static const platform::TClassInfo info =
+      platform::TClassBuilder<T, platform::TGraphicControl>("TWordObject")
+          .Property("FileName", &T::FileName, &T::SetFileName)
+          .Property("Reverse", &T::Reverse, &T::SetReverse)
+          .Property("Method", TypeDisplayMethod(), &T::Method, &T::SetMethod)
+          .Property("Speed", TypeDisplaySpeed(), &T::Speed, &T::SetSpeed)
+          .Property("Transparent", &T::Transparent, &T::SetTransparent)
+          .Property("Text", &T::Text, &T::SetText)
+          .Property("PropertyTable", [](T& t) { return &t.PropertyTable(); }, nullptr)
+          .StreamProperty<TProgramStream>("RecordSelf", &T::SetRecordSelf)
+          .Build();
+  return info;
+}
+
+TWordObject::TWordObject(platform::TComponent* owner)
+    : TGraphicControl(owner),
+      preview_(WordWidth, WordHeight, platform::pf24bit),
+      clock_(&TimerClock()),
+      pollTimer_(*clock_) {
+  pollTimer_.SetEnabled(false);
+  pollTimer_.SetInterval(PollInterval);
+  pollTimer_.SetOnTimer([this] { PollTick(); });
+  SetBounds(Left(), Top(), WordWidth, WordHeight);
+  FillPropertyTable(table_, WordObjectRows());
+}
+
+void TWordObject::SetFileName(std::string_view fileName) {
+  if (fileName == fileName_) return;
+  fileName_ = fileName;
+  if (Loading()) return;  // Loaded() asks once every property is in
+  RequestConversion();
+  Invalidate();
+}
+
+void TWordObject::SetReverse(bool reverse) {
+  if (reverse == reverse_) return;
+  reverse_ = reverse;
+  if (Loading()) return;
+  RequestConversion();
+  Invalidate();
+}
+
+void TWordObject::SetTransparent(bool transparent) {
+  if (transparent == transparent_) return;
+  transparent_ = transparent;
+  Invalidate();
+}
+
+void TWordObject::Resize() {
+  if (Width() == lastWidth_ && Height() == lastHeight_) return;
+  lastWidth_ = Width();
+  lastHeight_ = Height();
+  if (Loading() || fileName_.empty()) return;
+  RequestConversion();
+}
+
+void TWordObject::Loaded() {
+  TGraphicControl::Loaded();
+  if (!fileName_.empty()) RequestConversion();
+  Invalidate();
+}
+
+void TWordObject::RequestConversion() {
+  if (LoadMode() == LoadModeReading) {
+    deferred_ = true;
+    pollTimer_.SetEnabled(true);
+    deadline_ = clock_->NowMs() + DeferredTimeoutMs;
+    return;
+  }
+  if (pollTimer_.Enabled()) {
+    pending_ = true;
+    return;
+  }
+  TPageflatClient& converter = PageflatClient();
+  if (!converter.Running()) return;
+  const std::string document = RegularObjectFile(fileName_);
+  if (document.empty()) return;  // nothing it could open
+  TConvertRequest request;
+  request.Document = platform::AbsolutePath(document);
+  request.Bitmap = converter.NewBitmapPath();
+  request.Width = Width();
+  request.Height = Height();
+  request.Reverse = reverse_;
+  // Refused for a path too long for its field, a converter that went, a full socket.
+  if (!converter.Send(request)) return;
+  bitmapPath_ = std::move(request.Bitmap);
+  pollTimer_.SetEnabled(true);
+  deadline_ = clock_->NowMs() + RequestTimeoutMs;
+}
+
+void TWordObject::PollTick() {
+  if (clock_->NowMs() > deadline_) {
+    // Given up without a word; a bitmap that comes later stays in the converter's folder.
+    pollTimer_.SetEnabled(false);
+    deferred_ = false;
+    pending_ = false;
+    return;
+  }
+  if (LoadMode() == LoadModeReading) {
+    pending_ = false;
+    return;
+  }
+  if (deferred_) {
+    pollTimer_.SetEnabled(false);
+    deferred_ = false;
+    RequestConversion();
+    return;
+  }
+  std::string bytes;
+  if (bitmapPath_.empty() || !platform::ReadWholeFile(bitmapPath_, bytes)) return;
+  try {
+    platform::TBitmap picture =
+        platform::ReadBmp(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+    picture.SetPixelFormat(platform::pf24bit);
+    preview_ = std::move(picture);
+  } catch (const std::exception&) {
+    return;  // not whole yet: the next tick tries again
+  }
+  std::remove(bitmapPath_.c_str());
+  bitmapPath_.clear();
+  Invalidate();
+  pollTimer_.SetEnabled(false);
+  if (pending_) {
+    pending_ = false;
+    RequestConversion();
+  }
+}
+
+void TWordObject::Paint(platform::TCanvas& canvas) {
+  const platform::TCopyMode mode = canvas.CopyMode;
+  canvas.CopyMode = transparent_ ? platform::cmSrcPaint : platform::cmSrcCopy;
+  canvas.StretchMode = platform::smColorOnColor;
+  canvas.StretchDraw({0, 0, Width(), Height()}, preview_);
+  canvas.CopyMode = mode;
+}
+
+platform::TBitmap TWordObject::RecordPicture() const {
+  const int stripHeight = StripHeight(Width(), Height());
+  if (stripHeight == 0 || RegularObjectFile(fileName_).empty()) return {};
+  platform::TBitmap strip(Width(), stripHeight, platform::pf16bit);
+  const int k = WordToBitmap(fileName_, Width(), Height(), CopyPageToStrip,
+                             const_cast<TWordObject*>(this), strip, reverse_);
+  if (k <= 1) return {};  // an error, or no page
+  const int rows = (k - 1) * Height();
+  platform::TBitmap picture(Width(), rows, platform::pf24bit);
+  platform::CopyBits(picture, {0, 0, Width(), rows}, 0, 0, Width(), rows, strip, 0, 0);
+  return picture;
+}
+
+void TWordObject::SetRecordSelf(TProgramStream* stream) {
+  AppendRecord(stream, [this](TProgramStream& s) {
+    const platform::TBitmap picture = RecordPicture();
+    if (picture.Empty()) return;
+    WritePictureWindow(ObjectRecordRect(*this), picture, EffectCode(method_), SpeedCode(speed_),
+                       transparent_, s);
+  });
+}
+
+// ---- TTableObject ---------------------------------------------------------------------------
+
+const platform::TClassInfo& TTableObject::StaticClassInfo() {
+  using T = TTableObject;
+  static const platform::TClassInfo info =
+      platform::TClassBuilder<T, platform::TGraphicControl>("TTableObject")
+          .Property("FileName", &T::FileName, &T::SetFileName)
+          .Property("Transparent", &T::Transparent, &T::SetTransparent)
+          .Property("Method", TypeDisplayMethod(), &T::Method, &T::SetMethod)
+          .Property("Speed", TypeDisplaySpeed(), &T::Speed, &T::SetSpeed)
+          .Property("Text", &T::Text, &T::SetText)
+          .Property("PropertyTable", [](T& t) { return &t.PropertyTable(); }, nullptr)
+          .StreamProperty<TProgramStream>("RecordSelf", &T::SetRecordSelf)
+          .Build();
+  return info;
+}
+
+TTableObject::TTableObject(platform::TComponent* owner)
+    : TGraphicControl(owner), picture_(TableWidth, TableHeight, platform::pf24bit) {
+  SetBounds(Left(), Top(), TableWidth, TableHeight);
+  FillPropertyTable(table_, TableObjectRows());
+}
+
+void TTableObject::SetFileName(std::string_view fileName) {
+  fileName_ = fileName;
+  platform::TBitmap rendered;
+  bool loaded = false;
+  if (!fileName_.empty()) {
+    TTableReport table(nullptr);  // hidden; it needs no parent to load and render
+    // A file that does not load has shown its message already.
+    if (table.LoadFromFile(fileName_)) {
+      loaded = table.RenderToBitmap(rendered);
+      if (!loaded)
+        ShowMessageBox(platform::Utf8ToGbk("打开报表错误!"), MessageBoxCaption(),
+                       TMessageBoxIcon::Warning);
+    }
+  }
+  if (loaded) {
+    picture_ = std::move(rendered);
+    SetBounds(Left(), Top(), picture_.Width(), picture_.Height());
+  } else {
+    // Black, at the size it has: a failed load must not shrink the object to the 1 x 1 of
+    // an empty table, which the next save would keep.
+    picture_.Recreate(picture_.Width(), picture_.Height());
+  }
+  Invalidate();
+}
+
+void TTableObject::SetTransparent(bool transparent) {
+  if (transparent == transparent_) return;
+  transparent_ = transparent;
+  Invalidate();
+}
+
+void TTableObject::Paint(platform::TCanvas& canvas) {
+  const platform::TCopyMode mode = canvas.CopyMode;
+  if (transparent_) {
+    canvas.CopyMode = platform::cmSrcPaint;
+  } else {
+    canvas.Brush = platform::TBrush{platform::clBlack, platform::bsSolid};
+    canvas.FillRect({0, 0, Width(), Height()});
+    canvas.CopyMode = platform::cmSrcCopy;
+  }
+  canvas.Draw(0, 0, picture_);
+  canvas.CopyMode = mode;
+}
+
+void TTableObject::SetRecordSelf(TProgramStream* stream) {
+  AppendRecord(stream, [this](TProgramStream& s) {
+    WritePictureWindow(ObjectRecordRect(*this), picture_, EffectCode(method_), SpeedCode(speed_),
+                       transparent_, s);
   });
 }
 

@@ -76,4 +76,10 @@ std::string TempDir() {
   return "/tmp/";
 }
 
+std::string MakePrivateTempFolder(std::string_view prefix) {
+  std::string path = TempDir() + std::string(prefix) + "XXXXXX";
+  if (!::mkdtemp(path.data())) return {};  // mkdtemp makes it 0700
+  return path + "/";
+}
+
 }  // namespace platform

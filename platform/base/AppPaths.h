@@ -20,5 +20,8 @@ std::string ProgramFile(std::string_view name);
 std::string ExecutableDir();
 // The temporary folder: $TMPDIR when set and not empty, else "/tmp"; ending in "/".
 std::string TempDir();
+// Makes a new folder that only the user may enter (0700) in TempDir(), named `prefix` and six
+// random characters, and gives its path ending in "/"; empty when it cannot be made.
+std::string MakePrivateTempFolder(std::string_view prefix);
 
 }  // namespace platform

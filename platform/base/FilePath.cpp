@@ -1,6 +1,7 @@
 #include "FilePath.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "platform/base/GbkText.h"
 
@@ -45,9 +46,22 @@ std::string ExtractFileName(std::string_view path) { return std::string(path.sub
 
 std::string ExtractFilePath(std::string_view path) { return std::string(path.substr(0, LastNameStart(path))); }
 
+std::string AbsolutePath(std::string_view osPath) {
+  if (osPath.empty() || osPath[0] == '/') return std::string(osPath);
+  char buf[4096];
+  if (!::getcwd(buf, sizeof buf)) return std::string(osPath);
+  std::string path = buf;
+  if (path.back() != '/') path += '/';
+  return path + std::string(osPath);
+}
+
 bool RegularFileExists(const std::string& osPath) {
   struct stat st;
   return ::stat(osPath.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool ProgramFileExists(const std::string& osPath) {
+  return RegularFileExists(osPath) && ::access(osPath.c_str(), X_OK) == 0;
 }
 
 }  // namespace platform

@@ -23,7 +23,14 @@ std::string ExtractFileExt(std::string_view path);
 std::string ExtractFileName(std::string_view path);
 std::string ExtractFilePath(std::string_view path);
 
+// The OS path made absolute against the current folder ("" stays ""; an absolute path and a
+// path when the current folder is unknown stay as they are). Nothing is resolved: links and
+// ".." remain.
+std::string AbsolutePath(std::string_view osPath);
+
 // True when the OS path names an existing regular file.
 bool RegularFileExists(const std::string& osPath);
+// True when the OS path names a regular file this process may run.
+bool ProgramFileExists(const std::string& osPath);
 
 }  // namespace platform

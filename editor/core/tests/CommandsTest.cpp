@@ -5,7 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <map>
 #include <set>
+#include <stdexcept>
 
 #include "editor/core/PropertyDescription.h"
 #include "editor/core/StatusTexts.h"
@@ -41,6 +44,23 @@ class TUntitled : public platform::TGraphicControl {
 const platform::TClassInfo& TUntitled::StaticClassInfo() {
   static const platform::TClassInfo info =
       platform::TClassBuilder<TUntitled, platform::TGraphicControl>("TUntitled").Build();
+  return info;
+}
+
+// A display object whose record cannot be made.
+class TFaulty : public platform::TGraphicControl {
+  DECLARE_CLASS_INFO()
+  explicit TFaulty(platform::TComponent* owner) : TGraphicControl(owner) {}
+  void SetRecordSelf(model::TProgramStream* stream) {
+    if (stream) throw std::runtime_error("no record");
+  }
+};
+
+const platform::TClassInfo& TFaulty::StaticClassInfo() {
+  static const platform::TClassInfo info =
+      platform::TClassBuilder<TFaulty, platform::TGraphicControl>("TFaulty")
+          .StreamProperty<model::TProgramStream>("RecordSelf", &TFaulty::SetRecordSelf)
+          .Build();
   return info;
 }
 
@@ -670,6 +690,39 @@ TEST_F(EditCommands, InsertAsksForItsFileFirst) {
   EXPECT_EQ(InsertFileRequest(TInsertFile::Text).FileName, "*.Txt;*.RTF");
 }
 
+
+TEST_F(EditCommands, WordAndTableObjectsComeFromTheObjectBarWithoutAFileAndShowTheirIcons) {
+  ASSERT_TRUE(rig.Commands->Available(TCommand::InsertWord));
+  ASSERT_TRUE(rig.Commands->Available(TCommand::InsertTable));
+  rig.Commands->Execute(TCommand::InsertWord);
+  rig.Commands->Execute(TCommand::InsertTable);
+  // The Insert menu's own two items do nothing.
+  rig.Commands->Execute(TCommand::WordItem);
+  rig.Commands->Execute(TCommand::TableItem);
+  EXPECT_TRUE(rig.Dialogs.FileRequests.empty());
+  ASSERT_EQ(rig.Page().ControlCount(), 2);
+  const auto& made = rig.Page().OwnedComponents();
+  auto* word = dynamic_cast<model::TWordObject*>(made.at(0));
+  auto* table = dynamic_cast<model::TTableObject*>(made.at(1));
+  ASSERT_TRUE(word && table);
+  EXPECT_EQ(word->Name(), "WordObject0");
+  EXPECT_EQ(word->Text(), "Word0");
+  EXPECT_EQ(table->Text(), Utf8ToGbk("表格0"));
+  EXPECT_EQ(word->Width(), 256);
+  EXPECT_EQ(table->Width(), 320);
+  // Their tree nodes carry the icons of their classes.
+  std::map<const platform::TComponent*, int> icons;
+  std::function<void(const std::vector<TTreeEntry>&)> walk = [&](const auto& entries) {
+    for (const TTreeEntry& e : entries) {
+      icons[e.Component] = e.ImageIndex;
+      walk(e.Children);
+    }
+  };
+  walk(rig.View.Tree);
+  EXPECT_EQ(icons[word], 36);
+  EXPECT_EQ(icons[table], 37);
+  EXPECT_EQ(rig.View.SelectedTreeNode().Component, table);
+}
 // ---- Preview ------------------------------------------------------------------------------------
 
 TEST_F(EditCommands, ThePreviewsPlayTheCurrentScreen) {
@@ -690,6 +743,24 @@ TEST_F(EditCommands, ThePreviewsPlayTheCurrentScreen) {
   // "p" on the command line runs the preview of all pages through the same command.
   rig.Form->Hooks().PreviewAll();
   EXPECT_EQ(rig.Dialogs.Previews.size(), 3u);
+}
+
+// A page whose program cannot be built: the error goes on to the program's guard, the page is
+// active again, the shared stream is empty and nothing is previewed.
+TEST_F(EditCommands, APreviewThatCannotBeBuiltLeavesThePageActiveAndTheStreamEmpty) {
+  AddText(rig.Page(), "a");
+  auto* faulty = new TFaulty(&rig.Page());
+  faulty->SetParent(&rig.Page());
+  rig.Page().SetActive(true);
+  EXPECT_THROW(rig.Commands->Execute(TCommand::PreviewPage), std::runtime_error);
+  EXPECT_TRUE(rig.Page().Active());
+  EXPECT_EQ(model::StreamContext().PreviewStream().Size(), 0u);
+  EXPECT_TRUE(rig.Dialogs.Previews.empty());
+  // Once the object is gone the page previews.
+  delete faulty;
+  rig.Commands->Execute(TCommand::PreviewPage);
+  EXPECT_EQ(rig.Dialogs.Previews.size(), 1u);
+  EXPECT_TRUE(rig.Page().Active());
 }
 
 // ---- Dialogs ------------------------------------------------------------------------------------

@@ -46,33 +46,24 @@ class TDialogsWithWork : public test::TFakeDialogs {
   std::function<void()> DuringDialog;
 };
 
-// Stand-ins, under a class name and a published string property: the document objects the
-// editors know only by name and FileName, and a count-up whose Start takes any text.
-template <int N>
-class TStandIn : public platform::TGraphicControl {
+// A count-up whose Start takes any text, which the model's own refuses.
+class TCountUpStandIn : public platform::TGraphicControl {
   DECLARE_CLASS_INFO()
-  explicit TStandIn(platform::TComponent* owner) : TGraphicControl(owner) {}
-  const std::string& Value() const { return value_; }
-  void SetValue(std::string_view v) { value_ = v; }
+  explicit TCountUpStandIn(platform::TComponent* owner) : TGraphicControl(owner) {}
+  const std::string& Start() const { return start_; }
+  void SetStart(std::string_view v) { start_ = v; }
 
  private:
-  std::string value_;
+  std::string start_;
 };
 
-constexpr const char* kStandIns[][2] = {{"TWordObject", "FileName"}, {"TTableObject", "FileName"}, {"TCountUp", "Start"}};
-
-template <int N>
-const platform::TClassInfo& TStandIn<N>::StaticClassInfo() {
+const platform::TClassInfo& TCountUpStandIn::StaticClassInfo() {
   static const platform::TClassInfo info =
-      platform::TClassBuilder<TStandIn<N>, platform::TGraphicControl>(kStandIns[N][0])
-          .Property(kStandIns[N][1], &TStandIn<N>::Value, &TStandIn<N>::SetValue)
+      platform::TClassBuilder<TCountUpStandIn, platform::TGraphicControl>("TCountUp")
+          .Property("Start", &TCountUpStandIn::Start, &TCountUpStandIn::SetStart)
           .Build();
   return info;
 }
-
-using TWordStandIn = TStandIn<0>;
-using TTableStandIn = TStandIn<1>;
-using TCountUpStandIn = TStandIn<2>;
 
 struct TRig {
   TRig() {
@@ -227,13 +218,13 @@ TEST(ComponentEditor, ClassesWithoutEditorsAreNotEdited) {
 TEST(ComponentEditor, AWordObjectGetsTheFileDialog) {
   TRig rig;
   TComponentEditor componentEditor(rig.context, rig.editors, rig.doubleClick);
-  auto* word = rig.Add<TWordStandIn>();
+  auto* word = rig.Add<model::TWordObject>();
   rig.dialogs.Files = {std::string("/d/a.Doc")};
   EXPECT_TRUE(rig.DoubleClick(word));
   ASSERT_EQ(rig.dialogs.FileRequests.size(), 1u);
   EXPECT_EQ(rig.dialogs.FileRequests[0].Filter, Gbk("Word 文档|*.Doc"));
   EXPECT_EQ(rig.dialogs.FileRequests[0].FileName, "*.Doc");
-  EXPECT_EQ(word->Value(), "/d/a.Doc");
+  EXPECT_EQ(word->FileName(), "/d/a.Doc");
 }
 
 TEST(ComponentEditor, ATableObjectOpensTheTableEditorAtTheScreensSize) {
@@ -246,18 +237,18 @@ TEST(ComponentEditor, ATableObjectOpensTheTableEditorAtTheScreensSize) {
   TComponentEditor componentEditor(rig.context, rig.editors, rig.doubleClick);
   rig.root.GetScreen(0)->SetScreenWidth(320);
   rig.root.GetScreen(0)->SetScreenHeight(200);
-  auto* table = rig.Add<TTableStandIn>();
-  table->SetValue("/t/old.Tab");
+  auto* table = rig.Add<model::TTableObject>();
+  table->SetFileName("/t/old.Tab");
   EXPECT_TRUE(rig.DoubleClick(table));
   EXPECT_EQ(calls, std::vector<std::string>{"/t/old.Tab 320x200"});
-  EXPECT_EQ(table->Value(), "/t/new.Tab");
+  EXPECT_EQ(table->FileName(), "/t/new.Tab");
   EXPECT_TRUE(rig.dialogs.FileRequests.empty());
   // The inspector's button gives the file dialog instead.
   rig.dialogs.Files = {std::string("/t/b.Tab")};
   EXPECT_TRUE(rig.editors.EditFirst(table));
   ASSERT_EQ(rig.dialogs.FileRequests.size(), 1u);
   EXPECT_EQ(rig.dialogs.FileRequests[0].Filter, Gbk("表格文件|*.Tab"));
-  EXPECT_EQ(table->Value(), "/t/b.Tab");
+  EXPECT_EQ(table->FileName(), "/t/b.Tab");
 }
 
 TEST(ComponentEditor, DateTimesGoThroughTheDateTimeDialog) {
@@ -292,11 +283,11 @@ TEST(ComponentEditor, AnUnreadableDateOpensNoDialog) {
   TComponentEditor componentEditor(rig.context, rig.editors, rig.doubleClick);
   // The model's objects refuse such a text; one that holds it all the same is left as it is.
   auto* up = rig.Add<TCountUpStandIn>();
-  up->SetValue("not a date");
+  up->SetStart("not a date");
   rig.results = {"2021-02-03 04:05:06"};
   EXPECT_FALSE(rig.DoubleClick(up));
   EXPECT_TRUE(rig.inputs.empty());
-  EXPECT_EQ(up->Value(), "not a date");
+  EXPECT_EQ(up->Start(), "not a date");
 }
 
 TEST(ComponentEditor, TextLinesOpenInTheObjectsFont) {

@@ -1,12 +1,18 @@
 #include "editor/core/Main.h"
 
+#include <signal.h>
+
 #include <gtest/gtest.h>
+
+#include <filesystem>
 
 #include "Fakes.h"
 #include "Projects.h"
 #include "editor/core/Application.h"
 #include "model/CardLink.h"
+#include "model/objects/PageflatClient.h"
 #include "model/tests/CardFakes.h"
+#include "platform/base/tests/ScopedEnv.h"
 #include "platform/gfx/Picture.h"
 #include "editor/core/StatusTexts.h"
 #include "platform/base/GbkText.h"
@@ -556,7 +562,8 @@ TEST(DisplayClasses, RegisteredInTheirOrderOnce) {
   EXPECT_EQ(names, (std::vector<std::string>{"TTemperature", "THumidity", "TNoise", "TLEDScreen", "TLeaf", "TText",
                                              "TDateTimeComponent", "TMultiText", "TPhoto", "TCountUp", "TCountDown",
                                              "TAVIPlayer", "TAnalogClock", "TMultiString", "TMultiCard", "TCards",
-                                             "TStringFile", "TCampaignTime"}));
+                                             "TWordObject", "TTableObject", "TStringFile", "TCampaignTime"}));
+  EXPECT_EQ(registry.Count(), 20);
 }
 
 TEST(Application, SharesItsLinkManagerAndRegistersClassesAndPictureFormats) {
@@ -574,6 +581,23 @@ TEST(Application, SharesItsLinkManagerAndRegistersClassesAndPictureFormats) {
     TApplication again;
     EXPECT_EQ(model::ComponentManager().Count(), count);
   }
+}
+
+TEST(Application, RunsTheDocumentConverterFromStartToExit) {
+  platform::test::TScopedEnv program("CORVANE_PAGEFLAT", FAKE_PAGEFLAT_PROGRAM);
+  std::string folder;
+  pid_t pid = 0;
+  {
+    TApplication application;
+    ASSERT_TRUE(model::PageflatClient().Running());
+    folder = model::PageflatClient().Folder();
+    pid = model::PageflatClient().Pid();
+    EXPECT_TRUE(std::filesystem::is_directory(folder));
+  }
+  // Gone with its private folder; the process is reaped (no zombie answers signal 0).
+  EXPECT_FALSE(model::PageflatClient().Running());
+  EXPECT_FALSE(std::filesystem::exists(folder));
+  EXPECT_NE(::kill(pid, 0), 0);
 }
 
 }  // namespace

@@ -5,10 +5,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 
 #include "editor/core/Design.h"
 #include "editor/core/tests/InspectorFixtures.h"
+#include "model/objects/Temperature.h"
+#include "model/objects/Texts.h"
 #include "platform/base/DateTime.h"
 #include "platform/base/GbkText.h"
 
@@ -194,6 +197,28 @@ TEST(PropertyList, MultiSelectionShowsCommonPropertiesOfOneTypeNeverName) {
   mixed.Add(&dated);
   list.SetRoot(&mixed);
   EXPECT_EQ(Rows(list), (TRows{"名称=p"}));
+}
+
+// The real display classes: a temperature's Method is its scale, a text's Method its way of
+// showing, two types of one name, so a selection of both never offers the scale.
+TEST(PropertyList, ATemperatureAndATextShowNoScaleRow) {
+  model::TTemperature temperature(nullptr);
+  model::TText text(nullptr);
+  const auto hasScale = [](const TRows& rows) {
+    return std::any_of(rows.begin(), rows.end(), [](const std::string& row) { return row.starts_with("温度格式="); });
+  };
+  TPropertyList list;
+  list.SetRoot(&temperature);
+  EXPECT_TRUE(hasScale(Rows(list)));
+  for (bool temperatureFirst : {true, false}) {
+    TComponentCollection both;
+    both.Add(temperatureFirst ? static_cast<platform::TControl*>(&temperature) : &text);
+    both.Add(temperatureFirst ? static_cast<platform::TControl*>(&text) : &temperature);
+    list.SetRoot(&both);
+    const TRows rows = Rows(list);
+    EXPECT_FALSE(hasScale(rows)) << temperatureFirst;
+    EXPECT_FALSE(rows.empty()) << "what both have still shows";
+  }
 }
 
 TEST(PropertyList, FreedRootOrMemberLeavesNoRowBehind) {

@@ -7,18 +7,29 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QPushButton>
+#include <QSpinBox>
 #include <QTest>
 #include <QToolBar>
 #include <QTreeWidget>
+#include <chrono>
+#include <functional>
+#include <stdlib.h>
 
 #include "editor/core/StatusTexts.h"
 #include "editor/core/tests/CommandFakes.h"
+#include "editor/ui/AutoSendForms.h"
 #include "editor/ui/DesignView.h"
+#include "editor/ui/GridTable.h"
+#include "editor/ui/ParamSet.h"
+#include "editor/ui/ScheduleForms.h"
 #include "editor/ui/Notifier.h"
+#include "editor/ui/OnLineList.h"
 #include "editor/ui/StatusBar.h"
 #include "editor/ui/tests/Program.h"
 #include "model/DFMStream.h"
@@ -27,7 +38,9 @@
 #include "model/ScreenStatus.h"
 #include "model/objects/Texts.h"
 #include "platform/base/GbkText.h"
+#include "platform/base/ByteOrder.h"
 #include "platform/base/MessageWindow.h"
+#include "platform/comm/ComPortNames.h"
 #include "tools/cardsim/CardSim.h"
 
 namespace editor::ui {
@@ -112,12 +125,13 @@ TEST(CommandActions, ActionsWhoseDialogIsMissingAreDisabled) {
   TProgram program;
   ASSERT_TRUE(program.Start());
   TDesignFormView& window = program.Window();
-  for (TCommand missing :
-       {TCommand::ProjectSettings, TCommand::SetPassword, TCommand::CardSettings, TCommand::CampaignTime})
+  for (TCommand missing : {TCommand::ProjectSettings, TCommand::SetPassword, TCommand::CampaignTime})
     EXPECT_FALSE(window.Action(missing)->isEnabled()) << CommandInfo(missing).Name;
+  // The test's dialogs carry the password prompt, which guards the card settings.
   for (TCommand there : {TCommand::OnLineList, TCommand::RemoteServer, TCommand::Brightness,
                          TCommand::PowerSchedule, TCommand::BrightSchedule, TCommand::AutoSend, TCommand::New,
-                         TCommand::InsertText, TCommand::InsertPhoto, TCommand::PreviewPage, TCommand::PreviewAll})
+                         TCommand::InsertText, TCommand::InsertPhoto, TCommand::PreviewPage, TCommand::PreviewAll,
+                         TCommand::CardSettings})
     EXPECT_TRUE(window.Action(there)->isEnabled()) << CommandInfo(there).Name;
 }
 
@@ -307,6 +321,161 @@ TEST(Notices, TheNoticeWindowShowsTheLatestNotice) {
   program.Root().OnStatusChanged(&screen);
   EXPECT_EQ(notices->Title()->text(), QString::fromUtf8("A无法打开端口1025"));
   EXPECT_EQ(program.Window().findChildren<QWidget*>("NoticePopup").size(), 1);
+}
+
+// ---- The program's own dialogs ------------------------------------------------------------------
+
+// Pumps Qt's events and the thread's messages until `done` holds.
+bool PumpUntil(const std::function<bool()>& done, std::chrono::seconds limit = std::chrono::seconds(30)) {
+  const auto deadline = std::chrono::steady_clock::now() + limit;
+  while (!done()) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    QApplication::processEvents(QEventLoop::AllEvents, 5);
+    platform::ProcessMessages();
+  }
+  return true;
+}
+
+// The program with the dialogs it makes at start-up; a command's modal dialog is shown without a
+// loop, `During` plays the user's part, and the dialog is closed again.
+struct TOwnDialogsProgram : TProgram {
+  editor::test::TFakeNotifier Notifier;
+  std::vector<QDialog*> Ran;
+  std::function<void(QDialog&)> During;
+  bool Start() {
+    return TProgram::Start({}, {}, [&](TStartupOptions& options) {
+      options.Notifier = &Notifier;
+      options.RunModal = [this](QDialog& dialog) {
+        Ran.push_back(&dialog);
+        dialog.show();
+        if (During) During(dialog);
+        dialog.close();
+      };
+    });
+  }
+  void Trigger(TCommand command) { Window().Action(command)->trigger(); }
+  model::TLEDScreen& Screen() { return *Form().CurrentScreenObject(); }
+  model::TConstructer& Root() { return *Form().ProjectRoot(); }
+};
+
+TEST(ProgramDialogs, TheCardMenuOpensTheScheduleDialogsAndReadsReachThem) {
+  cardsim::TCardSim card;
+  card.AddCard(0);
+  ASSERT_TRUE(card.StartUdp());
+  card.UpdateCard(0, [](cardsim::TCardState& c) {
+    platform::StoreU32(c.PowerSchedule.data() + 4, 6 * 3600000);  // Sunday on at 06:00
+    c.BrightSchedule[4] = 2;
+  });
+  TOwnDialogsProgram program;
+  ASSERT_TRUE(program.Start());
+  TCorvane& corvane = *program.Corvane;
+  model::TLEDScreen& screen = program.Screen();
+  model::TCommunication& link = screen.Communicate();
+  link.SetCommunicationType(model::ctNetWork);
+  link.SetIP("127.0.0.1");
+  link.SetRemotePort(card.UdpPort());
+  link.SetLocalPort(0);
+  screen.SetBright(5);
+
+  program.Trigger(TCommand::Brightness);
+  ASSERT_EQ(program.Ran, std::vector<QDialog*>{corvane.BrightAdjustForm()});
+  EXPECT_EQ(corvane.BrightAdjustForm()->Spin()->value(), 5);
+
+  // The schedule is read as the dialog opens; the card's answer (status 22 through the project
+  // root) fills the dialog while it is shown.
+  TAutoCloseForm* power = corvane.AutoCloseForm();
+  program.During = [&](QDialog&) {
+    ASSERT_TRUE(PumpUntil([&] { return screen.Status() == model::ssPowerScheduleRead; })) << screen.Status();
+    EXPECT_EQ(power->Grid()->item(0, 1)->text(), "06:00:00");
+  };
+  program.Trigger(TCommand::PowerSchedule);
+  EXPECT_EQ(program.Ran.back(), power);
+
+  TAutoBrightForm* bright = corvane.AutoBrightForm();
+  program.During = [&](QDialog&) {
+    ASSERT_TRUE(PumpUntil([&] { return screen.Status() == model::ssBrightScheduleRead; })) << screen.Status();
+    EXPECT_EQ(bright->Grid()->item(0, 1)->text(), Text("2级亮度"));
+  };
+  program.Trigger(TCommand::BrightSchedule);
+  EXPECT_EQ(program.Ran.back(), bright);
+
+  program.During = {};
+  program.Trigger(TCommand::AutoSend);
+  EXPECT_EQ(program.Ran.back(), corvane.AutoSendForm());
+  EXPECT_EQ(program.Ran.size(), 4u);
+  EXPECT_TRUE(program.Notifier.Notices.empty());
+  card.Stop();
+}
+
+TEST(ProgramDialogs, TheRemoteMenuOpensItsDialogs) {
+  TOwnDialogsProgram program;
+  ASSERT_TRUE(program.Start());
+  program.Trigger(TCommand::OnLineList);
+  program.Trigger(TCommand::RemoteServer);
+  EXPECT_EQ(program.Ran, (std::vector<QDialog*>{program.Corvane->OnLineForm(), program.Corvane->SetRemoteServerForm()}));
+}
+
+TEST(ProgramDialogs, TheCardSettingsOpenOnlyBehindThePasswordPrompt) {
+  TOwnDialogsProgram program;
+  ASSERT_TRUE(program.Start());
+  ASSERT_TRUE(program.Window().Action(TCommand::CardSettings)->isEnabled());
+  program.Dialogs.PasswordAccepted = false;
+  program.Trigger(TCommand::CardSettings);
+  EXPECT_EQ(program.Dialogs.PasswordPrompts, 1);
+  EXPECT_TRUE(program.Ran.empty());
+  program.Dialogs.PasswordAccepted = true;
+  program.Trigger(TCommand::CardSettings);
+  EXPECT_EQ(program.Dialogs.PasswordPrompts, 2);
+  EXPECT_EQ(program.Ran, std::vector<QDialog*>{qobject_cast<QDialog*>(program.Corvane->Form("TParamSetForm"))});
+}
+
+// The card-settings dialog opens the serial port a screen of the project is reading through: the
+// screen's read ends in a time-out (its notice shown), the dialog reads the card, and once the
+// dialog has closed the screen's next read opens the port again and is answered.
+TEST(ProgramDialogs, TheCardSettingsTakeOverAPortAScreenHolds) {
+  constexpr int kPort = 47;
+  constexpr uint8_t kAddress = 2;
+  cardsim::TCardSim card;
+  card.AddCard(kAddress);
+  std::string error;
+  ASSERT_TRUE(card.StartPty(&error)) << error;
+  ::setenv(platform::ComPortOverrideVariable(kPort).c_str(), card.PtyPath().c_str(), 1);
+  TOwnDialogsProgram program;
+  ASSERT_TRUE(program.Start());
+  model::TLEDScreen& screen = program.Screen();
+  screen.SetText("A");
+  screen.SetAddress(kAddress);
+  screen.Communicate().SetCommunicationType(model::ctCom);
+  screen.Communicate().SetComPort(kPort);
+
+  card.AddFault({.Action = cardsim::faDelay, .Kind = cardsim::mkGetPower, .DelayMs = 800});
+  program.Root().ReadPower(screen);
+  ASSERT_TRUE(card.WaitForFrameCount(cardsim::fdIn, cardsim::mkGetPower, 1, std::chrono::seconds(20)));
+
+  program.Dialogs.PasswordAccepted = true;
+  auto* settings = static_cast<TParamSetForm*>(program.Corvane->Form("TParamSetForm"));
+  ASSERT_NE(settings, nullptr);
+  program.During = [&](QDialog&) {
+    settings->findChild<QComboBox*>("CommType")->setCurrentIndex(0);
+    settings->findChild<QSpinBox*>("Card_Address")->setValue(kAddress);
+    settings->findChild<QSpinBox*>("locPort")->setValue(kPort);
+    settings->findChild<QPushButton*>("LinkButton")->click();
+    ASSERT_TRUE(PumpUntil([&] { return screen.Status() == model::ssTimedOut; })) << screen.Status();
+    ASSERT_TRUE(PumpUntil([&] { return settings->findChild<QPushButton*>("QueryButton")->isEnabled(); }));
+    EXPECT_GE(settings->Controller().DeviceIndex(), 0);
+  };
+  program.Trigger(TCommand::CardSettings);
+  ASSERT_EQ(program.Ran, std::vector<QDialog*>{settings});
+  ASSERT_EQ(program.Notifier.Notices.size(), 1u);
+  EXPECT_EQ(program.Notifier.Notices[0].Title, "A" + Utf8ToGbk("传输超时"));
+  EXPECT_EQ(program.Form().StatusPanelText(3), Utf8ToGbk("访问超时"));
+
+  card.ClearFaults();
+  program.Root().ReadPower(screen);
+  EXPECT_TRUE(PumpUntil([&] { return screen.Status() == model::ssPowerRead; })) << screen.Status();
+  program.Stop();
+  card.Stop();
+  ::unsetenv(platform::ComPortOverrideVariable(kPort).c_str());
 }
 
 // ---- From start to end --------------------------------------------------------------------------

@@ -12,7 +12,9 @@
 
 #include "editor/core/tests/InspectorFixtures.h"
 #include "model/FormConstructEx.h"
+#include "model/objects/AnalogClock.h"
 #include "model/objects/Texts.h"
+#include "model/objects/TimeComps.h"
 
 namespace editor::ui {
 namespace {
@@ -276,6 +278,38 @@ TEST(DesignView, ActiveObjectsKeepTheirValuesAfterADrag) {
   QTest::mouseRelease(s.View.get(), Qt::LeftButton, {}, Q(65, 25));
   EXPECT_FALSE(stopped->Active());
   EXPECT_TRUE(running->Active());
+}
+
+// The same with the real clocks: a date-time object's Active comes back as it was, stopped or
+// running; the analog clock, which has no Active, moves like any object.
+TEST(DesignView, ClockObjectsKeepTheirActiveFlagAfterADrag) {
+  TSurface s(300, 150);
+  auto* running = new model::TDateTimeComponent(s.Page);
+  auto* stopped = new model::TDateTimeComponent(s.Page);
+  auto* clock = new model::TAnalogClock(s.Page);
+  clock->SetParent(s.Page);
+  running->SetBounds(10, 10, 60, 16);
+  stopped->SetBounds(10, 40, 60, 16);
+  clock->SetBounds(100, 10, 80, 80);
+  running->SetActive(true);
+  stopped->SetActive(false);
+
+  QTest::mousePress(s.View.get(), Qt::LeftButton, {}, Q(15, 15));
+  EXPECT_FALSE(running->Active());  // stopped while dragged
+  QTest::mouseMove(s.View.get(), Q(25, 20));
+  QTest::mouseRelease(s.View.get(), Qt::LeftButton, {}, Q(25, 20));
+  EXPECT_EQ(running->Left(), 20);
+  EXPECT_TRUE(running->Active());
+  EXPECT_FALSE(stopped->Active());
+
+  s.Drag(Q(140, 50), {Q(150, 55)});
+  EXPECT_EQ(BoundsOf(*clock), (TRect{110, 15, 190, 95}));
+  EXPECT_TRUE(running->Active());
+  EXPECT_FALSE(stopped->Active());
+  s.Drag(Q(15, 45), {Q(20, 50)});
+  EXPECT_EQ(stopped->Top(), 45);
+  EXPECT_TRUE(running->Active());
+  EXPECT_FALSE(stopped->Active());
 }
 
 TEST(DesignView, SelectAllTakesAtMost512) {

@@ -40,10 +40,10 @@
 #include "model/objects/AVIComponent.h"
 #include "model/objects/PhotoComps.h"
 #include "model/objects/TableReport.h"
+#include "model/objects/Texts.h"
 #include "platform/base/FilePath.h"
 #include "platform/base/GbkText.h"
 #include "platform/base/MessageWindow.h"
-#include "platform/component/ClassBuilder.h"
 
 namespace editor::ui {
 namespace {
@@ -335,10 +335,10 @@ TEST(MainWindow, TheTableEditorAndItsNewTableDialogAreMadeAtStartUp) {
   // The editor's New table reaches the program's dialog, whose values live in "Param.ini".
   program.Settings().WriteInteger("Table", "Row", 3);
   int shownRows = 0;
-  newgrid->RunModal = [&](QDialog&) {
+  newgrid->RunModal = [&](QDialog& dialog) {
     shownRows = newgrid->RowCount()->value();
     newgrid->ColCount()->setValue(2);
-    return mrNewgridOk;
+    dialog.done(mrNewgridOk);
   };
   table->RunModal = [](QDialog& dialog) { dialog.show(); };
   table->Edit("", 320, 200);
@@ -350,25 +350,6 @@ TEST(MainWindow, TheTableEditorAndItsNewTableDialogAreMadeAtStartUp) {
   program.Dialogs.Answers = {TMessageAnswer::No};
   table->reject();
   EXPECT_FALSE(table->isVisible());
-}
-
-// A table object as the editors see it: its class name and FileName.
-class TTableStandIn : public platform::TGraphicControl {
-  DECLARE_CLASS_INFO()
-  explicit TTableStandIn(platform::TComponent* owner) : TGraphicControl(owner) {}
-  const std::string& FileName() const { return fileName_; }
-  void SetFileName(std::string_view v) { fileName_ = v; }
-
- private:
-  std::string fileName_;
-};
-
-const platform::TClassInfo& TTableStandIn::StaticClassInfo() {
-  static const platform::TClassInfo info =
-      platform::TClassBuilder<TTableStandIn, platform::TGraphicControl>("TTableObject")
-          .Property("FileName", &TTableStandIn::FileName, &TTableStandIn::SetFileName)
-          .Build();
-  return info;
 }
 
 template <class T>
@@ -388,7 +369,7 @@ TEST(MainWindow, DoubleClicksRunTheProgramsEditorsByClass) {
   ASSERT_NE(commands.Design(), nullptr);
   AddObject<model::TPhoto>(*page, 10);
   auto* movie = AddObject<model::TAVIPlayer>(*page, 60);
-  auto* table = AddObject<TTableStandIn>(*page, 110);
+  auto* table = AddObject<model::TTableObject>(*page, 110);
   program.Form().SetModified(false);
   auto doubleClick = [&](int x) {
     commands.Design()->DoubleClick(0, {x, 20}, {x, 20});
@@ -429,11 +410,24 @@ TEST(MainWindow, DoubleClicksRunTheProgramsEditorsByClass) {
   };
   table->SetFileName("");
   program.Form().SetModified(false);
-  program.Corvane->NewgridForm()->RunModal = [](QDialog&) { return mrNewgridOk; };
+  program.Corvane->NewgridForm()->RunModal = [](QDialog& dialog) { dialog.done(mrNewgridOk); };
   doubleClick(120);
   EXPECT_EQ(viewport, QSize(320, 200));
   EXPECT_EQ(given, "");
   EXPECT_EQ(table->FileName(), platform::GbkPathFromOs(saved));
+  // The object shows the table as saved.
+  model::TTableReport written(nullptr);
+  ASSERT_TRUE(written.LoadFromFile(platform::GbkPathFromOs(saved)));
+  platform::TBitmap rendered;
+  ASSERT_TRUE(written.RenderToBitmap(rendered));
+  const platform::TBitmap& shown = table->Picture();
+  ASSERT_EQ(shown.Width(), rendered.Width());
+  ASSERT_EQ(shown.Height(), rendered.Height());
+  EXPECT_GT(rendered.Width(), 1);
+  int differing = 0;
+  for (int y = 0; y < shown.Height(); ++y)
+    for (int x = 0; x < shown.Width(); ++x) differing += shown.GetPixel(x, y) != rendered.GetPixel(x, y);
+  EXPECT_EQ(differing, 0);
   EXPECT_TRUE(program.Form().Modified());
   EXPECT_EQ(program.Dialogs.FileRequests.size(), 3u);  // the save dialog only
 

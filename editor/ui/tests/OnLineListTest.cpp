@@ -13,6 +13,7 @@
 #include <QSpinBox>
 #include <QTableView>
 #include <QTest>
+#include <QTreeWidget>
 
 #include "editor/core/tests/Fakes.h"
 #include "editor/ui/Corvane.h"
@@ -63,6 +64,8 @@ struct TProgram {
   test::TFakeDialogs Dialogs;
   test::TFakeClipboard Clipboard;
   int TreeRebuilds = 0;
+  // False: the main window's own tree rebuild, as the program has it.
+  bool CountRebuilds = true;
   std::unique_ptr<TCorvane> Corvane;
 
   bool Start() {
@@ -71,7 +74,7 @@ struct TProgram {
     options.Dialogs = &Dialogs;
     options.Clipboard = &Clipboard;
     options.Main.ProgramDir = Dir.Path();
-    options.Hooks.RebuildTree = [this] { ++TreeRebuilds; };
+    if (CountRebuilds) options.Hooks.RebuildTree = [this] { ++TreeRebuilds; };
     options.HandleSignals = false;
     options.OnLinePort = 0;
     options.OnLineAddress = kLoopback;
@@ -168,6 +171,25 @@ TEST(OnLineForm, ImportFollowsTheNameRule) {
   EXPECT_TRUE(form.ImportButton()->isEnabled());
   QTest::mouseClick(form.ImportButton(), Qt::LeftButton);
   EXPECT_EQ(program.Root()->ScreenCount(), 2);
+  form.close();
+}
+
+// The dialog reaches the main window's project and its object tree.
+TEST(OnLineForm, AnImportShowsInTheMainWindowsTree) {
+  TProgram program;
+  program.CountRebuilds = false;
+  ASSERT_TRUE(program.Start());
+  TOnLineForm& form = program.Form();
+  form.show();
+  TPeer card;
+  card.Report(program.ListenerPort(), 2, "north", 9);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return program.Cell(0, 0) == "north"; }, 5000));
+  program.ClickRow(0);
+  QTest::mouseClick(form.ImportButton(), Qt::LeftButton);
+  QTreeWidget* tree = program.Corvane->MainWindow()->ObjectList();
+  ASSERT_EQ(tree->topLevelItemCount(), 2);
+  EXPECT_EQ(tree->topLevelItem(1)->text(0), "north");
+  EXPECT_EQ(program.Root()->GetScreen(1)->Text(), "north");
   form.close();
 }
 

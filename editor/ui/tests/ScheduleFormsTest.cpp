@@ -66,7 +66,7 @@ class TFakeOperations : public TScheduleOperations {
 
 class ScheduleDialogs : public ::testing::Test {
  protected:
-  TScheduleFormContext Context() { return {&dialogs_, &operations_, [this] { return root_.GetScreen(0); }}; }
+  TScheduleFormContext Context() { return {&dialogs_, &operations_, [this] { return root_.GetScreen(0); }, {}}; }
   QPushButton* Button(QWidget* form, const char* caption) {
     for (auto* button : form->findChildren<QPushButton*>())
       if (button->text() == Text(caption)) return button;

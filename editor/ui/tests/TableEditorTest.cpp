@@ -156,11 +156,11 @@ TEST(NewgridForm, SevenControlsWithTheirRanges) {
 
   // "取  消" gives back what was typed; "确  定" returns 1.
   for (int button : {mrNewgridCancel, mrNewgridOk}) {
-    form.RunModal = [&](QDialog&) {
+    form.RunModal = [&](QDialog& dialog) {
       form.RowCount()->setValue(9);
       form.LineWidth()->setCurrentIndex(4);
       form.BackColor()->setCurrentIndex(2);
-      return button;
+      dialog.done(button);
     };
     TNewTableSettings values;
     EXPECT_EQ(form.Execute(values), button);
@@ -168,7 +168,7 @@ TEST(NewgridForm, SevenControlsWithTheirRanges) {
     EXPECT_EQ(values.LineWidth, 4);
     EXPECT_EQ(values.BackColor, 2);
   }
-  form.RunModal = [](QDialog&) { return 0; };  // closed
+  form.RunModal = [](QDialog& dialog) { dialog.done(0); };  // closed
   TNewTableSettings values;
   EXPECT_EQ(form.Execute(values), mrNewgridCancel);
 }
@@ -181,7 +181,7 @@ struct TFormRig {
       newgrid.RowCount()->setValue(rows);
       newgrid.ColCount()->setValue(cols);
       newgrid.ColWidth()->setValue(40);
-      return mrNewgridOk;
+      newgrid.done(mrNewgridOk);
     };
     form.RunModal = [](QDialog&) {};
   }

@@ -33,13 +33,15 @@ const model::TComponentManager& Registry() {
     r->RegisterClass(model::TPhoto::StaticClassInfo());
     r->RegisterClass(model::TAVIPlayer::StaticClassInfo());
     model::RegisterSensorClasses(*r);
-    // Pictures that do not load say so; quietly here.
+    // Pictures and tables that do not load say so; quietly here.
     model::SetMessageBoxHook([](std::string_view, std::string_view, model::TMessageBoxIcon) {});
     r->RegisterClass(model::TDateTimeComponent::StaticClassInfo());
     r->RegisterClass(model::TCountUp::StaticClassInfo());
     r->RegisterClass(model::TCountDown::StaticClassInfo());
     r->RegisterClass(model::TCampaignTime::StaticClassInfo());
     r->RegisterClass(model::TAnalogClock::StaticClassInfo());
+    r->RegisterClass(model::TWordObject::StaticClassInfo());
+    r->RegisterClass(model::TTableObject::StaticClassInfo());
     return r;
   }();
   return *registry;

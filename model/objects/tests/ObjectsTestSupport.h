@@ -107,6 +107,8 @@ inline const TComponentManager& Registry() {
     r->RegisterClass(TCountDown::StaticClassInfo());
     r->RegisterClass(TCampaignTime::StaticClassInfo());
     r->RegisterClass(TAnalogClock::StaticClassInfo());
+    r->RegisterClass(TWordObject::StaticClassInfo());
+    r->RegisterClass(TTableObject::StaticClassInfo());
     return r;
   }();
   return *registry;

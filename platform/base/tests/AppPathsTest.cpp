@@ -68,3 +68,21 @@ TEST(AppPaths, TempDirEndsInASlash) {
     EXPECT_EQ(TempDir(), "/tmp/");
   }
 }
+
+TEST(AppPaths, PrivateTempFoldersAreNewAndTheUsersAlone) {
+  std::string dir = std::filesystem::temp_directory_path() / "apppaths-XXXXXX";
+  ASSERT_NE(::mkdtemp(dir.data()), nullptr);
+  TEnv env("TMPDIR", dir.c_str());
+  const std::string a = MakePrivateTempFolder("pf-");
+  const std::string b = MakePrivateTempFolder("pf-");
+  ASSERT_FALSE(a.empty());
+  EXPECT_NE(a, b);
+  EXPECT_EQ(a.rfind(dir + "/pf-", 0), 0u);
+  EXPECT_EQ(a.back(), '/');
+  struct stat st;
+  ASSERT_EQ(::stat(a.c_str(), &st), 0);
+  EXPECT_TRUE(S_ISDIR(st.st_mode));
+  EXPECT_EQ(st.st_mode & 0777, 0700u);
+  std::filesystem::remove_all(dir);
+  EXPECT_EQ(MakePrivateTempFolder("pf-"), "");  // TMPDIR is gone
+}

@@ -1,5 +1,7 @@
 #include "platform/base/FilePath.h"
 
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 using namespace platform;
@@ -45,4 +47,22 @@ TEST(FilePath, RegularFileExists) {
   EXPECT_FALSE(RegularFileExists("/dev/null"));
   EXPECT_FALSE(RegularFileExists("/nonexistent/x"));
   EXPECT_TRUE(RegularFileExists("/proc/self/exe") || RegularFileExists("/etc/hostname"));
+}
+
+TEST(FilePath, ProgramFileExists) {
+  EXPECT_TRUE(ProgramFileExists("/bin/sh"));
+  EXPECT_FALSE(ProgramFileExists("/bin"));
+  EXPECT_FALSE(ProgramFileExists("/dev/null"));
+  EXPECT_FALSE(ProgramFileExists("/etc/passwd"));  // no execute bit, not even for root
+  EXPECT_FALSE(ProgramFileExists("/nonexistent/x"));
+}
+
+TEST(FilePath, AbsolutePathPrefixesTheCurrentFolder) {
+  char cwd[4096];
+  ASSERT_NE(::getcwd(cwd, sizeof cwd), nullptr);
+  const std::string here = std::string(cwd) == "/" ? "/" : std::string(cwd) + "/";
+  EXPECT_EQ(AbsolutePath("a/b.doc"), here + "a/b.doc");
+  EXPECT_EQ(AbsolutePath("../x"), here + "../x");
+  EXPECT_EQ(AbsolutePath("/tmp/x.doc"), "/tmp/x.doc");
+  EXPECT_EQ(AbsolutePath(""), "");
 }
