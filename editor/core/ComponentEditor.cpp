@@ -65,16 +65,30 @@ TPropertyEditProc TComponentEditor::FileEditor(TFileRequest request) const {
   return FileEditor([request = std::move(request)] { return request; });
 }
 
+namespace {
+
+// The property := the text a dialog gives, started from the property's own text (nothing:
+// cancelled). The object is looked up again after the dialog.
+using TAskText = std::function<std::optional<std::string>(const std::string& current)>;
+
+TPropertyEditProc PropertyTextEditor(TAskText ask) {
+  return [ask = std::move(ask)](platform::TObject* object, const std::string& path) {
+    platform::TComponentRef<platform::TComponent> target(AsComponent(object));
+    if (!target) return false;
+    const std::optional<std::string> value = ask(platform::PathGetStr(target.Get(), path));
+    if (!value || !target) return false;
+    return platform::PathSetStr(target.Get(), path, *value);
+  };
+}
+
+}  // namespace
+
 // The property := the file chosen in an open dialog.
 TPropertyEditProc TComponentEditor::FileEditor(std::function<TFileRequest()> request) const {
   TDialogs* dialogs = context_.Dialogs;
-  return [dialogs, request = std::move(request)](platform::TObject* object, const std::string& path) {
-    platform::TComponentRef<platform::TComponent> target(AsComponent(object));
-    if (!target || !dialogs) return false;
-    const std::optional<std::string> chosen = dialogs->OpenFileName(request());
-    if (!chosen || !target) return false;
-    return platform::PathSetStr(target.Get(), path, *chosen);
-  };
+  return PropertyTextEditor([dialogs, request = std::move(request)](const std::string&) {
+    return dialogs ? dialogs->OpenFileName(request()) : std::nullopt;
+  });
 }
 
 // The table editor on the object's file, its view the size of the current screen; the object
@@ -82,29 +96,17 @@ TPropertyEditProc TComponentEditor::FileEditor(std::function<TFileRequest()> req
 TPropertyEditProc TComponentEditor::TableEditor() const {
   auto edit = context_.EditTable;
   auto screen = context_.CurrentScreen;
-  return [edit, screen](platform::TObject* object, const std::string& path) {
-    platform::TComponentRef<platform::TComponent> target(AsComponent(object));
-    if (!target || !edit) return false;
+  return PropertyTextEditor([edit, screen](const std::string& file) -> std::optional<std::string> {
+    if (!edit) return std::nullopt;
     const model::TLEDScreen* current = screen ? screen() : nullptr;
-    const std::string file =
-        edit(platform::PathGetStr(target.Get(), path), current ? current->ScreenWidth() : 0,
-             current ? current->ScreenHeight() : 0);
-    if (!target) return false;
-    platform::PathSetStr(target.Get(), path, file);
-    return true;
-  };
+    return edit(file, current ? current->ScreenWidth() : 0, current ? current->ScreenHeight() : 0);
+  });
 }
 
 // The property := the file the rich-text dialog ends with, once accepted.
 TPropertyEditProc TComponentEditor::RichTextEditor() const {
   auto edit = context_.EditRichText;
-  return [edit](platform::TObject* object, const std::string& path) {
-    platform::TComponentRef<platform::TComponent> target(AsComponent(object));
-    if (!target || !edit) return false;
-    const std::optional<std::string> file = edit(platform::PathGetStr(target.Get(), path));
-    if (!file || !target) return false;
-    return platform::PathSetStr(target.Get(), path, *file);
-  };
+  return PropertyTextEditor([edit](const std::string& file) { return edit ? edit(file) : std::nullopt; });
 }
 
 namespace {
@@ -155,15 +157,11 @@ TPropertyEditProc TComponentEditor::TextLinesEditor() const {
 // no dialog and changes nothing.
 TPropertyEditProc TComponentEditor::DateTimeEditor() const {
   auto input = context_.InputDateTime;
-  return [input](platform::TObject* object, const std::string& path) {
-    platform::TComponentRef<platform::TComponent> target(AsComponent(object));
-    if (!target || !input) return false;
-    const std::optional<platform::TDateTime> initial = platform::ParseDateTime(platform::PathGetStr(target.Get(), path));
-    if (!initial) return false;
-    const std::optional<std::string> chosen = input(*initial);
-    if (!chosen || !target) return false;
-    return platform::PathSetStr(target.Get(), path, *chosen);
-  };
+  return PropertyTextEditor([input](const std::string& text) -> std::optional<std::string> {
+    const std::optional<platform::TDateTime> initial = platform::ParseDateTime(text);
+    if (!initial || !input) return std::nullopt;
+    return input(*initial);
+  });
 }
 
 // The sub-card dialog on the screen's container, which it edits in place.
