@@ -40,6 +40,7 @@
 #include "model/objects/AVIComponent.h"
 #include "model/objects/PhotoComps.h"
 #include "model/objects/TableReport.h"
+#include "model/objects/TimeComps.h"
 #include "model/objects/Texts.h"
 #include "platform/base/FilePath.h"
 #include "platform/base/GbkText.h"
@@ -436,6 +437,33 @@ TEST(MainWindow, DoubleClicksRunTheProgramsEditorsByClass) {
   EXPECT_EQ(DoubleClickTable().Exists("TTableObject", "FileName"), pdEditor);
   program.Stop();
   EXPECT_EQ(PropertyEditorTable().Exists("TPhoto", "FileName"), 0);
+}
+
+TEST(MainWindow, DoubleClicksReachTheProgramsInputDialogs) {
+  TProgram program;
+  ASSERT_TRUE(program.Start());
+  model::TLeaf* page = program.Form().CurrentLeaf();
+  ASSERT_NE(page, nullptr);
+  TCommands& commands = program.Window().Commands();
+  ASSERT_NE(commands.Design(), nullptr);
+  for (auto [cls, property] : {std::pair{"TMultiText", "FileName"}, {"TText", "Lines"}, {"TMultiString", "Lines"},
+                               {"TCountUp", "Start"}, {"TCountDown", "Terminal"}, {"TLEDScreen", "Cards"}})
+    EXPECT_EQ(PropertyEditorTable().Exists(cls, property), pdEditor) << cls;
+  AddObject<model::TText>(*page, 10);
+  auto* count = AddObject<model::TCountUp>(*page, 60);
+  auto doubleClick = [&](int x) {
+    commands.Design()->DoubleClick(0, {x, 20}, {x, 20});
+    platform::ProcessMessages();
+  };
+  program.Form().SetModified(false);
+  doubleClick(20);  // cancelled: nothing changes
+  ASSERT_EQ(program.Dialogs.TextLineRequests.size(), 1u);
+  EXPECT_FALSE(program.Form().Modified());
+  program.Dialogs.DateTimes = {std::string("2026-12-24 08:30:00")};
+  doubleClick(70);
+  ASSERT_EQ(program.Dialogs.DateTimeRequests.size(), 1u);
+  EXPECT_EQ(count->Start(), "2026-12-24 08:30:00");
+  EXPECT_TRUE(program.Form().Modified());
 }
 
 TEST(MainWindow, TheInspectorsButtonOpensTheRegisteredEditor) {
