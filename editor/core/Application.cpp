@@ -37,6 +37,12 @@ TApplication::~TApplication() {
   ledManager_.reset();
 }
 
+TComponentEditor& TApplication::MakeComponentEditor(TComponentEditorContext context) {
+  componentEditor_.reset();
+  componentEditor_ = std::make_unique<TComponentEditor>(std::move(context));
+  return *componentEditor_;
+}
+
 TAutoSend& TApplication::MakeAutoSend(TDialogs& dialogs, TAutoSendOptions options) {
   autoSend_ = std::make_unique<TAutoSend>(dialogs, std::move(options));
   return *autoSend_;

@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "editor/core/AutoSend.h"
+#include "editor/core/ComponentEditor.h"
 #include "editor/core/OnLineList.h"
 
 namespace cardlink {
@@ -65,11 +66,17 @@ class TApplication {
   TAutoSend& MakeAutoSend(TDialogs& dialogs, TAutoSendOptions options = {});
   TAutoSend* AutoSend() { return autoSend_.get(); }
 
+  // The property editors by class, registered in the program's two tables (the inspector's
+  // and the double-click table) until the application goes or makes them again.
+  TComponentEditor& MakeComponentEditor(TComponentEditorContext context);
+  TComponentEditor* ComponentEditor() { return componentEditor_.get(); }
+
  private:
   std::unique_ptr<cardlink::TLEDManager> ledManager_;
   TOnLineTable onLineTable_;
   std::unique_ptr<TTransfer> onLineListener_;
   std::unique_ptr<TAutoSend> autoSend_;
+  std::unique_ptr<TComponentEditor> componentEditor_;
 };
 
 }  // namespace editor

@@ -718,8 +718,7 @@ bool TCommands::EditWith(TControlId id, bool doubleClickTable) {
   if (posted == postedControls_.end()) return false;
   TControl* control = posted->second->Get();
   const TPropertyDescription& table = doubleClickTable ? DoubleClickTable() : PropertyEditorTable();
-  const TPropertyEditProc editor = control ? table.EditorOf(control->ClassName(), "") : TPropertyEditProc();
-  const bool changed = editor && editor(control, table.PropertyOf(control->ClassName()));
+  const bool changed = table.EditFirst(control);
   // The double-click table's "no" leaves the message to the property-editor table.
   if (changed || !doubleClickTable || !control) postedControls_.erase(id);
   if (changed) {

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/base/DateTime.h"
@@ -27,11 +28,20 @@ enum class TMessageButtons { Ok, OkCancel, YesNo, YesNoCancel };
 enum class TMessageAnswer { Ok, Cancel, Yes, No };
 
 // A file dialog: its title, its filter ("description|pattern", several pairs joined by "|",
-// patterns separated by ";") and the initial file name.
+// patterns separated by ";"), the initial file name and the extension (without the dot) a
+// typed name without one is given ("" for none).
 struct TFileRequest {
+  TFileRequest(std::string title = {}, std::string filter = {}, std::string fileName = {},
+               std::string defaultExt = {})
+      : Title(std::move(title)),
+        Filter(std::move(filter)),
+        FileName(std::move(fileName)),
+        DefaultExt(std::move(defaultExt)) {}
+
   std::string Title;
   std::string Filter;
   std::string FileName;
+  std::string DefaultExt;
 };
 
 // What the preview window plays: a screen's size, a program (the preview's own copy) and a

@@ -48,6 +48,12 @@ std::string TPropertyDescription::PropertyOf(std::string_view className) const {
   return r ? r->Property : std::string();
 }
 
+bool TPropertyDescription::EditFirst(platform::TObject* instance) const {
+  if (!instance) return false;
+  const TPropertyEditProc editor = EditorOf(instance->ClassName(), "");
+  return editor && editor(instance, PropertyOf(instance->ClassName()));
+}
+
 TPropertyDescription& PropertyEditorTable() {
   static TPropertyDescription table;
   return table;

@@ -43,6 +43,11 @@ class TPropertyDescription : public platform::TComponent {
   TPropertyListProc ListOf(std::string_view className, std::string_view property) const;
   // The property of the first record of the class; "" when none.
   std::string PropertyOf(std::string_view className) const;
+  // Runs the editor of the first record of `instance`'s class with that record's property, as
+  // the main window does for a double-clicked object; true when it changed something.
+  bool EditFirst(platform::TObject* instance) const;
+  // Forgets every record (the program's editors go with the application that made them).
+  void Clear() { records_.clear(); }
 
  private:
   struct TRecord {

@@ -17,6 +17,7 @@
 #include "editor/ui/QtDialogs.h"
 #include "editor/ui/SystemPassword.h"
 #include "editor/ui/TextInput.h"
+#include "editor/ui/TableEditor.h"
 #include "model/FormConstructEx.h"
 #include "model/MessageBoxHook.h"
 #include "platform/base/FilePath.h"
@@ -96,6 +97,14 @@ void OverrideHooks(TMainHooks& hooks, const TMainHooks& with) {
 
 }  // namespace
 
+// The table editor is made before its new-table dialog: it reaches the dialog through a stand-in
+// that forwards to it once it exists.
+class TCorvane::TNewgridStandIn final : public TNewgridDialog {
+ public:
+  TNewgridDialog* Form = nullptr;
+  int Execute(TNewTableSettings& values) override { return Form ? Form->Execute(values) : mrNewgridCancel; }
+};
+
 TGuiApplication::TGuiApplication(int& argc, char** argv) : QApplication(argc, argv) {
   // The program ends when the main window closes, whatever else is open.
   setQuitOnLastWindowClosed(false);
@@ -136,6 +145,7 @@ TCorvane::TCorvane(TStartupOptions options) : options_(std::move(options)) {
   TErrorGuard::SetDialogs(options_.Dialogs);
   scheduleForms_ = std::make_unique<TScheduleForms>();
   scheduleForms_->RunModal = options_.RunModal;
+  newgrid_ = std::make_unique<TNewgridStandIn>();
   model::SetMessageBoxHook([dialogs = options_.Dialogs](std::string_view text, std::string_view caption,
                                                         model::TMessageBoxIcon icon) {
     ShowModelMessage(*dialogs, text, caption, icon);
@@ -150,6 +160,7 @@ TCorvane::~TCorvane() {
   main_.reset();
   *scheduleForms_ = {};
   if (TQtForms* forms = QtForms()) *forms = {};
+  newgrid_->Form = nullptr;
   if (qtDialogs_) qtDialogs_->SetPreviewForm(nullptr);
   while (!forms_.empty()) forms_.pop_back();
   signals_.reset();
@@ -184,6 +195,8 @@ void TCorvane::MakeForm(std::string_view className) {
       {"TProjectForm", &TCorvane::MakeProjectForm},
       {"TPassForm", &TCorvane::MakePassForm},
       {"TInputPassWordForm", &TCorvane::MakeInputPassWordForm},
+      {"TTableForm", &TCorvane::MakeTableForm},
+      {"TNewgridForm", &TCorvane::MakeNewgridForm},
       {"TPrevForm", &TCorvane::MakePrevForm},
   };
   for (const auto& entry : factories) {
@@ -315,6 +328,22 @@ std::unique_ptr<QWidget> TCorvane::MakePrevForm() {
 
 TScheduleCommands& TCorvane::ScheduleCommands() { return *scheduleForms_; }
 
+TTableForm* TCorvane::TableForm() const { return static_cast<TTableForm*>(Form("TTableForm")); }
+TNewgridForm* TCorvane::NewgridForm() const { return static_cast<TNewgridForm*>(Form("TNewgridForm")); }
+
+std::unique_ptr<QWidget> TCorvane::MakeTableForm() {
+  auto form = std::make_unique<TTableForm>(Dialogs(), *newgrid_, main_->Form().Settings());
+  form->RunModal = options_.RunModal;
+  return form;
+}
+
+std::unique_ptr<QWidget> TCorvane::MakeNewgridForm() {
+  auto form = std::make_unique<TNewgridForm>();
+  form->RunModal = options_.RunModal;
+  newgrid_->Form = form.get();
+  return form;
+}
+
 // The schedule dialogs act on the main window's current screen through its project root.
 TScheduleFormContext TCorvane::ScheduleContext() {
   TDesignForm* main = &main_->Form();
@@ -360,6 +389,26 @@ std::unique_ptr<QWidget> TCorvane::MakeAutoSendTimeForm() {
   return form;
 }
 
+// The property editors by class: the dialogs and the table editor sized for the current screen.
+void TCorvane::MakeComponentEditor() {
+  TDesignForm* main = &main_->Form();
+  TComponentEditorContext context;
+  context.Dialogs = options_.Dialogs;
+  context.EditTable = [this](const std::string& file, int width, int height) {
+    TTableForm* form = TableForm();
+    return form ? form->Edit(file, width, height) : file;
+  };
+  context.CurrentScreen = [main] { return main->CurrentScreenObject(); };
+  TDialogs* dialogs = options_.Dialogs;
+  context.EditRichText = [dialogs](const std::string& file) { return dialogs->EditRichText(file); };
+  context.EditTextLines = [dialogs](const std::vector<std::string>& lines, const platform::TFontDescription& font) {
+    return dialogs->EditTextLines(lines, font);
+  };
+  context.InputDateTime = [dialogs](platform::TDateTime initial) { return dialogs->InputDateTime(initial); };
+  context.EditSubCards = [dialogs](model::TCards& cards) { dialogs->EditSubCards(cards); };
+  application_->MakeComponentEditor(std::move(context));
+}
+
 bool TCorvane::Start() {
   for (std::string_view name : FormsBeforeSplash) {
     if (name != "TDesignForm") {
@@ -384,6 +433,7 @@ bool TCorvane::Start() {
     TErrorGuard::Run([&] { created = main_->Form().Create(); });
     if (!created) return false;
   }
+  MakeComponentEditor();
   main_->SetOnAbout([this] {
     if (TAboutForm* about = AboutForm()) {
       about->show();

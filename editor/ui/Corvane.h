@@ -26,7 +26,9 @@ class TOnLineForm;
 class TPrevForm;
 class TSetRemoteServerForm;
 class TMessagePump;
+class TNewgridForm;
 class TQtCardPrompts;
+class TTableForm;
 class TQtClipboard;
 class TQtDialogs;
 struct TQtForms;
@@ -104,8 +106,9 @@ class TCorvane {
   // The dialogs the main window's commands open, as the program has them.
   TCommandDialogs& CommandDialogs() { return *options_.CommandDialogs; }
   const TModalRun& ModalRun() const { return options_.RunModal; }
-  // Whether the system-password prompt exists: the Qt program's once its form is made at
-  // start-up, or the prompt of dialogs the program was given.
+  // The table editor and its new-table dialog.
+  TTableForm* TableForm() const;
+  TNewgridForm* NewgridForm() const;
   // A form made at start-up, by class name ("TAboutForm"); null when its unit does not exist.
   QWidget* Form(std::string_view className) const;
 
@@ -124,6 +127,10 @@ class TCorvane {
   TScheduleFormContext ScheduleContext();
   std::unique_ptr<QWidget> MakeAutoSendTimeForm();
   std::unique_ptr<QWidget> MakeParamSetForm();
+  void MakeComponentEditor();
+  std::unique_ptr<QWidget> MakeTableForm();
+  std::unique_ptr<QWidget> MakeNewgridForm();
+  class TNewgridStandIn;
   std::unique_ptr<QWidget> MakePrevForm();
   std::unique_ptr<QWidget> MakeDateTimeInputForm();
   std::unique_ptr<QWidget> MakeMultiCardForm();
@@ -149,6 +156,7 @@ class TCorvane {
   std::unique_ptr<TScheduleForms> scheduleForms_;
   // The font and colour dialogs of the rich-text dialog's "字 体".
   TQtPropertyChooser chooser_;
+  std::unique_ptr<TNewgridStandIn> newgrid_;
   std::unique_ptr<TDesignFormView> main_;
   std::vector<std::pair<std::string_view, std::unique_ptr<QWidget>>> forms_;
   bool running_ = false;

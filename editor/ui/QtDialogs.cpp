@@ -81,21 +81,36 @@ std::optional<std::string> GbkPath(const QString& chosen) {
   return platform::GbkPathFromOs(chosen.toStdString());
 }
 
+// A file dialog as the request describes it; a typed name without an extension gets the
+// request's default one.
+std::optional<std::string> RunFileDialog(const TFileRequest& request, QFileDialog::AcceptMode mode) {
+  QFileDialog dialog(QApplication::activeWindow(), QStringFromGbk(request.Title), QString(),
+                     QtFilter(request.Filter));
+  dialog.setAcceptMode(mode);
+  // Qt's own dialog: it matches the patterns in any case ("*.fmt" lists "a.Fmt"), where a
+  // desktop's dialog may not.
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  if (mode == QFileDialog::AcceptOpen) {
+    dialog.setFileMode(QFileDialog::ExistingFile);
+  } else {
+    // The caller asks before overwriting, so the dialog does not.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+  }
+  if (!request.DefaultExt.empty()) dialog.setDefaultSuffix(QStringFromGbk(request.DefaultExt));
+  const QString initial = QtInitialName(request.FileName);
+  if (!initial.isEmpty()) dialog.selectFile(initial);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  return GbkPath(dialog.selectedFiles().first());
+}
+
 }  // namespace
 
 std::optional<std::string> TQtDialogs::OpenFileName(const TFileRequest& request) {
-  // Qt's own dialog: it matches the patterns in any case ("*.fmt" lists "a.Fmt"), where a
-  // desktop's dialog may not.
-  return GbkPath(QFileDialog::getOpenFileName(QApplication::activeWindow(), QStringFromGbk(request.Title),
-                                              QtInitialName(request.FileName), QtFilter(request.Filter), nullptr,
-                                              QFileDialog::DontUseNativeDialog));
+  return RunFileDialog(request, QFileDialog::AcceptOpen);
 }
 
 std::optional<std::string> TQtDialogs::SaveFileName(const TFileRequest& request) {
-  // The caller asks before overwriting, so the dialog does not.
-  return GbkPath(QFileDialog::getSaveFileName(QApplication::activeWindow(), QStringFromGbk(request.Title),
-                                              QtInitialName(request.FileName), QtFilter(request.Filter), nullptr,
-                                              QFileDialog::DontConfirmOverwrite | QFileDialog::DontUseNativeDialog));
+  return RunFileDialog(request, QFileDialog::AcceptSave);
 }
 
 bool TQtDialogs::InputPassword() {

@@ -426,28 +426,31 @@ TTableLoad TTableReport::LoadFromStream(platform::TMemoryStream& stream) {
   return result;
 }
 
-bool TTableReport::LoadFromFile(std::string_view fileName) {
+TTableLoad TTableReport::LoadFile(std::string_view fileName) {
   std::string content;
   if (fileName.empty() || !platform::ReadWholeFile(platform::OsPathFromGbk(fileName), content)) {
     ShowMessage("打开报表错误!");
     Clear();
-    return false;
+    return TTableLoad::Damaged;
   }
   platform::TMemoryStream stream;
   stream.Write(content.data(), content.size());
   stream.SetPosition(0);
-  switch (LoadFromStream(stream)) {
+  const TTableLoad result = LoadFromStream(stream);
+  switch (result) {
     case TTableLoad::WrongMagic:
-      return false;
+      break;
     case TTableLoad::Damaged:
       ShowMessage("打开报表错误!");
-      return false;
+      break;
     case TTableLoad::Loaded:
+      TakeSnapshot();
       break;
   }
-  TakeSnapshot();
-  return true;
+  return result;
 }
+
+bool TTableReport::LoadFromFile(std::string_view fileName) { return LoadFile(fileName) == TTableLoad::Loaded; }
 
 bool TTableReport::SaveToFile(std::string_view fileName) {
   const std::vector<uint8_t> bytes = StreamBytes();

@@ -414,6 +414,8 @@ class TTableReport : public platform::TWinControl {
   // clears the table; a wrong magic keeps table, snapshot and modified state. The snapshot is
   // retaken after a good load.
   bool LoadFromFile(std::string_view fileName);
+  // LoadFromFile telling what happened: an unreadable file counts as Damaged (table cleared).
+  TTableLoad LoadFile(std::string_view fileName);
   // Saves atomically; a failure shows "报表保存错误!", keeps the old file and the modified
   // state. The snapshot is retaken after a good save.
   bool SaveToFile(std::string_view fileName);

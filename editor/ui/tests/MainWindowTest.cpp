@@ -13,12 +13,15 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QScrollBar>
+#include <QSpinBox>
 #include <QTest>
 #include <QToolBar>
 #include <QTreeWidget>
 
 #include "editor/core/tests/Fakes.h"
 #include "editor/core/tests/Projects.h"
+#include "editor/core/Commands.h"
+#include "editor/core/ComponentEditor.h"
 #include "editor/core/Design.h"
 #include "editor/ui/About.h"
 #include "editor/ui/DesignView.h"
@@ -30,10 +33,18 @@
 #include "editor/ui/QtDialogs.h"
 #include "editor/ui/Skinning.h"
 #include "editor/ui/StatusBar.h"
+#include "editor/ui/TableEditor.h"
+#include "editor/ui/TableView.h"
 #include "skin/SkinImagePanel.h"
 #include "editor/ui/tests/Program.h"
 #include "model/ComponentManager.h"
 #include "model/MessageBoxHook.h"
+#include "model/objects/AVIComponent.h"
+#include "model/objects/PhotoComps.h"
+#include "model/objects/TableReport.h"
+#include "model/objects/TimeComps.h"
+#include "model/objects/Texts.h"
+#include "platform/base/FilePath.h"
 #include "platform/base/GbkText.h"
 #include "platform/base/MessageWindow.h"
 
@@ -313,6 +324,176 @@ TEST(MainWindow, TheCardSettingsDialogIsMadeAtStartUp) {
   form->show();
   EXPECT_EQ(form->LinkSettings().locPort, 17);
   form->close();
+}
+
+TEST(MainWindow, TheTableEditorAndItsNewTableDialogAreMadeAtStartUp) {
+  TProgram program;
+  ASSERT_TRUE(program.Start());
+  TTableForm* table = program.Corvane->TableForm();
+  TNewgridForm* newgrid = program.Corvane->NewgridForm();
+  ASSERT_NE(table, nullptr);
+  ASSERT_NE(newgrid, nullptr);
+  EXPECT_EQ(program.Corvane->Form("TTableForm"), table);
+  // The editor's New table reaches the program's dialog, whose values live in "Param.ini".
+  program.Settings().WriteInteger("Table", "Row", 3);
+  int shownRows = 0;
+  newgrid->RunModal = [&](QDialog& dialog) {
+    shownRows = newgrid->RowCount()->value();
+    newgrid->ColCount()->setValue(2);
+    dialog.done(mrNewgridOk);
+  };
+  table->RunModal = [](QDialog& dialog) { dialog.show(); };
+  table->Edit("", 320, 200);
+  EXPECT_EQ(shownRows, 3);
+  ASSERT_NE(table->Editor().Table(), nullptr);
+  EXPECT_EQ(table->Editor().Table()->GetLineCount(), 3);
+  EXPECT_EQ(table->Editor().Table()->GetLine(0)->CellCount(), 2);
+  EXPECT_EQ(program.Settings().ReadInteger("Table", "Col", 0), 2);
+  program.Dialogs.Answers = {TMessageAnswer::No};
+  table->reject();
+  EXPECT_FALSE(table->isVisible());
+}
+
+template <class T>
+T* AddObject(model::TLeaf& page, int left) {
+  auto* object = new T(&page);
+  object->SetParent(&page);
+  object->SetBounds(left, 10, 40, 30);
+  return object;
+}
+
+TEST(MainWindow, DoubleClicksRunTheProgramsEditorsByClass) {
+  TProgram program;
+  ASSERT_TRUE(program.Start());
+  model::TLeaf* page = program.Form().CurrentLeaf();
+  ASSERT_NE(page, nullptr);
+  TCommands& commands = program.Window().Commands();
+  ASSERT_NE(commands.Design(), nullptr);
+  AddObject<model::TPhoto>(*page, 10);
+  auto* movie = AddObject<model::TAVIPlayer>(*page, 60);
+  auto* table = AddObject<model::TTableObject>(*page, 110);
+  program.Form().SetModified(false);
+  auto doubleClick = [&](int x) {
+    commands.Design()->DoubleClick(0, {x, 20}, {x, 20});
+    platform::ProcessMessages();
+  };
+
+  // A picture is not in the double-click table: its property editor runs, the picture dialog.
+  program.Dialogs.Files = {std::nullopt};
+  doubleClick(20);
+  ASSERT_EQ(program.Dialogs.FileRequests.size(), 1u);
+  EXPECT_EQ(program.Dialogs.FileRequests[0].Filter, TComponentEditor::PictureRequest().Filter);
+  EXPECT_FALSE(program.Form().Modified());  // cancelled: nothing changed
+
+  program.Dialogs.Files = {std::string("/m/a.Avi")};
+  doubleClick(70);
+  EXPECT_EQ(movie->FileName(), "/m/a.Avi");
+  EXPECT_TRUE(program.Form().Modified());
+  EXPECT_EQ(commands.Inspector()->Root(), movie);
+
+  // A table object opens the table editor, its viewport the current screen's size, and takes
+  // the file it ends with.
+  model::TLEDScreen* screen = program.Form().CurrentScreenObject();
+  ASSERT_NE(screen, nullptr);
+  screen->SetScreenWidth(320);
+  screen->SetScreenHeight(200);
+  TTableForm* form = program.Corvane->TableForm();
+  ASSERT_NE(form, nullptr);
+  QSize viewport;
+  std::string given;
+  const std::string saved = program.Dir.File("plan.Tab");
+  form->RunModal = [&](QDialog& dialog) {
+    dialog.show();
+    viewport = form->View()->viewport()->size();
+    given = form->Editor().FileName();
+    program.Dialogs.Files = {platform::GbkPathFromOs(program.Dir.File("plan"))};
+    form->Action("tbSave")->trigger();
+    dialog.accept();
+  };
+  table->SetFileName("");
+  program.Form().SetModified(false);
+  program.Corvane->NewgridForm()->RunModal = [](QDialog& dialog) { dialog.done(mrNewgridOk); };
+  doubleClick(120);
+  EXPECT_EQ(viewport, QSize(320, 200));
+  EXPECT_EQ(given, "");
+  EXPECT_EQ(table->FileName(), platform::GbkPathFromOs(saved));
+  // The object shows the table as saved.
+  model::TTableReport written(nullptr);
+  ASSERT_TRUE(written.LoadFromFile(platform::GbkPathFromOs(saved)));
+  platform::TBitmap rendered;
+  ASSERT_TRUE(written.RenderToBitmap(rendered));
+  const platform::TBitmap& shown = table->Picture();
+  ASSERT_EQ(shown.Width(), rendered.Width());
+  ASSERT_EQ(shown.Height(), rendered.Height());
+  EXPECT_GT(rendered.Width(), 1);
+  int differing = 0;
+  for (int y = 0; y < shown.Height(); ++y)
+    for (int x = 0; x < shown.Width(); ++x) differing += shown.GetPixel(x, y) != rendered.GetPixel(x, y);
+  EXPECT_EQ(differing, 0);
+  EXPECT_TRUE(program.Form().Modified());
+  EXPECT_EQ(program.Dialogs.FileRequests.size(), 3u);  // the save dialog only
+
+  // The inspector's table is the program's, and goes with it.
+  EXPECT_EQ(PropertyEditorTable().Exists("TPhoto", "FileName"), pdEditor);
+  EXPECT_EQ(DoubleClickTable().Exists("TTableObject", "FileName"), pdEditor);
+  program.Stop();
+  EXPECT_EQ(PropertyEditorTable().Exists("TPhoto", "FileName"), 0);
+}
+
+TEST(MainWindow, DoubleClicksReachTheProgramsInputDialogs) {
+  TProgram program;
+  ASSERT_TRUE(program.Start());
+  model::TLeaf* page = program.Form().CurrentLeaf();
+  ASSERT_NE(page, nullptr);
+  TCommands& commands = program.Window().Commands();
+  ASSERT_NE(commands.Design(), nullptr);
+  for (auto [cls, property] : {std::pair{"TMultiText", "FileName"}, {"TText", "Lines"}, {"TMultiString", "Lines"},
+                               {"TCountUp", "Start"}, {"TCountDown", "Terminal"}, {"TLEDScreen", "Cards"}})
+    EXPECT_EQ(PropertyEditorTable().Exists(cls, property), pdEditor) << cls;
+  AddObject<model::TText>(*page, 10);
+  auto* count = AddObject<model::TCountUp>(*page, 60);
+  auto doubleClick = [&](int x) {
+    commands.Design()->DoubleClick(0, {x, 20}, {x, 20});
+    platform::ProcessMessages();
+  };
+  program.Form().SetModified(false);
+  doubleClick(20);  // cancelled: nothing changes
+  ASSERT_EQ(program.Dialogs.TextLineRequests.size(), 1u);
+  EXPECT_FALSE(program.Form().Modified());
+  program.Dialogs.DateTimes = {std::string("2026-12-24 08:30:00")};
+  doubleClick(70);
+  ASSERT_EQ(program.Dialogs.DateTimeRequests.size(), 1u);
+  EXPECT_EQ(count->Start(), "2026-12-24 08:30:00");
+  EXPECT_TRUE(program.Form().Modified());
+}
+
+TEST(MainWindow, TheInspectorsButtonOpensTheRegisteredEditor) {
+  TProgram program;
+  ASSERT_TRUE(program.Start());
+  model::TLeaf* page = program.Form().CurrentLeaf();
+  ASSERT_NE(page, nullptr);
+  TCommands& commands = program.Window().Commands();
+  auto* movie = AddObject<model::TAVIPlayer>(*page, 10);
+  TPropertyEditor* inspector = commands.Inspector();
+  inspector->SetRoot(movie);  // as selecting it does
+  int row = -1;
+  for (int i = 0; i < inspector->List().ItemCount(); ++i)
+    if (inspector->List().Items(i)->Path == "FileName") row = i;
+  ASSERT_GE(row, 0);
+  program.Form().SetModified(false);
+
+  program.Dialogs.Files = {std::nullopt};
+  inspector->SelectRow(row, inspector->Border(), false);
+  inspector->ButtonClick();
+  ASSERT_EQ(program.Dialogs.FileRequests.size(), 1u);
+  EXPECT_EQ(program.Dialogs.FileRequests[0].Filter, platform::Utf8ToGbk("动画文件|*.Avi"));
+  EXPECT_FALSE(program.Form().Modified());
+
+  program.Dialogs.Files = {std::string("/m/b.Avi")};
+  inspector->ButtonClick();
+  EXPECT_EQ(movie->FileName(), "/m/b.Avi");
+  EXPECT_EQ(inspector->List().Items(row)->ValueText, "/m/b.Avi");
+  EXPECT_TRUE(program.Form().Modified());
 }
 
 TEST(MainWindow, TheModelsMessageBoxesAndSensorClassesAreTheEditors) {
