@@ -180,6 +180,16 @@ TEST(SkinnedWindows, TheObjectListComesBackExpandedAtItsHeight) {
   panel = program.Window().ObjectListPanel();
   EXPECT_TRUE(panel->Expanded());
   EXPECT_EQ(panel->height(), 220);
+
+  // A drag on the gap above it gives it the height the user chose, stored for the next start.
+  QWidget* left = panel->parentWidget();
+  const int gap = panel->y() - 1;
+  skintest::Send(left, QEvent::MouseButtonPress, QPoint(50, gap), Qt::LeftButton, Qt::LeftButton);
+  skintest::Send(left, QEvent::MouseMove, QPoint(50, gap - 30), Qt::NoButton, Qt::LeftButton);
+  skintest::Send(left, QEvent::MouseButtonRelease, QPoint(50, gap - 30), Qt::LeftButton, Qt::NoButton);
+  EXPECT_EQ(panel->height(), 250);
+  EXPECT_EQ(panel->y() + panel->height(), left->height());
+  EXPECT_EQ(program.Window().ObjectListHeight(), 250);
 }
 
 TEST(SkinnedWindows, TheMainTitleBarMaximisesMinimisesAndCloses) {
