@@ -155,7 +155,8 @@ void TLeftPanel::mousePressEvent(QMouseEvent* event) {
 void TLeftPanel::mouseMoveEvent(QMouseEvent* event) {
   if (dragFrom_ < 0) return;
   const int y = event->position().toPoint().y();
-  const int h = std::clamp(height() - y - Gap / 2, bottom_->TitleHeight(), std::max(bottom_->TitleHeight(), height() - 60));
+  const int title = bottom_->TitleHeight();
+  const int h = std::clamp(height() - y - Gap / 2, title, std::max(title, height() - 60));
   bottom_->resize(width(), h);  // the panel stores a height the user gives it
   Arrange();
 }

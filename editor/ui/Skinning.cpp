@@ -129,7 +129,9 @@ TSpinEdit::TSpinEdit(QWidget* parent) : skin::TskSpinEdit(parent) {
   });
 }
 
-int TSpinEdit::value() const { return std::clamp(Value(), std::min(MinValue(), MaxValue()), std::max(MinValue(), MaxValue())); }
+int TSpinEdit::value() const {
+  return std::clamp(Value(), std::min(MinValue(), MaxValue()), std::max(MinValue(), MaxValue()));
+}
 
 void TSpinEdit::setRange(int low, int high) {
   SetMinValue(low);
@@ -139,7 +141,8 @@ void TSpinEdit::setRange(int low, int high) {
 
 QSize FramedSize(const QWidget* window, QSize content) {
   for (QObject* child : window->children())
-    if (auto* frame = qobject_cast<skin::TskForm*>(child); frame && frame->IsFrame()) return content + FrameExtra(frame);
+    if (auto* frame = qobject_cast<skin::TskForm*>(child); frame && frame->IsFrame())
+      return content + FrameExtra(frame);
   return content;
 }
 

@@ -24,9 +24,10 @@ void TStatusBarView::SetForm(const TDesignForm* form) {
 }
 
 void TStatusBarView::RefreshTexts() {
-  for (int i = 0; i < StatusPanelCount; ++i)
-    Panels()[size_t(i)].Text = form_ && !TDesignForm::StatusPanelOwnerDrawn(i) ? QStringFromGbk(form_->StatusPanelText(i))
-                                                                               : QString();
+  for (int i = 0; i < StatusPanelCount; ++i) {
+    const bool plain = form_ && !TDesignForm::StatusPanelOwnerDrawn(i);
+    Panels()[size_t(i)].Text = plain ? QStringFromGbk(form_->StatusPanelText(i)) : QString();
+  }
 }
 
 QRect TStatusBarView::TipsRect() const {

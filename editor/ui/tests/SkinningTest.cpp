@@ -75,8 +75,8 @@ std::vector<QWidget*> ShowEveryWindow(TProgram& program) {
 // The windows that are the system's own or pop up from a control stay plain.
 bool PlainWindow(const QWidget* w) {
   return qobject_cast<const QMessageBox*>(w) || qobject_cast<const QFileDialog*>(w) || qobject_cast<const QMenu*>(w) ||
-         qobject_cast<const skin::TfrmPopupForm*>(w) || w->windowType() == Qt::Popup || w->windowType() == Qt::ToolTip ||
-         w->windowType() == Qt::Tool;
+         qobject_cast<const skin::TfrmPopupForm*>(w) || w->windowType() == Qt::Popup ||
+         w->windowType() == Qt::ToolTip || w->windowType() == Qt::Tool;
 }
 
 // The design surface and the inspector draw themselves.
@@ -287,7 +287,8 @@ TEST(SkinnedWindows, ANoticeSlidesUpInThePopupWithoutTakingTheFocus) {
   skin::SetSkinClock(nullptr);
 }
 
-// A screen whose local UDP port another socket holds: the port notice, in the popup notifier at the bottom right of the work area; the main window keeps the focus.
+// A screen whose local UDP port another socket holds: the port notice, in the popup notifier at
+// the bottom right of the work area; the main window keeps the focus.
 TEST(SkinnedWindows, ACardErrorSlidesUpInTheCorner) {
   cardsim::TCardSim card;
   card.AddCard(0);
@@ -356,7 +357,8 @@ TEST(SkinnedWindows, SpinEditsKeepTheirValueInRange) {
 
 // ---- Pictures ---------------------------------------------------------------------------------
 // Each window at a fixed size and state, pixel for pixel against the references in
-// tests/reference (the date input is left out: its calendar shows the system's today) (CORVANE_UPDATE_REFERENCES=1 rewrites them; look at them before committing).
+// tests/reference (the date input is left out: its calendar shows the system's today).
+// CORVANE_UPDATE_REFERENCES=1 rewrites them; look at them before committing.
 
 namespace shots {
 
