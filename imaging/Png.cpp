@@ -343,7 +343,7 @@ void TPngReader::LoadImage() {
                            ? *index
                            : uint32_t(bitmap_.NearestPaletteIndex(platform::clWhite));
   } else if (background_.size() >= 6) {
-    // Scaled as the Part's rule says: 16-bit samples reduced, 8-bit ones taken as they are.
+    // Scaled by the format's rule: 16-bit samples reduced, 8-bit ones taken as they are.
     auto sample = [&](int i) {
       const uint32_t v = U16BE(background_.data() + 2 * i);
       return uint8_t(depth_ == 16 ? v * 255 / 65535 : v & 0xFF);

@@ -38,7 +38,7 @@ TEST(TableBuild, NewTablePlacesCellsAndCopiesTheFirstLinesHeight) {
   EXPECT_EQ(t.GetLine(5), nullptr);
   EXPECT_EQ(t.GetLine(-1), nullptr);
   EXPECT_EQ(t.GetLine(0)->Cell(3), nullptr);
-  // Cells start with the Part's defaults.
+  // Cells start with their documented defaults.
   const TTableReportCell* c = CellOf(t, 0, 0);
   EXPECT_EQ(c->InnerMargin(), 5);
   EXPECT_EQ(c->TextColor(), 0x0000FFu);

@@ -33,7 +33,7 @@ using test::Joined;
 using test::kEffectAndSpeedRows;
 using test::Lines;
 
-// ---- Property tables, as the Part lists them ---------------------------------------------------
+// ---- Property tables, as the classes publish them-----------------------------------------------
 
 std::string TextTable() {
   return std::string(R"(Text|名称
@@ -96,7 +96,7 @@ TEST(TextObjectTables, EqualThePartsLists) {
 // ---- Defaults and published properties --------------------------------------------------------
 
 TEST(TextObjectDefaults, NewObjectsWriteTheseLines) {
-  // Every published property with a setter, by name: the defaults of the Part.
+  // Every published property with a setter, by name: the documented defaults.
   TText text(nullptr);
   text.SetName("Text0");
   EXPECT_EQ(test::ObjectText(text), Utf8ToGbk(Lines({
@@ -183,7 +183,7 @@ TEST_F(TTextObject, PaintsTheLinesEndToEnd) {
   text.SetBounds(3, 2, 60, 20);
   text.SetTransparent(false);
 
-  // What the Part says: on black, "AB" at 0 and "CD" right after it, in the canvas font.
+  // As documented: on black, "AB" at 0 and "CD" right after it, in the canvas font.
   TBitmap expected(80, 30);
   {
     TCanvas c(expected);

@@ -45,7 +45,7 @@ class TimeObjects : public ::testing::Test {
   platform::TScopedWallClock scoped_{clock_};
 };
 
-// ---- Property tables, as the Part lists them ---------------------------------------------------
+// ---- Property tables, as the classes publish them-----------------------------------------------
 
 constexpr const char* kBoundsRows = "Left|左上角X坐标\nTop|左上角Y坐标\nWidth|宽度\nHeight|高度\n";
 constexpr const char* kStyleRows = "fsBold|粗体\nfsItalic|斜体\nfsUnderLine|下划线\nfsStrikeOut|删除线\n";
@@ -121,8 +121,8 @@ std::vector<std::string> DefaultFontLines(const std::string& name) {
 }
 
 TEST_F(TimeObjects, NewObjectsWriteTheseLines) {
-  // Every published property with a setter, by name without regard to case: the defaults of
-  // the Part. The moments are the creation time.
+  // Every published property with a setter, by name without regard to case: the documented
+  // defaults. The moments are the creation time.
   TDateTimeComponent date(nullptr);
   date.SetName("DateTimeComponent0");
   const platform::TSize extent = platform::TextExtent(DisplayFont(), "07:08:09");
@@ -464,7 +464,7 @@ TEST_F(TimeObjects, APageOfACampaignClockHoldsNoObject) {
 
 // ---- Paint -----------------------------------------------------------------------------------
 
-// The page as the Part paints it: blue around, black under the object unless transparent, and
+// The page as it is painted: blue around, black under the object unless transparent, and
 // `text` drawn at x within the object's bounds.
 TBitmap ExpectedPage(int width, int height, const platform::TRect& bounds,
                      const platform::TFontDescription& font, std::string_view text, int x,
