@@ -362,21 +362,31 @@ T* AddObject(model::TLeaf& page, int left) {
   return object;
 }
 
-TEST(MainWindow, DoubleClicksRunTheProgramsEditorsByClass) {
+// The running program on its current page, whose objects a test double-clicks.
+class DoubleClicks : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(program.Start());
+    page = program.Form().CurrentLeaf();
+    ASSERT_NE(page, nullptr);
+    ASSERT_NE(Commands().Design(), nullptr);
+  }
+  void doubleClick(int x) {
+    Commands().Design()->DoubleClick(0, {x, 20}, {x, 20});
+    platform::ProcessMessages();
+  }
+
+  TCommands& Commands() { return program.Window().Commands(); }
+
   TProgram program;
-  ASSERT_TRUE(program.Start());
-  model::TLeaf* page = program.Form().CurrentLeaf();
-  ASSERT_NE(page, nullptr);
-  TCommands& commands = program.Window().Commands();
-  ASSERT_NE(commands.Design(), nullptr);
+  model::TLeaf* page = nullptr;
+};
+
+TEST_F(DoubleClicks, RunTheProgramsEditorsByClass) {
   AddObject<model::TPhoto>(*page, 10);
   auto* movie = AddObject<model::TAVIPlayer>(*page, 60);
   auto* table = AddObject<model::TTableObject>(*page, 110);
   program.Form().SetModified(false);
-  auto doubleClick = [&](int x) {
-    commands.Design()->DoubleClick(0, {x, 20}, {x, 20});
-    platform::ProcessMessages();
-  };
 
   // A picture is not in the double-click table: its property editor runs, the picture dialog.
   program.Dialogs.Files = {std::nullopt};
@@ -389,7 +399,7 @@ TEST(MainWindow, DoubleClicksRunTheProgramsEditorsByClass) {
   doubleClick(70);
   EXPECT_EQ(movie->FileName(), "/m/a.Avi");
   EXPECT_TRUE(program.Form().Modified());
-  EXPECT_EQ(commands.Inspector()->Root(), movie);
+  EXPECT_EQ(Commands().Inspector()->Root(), movie);
 
   // A table object opens the table editor, its viewport the current screen's size, and takes
   // the file it ends with.
@@ -440,22 +450,12 @@ TEST(MainWindow, DoubleClicksRunTheProgramsEditorsByClass) {
   EXPECT_EQ(PropertyEditorTable().Exists("TPhoto", "FileName"), 0);
 }
 
-TEST(MainWindow, DoubleClicksReachTheProgramsInputDialogs) {
-  TProgram program;
-  ASSERT_TRUE(program.Start());
-  model::TLeaf* page = program.Form().CurrentLeaf();
-  ASSERT_NE(page, nullptr);
-  TCommands& commands = program.Window().Commands();
-  ASSERT_NE(commands.Design(), nullptr);
+TEST_F(DoubleClicks, ReachTheProgramsInputDialogs) {
   for (auto [cls, property] : {std::pair{"TMultiText", "FileName"}, {"TText", "Lines"}, {"TMultiString", "Lines"},
                                {"TCountUp", "Start"}, {"TCountDown", "Terminal"}, {"TLEDScreen", "Cards"}})
     EXPECT_EQ(PropertyEditorTable().Exists(cls, property), pdEditor) << cls;
   AddObject<model::TText>(*page, 10);
   auto* count = AddObject<model::TCountUp>(*page, 60);
-  auto doubleClick = [&](int x) {
-    commands.Design()->DoubleClick(0, {x, 20}, {x, 20});
-    platform::ProcessMessages();
-  };
   program.Form().SetModified(false);
   doubleClick(20);  // cancelled: nothing changes
   ASSERT_EQ(program.Dialogs.TextLineRequests.size(), 1u);
