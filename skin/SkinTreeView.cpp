@@ -11,7 +11,10 @@ namespace skin {
 using namespace platform;
 
 TskTreeView::TskTreeView(QWidget* parent) : QTreeView(parent), TSkinnable(this, DefaultControlStyle(parent)) {
-  setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+  // setStyle does not take the style: the tree owns it.
+  QStyle* fusion = QStyleFactory::create(QStringLiteral("Fusion"));
+  fusion->setParent(this);
+  setStyle(fusion);
   setFrameShape(QFrame::Box);
   setFrameShadow(QFrame::Plain);
   setLineWidth(2);  // room for the two frames
