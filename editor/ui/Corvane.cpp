@@ -57,9 +57,7 @@ class TQtCommandDialogs : public TCommandDialogs {
     }
     auto* form = qobject_cast<QDialog*>(Form(dialog));
     if (!form) return;
-    // Run as the program's own dialogs are, so a test plays the user's part there too.
-    auto* qt = dynamic_cast<TQtDialogs*>(&program_.Dialogs());
-    RunModal(*form, program_.ModalRun() || !qt ? program_.ModalRun() : qt->RunModal);
+    RunModal(*form, program_.ModalRun());
   }
 
  private:
@@ -128,6 +126,9 @@ TCorvane::TCorvane(TStartupOptions options) : options_(std::move(options)) {
     qtDialogs_ = std::make_unique<TQtDialogs>(options_.Main.ProgramDir);
     qtDialogs_->RunModal = options_.RunModal;
     options_.Dialogs = qtDialogs_.get();
+  } else if (auto* qt = dynamic_cast<TQtDialogs*>(options_.Dialogs); qt && !options_.RunModal) {
+    // Qt dialogs handed in with their own modal run: every dialog of the program runs that way.
+    options_.RunModal = qt->RunModal;
   }
   if (!options_.Clipboard) {
     qtClipboard_ = std::make_unique<TQtClipboard>();
