@@ -125,7 +125,11 @@ void TCommands::SetInspectorRoot(TObject* root) {
   if (inspector_) inspector_->SetRoot(root);
 }
 
-void TCommands::Modified() { main_.SetModified(true); }
+void TCommands::Modified() {
+  main_.SetModified(true);
+  // Many setters only store, and the page's tick repaints only what moves on by itself.
+  if (model::TLeaf* page = ShownPage()) page->Invalidate();
+}
 
 void TCommands::ShowPage() {
   model::TLeaf* page = Page();

@@ -198,6 +198,7 @@ class TCommands {
   // The page `Container` shows now (null when none).
   model::TLeaf* ShownPage() const;
   void SetInspectorRoot(platform::TObject* root);
+  // After every edit: the modified flag, and the page drawn anew.
   void Modified();
   // The current page into `Container`, the one shown before back to its screen.
   void ShowPage();
