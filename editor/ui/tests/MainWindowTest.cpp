@@ -450,6 +450,29 @@ TEST_F(DoubleClicks, RunTheProgramsEditorsByClass) {
   EXPECT_EQ(PropertyEditorTable().Exists("TPhoto", "FileName"), 0);
 }
 
+TEST_F(DoubleClicks, TheMarksFollowATableObjectTheEditorResized) {
+  auto* table = AddObject<model::TTableObject>(*page, 10);
+  table->SetBounds(10, 10, 320, 200);
+  Commands().Design()->Select(table);
+  program.Corvane->NewgridForm()->RunModal = [](QDialog& dialog) { dialog.done(mrNewgridOk); };
+  program.Corvane->TableForm()->RunModal = [&](QDialog& dialog) {
+    dialog.show();
+    program.Dialogs.Files = {platform::GbkPathFromOs(program.Dir.File("small"))};
+    program.Corvane->TableForm()->Action("tbSave")->trigger();
+    dialog.accept();
+  };
+  doubleClick(20);
+  ASSERT_NE(table->Width(), 320) << "the new table is smaller than the object was";
+  // Each handle where a fresh selection of the object would put it.
+  const TGrab* grab = Commands().Design()->Grab();
+  ASSERT_TRUE(grab && grab->Visible());
+  const auto after = grab->Handles();
+  Commands().Design()->Select(page);
+  Commands().Design()->Select(table);
+  for (size_t i = 0; i < after.size(); ++i) EXPECT_EQ(after[i].Pos, grab->Handles()[i].Pos) << "handle " << i;
+  EXPECT_EQ(after[7].Pos, (platform::TPoint{table->Left() + table->Width() - 3, table->Top() + table->Height() - 3}));
+}
+
 TEST_F(DoubleClicks, ReachTheProgramsInputDialogs) {
   for (auto [cls, property] : {std::pair{"TMultiText", "FileName"}, {"TText", "Lines"}, {"TMultiString", "Lines"},
                                {"TCountUp", "Start"}, {"TCountDown", "Terminal"}, {"TLEDScreen", "Cards"}})
