@@ -1,6 +1,9 @@
 #include "IDCreater.h"
 
 #include <functional>
+#include <map>
+#include <set>
+#include <optional>
 #include <vector>
 
 #include "platform/base/GbkText.h"
@@ -115,6 +118,52 @@ bool TIDCreater::IsTextUnique(TComponent& owner, const TComponent* component,
   TTextProperty textOf;
   std::string other;
   return TextUniqueBelow(owner, component, text, textOf, other);
+}
+
+// For each class (by upper-case name) the numbers its components' names end in.
+struct TNameNumbers::TTaken {
+  std::map<std::string, std::set<uint64_t>> Numbers;
+
+  // The number a name ends in when it is the class's base followed by n in decimal.
+  static std::optional<uint64_t> NumberOf(std::string_view name, std::string_view base) {
+    if (name.size() <= base.size() || name.size() - base.size() > 10) return std::nullopt;
+    std::string_view tail = name.substr(base.size());
+    if (tail.size() > 1 && tail[0] == '0') return std::nullopt;
+    uint64_t n = 0;
+    for (char ch : tail) {
+      if (ch < '0' || ch > '9') return std::nullopt;
+      n = n * 10 + uint64_t(ch - '0');
+    }
+    if (!GbkSameText(name.substr(0, base.size()), base)) return std::nullopt;
+    return n;
+  }
+
+  static std::string_view BaseOf(std::string_view className) {
+    return className.empty() ? className : className.substr(1);
+  }
+
+  void Add(const TComponent& c) {
+    const std::string& cls = c.ClassName();
+    if (auto n = NumberOf(c.Name(), BaseOf(cls))) Numbers[platform::GbkUpperCase(cls)].insert(*n);
+  }
+};
+
+TNameNumbers::TNameNumbers(TComponent& owner) : taken_(std::make_unique<TTaken>()) {
+  ForEachBelow(owner, [&](TComponent& c) { taken_->Add(c); });
+}
+
+TNameNumbers::~TNameNumbers() = default;
+
+std::string TNameNumbers::NewName(const TComponent& component) {
+  const std::string& cls = component.ClassName();
+  std::set<uint64_t>& used = taken_->Numbers[platform::GbkUpperCase(cls)];
+  uint64_t n = 0;
+  for (uint64_t u : used) {
+    if (u != n) break;
+    ++n;
+  }
+  used.insert(n);
+  return std::string(TTaken::BaseOf(cls)) + std::to_string(n);
 }
 
 const TIDCreater& IDCreater() {

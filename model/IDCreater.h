@@ -2,6 +2,7 @@
 // Unique component names and unique `Text` values. Every search walks the components owned by
 // the given owner (normally the project root) recursively, depth first. Names and texts are
 // compared without regard to case; GBK characters are compared as they are.
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -22,6 +23,21 @@ class TIDCreater {
   // `text`.
   bool IsTextUnique(platform::TComponent& owner, const platform::TComponent* component,
                     std::string_view text) const;
+};
+
+// Names for many components at once, as NewNameNumber would give them one after the other:
+// the class name without its first character and the smallest number not yet taken by a
+// component of that class below the owner, nor by a name this object gave before. The names
+// below the owner are gathered once, when it is made.
+class TNameNumbers {
+ public:
+  explicit TNameNumbers(platform::TComponent& owner);
+  ~TNameNumbers();
+  std::string NewName(const platform::TComponent& component);
+
+ private:
+  struct TTaken;
+  std::unique_ptr<TTaken> taken_;
 };
 
 // The program's one name generator.

@@ -57,13 +57,30 @@ void AppendFloat(std::string& out, double value) {
   out.append(buf, r.ptr);
 }
 
+// True when the reader takes `name` as the one word a block's header needs: not empty, no
+// delimiter inside, no keyword ("End" would close the block it opens).
+bool IsHeaderWord(const std::string& name) {
+  if (name.empty()) return false;
+  TTokenManager lexer;
+  if (!lexer.LoadFromBytes(name) || lexer.Start() != 0) return false;
+  return lexer.GetToken().Code == tcIdentifier && lexer.GetToken().Code == tcEnd;
+}
+
 class TWriter {
  public:
-  TWriter(TDFMStream& buffer, const TComponentManager& registry)
-      : buffer_(buffer), registry_(registry) {}
+  // Components whose name the reader would refuse in a header (one made by code without a
+  // name) are written under a name made as the reader makes them, unique under `namingRoot`.
+  TWriter(TDFMStream& buffer, const TComponentManager& registry, TComponent& namingRoot)
+      : buffer_(buffer), registry_(registry), namingRoot_(namingRoot) {}
 
   void Block(const std::string& indent, TComponent& component) {
-    Line(indent, "Object ", component.Name(), ":", component.ClassName());
+    const std::string& name = component.Name();
+    if (IsHeaderWord(name)) {
+      Line(indent, "Object ", name, ":", component.ClassName());
+    } else {
+      if (!names_) names_.emplace(namingRoot_);
+      Line(indent, "Object ", names_->NewName(component), ":", component.ClassName());
+    }
     const std::string inner = indent + "  ";
     for (TComponent* child : component.OwnedComponents())
       if (registry_.IsRegistered(child->ClassInfo())) Block(inner, *child);
@@ -198,13 +215,15 @@ class TWriter {
 
   TDFMStream& buffer_;
   const TComponentManager& registry_;
+  TComponent& namingRoot_;
+  std::optional<TNameNumbers> names_;
   std::string out_;
   std::string value_;
   std::vector<const TObject*> path_;  // the objects being written, outermost first
 };
 
 bool WritePlain(TComponent& root, TDFMStream& buffer, const TComponentManager& registry) {
-  TWriter writer(buffer, registry);
+  TWriter writer(buffer, registry, root);
   for (TComponent* child : root.OwnedComponents())
     if (registry.IsRegistered(child->ClassInfo())) writer.Block("", *child);
   return writer.Finish();
@@ -251,8 +270,15 @@ class TReader {
       TToken t = lexer_.GetToken();
       switch (t.Code) {
         case tcEnd:
-          return true;
+          // A text that ends inside a block was cut short: what it would have held is lost.
+          return openBlocks_ == 0;
         case tcKwEnd:
+          if (openBlocks_ > 0) {
+            // A block without a Name line (made by hand or by another program) is named where
+            // the writer puts that line, so the text it saves reads back the same.
+            if (current_ && current_->Name().empty()) GiveName(*current_);
+            --openBlocks_;
+          }
           current_ = stack_.Pop();
           break;
         case tcKwObject:
@@ -293,6 +319,13 @@ class TReader {
     }
   }
 
+  // The class name without its first letter and the smallest number free for that class.
+  void GiveName(TComponent& c) {
+    const std::string& cls = c.ClassName();
+    std::string name = cls.empty() ? cls : cls.substr(1);
+    c.SetName(name + std::to_string(IDCreater().NewNameNumber(root_, cls)));
+  }
+
   bool Header() {
     if (lexer_.GetToken().Code != tcIdentifier) return false;
     if (lexer_.GetToken().Code != ':') return false;
@@ -308,6 +341,7 @@ class TReader {
     if (!obj) return false;
     obj->SetLoading(true);
     created_.push_back(obj);
+    ++openBlocks_;
     if (auto* parent = dynamic_cast<platform::TWinControl*>(current_))
       if (auto* control = dynamic_cast<platform::TControl*>(obj)) control->SetParent(parent);
     current_ = obj;
@@ -491,9 +525,7 @@ class TReader {
     if (!packed_ && platform::GbkSameText(path, "Name")) {
       // The name in the text is not used: every component read gets a fresh one.
       if (current_) {
-        const std::string& cls = current_->ClassName();
-        std::string name = cls.empty() ? cls : cls.substr(1);
-        current_->SetName(name + std::to_string(IDCreater().NewNameNumber(root_, cls)));
+        GiveName(*current_);
       }
     } else if (!packed_ && platform::GbkSameText(path, "Text")) {
       if (!current_ || platform::PathKind(current_, path) != platform::tkString) return;
@@ -517,6 +549,7 @@ class TReader {
   TObjectStack stack_;
   TComponent* current_ = nullptr;
   std::vector<TComponent*> created_;
+  int openBlocks_ = 0;  // blocks opened by the text and not yet closed by an "End"
 };
 
 }  // namespace
@@ -538,7 +571,9 @@ bool SaveObjectText(TComponent& root, TDFMStream& buffer, const TComponentManage
 bool WriteObjectText(std::string_view indent, TComponent& component, TDFMStream& buffer,
                      const TComponentManager& registry) {
   try {
-    TWriter writer(buffer, registry);
+    TComponent* top = &component;
+    while (top->Owner()) top = top->Owner();
+    TWriter writer(buffer, registry, *top);
     writer.Block(std::string(indent), component);
     return writer.Finish();
   } catch (...) {

@@ -13,6 +13,8 @@
 #include "model/FormConstructEx.h"
 #include "model/IDCreater.h"
 #include "model/LoadMode.h"
+#include "model/Lzss.h"
+#include "model/ObjectText.h"
 #include "platform/base/AtomicFile.h"
 #include "platform/base/GbkText.h"
 #include "platform/component/ClassInfo.h"
@@ -314,6 +316,10 @@ TEST_F(TreeFile, UnreadableOrInvalidTextGivesTheDefaultProject) {
       "Object LEDScreen0:TLEDScreen\r\n  Object Leaf0:TLeaf\r\n"  // a later failure
       "  End\r\n  Communicate.=1\r\nEnd\r\n",
       "Object Helper0:TWithHelper\r\nEnd\r\n",  // an unregistered component on level 2
+      "",                                           // no object block at all: no project file
+      "\r\n  \t\r\n// a comment\r\n   // and another",
+      "End\r\nEnd\r\nObject LEDScreen0:TLEDScreen\r\nEnd\r\n",  // a header with no object current
+      "Object LEDScreen0:TLEDScreen\r\n  Object Leaf0:TLeaf\r\n  End\r\n",  // cut short
   };
   for (const std::string& text : cases) {
     const std::string path = dir_.File("bad.spj");
@@ -338,6 +344,42 @@ TEST_F(TreeFile, UnreadableOrInvalidTextGivesTheDefaultProject) {
     EXPECT_EQ(screen->Cards().Name(), "MultiCard");
     EXPECT_EQ(screen->ComponentCount(), 2);
   }
+}
+
+// A project text cut after any of its lines reads only when every block it opened was closed:
+// one that ends inside a screen, page, object or a sub-object's lines is damaged. Plain and
+// packed alike.
+TEST_F(TreeFile, ATextCutInsideABlockDoesNotRead) {
+  TConstructer root(nullptr);
+  BuildProject(root);
+  const std::string text = Saved(root, dir_);
+  ASSERT_NE(text.find("  Communicate.IP="), std::string::npos);
+  int depth = 0;
+  size_t cuts = 0, inside = 0;
+  for (size_t at = 0; at < text.size(); ++cuts) {
+    const size_t end = text.find("\r\n", at) + 2;
+    const std::string line = text.substr(at, end - at);
+    const std::string bare = line.substr(line.find_first_not_of(' '));
+    if (bare.rfind("Object ", 0) == 0) ++depth;
+    if (bare == "End\r\n") --depth;
+    if (depth > 0) ++inside;
+    for (bool packed : {false, true}) {
+      SCOPED_TRACE(testing::Message() << "cut after line " << cuts + 1 << (packed ? ", packed" : ""));
+      TDFMStream plain, input;
+      plain.Write(text.data(), int32_t(end));
+      if (packed) {
+        plain.SetPosition(0);
+        ASSERT_TRUE(LzssEncode(plain, input));
+      }
+      TConstructer into(nullptr);
+      into.DestroyComponents();
+      TLoadModeScope reading;
+      EXPECT_EQ(ReadObjectText(into, into, packed ? input : plain, Registry(), packed), depth == 0);
+    }
+    at = end;
+  }
+  EXPECT_EQ(depth, 0);
+  EXPECT_GT(inside, 50u);  // lines in screens, pages, objects and the link settings' lines
 }
 
 TEST_F(TreeFile, TheValidTreeCheckLooksAtTwoLevels) {
