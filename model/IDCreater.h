@@ -25,19 +25,40 @@ class TIDCreater {
                     std::string_view text) const;
 };
 
-// Names for many components at once, as NewNameNumber would give them one after the other:
-// the class name without its first character and the smallest number not yet taken by a
-// component of that class below the owner, nor by a name this object gave before. The names
-// below the owner are gathered once, when it is made.
-class TNameNumbers {
+// The answers of the name generator for one naming root, kept in step while many components
+// come and change below it (the object-text reader's case), so that each costs amortised
+// constant time instead of a walk of the whole tree. It learns every component below the root
+// when it is made; after that its user tells it of the components it adds (Add) and of those
+// whose name or Text may have changed (Update). Components freed meanwhile leave it by
+// themselves. Every answer equals the one TIDCreater would give for the tree as it is.
+class TNamingIndex : private platform::TFreeWatcher {
  public:
-  explicit TNameNumbers(platform::TComponent& owner);
-  ~TNameNumbers();
-  std::string NewName(const platform::TComponent& component);
+  explicit TNamingIndex(platform::TComponent& root);
+  ~TNamingIndex();
+  TNamingIndex(const TNamingIndex&) = delete;
+  TNamingIndex& operator=(const TNamingIndex&) = delete;
+
+  // `component` and everything it owns, when it is below the root; those known already are
+  // updated.
+  void Add(platform::TComponent& component);
+  void Update(platform::TComponent& component);
+
+  int NewNameNumber(std::string_view className);
+  int NewTextNumber(std::string_view prefix);
+  bool IsTextUnique(const platform::TComponent* component, std::string_view text);
+  // NewNameNumber, then the number counts as taken until the index goes: for names handed out
+  // without naming a component (the writer's headers).
+  int TakeNameNumber(std::string_view className);
+
+  // Tests and fuzz targets: every answer is also worked out by walking the tree, and a
+  // difference aborts the program.
+  static void SetCrossCheck(bool on);
 
  private:
-  struct TTaken;
-  std::unique_ptr<TTaken> taken_;
+  void ComponentFreed(platform::TComponent& component) override;
+  struct TState;
+  std::unique_ptr<TState> state_;
+  platform::TComponent& root_;
 };
 
 // The program's one name generator.

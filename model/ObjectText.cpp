@@ -11,6 +11,7 @@
 #include "model/Lzss.h"
 #include "model/TokenManager.h"
 #include "platform/base/GbkText.h"
+#include "platform/base/StopRequest.h"
 #include "platform/component/Control.h"
 #include "platform/component/Graphics.h"
 #include "platform/component/PropertyPath.h"
@@ -79,7 +80,9 @@ class TWriter {
       Line(indent, "Object ", name, ":", component.ClassName());
     } else {
       if (!names_) names_.emplace(namingRoot_);
-      Line(indent, "Object ", names_->NewName(component), ":", component.ClassName());
+      const std::string& cls = component.ClassName();
+      Line(indent, "Object ", cls.empty() ? cls : cls.substr(1),
+           std::to_string(names_->TakeNameNumber(cls)), ":", cls);
     }
     const std::string inner = indent + "  ";
     for (TComponent* child : component.OwnedComponents())
@@ -216,7 +219,7 @@ class TWriter {
   TDFMStream& buffer_;
   const TComponentManager& registry_;
   TComponent& namingRoot_;
-  std::optional<TNameNumbers> names_;
+  std::optional<TNamingIndex> names_;
   std::string out_;
   std::string value_;
   std::vector<const TObject*> path_;  // the objects being written, outermost first
@@ -266,7 +269,9 @@ class TReader {
   bool Run(TComponent& parent) {
     if (!stack_.Push(&parent)) return false;
     current_ = &parent;
-    for (;;) {
+    for (uint32_t tokens = 0;; ++tokens) {
+      // A program asked to end does not finish reading a large project first.
+      if (tokens % 4096 == 0 && platform::StopRequested()) return false;
       TToken t = lexer_.GetToken();
       switch (t.Code) {
         case tcEnd:
@@ -302,6 +307,10 @@ class TReader {
     for (TComponent* c : created_) {
       if (!alive.count(c)) continue;
       c->SetLoading(false);
+      if (platform::StopRequested()) {
+        ok = false;  // what was read is abandoned: no need to make it ready
+        continue;
+      }
       try {
         c->Loaded();
       } catch (...) {
@@ -319,11 +328,17 @@ class TReader {
     }
   }
 
+  TNamingIndex& Index() {
+    if (!index_) index_.emplace(root_);
+    return *index_;
+  }
+
   // The class name without its first letter and the smallest number free for that class.
   void GiveName(TComponent& c) {
     const std::string& cls = c.ClassName();
     std::string name = cls.empty() ? cls : cls.substr(1);
-    c.SetName(name + std::to_string(IDCreater().NewNameNumber(root_, cls)));
+    c.SetName(name + std::to_string(Index().NewNameNumber(cls)));
+    index_->Update(c);
   }
 
   bool Header() {
@@ -342,6 +357,7 @@ class TReader {
     obj->SetLoading(true);
     created_.push_back(obj);
     ++openBlocks_;
+    if (index_) index_->Add(*obj);
     if (auto* parent = dynamic_cast<platform::TWinControl*>(current_))
       if (auto* control = dynamic_cast<platform::TControl*>(obj)) control->SetParent(parent);
     current_ = obj;
@@ -362,6 +378,22 @@ class TReader {
   }
 
   bool Assignment(std::string path) {
+    const int children = current_ ? current_->ComponentCount() : 0;
+    const bool ok = AssignValue(path);
+    if (index_ && current_) {
+      // A setter or getter on the path may have renamed, re-texted or made a component.
+      index_->Update(*current_);
+      if (path.find('.') != std::string::npos) {
+        TObject* target;
+        if (Resolve(path, target))
+          if (auto* c = dynamic_cast<TComponent*>(target)) index_->Update(*c);
+      }
+      if (current_->ComponentCount() != children) index_->Add(*current_);
+    }
+    return ok;
+  }
+
+  bool AssignValue(std::string& path) {
     while (lexer_.PeekToken().Code == '.') {
       lexer_.GetToken();
       TToken part = lexer_.GetToken();
@@ -529,13 +561,13 @@ class TReader {
       }
     } else if (!packed_ && platform::GbkSameText(path, "Text")) {
       if (!current_ || platform::PathKind(current_, path) != platform::tkString) return;
-      if (IDCreater().IsTextUnique(root_, current_, text)) {
+      if (Index().IsTextUnique(current_, text)) {
         platform::PathSetStr(current_, path, text);
       } else {
         std::string prefix = text;
         while (!prefix.empty() && prefix.back() >= '0' && prefix.back() <= '9') prefix.pop_back();
         platform::PathSetStr(current_, path,
-                             prefix + std::to_string(IDCreater().NewTextNumber(root_, prefix)));
+                             prefix + std::to_string(index_->NewTextNumber(prefix)));
       }
     } else {
       platform::PathSetStr(current_, path, text);
@@ -549,7 +581,11 @@ class TReader {
   TObjectStack stack_;
   TComponent* current_ = nullptr;
   std::vector<TComponent*> created_;
-  int openBlocks_ = 0;  // blocks opened by the text and not yet closed by an "End"
+  int openBlocks_ = 0;
+  // Names and texts are made unique through an index of the naming root, made at the first
+  // need and kept in step with what the text creates and sets: a walk of the whole tree for
+  // each Name and Text line would make large projects load in quadratic time.
+  std::optional<TNamingIndex> index_;  // blocks opened by the text and not yet closed by an "End"
 };
 
 }  // namespace

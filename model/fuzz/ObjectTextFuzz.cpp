@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "model/IDCreater.h"
 #include "model/ObjectText.h"
 #include "model/tests/TextFixtures.h"
 
@@ -32,6 +33,9 @@ bool ReadThenWrite(model::TDFMStream& input, bool packed, std::string& written) 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  // Every name and text made while reading is checked against a walk of the tree.
+  static const bool checked = (model::TNamingIndex::SetCrossCheck(true), true);
+  (void)checked;
   if (size == 0) return 0;
   const bool packed = data[0] & 1;
   model::TDFMStream input;

@@ -17,6 +17,7 @@
 #include "model/ObjectText.h"
 #include "platform/base/AtomicFile.h"
 #include "platform/base/GbkText.h"
+#include "platform/base/StopRequest.h"
 #include "platform/component/ClassInfo.h"
 #include "platform/component/Strings.h"
 
@@ -26,6 +27,10 @@ using platform::TComponent;
 using platform::Utf8ToGbk;
 
 namespace {
+
+// Every name and text the reader makes is also worked out by walking the tree; a difference
+// aborts the test program.
+const bool kNamingChecked = (model::TNamingIndex::SetCrossCheck(true), true);
 
 // Records the load mode it was made in.
 class TModeRecorder : public platform::TGraphicControl {
@@ -380,6 +385,24 @@ TEST_F(TreeFile, ATextCutInsideABlockDoesNotRead) {
   }
   EXPECT_EQ(depth, 0);
   EXPECT_GT(inside, 50u);  // lines in screens, pages, objects and the link settings' lines
+}
+
+// A program asked to end (a signal) does not finish reading a large project: the read gives
+// up, as early as its next block, and the load leaves the default project.
+TEST_F(TreeFile, ALoadGivesUpWhenTheProgramIsAskedToEnd) {
+  TConstructer root(nullptr);
+  BuildProject(root);
+  Saved(root, dir_);
+  platform::RequestStop();
+  TConstructer loaded(nullptr);
+  const bool read = loaded.LoadFromFile(dir_.File("saved.spj"), Registry());
+  platform::ClearStopRequest();
+  EXPECT_FALSE(read);
+  EXPECT_EQ(loaded.ScreenCount(), 1);
+  EXPECT_EQ(loaded.GetLeafCount(0), 1);
+  // And reads whole once the request is gone.
+  EXPECT_TRUE(loaded.LoadFromFile(dir_.File("saved.spj"), Registry()));
+  EXPECT_EQ(loaded.ScreenCount(), 3);
 }
 
 TEST_F(TreeFile, TheValidTreeCheckLooksAtTwoLevels) {

@@ -24,6 +24,7 @@
 #include "platform/base/ByteOrder.h"
 #include "platform/base/FilePath.h"
 #include "platform/base/GbkText.h"
+#include "platform/base/StopRequest.h"
 #include "platform/base/MessageWindow.h"
 #include "platform/component/ClassBuilder.h"
 #include "platform/component/PropertyPath.h"
@@ -205,6 +206,17 @@ TEST_F(FileCommands, DamagedFilesAreRefusedAndNotTaken) {
     EXPECT_EQ(rig.Root().GetLeafCount(0), 1);
     EXPECT_EQ(rig.Dir.Read("damaged.fmt"), c.Bytes);
   }
+}
+
+// An open given up because the program is ending (a signal arrived) is no damaged file: no
+// message stands in the way of the exit.
+TEST_F(FileCommands, AnOpenGivenUpForTheExitSaysNothing) {
+  rig.Dialogs.Files.push_back(good);
+  platform::RequestStop();
+  rig.Commands->Open();
+  platform::ClearStopRequest();
+  EXPECT_TRUE(rig.Dialogs.Boxes.empty());
+  EXPECT_EQ(rig.Form->CurrentFile(), "");
 }
 
 TEST_F(FileCommands, OpenRecentUsesItsPathAndLeavesTheListAlone) {

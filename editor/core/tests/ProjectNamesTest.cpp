@@ -3,6 +3,8 @@
 // saves as a text that opens again, and a second save gives the same bytes.
 #include <gtest/gtest.h>
 
+#include "model/IDCreater.h"
+
 #include <string>
 #include <vector>
 
@@ -17,6 +19,10 @@
 
 namespace editor {
 namespace {
+
+// Every name and text the reader makes is also worked out by walking the tree; a difference
+// aborts the test program.
+const bool kNamingChecked = (model::TNamingIndex::SetCrossCheck(true), true);
 
 using platform::TComponent;
 
