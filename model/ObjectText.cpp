@@ -271,7 +271,7 @@ class TReader {
     current_ = &parent;
     for (uint32_t tokens = 0;; ++tokens) {
       // A program asked to end does not finish reading a large project first.
-      if (tokens % 4096 == 0 && platform::StopRequested()) return false;
+      if (tokens % 4096 == 0 && platform::StopOverdue()) return false;
       TToken t = lexer_.GetToken();
       switch (t.Code) {
         case tcEnd:
@@ -307,7 +307,7 @@ class TReader {
     for (TComponent* c : created_) {
       if (!alive.count(c)) continue;
       c->SetLoading(false);
-      if (platform::StopRequested()) {
+      if (platform::StopOverdue()) {
         ok = false;  // what was read is abandoned: no need to make it ready
         continue;
       }

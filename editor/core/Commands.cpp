@@ -347,7 +347,7 @@ void TCommands::LoadProject(const std::string& gbkPath, const std::string& failu
   DesignerOff();
   const bool loaded = root->LoadFromFile(gbkPath);
   // A load given up because the program is ending is no damaged file.
-  if (!loaded && !platform::StopRequested())
+  if (!loaded && !platform::StopOverdue())
     dialogs_.MessageBox(failureText, MessageCaption(), TMessageIcon::None, TMessageButtons::Ok);
   main_.SetCurrentScreen(0);
   main_.SetCurrentPage(0);

@@ -212,7 +212,7 @@ TEST_F(FileCommands, DamagedFilesAreRefusedAndNotTaken) {
 // message stands in the way of the exit.
 TEST_F(FileCommands, AnOpenGivenUpForTheExitSaysNothing) {
   rig.Dialogs.Files.push_back(good);
-  platform::RequestStop();
+  platform::RequestStopAt(std::chrono::steady_clock::now() - std::chrono::seconds(1));
   rig.Commands->Open();
   platform::ClearStopRequest();
   EXPECT_TRUE(rig.Dialogs.Boxes.empty());
