@@ -1,4 +1,5 @@
-// The listener over loopback: test sockets on 127.0.0.1 play cards, requesters and remote servers.
+// The listener over loopback: test sockets on 127.0.0.1 play cards, requesters and remote servers;
+// forged requesters and impostors use other loopback addresses (127.0.0.2, 127.1.x.y).
 #include <arpa/inet.h>
 #include <poll.h>
 #include <sys/socket.h>
@@ -141,7 +142,8 @@ bool PumpUntil(const std::function<bool()>& done, int timeoutMs = kPatienceMs, i
 }
 
 // Listeners on one fake clock, and the datagrams the test sends them. Settle() waits until every
-// datagram sent, by the test or by a listener to another, has been handled with all it caused.
+// datagram the test sent has been handled with all it caused; once StartRing has made the
+// listeners pull each other, it waits for what they send each other too.
 class TListeners {
  public:
   explicit TListeners(platform::TFakeClock& clock) : clock_(clock) {}
