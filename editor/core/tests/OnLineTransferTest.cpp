@@ -101,7 +101,7 @@ struct TListenerUnderTest {
   explicit TListenerUnderTest(TTransferOptions options = {}) {
     options.LocalPort = 0;
     options.LocalIp = kLoopback;
-    options.SettingsPath = Settings.Path();
+    options.Settings = platform::TSettingsFile(Settings.Path());
     options.NotifyWindow = Window.Handle();
     Options = options;
   }
@@ -252,6 +252,9 @@ TEST(OnLineTransfer, TwoListenersPullingFromEachOtherForgetADeadCard) {
   second.Transfer->Stop();
   first.Options.LocalPort = first.Port();
   second.Options.LocalPort = second.Port();
+  // As the next program start reads the file.
+  first.Options.Settings = platform::TSettingsFile(first.Settings.Path());
+  second.Options.Settings = platform::TSettingsFile(second.Settings.Path());
   first.Start();
   second.Start();
 
