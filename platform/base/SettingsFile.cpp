@@ -33,8 +33,12 @@ std::string WithoutLineBreaks(std::string_view s) {
 class TSettingsText {
  public:
   explicit TSettingsText(std::string text = {}) : text_(std::move(text)) {
-    eol_ = text_.find("\r\n") != std::string::npos ? "\r\n" : text_.find('\n') != std::string::npos ? "\n" : "\r\n";
     SplitAll();
+    // The file's own line end: CR LF where it has any, else LF, else a lone CR.
+    eol_ = text_.find("\r\n") != std::string::npos ? "\r\n"
+           : text_.find('\n') != std::string::npos  ? "\n"
+           : text_.find('\r') != std::string::npos  ? "\r"
+                                                    : "\r\n";
   }
 
   const std::string& Text() const { return text_; }
@@ -64,7 +68,7 @@ class TSettingsText {
     const std::string entry = std::string(key) + "=" + value + eol_;
     if (header < 0) {
       // The section goes at the end of the file, after a line end for a last line without one.
-      const bool endLastLine = !text_.empty() && text_.back() != '\n';
+      const bool endLastLine = !lines_.empty() && lines_.back().End == lines_.back().Next;
       std::string add = endLastLine ? eol_ : std::string();
       add.append("[").append(section).append("]").append(eol_).append(entry);
       const size_t first = endLastLine ? lines_.size() - 1 : lines_.size();
@@ -89,7 +93,7 @@ class TSettingsText {
  private:
   struct TLine {
     size_t Begin = 0;  // first byte of the line
-    size_t End = 0;    // end of its text, before CR LF or LF
+    size_t End = 0;    // end of its text, before CR LF, LF or CR
     size_t Next = 0;   // first byte of the next line
     enum : uint8_t { lOther, lSection, lKey } Kind = lOther;
   };
@@ -98,13 +102,17 @@ class TSettingsText {
     return std::string_view(text_).substr(line.Begin, line.End - line.Begin);
   }
 
+  // CR LF, LF and a lone CR end a line alike (a file edited by hand may hold any of them).
   static TLine SplitOne(std::string_view text, size_t pos) {
     TLine line;
     line.Begin = pos;
-    const size_t lf = text.find('\n', pos);
-    line.Next = lf == std::string_view::npos ? text.size() : lf + 1;
-    line.End = lf == std::string_view::npos ? text.size() : lf;
-    if (line.End > line.Begin && text[line.End - 1] == '\r') --line.End;
+    const size_t end = text.find_first_of("\r\n", pos);
+    line.End = end == std::string_view::npos ? text.size() : end;
+    line.Next = line.End;
+    if (line.Next < text.size()) {
+      ++line.Next;
+      if (text[line.End] == '\r' && line.Next < text.size() && text[line.Next] == '\n') ++line.Next;
+    }
     const std::string_view body = Trim(text.substr(line.Begin, line.End - line.Begin));
     if (!body.empty() && body.front() == '[') line.Kind = TLine::lSection;
     else if (body.find('=') != std::string_view::npos) line.Kind = TLine::lKey;

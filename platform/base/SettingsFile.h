@@ -3,8 +3,9 @@
 //
 // Sections and keys compare ignoring ASCII case; spaces inside a key belong to it ("ObjectList
 // Height"); blanks around keys and values are trimmed; a value is everything after the first "="
-// (commas and further "=" included). LF and CR LF both end lines. Of duplicate sections and keys
-// the first wins; keys before any section belong to none and are never found.
+// (commas and further "=" included). CR LF, LF and a lone CR all end lines; lines a write adds
+// end as the file's own do. Of duplicate sections and keys the first wins; keys before any
+// section belong to none and are never found.
 //
 // The file is read once, at the first look-up or write, and kept in memory; copies of one
 // TSettingsFile share that text, so the windows that each keep a copy see each other's keys. A

@@ -45,6 +45,18 @@ void WriteOurs(TSettingsFile& f) {
   f.WriteString("Param", "Tip", "\xC4\xE3\xBA\xC3");  // GBK "你好"
 }
 
+// Expects the values configparser read (a fixture of "section|key|value" lines) and gives how
+// many there were.
+int ExpectValuesOf(const TSettingsFile& f, const std::string& fixture) {
+  std::istringstream expected(Read(kFixtures + "/" + fixture));
+  int lines = 0;
+  for (std::string line; std::getline(expected, line); ++lines) {
+    size_t a = line.find('|'), b = line.find('|', a + 1);
+    EXPECT_EQ(f.ReadString(line.substr(0, a), line.substr(a + 1, b - a - 1), "<none>"), line.substr(b + 1)) << line;
+  }
+  return lines;
+}
+
 }  // namespace
 
 TEST(SettingsFile, ReadsAsTheRulesSay) {
@@ -294,13 +306,59 @@ TEST(SettingsFile, AgreesWithConfigparser) {
   WriteOurs(ours);
   ASSERT_TRUE(ours.Save());
   EXPECT_EQ(Read(path), Read(kFixtures + "/ours.ini"));
-  std::istringstream expected(Read(kFixtures + "/expected_from_ours.txt"));
-  int lines = 0;
-  for (std::string line; std::getline(expected, line); ++lines) {
-    size_t a = line.find('|'), b = line.find('|', a + 1);
-    EXPECT_EQ(ours.ReadString(line.substr(0, a), line.substr(a + 1, b - a - 1), "<none>"), line.substr(b + 1)) << line;
+  EXPECT_EQ(ExpectValuesOf(ours, "expected_from_ours.txt"), 7);
+}
+
+// A file edited by hand may end its lines in CR LF, LF or a lone CR: each ends a line where the
+// file is split and looked up, and a key added after a line ending in a lone CR is a line of its
+// own. Found by fuzzing: "[Param" and a CR (the committed input) lost the key written to it.
+TEST(SettingsFile, ALoneCrEndsALineAsCrLfAndLfDo) {
+  TSettingsFile found(kFixtures + "/lone_cr_found_by_fuzzing.ini");
+  EXPECT_EQ(Read(found.Path()), "[Param\r");
+  found.WriteString("Param", "Left", "1,2=3");
+  EXPECT_EQ(found.ReadString("Param", "Left", ""), "1,2=3");
+  EXPECT_EQ(TSettingsFile::SetValue("[Param\r", "Param", "Left", "1,2=3"), "[Param\rLeft=1,2=3\r");
+
+  struct TCase {
+    const char* Text;
+    const char* Written;  // after Left=7 is set in [Param]
+  } cases[] = {
+      {"[Param]\r\nTop=1\r", "[Param]\r\nTop=1\rLeft=7\r\n"},
+      {"[Param]\rTop=1\r", "[Param]\rTop=1\rLeft=7\r"},
+      {"[Param]\rTop=1", "[Param]\rTop=1\rLeft=7\r"},
+      {"[Param]\nTop=1\r\r\n", "[Param]\nTop=1\rLeft=7\r\n\r\n"},
+      {"[Table]\rRow=2\r", "[Table]\rRow=2\r[Param]\rLeft=7\r"},
+      {"[Param]\rTop=1\rLeft=3\r[Table]\r", "[Param]\rTop=1\rLeft=7\r[Table]\r"},
+  };
+  for (const auto& c : cases) {
+    const std::string written = TSettingsFile::SetValue(c.Text, "Param", "Left", "7");
+    EXPECT_EQ(written, c.Written) << c.Text;
+    std::string value;
+    EXPECT_TRUE(TSettingsFile::Lookup(written, "Param", "Left", &value)) << c.Text;
+    EXPECT_EQ(value, "7") << c.Text;
+    if (TSettingsFile::Lookup(c.Text, "Param", "Top", &value)) {
+      EXPECT_EQ(value, "1") << c.Text;
+    }
   }
-  EXPECT_EQ(lines, 7);
+}
+
+// Oracle: configparser reads lines as Python's universal newlines split them.
+TEST(SettingsFile, MixedLineEndsAgreeWithConfigparser) {
+  const TSettingsFile theirs(kFixtures + "/mixed_line_ends.ini");
+  EXPECT_EQ(ExpectValuesOf(theirs, "expected_from_mixed.txt"), 4);
+
+  // What our writer makes of it, read back by configparser.
+  TempDir dir;
+  const std::string path = (dir.path / "mixed.ini").string();
+  Write(path, Read(kFixtures + "/mixed_line_ends.ini"));
+  TSettingsFile ours(path);
+  ours.WriteString("Param", "Width", "800");
+  ours.WriteString("Table", "Row", "4");
+  ours.WriteString("Table", "Col", "2");
+  ours.WriteString("Auto Save", "Files", "/p/a.fmt");
+  ASSERT_TRUE(ours.Save());
+  EXPECT_EQ(Read(path), Read(kFixtures + "/mixed_written.ini"));
+  EXPECT_EQ(ExpectValuesOf(ours, "expected_from_mixed_written.txt"), 6);
 }
 
 TEST(SettingsFile, IntegersParseAsTheReaderSays) {
