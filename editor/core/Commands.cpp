@@ -331,7 +331,7 @@ void TCommands::Open() {
   if (!ConfirmSave()) return;
   const std::optional<std::string> chosen = dialogs_.OpenFileName(DisplayFileRequest());
   if (!chosen) return;
-  LoadProject(*chosen, Utf8ToGbk("您所选择文件不是显示内容描述文件,请重新选择"), true);
+  LoadProject(*chosen, OpenFailureText(), true);
 }
 
 void TCommands::OpenRecent(const std::string& gbkPath) {

@@ -97,5 +97,7 @@ class TDialogs {
 
 // "提示信息", the caption of the editor's message boxes, in GBK.
 const std::string& MessageCaption();
+// What a display-content file that does not open says, in GBK.
+const std::string& OpenFailureText();
 
 }  // namespace editor

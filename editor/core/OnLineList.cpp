@@ -280,10 +280,10 @@ TRemoteServerSettings ReadRemoteServerSettings(const platform::TSettingsFile& fi
 }
 
 bool WriteRemoteServerSettings(platform::TSettingsFile& file, const TRemoteServerSettings& s) {
-  bool ok = file.WriteString("Param", "RemoteServerIP", s.Ip);
-  ok = file.WriteInteger("Param", "RemoteServerPort", s.Port) && ok;
-  ok = file.WriteString("Param", "AutoDownLoad", s.AutoDownLoad ? "1" : "0") && ok;
-  return ok;
+  file.WriteString("Param", "RemoteServerIP", s.Ip);
+  file.WriteInteger("Param", "RemoteServerPort", s.Port);
+  file.WriteString("Param", "AutoDownLoad", s.AutoDownLoad ? "1" : "0");
+  return file.Save();
 }
 
 std::optional<uint32_t> ParseDottedIp(std::string_view text) {
@@ -341,7 +341,7 @@ class TListener {
         limiter_(options.PullPeriodMs, options.AnswerBudgetBytes, options.MaxNewSources) {}
 
   void Run() {
-    const TRemoteServerSettings settings = ReadRemoteServerSettings(platform::TSettingsFile(o_.SettingsPath));
+    const TRemoteServerSettings settings = ReadRemoteServerSettings(o_.Settings);
     if (settings.AutoDownLoad && settings.Port >= 0 && settings.Port <= 65535) serverIp_ = ParseDottedIp(settings.Ip);
     serverPort_ = htons(uint16_t(settings.Port));
 

@@ -216,7 +216,8 @@ struct TRemoteServerSettings {
 inline constexpr size_t RemoteServerIpLength = 15;
 
 TRemoteServerSettings ReadRemoteServerSettings(const platform::TSettingsFile& file);
-// Writes the three keys ("AutoDownLoad" as "1" or "0"); false when the file could not be saved.
+// Writes the three keys ("AutoDownLoad" as "1" or "0") and saves the settings; false when they
+// could not be saved.
 bool WriteRemoteServerSettings(platform::TSettingsFile& file, const TRemoteServerSettings& settings);
 
 // A dotted IPv4 address ("a.b.c.d") in network byte order; no name is ever looked up.
@@ -229,7 +230,7 @@ uint16_t OnLinePortFromEnvironment();
 struct TTransferOptions {
   uint16_t LocalPort = DefaultOnLinePort;
   uint32_t LocalIp = 0;       // network byte order; 0 = any address
-  std::string SettingsPath;   // "Param.ini" in the OS's bytes; read once when the thread starts
+  platform::TSettingsFile Settings;  // "Param.ini"; the remote server is read once when the thread starts
   int64_t ExpiryMs = 60000;   // a card unheard for longer is dropped
   int64_t PullPeriodMs = 2000;
   int64_t WaitMs = 10000;     // the longest wait in poll()

@@ -136,6 +136,7 @@ void TPassForm::Confirm() {
   }
   stored_ = true;
   settings_.WriteString(Param, Enter, view_.Checked() ? "1" : "0");
+  settings_.Save();
   view_.Close();
 }
 

@@ -66,8 +66,9 @@ TNewTableSettings ReadNewTableSettings(const platform::TSettingsFile& settings) 
   return values;
 }
 
-void WriteNewTableSettings(platform::TSettingsFile& settings, const TNewTableSettings& values) {
+bool WriteNewTableSettings(platform::TSettingsFile& settings, const TNewTableSettings& values) {
   for (const TNewTableKey& k : NewTableKeys()) settings.WriteInteger(NewTableSection, k.Key, values.*k.Field);
+  return settings.Save();
 }
 
 // ---- File names ----------------------------------------------------------------------------

@@ -289,7 +289,7 @@ std::unique_ptr<QWidget> TCorvane::MakeOnLineForm() {
   TTransferOptions listener;
   listener.LocalPort = options_.OnLinePort.value_or(OnLinePortFromEnvironment());
   listener.LocalIp = options_.OnLineAddress;
-  listener.SettingsPath = main->Settings().Path();
+  listener.Settings = main->Settings();
   listener.NotifyWindow = form->Handle();
   listener.NotifyMessage = TOnLineForm::RefreshMessage;
   application_->StartOnLineListener(std::move(listener));
@@ -305,7 +305,7 @@ std::unique_ptr<QWidget> TCorvane::MakeParamSetForm() {
 }
 
 std::unique_ptr<QWidget> TCorvane::MakeSetRemoteServerForm() {
-  return std::make_unique<TSetRemoteServerForm>(main_->Form().Settings().Path());
+  return std::make_unique<TSetRemoteServerForm>(main_->Form().Settings());
 }
 
 TAutoSendForm* TCorvane::AutoSendForm() const { return static_cast<TAutoSendForm*>(Form("TAutoSendForm")); }

@@ -60,6 +60,9 @@ class TRealizedFont {
   // The glyph of a code point; a character no face has shows the main face's missing glyph.
   // Control characters (below U+0020) have no ink and no advance.
   virtual std::shared_ptr<const TGlyphImage> Glyph(char32_t code) = 0;
+  // Glyph(code)->Advance, found without drawing the glyph where that costs (large sizes), so
+  // measuring a text costs the same at any font size.
+  virtual int Advance(char32_t code) = 0;
 };
 
 // The font for a description (face name in GBK). Fonts are cached; the same description gives

@@ -144,7 +144,7 @@ TEST_F(FileCommands, OpenTable) {
     EXPECT_EQ(rig.Form->CurrentFile(), file) << c.Name;
     EXPECT_EQ(rig.MainView.Caption, TDesignForm::CaptionFor(file)) << c.Name;
     EXPECT_EQ(rig.Form->Modified(), c.ModifiedAfter) << c.Name;
-    const auto recent = ReadRecentFiles(platform::TSettingsFile(rig.Dir.File("Param.ini")));
+    const auto recent = ReadRecentFiles(rig.Form->Settings());
     if (std::string(c.File) == "good") { EXPECT_EQ(recent, std::vector<std::string>{goodFile}) << c.Name; }
     else { EXPECT_TRUE(recent.empty()) << c.Name; }
     const bool failureShown = std::any_of(rig.Dialogs.Boxes.begin(), rig.Dialogs.Boxes.end(), [](const auto& b) {
@@ -200,7 +200,7 @@ TEST_F(FileCommands, DamagedFilesAreRefusedAndNotTaken) {
     EXPECT_EQ(rig.Dialogs.Boxes.size(), 1u);
     EXPECT_EQ(rig.Form->CurrentFile(), "");
     EXPECT_EQ(rig.MainView.Caption, TDesignForm::CaptionFor(""));
-    EXPECT_TRUE(ReadRecentFiles(platform::TSettingsFile(rig.Dir.File("Param.ini"))).empty());
+    EXPECT_TRUE(ReadRecentFiles(rig.Form->Settings()).empty());
     // The default project stands in: a screen with a page to work on.
     EXPECT_EQ(rig.Root().ScreenCount(), 1);
     EXPECT_EQ(rig.Root().GetLeafCount(0), 1);
@@ -223,7 +223,7 @@ TEST_F(FileCommands, OpenRecentUsesItsPathAndLeavesTheListAlone) {
   rig.Commands->OpenRecent(good);
   EXPECT_EQ(ScreenText(), "good-0");
   EXPECT_EQ(rig.Form->CurrentFile(), good);
-  EXPECT_TRUE(ReadRecentFiles(platform::TSettingsFile(rig.Dir.File("Param.ini"))).empty());
+  EXPECT_TRUE(ReadRecentFiles(rig.Form->Settings()).empty());
   EXPECT_EQ(rig.Form->CurrentScreen(), 0);
   EXPECT_EQ(rig.Form->CurrentPage(), 0);
   EXPECT_EQ(rig.View.Expansions, 2);  // first show, then the open

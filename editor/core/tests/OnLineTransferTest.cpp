@@ -106,7 +106,7 @@ struct TListenerUnderTest {
   explicit TListenerUnderTest(TTransferOptions options = {}) {
     options.LocalPort = 0;
     options.LocalIp = kLoopback;
-    options.SettingsPath = Settings.Path();
+    options.Settings = platform::TSettingsFile(Settings.Path());
     options.NotifyWindow = Window.Handle();
     Options = options;
   }
@@ -164,6 +164,8 @@ class TListeners {
     for (auto& l : listeners_) {
       l->Transfer->Stop();
       l->Options.LocalPort = l->Port();
+      // As the next program start reads the file.
+      l->Options.Settings = platform::TSettingsFile(l->Settings.Path());
     }
     for (auto& l : listeners_) l->Start();
     closed_ = true;

@@ -152,7 +152,7 @@ TEST(NewTableSettings, DefaultsAndRangesOfParamIni) {
 
   folder.Write("Param.ini",
                "[Table]\r\nRow=300\r\nCol=0\r\nHeight=20\r\nWidth=9\r\nLineColor=2\r\nBackColor=x\r\nLineWidth=-4\r\n");
-  const TNewTableSettings read = ReadNewTableSettings(settings);
+  const TNewTableSettings read = ReadNewTableSettings(platform::TSettingsFile(folder.File("Param.ini")));
   EXPECT_EQ(read.Row, 255);
   EXPECT_EQ(read.Col, 1);
   EXPECT_EQ(read.Height, 20);
@@ -182,7 +182,10 @@ TEST(TableEditor, NewTableDialogStartsFromParamIniAndCancelStillWritesAllSevenKe
   EXPECT_EQ(rig.newgrid.Shown[0].Width, 512);  // clamped
   EXPECT_EQ(rig.newgrid.Shown[0].Col, 5);      // default
   EXPECT_EQ(ReadNewTableSettings(rig.settings), typed);
-  for (const TNewTableKey& k : NewTableKeys()) EXPECT_TRUE(rig.settings.ValueExists("Table", k.Key)) << k.Key;
+  // Saved as the dialog closes.
+  const platform::TSettingsFile saved(rig.folder.File("Param.ini"));
+  EXPECT_EQ(ReadNewTableSettings(saved), typed);
+  for (const TNewTableKey& k : NewTableKeys()) EXPECT_TRUE(saved.ValueExists("Table", k.Key)) << k.Key;
   EXPECT_EQ(rig.Table().GetLineCount(), 0);  // cancelled: no table
 }
 

@@ -68,6 +68,26 @@ TEST(FontMetrics, SongAtTwelvePointsHasTheCellOfTheOriginal) {
   EXPECT_EQ(RealizeFont(cell)->Metrics().Height, 16);
 }
 
+// Measuring a text never draws its glyphs where they are large, and measures as drawing does: a
+// character's advance is its glyph's, in every face and style, small and as large as fonts get.
+TEST(FontMetrics, AnAdvanceIsItsGlyphsAtEverySize) {
+  const char32_t codes[] = {U'A', U'g', U' ', U'1', U'汉', U'\u520F' /* from the fallback face */, U'。',
+                            U'\uE000' /* in no face */, U'\t'};
+  for (const char* name : {"宋体", "黑体"})
+    for (TFontStyles style : {TFontStyles(0), FontStyleBit(fsBold), FontStyleBit(fsItalic),
+                              TFontStyles(FontStyleBit(fsBold) | FontStyleBit(fsItalic))})
+      for (int32_t height : {-16, 16, -300, -2048, 2048}) {
+        TFontDescription f = Font(name, 12);
+        f.Height = height;
+        f.Style = style;
+        std::shared_ptr<TRealizedFont> font = RealizeFont(f);
+        for (char32_t code : codes) {
+          const int advance = font->Advance(code);  // first, before the glyph is ever drawn
+          EXPECT_EQ(advance, font->Glyph(code)->Advance) << name << " " << int(style) << " " << height << " U+" << std::hex << uint32_t(code);
+        }
+      }
+}
+
 TEST(FontMetrics, FaceNamesMapToTheInstalledChineseFaces) {
   for (const char* name : {"宋体", "新宋体", "SimSun"})
     EXPECT_EQ(MainFace(Font(name, 12)).Family, "AR PL UMing CN") << name;
