@@ -203,6 +203,8 @@ TEST_F(View, EmptyFolderStartsEmpty) {
   EXPECT_EQ(0, view().CardBox()->count());
   EXPECT_EQ(QStringLiteral("00:00:00"), view().TimeEdit()->text());
   EXPECT_EQ(QDate(2006, 3, 21), view().TimeEdit()->date());
+  // The font starts from the Song face, not from whichever family the machine lists first.
+  EXPECT_EQ(QStringLiteral("宋体"), view().FontBox()->currentText());
   // Nothing selected: modify, delete and send do nothing.
   view().ModifyButton()->click();
   view().DeleteButton()->click();
