@@ -17,6 +17,7 @@
 #include "model/ScreenStatus.h"
 #include "platform/base/FilePath.h"
 #include "platform/base/GbkText.h"
+#include "platform/base/StopRequest.h"
 #include "platform/component/PropertyPath.h"
 #include "platform/gfx/Picture.h"
 
@@ -345,7 +346,9 @@ void TCommands::LoadProject(const std::string& gbkPath, const std::string& failu
   if (design_) design_->SetContainer(&main_.Container());
   DesignerOff();
   const bool loaded = root->LoadFromFile(gbkPath);
-  if (!loaded) dialogs_.MessageBox(failureText, MessageCaption(), TMessageIcon::None, TMessageButtons::Ok);
+  // A load given up because the program is ending is no damaged file.
+  if (!loaded && !platform::StopOverdue())
+    dialogs_.MessageBox(failureText, MessageCaption(), TMessageIcon::None, TMessageButtons::Ok);
   main_.SetCurrentScreen(0);
   main_.SetCurrentPage(0);
   // A file that did not load is not the current file: a save would overwrite it with what the

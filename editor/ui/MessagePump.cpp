@@ -8,6 +8,7 @@
 
 #include "editor/ui/ErrorGuard.h"
 #include "platform/base/MessageWindow.h"
+#include "platform/base/StopRequest.h"
 
 namespace editor::ui {
 
@@ -27,6 +28,9 @@ volatile sig_atomic_t gSignalPipe = -1;
 
 void OnSignal(int signal) {
   const int saved = errno;
+  // Long work on the GUI thread (a large project being read) gives up, so the loop sees the
+  // signal at once.
+  platform::RequestStop();
   const unsigned char byte = static_cast<unsigned char>(signal);
   if (gSignalPipe >= 0) (void)!::write(gSignalPipe, &byte, 1);
   errno = saved;

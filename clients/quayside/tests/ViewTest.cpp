@@ -48,7 +48,7 @@ class TScriptedDialogs final : public TQuaysideDialogs {
     return passwordRight;
   }
   bool EditCards(QWidget*, std::vector<TStationCard>& cards) override {
-    TCardDialog dialog(cards, nullptr);
+    TCardDialog dialog(cards, cardBoxes, nullptr);
     if (edit) edit(dialog);
     if (ok)
       dialog.OkButton()->click();
@@ -62,6 +62,7 @@ class TScriptedDialogs final : public TQuaysideDialogs {
   bool ok = true;
   int passwordAsked = 0;
   std::function<void(TCardDialog&)> edit;
+  TRecordingBoxes cardBoxes;  // the card dialog's own
 };
 
 TDisplayItem Item(int card, const char* text, const char* sendTime, int autoSend) {
@@ -371,6 +372,34 @@ TEST_F(View, ConfigureBehindThePassword) {
   EXPECT_EQ(QStringLiteral("二号候车室"), view().CardBox()->itemText(1));
   EXPECT_EQ(1, view().CardBox()->currentIndex());
   EXPECT_EQ(saved, view().Model().Cards());
+}
+
+TEST_F(View, CardSizesTheCardCannotTakeAreNotStored) {
+  Open();
+  const std::string before = [&] {
+    std::string t;
+    platform::ReadWholeFile(home.File(CardFileName), t);
+    return t;
+  }();
+  dialogs.edit = [](TCardDialog& d) {
+    d.Field(0, TCardDialog::ccName)->setText(QStringLiteral("改了名"));
+    d.Field(1, TCardDialog::ccHeight)->setText(QStringLiteral("0"));
+  };
+  view().ConfigureButton()->click();
+  ASSERT_EQ(1u, dialogs.cardBoxes.shown.size());
+  EXPECT_EQ("显示卡2的高度必须是1至65535之间的数", dialogs.cardBoxes.shown[0].first);
+  std::string now;
+  platform::ReadWholeFile(home.File(CardFileName), now);
+  EXPECT_EQ(before, now);
+  EXPECT_EQ(cards, view().Model().Cards());
+  EXPECT_EQ(QStringLiteral("站台"), view().CardBox()->itemText(0));
+}
+
+TEST_F(View, RefusedSendSaysWhyInTheFirstPane) {
+  Open();
+  view().XEdit()->setText(QStringLiteral("128"));  // one past the card's right edge
+  view().SendButton()->click();
+  EXPECT_EQ(QStringLiteral("坐标(128, 4)不在显示卡1“站台”之内，无法发送"), frame->StatusText());
 }
 
 TEST_F(View, SendNowReachesTheCard) {
