@@ -7,6 +7,7 @@
 #include FT_TRUETYPE_TABLES_H
 
 #include <algorithm>
+#include <cstdlib>
 #include <map>
 #include <mutex>
 #include <tuple>
@@ -47,9 +48,13 @@ class TEngine {
     if (config_) return config_;
     FcConfig* config = FcConfigCreate();
     if (!config) throw EFontError("Cannot create the font configuration");
-    if (!FcConfigParseAndLoadFromMemory(
-            config, reinterpret_cast<const FcChar8*>(kProjectFontsConf), FcTrue) ||
-        !FcConfigBuildFonts(config)) {
+    const char* file = std::getenv(kFontsConfVariable);
+    const bool loaded =
+        file && *file
+            ? FcConfigParseAndLoad(config, reinterpret_cast<const FcChar8*>(file), FcTrue)
+            : FcConfigParseAndLoadFromMemory(
+                  config, reinterpret_cast<const FcChar8*>(kProjectFontsConf), FcTrue);
+    if (!loaded || !FcConfigBuildFonts(config)) {
       FcConfigDestroy(config);
       throw EFontError("Cannot load the font configuration");
     }

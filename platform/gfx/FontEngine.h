@@ -13,7 +13,9 @@
 //   - a character the chosen face lacks comes from the next face in fontconfig's order, which
 //     the project's fonts.conf ends with the Chinese faces.
 // Fonts are found through the project's fonts.conf, built into the program and loaded into a
-// private fontconfig configuration. Everything here is safe to use from several threads.
+// private fontconfig configuration; the environment variable CORVANE_FONTS_CONF names a
+// configuration file to load instead (the tests' own, which keeps to the fonts scripts/setup
+// installs). Everything here is safe to use from several threads.
 #include <cstdint>
 #include <memory>
 #include <stdexcept>
@@ -23,6 +25,10 @@
 #include "platform/gfx/FontDescription.h"
 
 namespace platform {
+
+// The environment variable that names a font configuration file to use instead of the
+// built-in one.
+inline constexpr const char kFontsConfVariable[] = "CORVANE_FONTS_CONF";
 
 class EFontError : public std::runtime_error {
  public:

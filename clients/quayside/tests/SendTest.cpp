@@ -1,5 +1,5 @@
-// Sending items through the linked library to the simulated card at 127.0.0.67:6666, the
-// address the card file names: what the card receives, checked byte for byte against a private
+// Sending items through the linked library to the simulated card on port 6666 of the test's
+// own loopback address, the address the card file names: what the card receives, checked byte for byte against a private
 // copy of the library fed the renderer's picture, and field by field against the program
 // stream's layout; the sends that must not happen; and what the status bar says.
 #include <poll.h>
@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "PanelcastLib.h"
+#include "RunAddress.h"
 #include "TempFolder.h"
 #include "clients/quayside/ItemPicture.h"
 #include "clients/quayside/ItemSender.h"
@@ -35,7 +36,7 @@ using platform::Utf8ToGbk;
 using Bytes = std::vector<uint8_t>;
 
 constexpr auto kGenerous = 20s;  // reached only when something is broken
-constexpr const char* kCardIP = "127.0.0.67";
+const std::string kCardIP = test::RunAddress();
 
 // Offsets in a program of one page holding one picture window.
 constexpr size_t kPage = 12;
@@ -47,6 +48,7 @@ class Sending : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_FALSE(temp.Path().empty());
+    test::UseRunAddress();
     folder = temp.Path();
     cards = {
         {kCardIP, 128, 32, 1, Utf8ToGbk("站台"), 0},
@@ -119,7 +121,7 @@ class Sending : public ::testing::Test {
                                   item.DisplayMethod + 1, item.DisplaySpeed + 1, 1));
     }
     const size_t before = sim.Transfers().size();
-    lib->LED_SendToScreen(device, uint8_t(card.Addr), kCardIP, CardPort);
+    lib->LED_SendToScreen(device, uint8_t(card.Addr), kCardIP.c_str(), CardPort);
     const auto sent = Transfer(before);
     lib->LED_Close(device);
     EXPECT_TRUE(sent);

@@ -23,6 +23,7 @@
 
 #include "FileSizeLimit.h"
 #include "GuiTestSupport.h"
+#include "RunAddress.h"
 #include "clients/quayside/CardDialog.h"
 #include "clients/quayside/ItemSender.h"
 #include "clients/quayside/QuaysideFrame.h"
@@ -87,8 +88,9 @@ class View : public ::testing::Test {
     if (const char* tz = getenv("TZ")) savedTz = tz;
     setenv("TZ", "CST-8", 1);
     tzset();
-    cards = {{"127.0.0.67", 128, 32, 1, Utf8ToGbk("站台"), 0},
-             {"127.0.0.67", 64, 16, 1, Utf8ToGbk("候车室"), 1}};
+    test::UseRunAddress();
+    cards = {{test::RunAddress(), 128, 32, 1, Utf8ToGbk("站台"), 0},
+             {test::RunAddress(), 64, 16, 1, Utf8ToGbk("候车室"), 1}};
     items = {Item(0, "欢迎乘车", "1142899200", 1), Item(1, "检票", "1142902800", 0),
              Item(0, "晚点", "1142906400", 0)};
     ASSERT_TRUE(SaveCards(home.File(CardFileName), cards));
@@ -202,6 +204,8 @@ TEST_F(View, EmptyFolderStartsEmpty) {
   EXPECT_EQ(0, view().CardBox()->count());
   EXPECT_EQ(QStringLiteral("00:00:00"), view().TimeEdit()->text());
   EXPECT_EQ(QDate(2006, 3, 21), view().TimeEdit()->date());
+  // The font starts from the Song face, not from whichever family the machine lists first.
+  EXPECT_EQ(QStringLiteral("宋体"), view().FontBox()->currentText());
   // Nothing selected: modify, delete and send do nothing.
   view().ModifyButton()->click();
   view().DeleteButton()->click();
@@ -402,7 +406,7 @@ TEST_F(View, SendNowReachesTheCard) {
   cardsim::TCardSim sim;
   sim.AddCard(1);
   std::string error;
-  ASSERT_TRUE(sim.StartUdp(uint16_t(CardPort), "127.0.0.67", &error)) << error;
+  ASSERT_TRUE(sim.StartUdp(uint16_t(CardPort), test::RunAddress(), &error)) << error;
   Open();
   view().ItemList()->selectRow(1);
   view().SendButton()->click();
@@ -412,19 +416,19 @@ TEST_F(View, SendNowReachesTheCard) {
 }
 
 TEST_F(View, LinkThatCannotOpen) {
-  // Someone else holds UDP port 9999.
+  // Someone else holds UDP port 9999 on the address the view binds.
   holder = ::socket(AF_INET, SOCK_DGRAM, 0);
   ASSERT_GE(holder, 0);
   sockaddr_in address{};
   address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_ANY);
+  address.sin_addr.s_addr = htonl(test::RunIp());
   address.sin_port = htons(9999);
   ASSERT_EQ(0, ::bind(holder, reinterpret_cast<sockaddr*>(&address), sizeof address));
 
   cardsim::TCardSim sim;
   sim.AddCard(1);
   std::string error;
-  ASSERT_TRUE(sim.StartUdp(uint16_t(CardPort), "127.0.0.67", &error)) << error;
+  ASSERT_TRUE(sim.StartUdp(uint16_t(CardPort), test::RunAddress(), &error)) << error;
   Open();
   EXPECT_EQ(-1, view().Model().Device());
   EXPECT_EQ(QStringLiteral("无法打开串口"), frame->StatusText());

@@ -1,6 +1,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <set>
 #include <string>
 #include <vector>
@@ -357,4 +359,20 @@ TEST(FontFamilies, TheConfigurationsFacesAndItsChineseNames) {
   EXPECT_TRUE(uming->Outline);
   std::set<std::string> names;
   for (const TFontFamilyInfo& f : families) EXPECT_TRUE(names.insert(f.Name).second) << f.Name;
+}
+
+// CTest runs every test under the tests' own configuration, which keeps to the fonts of the
+// packages scripts/setup installs, so nothing else on the machine reaches a test's pictures.
+TEST(FontFamilies, TheTestsConfigurationListsOnlyTheSetupPackagesFonts) {
+  const char* file = std::getenv(kFontsConfVariable);
+  if (!file || !*file) GTEST_SKIP() << "not run under the tests' font configuration (run it through ctest)";
+  std::vector<std::string> names;
+  for (const TFontFamilyInfo& f : ListFontFamilies()) names.push_back(GbkToUtf8(f.Name));
+  std::sort(names.begin(), names.end());
+  EXPECT_THAT(names, ElementsAre("AR PL UMing CN", "AR PL UMing HK", "AR PL UMing TW", "AR PL UMing TW MBE",
+                                 "NSimSun", "SimHei", "SimSun", "WenQuanYi Zen Hei", "WenQuanYi Zen Hei Mono",
+                                 "WenQuanYi Zen Hei Sharp", "宋体", "新宋体", "黑体"));
+  EXPECT_EQ(MainFace(Font("宋体", 12)).Family, "AR PL UMing CN");
+  EXPECT_EQ(MainFace(Font("黑体", 12)).Family, "WenQuanYi Zen Hei");
+  EXPECT_EQ(MainFace(Font("Arial", 12)).Family, "AR PL UMing CN");  // not installed: the Song face
 }
