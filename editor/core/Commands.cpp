@@ -318,7 +318,8 @@ bool TCommands::Save() {
 }
 
 bool TCommands::SaveAs() {
-  const std::optional<std::string> chosen = dialogs_.SaveFileName(DisplayFileRequest());
+  const std::optional<std::string> chosen =
+      dialogs_.SaveFileName(TFileRequest(DisplayFileRequest()).StartingBeside(main_.CurrentFile()));
   if (!chosen) return false;
   const std::string file = platform::SetFileExt(*chosen, ".fmt");
   main_.SetCurrentFile(file);
@@ -329,7 +330,8 @@ bool TCommands::SaveAs() {
 
 void TCommands::Open() {
   if (!ConfirmSave()) return;
-  const std::optional<std::string> chosen = dialogs_.OpenFileName(DisplayFileRequest());
+  const std::optional<std::string> chosen =
+      dialogs_.OpenFileName(TFileRequest(DisplayFileRequest()).StartingBeside(main_.CurrentFile()));
   if (!chosen) return;
   LoadProject(*chosen, Utf8ToGbk("您所选择文件不是显示内容描述文件,请重新选择"), true);
 }

@@ -32,9 +32,11 @@ class TTableForm;
 class TQtClipboard;
 class TQtDialogs;
 struct TQtForms;
+class TProcessExitWatch;
 class TTerminationSignals;
 
-// QApplication whose every event delivery runs inside the error guard.
+// QApplication whose every event delivery runs inside the error guard, with Qt's own texts in
+// Chinese (platform/qt/ChineseQt.h).
 class TGuiApplication : public QApplication {
  public:
   TGuiApplication(int& argc, char** argv);
@@ -153,6 +155,7 @@ class TCorvane {
   std::unique_ptr<TCommandDialogs> qtCommandDialogs_;
   std::unique_ptr<TMessagePump> pump_;
   std::unique_ptr<TTerminationSignals> signals_;
+  std::unique_ptr<TProcessExitWatch> converterExit_;
   std::unique_ptr<TScheduleForms> scheduleForms_;
   // The font and colour dialogs of the rich-text dialog's "字 体".
   TQtPropertyChooser chooser_;

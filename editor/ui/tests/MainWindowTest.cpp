@@ -3,6 +3,12 @@
 #include "editor/ui/Main.h"
 
 #include <arpa/inet.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -40,6 +46,7 @@
 #include "model/ComponentManager.h"
 #include "model/MessageBoxHook.h"
 #include "model/objects/AVIComponent.h"
+#include "model/objects/PageflatClient.h"
 #include "model/objects/PhotoComps.h"
 #include "model/objects/TableReport.h"
 #include "model/objects/TimeComps.h"
@@ -324,6 +331,43 @@ TEST(MainWindow, TheCardSettingsDialogIsMadeAtStartUp) {
   form->show();
   EXPECT_EQ(form->LinkSettings().locPort, 17);
   form->close();
+}
+
+// This process's children that have ended and wait to be reaped (<defunct> in ps).
+int ZombieChildren() {
+  int zombies = 0;
+  for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+    std::ifstream file(entry.path() / "stat");
+    std::string stat;
+    if (!std::getline(file, stat)) continue;
+    const size_t name = stat.rfind(')');
+    if (name == std::string::npos) continue;
+    char state = 0;
+    int parent = 0;
+    if (std::sscanf(stat.c_str() + name + 1, " %c %d", &state, &parent) == 2 && state == 'Z' &&
+        parent == ::getpid())
+      ++zombies;
+  }
+  return zombies;
+}
+
+// The converter without LibreOffice ends at once; the program reaps it as it ends, so no
+// zombie stands for the rest of its life.
+TEST(MainWindow, AConverterThatEndsByItselfIsReapedAtOnce) {
+  TProgram program;
+  const std::string converter = program.Dir.File("converter.sh");
+  program.Dir.Write("converter.sh", "#!/bin/sh\ntouch \"$0.ran\"\n");
+  ASSERT_EQ(::chmod(converter.c_str(), 0700), 0);
+  ::setenv("CORVANE_PAGEFLAT", converter.c_str(), 1);
+  const bool started = program.Start();
+  ::unsetenv("CORVANE_PAGEFLAT");
+  ASSERT_TRUE(started);
+  model::TPageflatClient& client = model::PageflatClient();
+  ASSERT_TRUE(client.WaitExit(20000));  // ended; a zombie until reaped
+  EXPECT_TRUE(program.Dir.Exists("converter.sh.ran"));
+  QCoreApplication::processEvents();
+  EXPECT_EQ(client.Pid(), 0);
+  EXPECT_EQ(ZombieChildren(), 0);
 }
 
 TEST(MainWindow, TheTableEditorAndItsNewTableDialogAreMadeAtStartUp) {
