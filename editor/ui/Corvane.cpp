@@ -452,7 +452,10 @@ bool TCorvane::Start() {
 
   TAboutForm* splash = AboutForm();
   if (splash) splash->ShowAsSplash();
-  if (options_.SplashMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(options_.SplashMs));
+  if (options_.SplashMs > 0) {
+    if (options_.SplashWait) options_.SplashWait(options_.SplashMs);
+    else std::this_thread::sleep_for(std::chrono::milliseconds(options_.SplashMs));
+  }
   for (std::string_view name : FormsAfterSplash) MakeForm(name);
   if (splash) splash->close();
 

@@ -4,6 +4,7 @@
 // teardown after it.
 #include <QApplication>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string_view>
@@ -46,6 +47,8 @@ class TGuiApplication : public QApplication {
 struct TStartupOptions {
   // How long the splash stands; tests set 0.
   int SplashMs = DefaultSplashMs;
+  // How the splash's time passes (empty: the GUI thread sleeps); tests look at the splash there.
+  std::function<void(int ms)> SplashWait;
   // Null: modal Qt dialogs, the system clipboard and modal card questions.
   TDialogs* Dialogs = nullptr;
   TClipboardAccess* Clipboard = nullptr;
