@@ -132,7 +132,8 @@ struct TProgram : test::TProgram {
 
 // ---- Qt's own dialogs ---------------------------------------------------------------------------
 
-// Qt's texts are Chinese in the program, whatever the machine's language.
+// Qt's texts are Chinese in the program, whatever the machine's language: buttons, file dialogs,
+// the calendar's weekdays.
 TEST(QtDialogs, StandardButtonsSpeakChinese) {
   QDialogButtonBox buttons(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
   EXPECT_EQ(buttons.button(QDialogButtonBox::Ok)->text(), U("确定"));
@@ -140,6 +141,8 @@ TEST(QtDialogs, StandardButtonsSpeakChinese) {
   QFileDialog files;
   files.setOption(QFileDialog::DontUseNativeDialog);
   EXPECT_EQ(files.labelText(QFileDialog::LookIn), U("查找范围："));
+  QCalendarWidget calendar;
+  EXPECT_EQ(calendar.locale().dayName(1), U("星期一"));
 }
 
 // A file dialog starts in the folder of the request's file, else where the last one ended.
