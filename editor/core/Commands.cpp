@@ -318,7 +318,8 @@ bool TCommands::Save() {
 }
 
 bool TCommands::SaveAs() {
-  const std::optional<std::string> chosen = dialogs_.SaveFileName(DisplayFileRequest());
+  const std::optional<std::string> chosen =
+      dialogs_.SaveFileName(TFileRequest(DisplayFileRequest()).StartingBeside(main_.CurrentFile()));
   if (!chosen) return false;
   const std::string file = platform::SetFileExt(*chosen, ".fmt");
   main_.SetCurrentFile(file);
@@ -329,7 +330,8 @@ bool TCommands::SaveAs() {
 
 void TCommands::Open() {
   if (!ConfirmSave()) return;
-  const std::optional<std::string> chosen = dialogs_.OpenFileName(DisplayFileRequest());
+  const std::optional<std::string> chosen =
+      dialogs_.OpenFileName(TFileRequest(DisplayFileRequest()).StartingBeside(main_.CurrentFile()));
   if (!chosen) return;
   LoadProject(*chosen, OpenFailureText(), true);
 }

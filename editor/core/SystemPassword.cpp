@@ -107,7 +107,7 @@ void TPassForm::Show() {
   view_.SetChecked(settings_.ReadInteger(Param, Enter, 1) == 1);
   view_.ClearEdits();
   const bool exists = platform::RegularFileExists(passwordFile_);
-  state_.Caption = platform::Utf8ToGbk(exists ? "口令设置(按回车键确认输入口令)" : "口令设置(按<确定>确认输入的密码)");
+  state_.Caption = platform::Utf8ToGbk(exists ? PassCaptionChange : PassCaptionFirst);
   SetOldStep(exists);
 }
 

@@ -69,4 +69,23 @@ TTerminationSignals::~TTerminationSignals() {
   ::close(pipe_[1]);
 }
 
+TProcessExitWatch::TProcessExitWatch(int processFd, std::function<void()> onExit, QObject* parent)
+    : QObject(parent), onExit_(std::move(onExit)) {
+  if (processFd < 0) return;
+  fd_ = ::fcntl(processFd, F_DUPFD_CLOEXEC, 0);
+  if (fd_ < 0) return;
+  notifier_ = std::make_unique<QSocketNotifier>(fd_, QSocketNotifier::Read);
+  QObject::connect(notifier_.get(), &QSocketNotifier::activated, this, [this] {
+    notifier_->setEnabled(false);  // an ended process stays readable
+    TErrorGuard::Run([this] {
+      if (onExit_) onExit_();
+    });
+  });
+}
+
+TProcessExitWatch::~TProcessExitWatch() {
+  notifier_.reset();
+  if (fd_ >= 0) ::close(fd_);
+}
+
 }  // namespace editor::ui

@@ -219,6 +219,21 @@ TEST_F(FileCommands, AnOpenGivenUpForTheExitSaysNothing) {
   EXPECT_EQ(rig.Form->CurrentFile(), "");
 }
 
+TEST_F(FileCommands, OpenAndSaveAsStartInTheFolderOfTheCurrentFile) {
+  // Both dialogs cancelled: only where they start counts.
+  rig.Commands->Open();
+  rig.Commands->SaveAs();
+  rig.Form->SetCurrentFile(good);
+  rig.Commands->Open();
+  rig.Commands->SaveAs();
+  ASSERT_EQ(rig.Dialogs.FileRequests.size(), 4u);
+  EXPECT_EQ(rig.Dialogs.FileRequests[0].InitialDir, "");  // an untitled project: the last folder
+  EXPECT_EQ(rig.Dialogs.FileRequests[1].InitialDir, "");
+  EXPECT_EQ(rig.Dialogs.FileRequests[2].InitialDir, rig.Dir.Path());
+  EXPECT_EQ(rig.Dialogs.FileRequests[3].InitialDir, rig.Dir.Path());
+  EXPECT_EQ(rig.Dialogs.FileRequests[3].Filter, Utf8ToGbk("显示内容描述文件|*.fmt"));
+}
+
 TEST_F(FileCommands, OpenRecentUsesItsPathAndLeavesTheListAlone) {
   rig.Commands->OpenRecent(good);
   EXPECT_EQ(ScreenText(), "good-0");

@@ -440,6 +440,8 @@ TEST(TableEditor, AnOpenedFileBecomesTheCurrentFileAndSaveRewritesIt) {
   EXPECT_TRUE(rig.editor.Open());
   EXPECT_TRUE(rig.messages.Texts.empty());
   EXPECT_EQ(rig.editor.FileName(), rig.File("full.Tab"));
+  // The dialog started in the folder of the table's file.
+  EXPECT_EQ(rig.dialogs.FileRequests.back().InitialDir, platform::ExtractFilePath(rig.File("old.Tab")));
   EXPECT_EQ(Utf8(rig.view.Caption), "表格编辑 - " + rig.folder.File("full.Tab"));
   EXPECT_EQ(rig.view.LineWidthIndex, 1);  // its first cell's left border is 2 wide
   EXPECT_EQ(rig.view.LineColor, rig.Table().GridColor());
