@@ -1,9 +1,38 @@
 # Helpers every folder uses, so tests, fuzz targets and benchmarks are declared the same way.
 
+# What every test runs with: the tests' own font configuration (TestFonts.conf.in), so text is
+# drawn and fonts are listed alike whatever else the machine has installed. Qt reads it as
+# FONTCONFIG_FILE, the drawing layer as CORVANE_FONTS_CONF.
+set(CORVANE_PROJECT_FONTS_CONF ${CMAKE_SOURCE_DIR}/platform/gfx/fonts.conf)
+set(CORVANE_TEST_FONTS_CONF ${CMAKE_BINARY_DIR}/test-fonts.conf)
+configure_file(${CMAKE_CURRENT_LIST_DIR}/TestFonts.conf.in ${CORVANE_TEST_FONTS_CONF} @ONLY)
+set(CORVANE_TEST_ENVIRONMENT
+  "FONTCONFIG_FILE=${CORVANE_TEST_FONTS_CONF}" "CORVANE_FONTS_CONF=${CORVANE_TEST_FONTS_CONF}")
+
+# corvane_test_environment(TESTS list-name [ENVIRONMENT var=value ...] [LABELS ...])
+# Gives the tests that gtest_discover_tests listed in `list-name` (its TEST_LIST) every test's
+# environment and the variables given, and with LABELS those labels in place of theirs.
+# Discovered tests cannot carry list properties, so a script sets them once ctest knows the
+# tests; call this after the gtest_discover_tests it follows.
+function(corvane_test_environment)
+  cmake_parse_arguments(E "" "TESTS" "ENVIRONMENT;LABELS" ${ARGN})
+  set(script ${CMAKE_CURRENT_BINARY_DIR}/${E_TESTS}_properties.cmake)
+  set(environment ${CORVANE_TEST_ENVIRONMENT} ${E_ENVIRONMENT})
+  set(properties "ENVIRONMENT \"${environment}\"")
+  if(E_LABELS)
+    string(APPEND properties " LABELS \"${E_LABELS}\"")
+  endif()
+  file(WRITE ${script}
+    "foreach(t IN LISTS ${E_TESTS})\n"
+    "  set_tests_properties(\"\${t}\" PROPERTIES ${properties})\n"
+    "endforeach()\n")
+  set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${script})
+endfunction()
+
 # corvane_test(NAME name SOURCES ... LIBS ... [LABELS ...] [RESOURCE_LOCK ...])
 # One GoogleTest binary per folder; each case becomes its own CTest test so ctest -j spreads them.
-# RESOURCE_LOCK names what the cases hold exclusively (a fixed port, say): ctest runs no two
-# tests that name the same resource at once.
+# RESOURCE_LOCK names what the cases hold exclusively (a device, say): ctest runs no two tests
+# that name the same resource at once.
 function(corvane_test)
   cmake_parse_arguments(T "" "NAME" "SOURCES;LIBS;LABELS;RESOURCE_LOCK" ${ARGN})
   if(CORVANE_FUZZ)
@@ -20,9 +49,10 @@ function(corvane_test)
   if(T_RESOURCE_LOCK)
     set(lock RESOURCE_LOCK "${T_RESOURCE_LOCK}")
   endif()
-  gtest_discover_tests(${T_NAME}
+  gtest_discover_tests(${T_NAME} TEST_LIST ${T_NAME}_cases
     PROPERTIES LABELS "${T_LABELS}" ${lock}
     DISCOVERY_TIMEOUT 60)
+  corvane_test_environment(TESTS ${T_NAME}_cases)
 endfunction()
 
 # corvane_fuzz(NAME name SOURCES ... LIBS ...): built only by the fuzz preset.

@@ -143,7 +143,8 @@ class TPngReader {
   std::optional<uint8_t> ColorSample(uint16_t field) const;
   void Fill(int firstRow, int rows);
   // Inflates the next `size` bytes of image data into `row`; false when the image data ends
-  // first (the row is then incomplete).
+  // first (the row is then incomplete). A compressed stream that ends while bytes are still
+  // wanted raises the extra-data text.
   bool ReadRow(uint8_t* row, size_t size);
   void ConvertRow(const uint8_t* row, size_t size, int y, uint8_t mask);
 
@@ -177,7 +178,8 @@ class TPngReader {
   TLZ77Decoder decoder_;
   const uint8_t* idat_ = nullptr;
   size_t idatLeft_ = 0;
-  bool dataEnded_ = false;
+  bool dataEnded_ = false;    // a chunk other than IDAT came
+  bool streamEnded_ = false;  // the compressed stream is finished
 };
 
 void TPngReader::ReadHeader() {
@@ -278,6 +280,9 @@ void TPngReader::Fill(int firstRow, int rows) {
 }
 
 bool TPngReader::ReadRow(uint8_t* row, size_t size) {
+  // Every row wanted after the stream's end is missing from it, whether the end fell inside a
+  // row or just after one: the file is damaged either way.
+  if (streamEnded_) Raise(SExtraCompressedData);
   while (size > 0) {
     if (idatLeft_ == 0) {
       // The next chunk, when it is image data too; anything else ends the image data, its
@@ -302,6 +307,7 @@ bool TPngReader::ReadRow(uint8_t* row, size_t size) {
         break;
       case Z_STREAM_END:
         if (size > 0 || idatLeft_ > 0) Raise(SExtraCompressedData);
+        streamEnded_ = true;
         break;
       default:  // Z_DATA_ERROR, Z_STREAM_ERROR, Z_MEM_ERROR, Z_NEED_DICT
         Raise(SCompressionError);

@@ -103,9 +103,12 @@ void TPPMGraphic::ReadImage(TImageStream& stream, platform::TBitmap& bitmap) {
     return;
   }
 
-  // Grey and colour samples, scaled to 0..255 when the maximum is above 255.
+  // Grey and colour samples, brought to 0..255 when the maximum is above 255 the way every
+  // other 16-bit source is reduced: v x 255 div maximum, truncated. For 65535 that is the colour
+  // manager's own reduction; for other maxima it is the same as widening to 16 bits first
+  // (v x 65535 div maximum) and then reducing, so a deep map loads as its PNG or TIFF does.
   auto scale = [maximum](uint32_t v) -> uint8_t {
-    if (maximum > 255) v = uint32_t((uint64_t(v) * 255 + maximum / 2) / maximum);
+    if (maximum > 255) return uint8_t(std::min<uint64_t>(uint64_t(v) * 255 / maximum, 255));
     return uint8_t(std::min<uint32_t>(v, 255));
   };
   const size_t rowSamples = size_t(width) * channels;

@@ -1,7 +1,8 @@
 #pragma once
 // Portable maps: text and binary bitmaps (P1, P4), grey maps (P2, P5) and pixel maps (P3, P6).
-// Samples of a maximum value above 255 (two bytes each in binary maps) are scaled to 0..255 by
-// rounding, as netpbm's pamdepth does; maximum values up to 255 keep the samples as they are.
+// Samples of a maximum value above 255 (two bytes each in binary maps) are reduced to 0..255 as
+// value x 255 div maximum, the reduction every 16-bit picture gets; maximum values up to 255
+// keep the samples as they are.
 // Bytes missing at the end raise "Stream read error in PPM file.".
 // Registered for "ppm", "pgm", "pbm".
 #include <string>

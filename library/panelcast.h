@@ -169,7 +169,9 @@ PANELCAST_API int32_t LED_DispatchMessages(void);
  * (code 4).
  *
  * Serial port n is the device "/dev/ttyS<n-1>" unless the environment variable
- * CORVANE_COM<n> names another device (a USB adapter, a pseudo-terminal).
+ * CORVANE_COM<n> names another device (a USB adapter, a pseudo-terminal). UDP links bind
+ * every local address unless the environment variable CORVANE_UDP_ADDRESS names one (tests
+ * give each run a loopback address of its own).
  *
  * Make these calls on the thread that owns your notification windows; calls from other
  * threads are taken one at a time with it. LED_Close and a restarting LED_Open wait for the
@@ -178,8 +180,8 @@ PANELCAST_API int32_t LED_DispatchMessages(void);
 
 /* Opens a link and returns its device index; -1 for a null record, a link kind other than
    serial and UDP, 256 open devices, or a port or socket that cannot be opened. A UDP link binds
-   LocalPort on every local address (0: any free port, which the library's copy of the record
-   then holds). Opening the same serial port or local UDP port again gives the same index: with
+   LocalPort on every local address, or on CORVANE_UDP_ADDRESS (0: any free port, which the
+   library's copy of the record then holds). Opening the same serial port or local UDP port again gives the same index: with
    another notify flag, window or message (or serial speed) the link is restarted with them,
    and -1 when it then does not open (the device is gone). */
 PANELCAST_API int32_t LED_Open(const TDeviceRecord* record, int32_t notifyFlag, TLEDWindow window,

@@ -40,7 +40,7 @@ class TSerialTransport final : public TLinkTransport {
 // UDP: one frame per datagram, each from and to a card's address.
 class TUdpTransport final : public TLinkTransport {
  public:
-  explicit TUdpTransport(const TLinkSettings& s) { socket_.Bind(s.LocalPort); }
+  explicit TUdpTransport(const TLinkSettings& s) { socket_.Bind(s.LocalPort, s.LocalIp); }
   bool Opened() const override { return socket_.IsOpen(); }
   std::string Error() const override { return socket_.Error(); }
   TLinkTraits Traits(uint16_t kind) const override { return TLinkTraits{kind, true, false}; }

@@ -32,6 +32,7 @@ struct TLinkSettings {
   int ComPort = 1;         // serial port number n of "COM" + n
   bool Handshake = false;  // hardware flow control
   uint16_t LocalPort = 0;  // UDP port to bind
+  uint32_t LocalIp = 0;    // UDP address to bind, network byte order; 0: every local address
   // Incoming transfers land here; owned by the caller and kept until the link is closed.
   std::span<uint8_t> ReceiveBuffer;
 };

@@ -1,6 +1,7 @@
 #include "tsSender.h"
 
 #include "platform/base/DateTime.h"
+#include "platform/comm/UdpSocket.h"
 
 #include <algorithm>
 #include <climits>
@@ -455,6 +456,7 @@ std::unique_ptr<TInspect> TLEDManager::TryStartLink(TDeviceEntry& entry) {
   s.ComPort = r.ComPort;
   s.Handshake = r.Handshake != 0;
   s.LocalPort = uint16_t(r.LocalPort);
+  s.LocalIp = platform::UdpLinkAddress();
   s.ReceiveBuffer = std::span(entry.Buffer.get(), size_t(r.ReceiveBufferSize));
 
   std::unique_ptr<TInspect> link;

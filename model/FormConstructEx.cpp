@@ -462,7 +462,9 @@ bool TConstructer::LoadFromFile(const std::string& fileName, const TComponentMan
   bool loaded;
   {
     TLoadModeScope reading;
-    loaded = ReadObjectText(*this, *this, text, registry, false) && IsValidTree(*this, registry);
+    // A text without any block is no project, and would leave the editor without a screen.
+    loaded = ReadObjectText(*this, *this, text, registry, false) && ComponentCount() > 0 &&
+             IsValidTree(*this, registry);
     if (!loaded) {
       DestroyComponents();
       AddScreen("");

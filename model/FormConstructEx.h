@@ -336,8 +336,9 @@ class TConstructer : public platform::TWinControl {
   // LoadModeReading; the mode is LoadModeNormal afterwards. False, with the tree untouched,
   // when the file cannot be read (missing, or not a regular file). False with a default
   // project (one screen with one page, made while still reading, so without a sub-card
-  // container until Cards is read; Modify set) when the text does not read or the tree is not
-  // valid: every component on the first two levels must be of a registered class. After a
+  // container until Cards is read; Modify set) when the text does not read, holds no object
+  // block at all (an empty file, or blanks and comments only: no project file), or the tree
+  // is not valid: every component on the first two levels must be of a registered class. After a
   // read, good or not, every screen's Status is 1.
   bool LoadFromFile(const std::string& fileName,
                     const TComponentManager& registry = ComponentManager());

@@ -1,6 +1,11 @@
 #include "IDCreater.h"
 
+#include <algorithm>
+#include <atomic>
+#include <cstdlib>
 #include <functional>
+#include <unordered_map>
+#include <optional>
 #include <vector>
 
 #include "platform/base/GbkText.h"
@@ -115,6 +120,191 @@ bool TIDCreater::IsTextUnique(TComponent& owner, const TComponent* component,
   TTextProperty textOf;
   std::string other;
   return TextUniqueBelow(owner, component, text, textOf, other);
+}
+
+// ---- TNamingIndex ------------------------------------------------------------------------------
+
+namespace {
+
+std::atomic<bool> crossCheck{false};
+
+// n when `name` is `base` followed by n in decimal (no leading zero, at most ten digits), the
+// base compared without case; as the number searches compare their candidates.
+std::optional<uint64_t> NumberAfter(std::string_view name, std::string_view base) {
+  if (name.size() <= base.size() || name.size() - base.size() > 10) return std::nullopt;
+  std::string_view tail = name.substr(base.size());
+  if (tail.size() > 1 && tail[0] == '0') return std::nullopt;
+  uint64_t n = 0;
+  for (char ch : tail) {
+    if (ch < '0' || ch > '9') return std::nullopt;
+    n = n * 10 + uint64_t(ch - '0');
+  }
+  if (!GbkSameText(name.substr(0, base.size()), base)) return std::nullopt;
+  return n;
+}
+
+std::string_view BaseOf(std::string_view className) {
+  return className.empty() ? className : className.substr(1);
+}
+
+bool IsBelow(const TComponent& c, const TComponent& root) {
+  for (const TComponent* o = c.Owner(); o; o = o->Owner())
+    if (o == &root) return true;
+  return false;
+}
+
+// The smallest number not counted, found from a hint below which every number is counted.
+struct TNumbers {
+  std::unordered_map<uint64_t, int> Count;
+  uint64_t Free = 0;
+
+  void Take(uint64_t n) { ++Count[n]; }
+  void Give(uint64_t n) {
+    auto at = Count.find(n);
+    if (at == Count.end()) return;
+    if (--at->second == 0) {
+      Count.erase(at);
+      Free = std::min(Free, n);
+    }
+  }
+  uint64_t Smallest() {
+    while (Count.count(Free)) ++Free;
+    return Free;
+  }
+};
+
+}  // namespace
+
+struct TNamingIndex::TState {
+  struct TEntry {
+    std::string ClassKey;               // the class name in upper case
+    std::optional<uint64_t> Number;     // of a name that is the class's base and a number
+    std::optional<std::string> Text;    // as it is, when the class publishes Text
+  };
+  std::unordered_map<const TComponent*, TEntry> Entries;
+  std::unordered_map<std::string, TNumbers> Names;  // by class key
+  // The components by Text in upper case, and for each prefix in upper case the number below
+  // which every prefix + n is taken.
+  std::unordered_map<std::string, std::vector<const TComponent*>> Texts;
+  std::unordered_map<std::string, uint64_t> TextFree;
+  TTextProperty TextOf;
+
+  void Index(const TComponent& c, TEntry& e) {
+    e.Number = NumberAfter(c.Name(), BaseOf(c.ClassName()));
+    if (e.Number) Names[e.ClassKey].Take(*e.Number);
+    std::string text;
+    if (TextOf.Get(const_cast<TComponent&>(c), text)) {
+      Texts[platform::GbkUpperCase(text)].push_back(&c);
+      e.Text = std::move(text);
+    } else {
+      e.Text.reset();
+    }
+  }
+
+  void Unindex(const TComponent& c, const TEntry& e) {
+    if (e.Number) Names[e.ClassKey].Give(*e.Number);
+    if (!e.Text) return;
+    const std::string key = platform::GbkUpperCase(*e.Text);
+    auto at = Texts.find(key);
+    if (at == Texts.end()) return;
+    auto& holders = at->second;
+    holders.erase(std::find(holders.begin(), holders.end(), &c));
+    if (!holders.empty()) return;
+    Texts.erase(at);
+    // The text was prefix + n for each split before a run of its trailing digits: those
+    // prefixes have n free again.
+    for (size_t digits = 1; digits <= 10 && digits < key.size() + 1 && digits <= key.size(); ++digits) {
+      const char ch = key[key.size() - digits];
+      if (ch < '0' || ch > '9') break;
+      if (auto n = NumberAfter(key, key.substr(0, key.size() - digits))) {
+        auto hint = TextFree.find(key.substr(0, key.size() - digits));
+        if (hint != TextFree.end()) hint->second = std::min(hint->second, *n);
+      }
+    }
+  }
+
+  // Whether a component below the root has the Text prefix + n, as NewTextNumber counts it.
+  bool TextTaken(std::string_view prefix, uint64_t n) const {
+    std::string candidate(prefix);
+    candidate += std::to_string(n);
+    auto at = Texts.find(platform::GbkUpperCase(candidate));
+    if (at == Texts.end()) return false;
+    // All holders have this text up to case, so one tells whether the prefix ends on a
+    // character boundary of it, as the search asks.
+    return platform::GbkStartsText(*Entries.at(at->second.front()).Text, prefix);
+  }
+};
+
+TNamingIndex::TNamingIndex(TComponent& root) : state_(std::make_unique<TState>()), root_(root) {
+  for (TComponent* c : root.OwnedComponents()) Add(*c);
+}
+
+TNamingIndex::~TNamingIndex() = default;
+
+void TNamingIndex::SetCrossCheck(bool on) { crossCheck = on; }
+
+void TNamingIndex::Add(TComponent& component) {
+  if (!IsBelow(component, root_)) return;
+  Update(component);
+  for (TComponent* c : component.OwnedComponents()) Add(*c);
+}
+
+void TNamingIndex::Update(TComponent& component) {
+  auto at = state_->Entries.find(&component);
+  if (at == state_->Entries.end()) {
+    if (!IsBelow(component, root_)) return;
+    Watch(&component);
+    TState::TEntry& e = state_->Entries[&component];
+    e.ClassKey = platform::GbkUpperCase(component.ClassName());
+    state_->Index(component, e);
+    return;
+  }
+  TState::TEntry& e = at->second;
+  // Most updates change nothing: compare before touching the tables.
+  if (NumberAfter(component.Name(), BaseOf(component.ClassName())) == e.Number) {
+    std::string text;
+    const bool hasText = state_->TextOf.Get(component, text);
+    if (hasText == e.Text.has_value() && (!hasText || text == *e.Text)) return;
+  }
+  state_->Unindex(component, e);
+  state_->Index(component, e);
+}
+
+void TNamingIndex::ComponentFreed(TComponent& component) {
+  auto at = state_->Entries.find(&component);
+  if (at == state_->Entries.end()) return;
+  state_->Unindex(component, at->second);
+  state_->Entries.erase(at);
+}
+
+int TNamingIndex::NewNameNumber(std::string_view className) {
+  const int n = int(state_->Names[platform::GbkUpperCase(className)].Smallest());
+  if (crossCheck && n != IDCreater().NewNameNumber(root_, className)) std::abort();
+  return n;
+}
+
+int TNamingIndex::TakeNameNumber(std::string_view className) {
+  TNumbers& numbers = state_->Names[platform::GbkUpperCase(className)];
+  const uint64_t n = numbers.Smallest();
+  numbers.Take(n);
+  return int(n);
+}
+
+int TNamingIndex::NewTextNumber(std::string_view prefix) {
+  uint64_t& n = state_->TextFree[platform::GbkUpperCase(prefix)];
+  while (state_->TextTaken(prefix, n)) ++n;
+  if (crossCheck && int(n) != IDCreater().NewTextNumber(root_, prefix)) std::abort();
+  return int(n);
+}
+
+bool TNamingIndex::IsTextUnique(const TComponent* component, std::string_view text) {
+  bool unique = true;
+  auto at = state_->Texts.find(platform::GbkUpperCase(text));
+  if (at != state_->Texts.end())
+    for (const TComponent* holder : at->second)
+      if (holder != component) unique = false;
+  if (crossCheck && unique != IDCreater().IsTextUnique(root_, component, text)) std::abort();
+  return unique;
 }
 
 const TIDCreater& IDCreater() {

@@ -11,6 +11,7 @@
 #include "model/Lzss.h"
 #include "model/TokenManager.h"
 #include "platform/base/GbkText.h"
+#include "platform/base/StopRequest.h"
 #include "platform/component/Control.h"
 #include "platform/component/Graphics.h"
 #include "platform/component/PropertyPath.h"
@@ -57,13 +58,32 @@ void AppendFloat(std::string& out, double value) {
   out.append(buf, r.ptr);
 }
 
+// True when the reader takes `name` as the one word a block's header needs: not empty, no
+// delimiter inside, no keyword ("End" would close the block it opens).
+bool IsHeaderWord(const std::string& name) {
+  if (name.empty()) return false;
+  TTokenManager lexer;
+  if (!lexer.LoadFromBytes(name) || lexer.Start() != 0) return false;
+  return lexer.GetToken().Code == tcIdentifier && lexer.GetToken().Code == tcEnd;
+}
+
 class TWriter {
  public:
-  TWriter(TDFMStream& buffer, const TComponentManager& registry)
-      : buffer_(buffer), registry_(registry) {}
+  // Components whose name the reader would refuse in a header (one made by code without a
+  // name) are written under a name made as the reader makes them, unique under `namingRoot`.
+  TWriter(TDFMStream& buffer, const TComponentManager& registry, TComponent& namingRoot)
+      : buffer_(buffer), registry_(registry), namingRoot_(namingRoot) {}
 
   void Block(const std::string& indent, TComponent& component) {
-    Line(indent, "Object ", component.Name(), ":", component.ClassName());
+    const std::string& name = component.Name();
+    if (IsHeaderWord(name)) {
+      Line(indent, "Object ", name, ":", component.ClassName());
+    } else {
+      if (!names_) names_.emplace(namingRoot_);
+      const std::string& cls = component.ClassName();
+      Line(indent, "Object ", cls.empty() ? cls : cls.substr(1),
+           std::to_string(names_->TakeNameNumber(cls)), ":", cls);
+    }
     const std::string inner = indent + "  ";
     for (TComponent* child : component.OwnedComponents())
       if (registry_.IsRegistered(child->ClassInfo())) Block(inner, *child);
@@ -198,13 +218,15 @@ class TWriter {
 
   TDFMStream& buffer_;
   const TComponentManager& registry_;
+  TComponent& namingRoot_;
+  std::optional<TNamingIndex> names_;
   std::string out_;
   std::string value_;
   std::vector<const TObject*> path_;  // the objects being written, outermost first
 };
 
 bool WritePlain(TComponent& root, TDFMStream& buffer, const TComponentManager& registry) {
-  TWriter writer(buffer, registry);
+  TWriter writer(buffer, registry, root);
   for (TComponent* child : root.OwnedComponents())
     if (registry.IsRegistered(child->ClassInfo())) writer.Block("", *child);
   return writer.Finish();
@@ -247,12 +269,21 @@ class TReader {
   bool Run(TComponent& parent) {
     if (!stack_.Push(&parent)) return false;
     current_ = &parent;
-    for (;;) {
+    for (uint32_t tokens = 0;; ++tokens) {
+      // A program asked to end does not finish reading a large project first.
+      if (tokens % 4096 == 0 && platform::StopOverdue()) return false;
       TToken t = lexer_.GetToken();
       switch (t.Code) {
         case tcEnd:
-          return true;
+          // A text that ends inside a block was cut short: what it would have held is lost.
+          return openBlocks_ == 0;
         case tcKwEnd:
+          if (openBlocks_ > 0) {
+            // A block without a Name line (made by hand or by another program) is named where
+            // the writer puts that line, so the text it saves reads back the same.
+            if (current_ && current_->Name().empty()) GiveName(*current_);
+            --openBlocks_;
+          }
           current_ = stack_.Pop();
           break;
         case tcKwObject:
@@ -276,6 +307,10 @@ class TReader {
     for (TComponent* c : created_) {
       if (!alive.count(c)) continue;
       c->SetLoading(false);
+      if (platform::StopOverdue()) {
+        ok = false;  // what was read is abandoned: no need to make it ready
+        continue;
+      }
       try {
         c->Loaded();
       } catch (...) {
@@ -293,6 +328,19 @@ class TReader {
     }
   }
 
+  TNamingIndex& Index() {
+    if (!index_) index_.emplace(root_);
+    return *index_;
+  }
+
+  // The class name without its first letter and the smallest number free for that class.
+  void GiveName(TComponent& c) {
+    const std::string& cls = c.ClassName();
+    std::string name = cls.empty() ? cls : cls.substr(1);
+    c.SetName(name + std::to_string(Index().NewNameNumber(cls)));
+    index_->Update(c);
+  }
+
   bool Header() {
     if (lexer_.GetToken().Code != tcIdentifier) return false;
     if (lexer_.GetToken().Code != ':') return false;
@@ -308,6 +356,8 @@ class TReader {
     if (!obj) return false;
     obj->SetLoading(true);
     created_.push_back(obj);
+    ++openBlocks_;
+    if (index_) index_->Add(*obj);
     if (auto* parent = dynamic_cast<platform::TWinControl*>(current_))
       if (auto* control = dynamic_cast<platform::TControl*>(obj)) control->SetParent(parent);
     current_ = obj;
@@ -328,6 +378,22 @@ class TReader {
   }
 
   bool Assignment(std::string path) {
+    const int children = current_ ? current_->ComponentCount() : 0;
+    const bool ok = AssignValue(path);
+    if (index_ && current_) {
+      // A setter or getter on the path may have renamed, re-texted or made a component.
+      index_->Update(*current_);
+      if (path.find('.') != std::string::npos) {
+        TObject* target;
+        if (Resolve(path, target))
+          if (auto* c = dynamic_cast<TComponent*>(target)) index_->Update(*c);
+      }
+      if (current_->ComponentCount() != children) index_->Add(*current_);
+    }
+    return ok;
+  }
+
+  bool AssignValue(std::string& path) {
     while (lexer_.PeekToken().Code == '.') {
       lexer_.GetToken();
       TToken part = lexer_.GetToken();
@@ -491,19 +557,17 @@ class TReader {
     if (!packed_ && platform::GbkSameText(path, "Name")) {
       // The name in the text is not used: every component read gets a fresh one.
       if (current_) {
-        const std::string& cls = current_->ClassName();
-        std::string name = cls.empty() ? cls : cls.substr(1);
-        current_->SetName(name + std::to_string(IDCreater().NewNameNumber(root_, cls)));
+        GiveName(*current_);
       }
     } else if (!packed_ && platform::GbkSameText(path, "Text")) {
       if (!current_ || platform::PathKind(current_, path) != platform::tkString) return;
-      if (IDCreater().IsTextUnique(root_, current_, text)) {
+      if (Index().IsTextUnique(current_, text)) {
         platform::PathSetStr(current_, path, text);
       } else {
         std::string prefix = text;
         while (!prefix.empty() && prefix.back() >= '0' && prefix.back() <= '9') prefix.pop_back();
         platform::PathSetStr(current_, path,
-                             prefix + std::to_string(IDCreater().NewTextNumber(root_, prefix)));
+                             prefix + std::to_string(index_->NewTextNumber(prefix)));
       }
     } else {
       platform::PathSetStr(current_, path, text);
@@ -517,6 +581,11 @@ class TReader {
   TObjectStack stack_;
   TComponent* current_ = nullptr;
   std::vector<TComponent*> created_;
+  int openBlocks_ = 0;
+  // Names and texts are made unique through an index of the naming root, made at the first
+  // need and kept in step with what the text creates and sets: a walk of the whole tree for
+  // each Name and Text line would make large projects load in quadratic time.
+  std::optional<TNamingIndex> index_;  // blocks opened by the text and not yet closed by an "End"
 };
 
 }  // namespace
@@ -538,7 +607,9 @@ bool SaveObjectText(TComponent& root, TDFMStream& buffer, const TComponentManage
 bool WriteObjectText(std::string_view indent, TComponent& component, TDFMStream& buffer,
                      const TComponentManager& registry) {
   try {
-    TWriter writer(buffer, registry);
+    TComponent* top = &component;
+    while (top->Owner()) top = top->Owner();
+    TWriter writer(buffer, registry, *top);
     writer.Block(std::string(indent), component);
     return writer.Finish();
   } catch (...) {

@@ -36,6 +36,9 @@ bool SaveObjectText(platform::TComponent& root, TDFMStream& buffer,
                     const TComponentManager& registry, bool packed);
 // Writes the block of one component with its registered children, starting every line with
 // `indent` (the copy command passes one space). False as above.
+//
+// Both write a component whose name is no word the reader takes in a header (an empty name,
+// given by code) under a name made as the reader makes names, so that every text written reads.
 bool WriteObjectText(std::string_view indent, platform::TComponent& component,
                      TDFMStream& buffer, const TComponentManager& registry);
 
@@ -43,12 +46,14 @@ bool WriteObjectText(std::string_view indent, platform::TComponent& component,
 // the components it describes, the top-level ones owned by `parent`. Names and texts are made
 // unique under `namingRoot`: every "Name" read becomes the class name without its first letter
 // and the smallest free number, and a "Text" that clashes keeps its prefix without trailing
-// digits and gets the smallest free number. Every component created is Loading() from its
-// creation on; once the text is read, each in creation order leaves that state and gets
-// Loaded(), also after a failure.
+// digits and gets the smallest free number. A block without a Name line gets the name such a
+// line would give it at the block's "End", where the writer puts that line. Every component
+// created is Loading() from its creation on; once the text is read, each in creation order
+// leaves that state and gets Loaded(), also after a failure.
 //
 // True on success. False, with the components read so far left in place for the caller to
-// remove, on: a malformed or unregistered "Object" header; a header nested beyond the reader's
+// remove, on: a text that ends while a block it opened is still open (a file cut short); a
+// malformed or unregistered "Object" header; a header nested beyond the reader's
 // 512-slot stack; a "." in a property path or after a number not followed by an identifier; a
 // property path not followed by "="; a picture or bitmap block that is no bitmap file; an
 // exception from a constructor, setter or Loaded(), which never leaves this function.

@@ -1,9 +1,11 @@
 #include "skin/SkinForm.h"
 
+#include <QApplication>
 #include <QFrame>
 #include <QLayout>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScreen>
 #include <QShortcut>
 #include <QStyleFactory>
 #include <QStyleOptionMenuItem>
@@ -282,6 +284,10 @@ void TskForm::SetCaption(const QString& caption) {
   if (host_) host_->setWindowTitle(caption);
 }
 
+int TskForm::WidthForCaption(const QString& caption) const {
+  return titleBar_->WidthFor(caption) + 2 * BandWidth();
+}
+
 void TskForm::SetFormPanel(QWidget* panel) {
   if (panel == this) throw ESkinError("Sorry, you can't select the Form assign to FormPanel property");
   formPanel_ = panel;
@@ -544,11 +550,48 @@ bool TskForm::eventFilter(QObject* watched, QEvent* event) {
       case QEvent::WindowStateChange:
         titleBar_->UpdateButtonPictures();
         break;
+      case QEvent::Show:
+        // The program's own shows; the window system's (a restore) leave it where it was.
+        if (!event->spontaneous()) PlaceHost();
+        break;
       default:
         break;
     }
   }
   return QWidget::eventFilter(watched, event);
+}
+
+QPoint TskForm::PlacedPosition() const {
+  if (!host_) return {};
+  const QWidget* host = host_;
+  if (placement_ == TskFormPlacement::Designed) return host->pos();
+  const auto usable = [host](const QWidget* w) {
+    return w && w != host && w->isVisible() && !w->isMinimized() ? w : nullptr;
+  };
+  const QWidget* owner = nullptr;
+  if (placement_ == TskFormPlacement::OwnerCentre) {
+    owner = usable(host->parentWidget() ? host->parentWidget()->window() : nullptr);
+    if (!owner) owner = usable(QApplication::activeWindow());
+    if (!owner && MainFrame()) owner = usable(MainFrame()->Host());
+  }
+  const QScreen* screen = owner ? owner->screen() : host->screen();
+  if (!screen) screen = QGuiApplication::primaryScreen();
+  const QRect work = screen ? screen->availableGeometry() : QRect(QPoint(), host->size());
+  const QRect area = owner ? owner->frameGeometry() : work;
+  const QSize size = host->frameGeometry().size();
+  QPoint at = area.topLeft() + QPoint((area.width() - size.width()) / 2, (area.height() - size.height()) / 2);
+  // The whole window on the work area where it fits, its top-left corner where it does not.
+  at.setX(std::max(work.left(), std::min(at.x(), work.right() + 1 - size.width())));
+  at.setY(std::max(work.top(), std::min(at.y(), work.bottom() + 1 - size.height())));
+  return at;
+}
+
+void TskForm::PlaceHost() {
+  if (!host_ || placement_ == TskFormPlacement::Designed) return;
+  if (host_->windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen)) return;
+  const QPoint at = PlacedPosition();
+  host_->move(at);  // also tells the platform the position is the program's, not its own choice
+  if (QWindow* window = host_->windowHandle(); window && window->position() != at) window->setPosition(at);
 }
 
 Qt::Edges TskForm::EdgesAt(QPoint p) const {

@@ -26,6 +26,14 @@ namespace skin {
 
 class TskForm;
 
+// Where a frame puts its window each time the window is shown.
+enum class TskFormPlacement {
+  Designed,      // where the window itself says (its own moves, the settings it keeps)
+  OwnerCentre,   // centred on its owner: its parent's window, else the window that is active
+                 // as it opens, else the program's main window; without one, as ScreenCentre
+  ScreenCentre,  // centred on the work area of its screen
+};
+
 // The style of the frame's menu bar: one flat button per top-level menu, drawn by the menu-bar
 // rules.
 class TskMenuBarStyle : public QProxyStyle {
@@ -76,6 +84,8 @@ class TskForm : public QWidget, public TSkinnable {
   QString Caption() const;
   // Sets the title bar's caption and the window's own title.
   void SetCaption(const QString& caption);
+  // The window's width at which the title bar shows `caption` whole.
+  int WidthForCaption(const QString& caption) const;
   QWidget* FormPanel() const { return formPanel_; }
   // A panel to fill the client area; the frame itself is refused with ESkinError.
   void SetFormPanel(QWidget* panel);
@@ -95,6 +105,11 @@ class TskForm : public QWidget, public TSkinnable {
   int RoundCorner() const { return titleBar_->RoundCorner; }
   void SetRoundCorner(int r);
   TskPopupMenu* PopupMenu = nullptr;
+  TskFormPlacement Placement() const { return placement_; }
+  void SetPlacement(TskFormPlacement placement) { placement_ = placement; }
+  // Where the placement puts the window now: always on its screen's work area, the window's own
+  // position for Designed.
+  QPoint PlacedPosition() const;
   QString Version() const { return QStringLiteral("5.4"); }
   void SetVersion(const QString&) {}
 
@@ -126,6 +141,9 @@ class TskForm : public QWidget, public TSkinnable {
   void AttachToHost();
   void LayoutParts();
   void UpdateFormRegion();
+  // Moves the window to PlacedPosition(), the platform's window with it: a window shown again
+  // would otherwise open where the platform last had it.
+  void PlaceHost();
   int BandWidth() const;
   int TitleHeight() const;
   int MenuHeight() const;
@@ -147,6 +165,7 @@ class TskForm : public QWidget, public TSkinnable {
   TColor color_ = clBtnFace;
   TColor menuBarColor_ = clBtnFace;
   int menuBarHeight_ = 22;
+  TskFormPlacement placement_ = TskFormPlacement::Designed;
   QRect normalGeometry_;
   friend class TskClientArea;
 };

@@ -218,6 +218,16 @@ TskTitleBar::TLayout TskTitleBar::Layout() const {
   return l;
 }
 
+int TskTitleBar::CaptionSpace() const {
+  const TLayout l = Layout();
+  return l.TextEnd - l.TextStart - CaptionGap;
+}
+
+// The space grows with the bar, pixel for pixel.
+int TskTitleBar::WidthFor(const QString& caption) const {
+  return width() - CaptionSpace() + TextExtent(Font, Utf8ToGbk(caption.toStdString())).cx;
+}
+
 std::string TskTitleBar::FitCaption(const std::string& caption, int width) const {
   if (TextExtent(Font, caption).cx <= width) return caption;
   static const std::string dots = "...";
@@ -272,7 +282,7 @@ TBitmap TskTitleBar::PaintBitmap() {
   c.Font = Font;
   c.Font.Color = formActive_ ? Font.Color : 0x808080;
   c.Brush.Style = bsClear;
-  const std::string caption = FitCaption(Utf8ToGbk(caption_.toStdString()), l.TextEnd - l.TextStart);
+  const std::string caption = FitCaption(Utf8ToGbk(caption_.toStdString()), CaptionSpace());
   if (!caption.empty()) {
     const int y = ButtonTop + shift + (ButtonPictureHeight - c.TextHeight(caption)) / 2;
     c.TextOut(l.TextStart, y, caption);

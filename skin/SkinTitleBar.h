@@ -145,6 +145,13 @@ class TskTitleBar : public QWidget, public TSkinnable {
   };
   TLayout Layout() const;
   int HotButton() const { return hot_; }
+  // Pixels kept clear between the caption and the first button on its right.
+  static constexpr int CaptionGap = 4;
+  // The width the caption may take: from its start to CaptionGap before the first button on
+  // its right.
+  int CaptionSpace() const;
+  // The bar's width at which `caption` shows whole.
+  int WidthFor(const QString& caption) const;
   // The caption as drawn: whole characters dropped from its end until the rest and "..." fit
   // in `width` pixels; empty when not even "..." fits. GBK.
   std::string FitCaption(const std::string& caption, int width) const;

@@ -3,9 +3,11 @@
 
 #include "Form1.h"
 #include "MessageService.h"
+#include "platform/qt/ChineseQt.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
+  platform::UseChineseQt(app);
   kestrel1::TMessageBoxService messages;
   kestrel1::TForm1 form(kestrel1::LibraryName, messages);
   form.show();

@@ -8,13 +8,16 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <string>
+#include <utility>
+
 #include "clients/quayside/QtText.h"
 
 namespace quayside {
 
-TCardDialog::TCardDialog(std::vector<TStationCard> cards, std::function<void()> changePassword,
-                         QWidget* parent)
-    : QDialog(parent), cards_(std::move(cards)) {
+TCardDialog::TCardDialog(std::vector<TStationCard> cards, TMessageBoxes& boxes,
+                         std::function<void()> changePassword, QWidget* parent)
+    : QDialog(parent), cards_(std::move(cards)), boxes_(boxes) {
   setWindowTitle(QStringLiteral("显示卡配置"));
   auto* grid = new QGridLayout;
   const QString headings[] = {QStringLiteral("显示名称"), QStringLiteral("IP地址"),
@@ -67,6 +70,23 @@ TCardDialog::TCardDialog(std::vector<TStationCard> cards, std::function<void()> 
   connect(change_, &QPushButton::clicked, this, [changePassword] {
     if (changePassword) changePassword();
   });
+}
+
+void TCardDialog::accept() {
+  for (size_t row = 0; row < cards_.size() && row < size_t(Rows); ++row) {
+    const int r = int(row);
+    for (const auto& [column, what] : {std::pair{ccWidth, "宽度"}, std::pair{ccHeight, "高度"}}) {
+      QLineEdit* field = Field(r, column);
+      if (CardSideInRange(ReadNumber(ToGbk(field->text())))) continue;
+      boxes_.Show("显示卡" + std::to_string(r + 1) + "的" + what + "必须是1至" +
+                      std::to_string(MaxCardSide) + "之间的数",
+                  biStop);
+      field->setFocus();
+      field->selectAll();
+      return;
+    }
+  }
+  QDialog::accept();
 }
 
 std::vector<TStationCard> TCardDialog::Cards() const {

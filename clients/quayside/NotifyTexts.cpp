@@ -59,15 +59,7 @@ std::string NotifyText(const TNotifyRecord& record) {
 std::string FitStatusText(std::string_view utf8) {
   const std::string gbk = platform::Utf8ToGbk(utf8);
   if (gbk.size() <= MaxStatusBytes) return std::string(utf8);
-  size_t end = 0;
-  for (size_t i = 0; i < gbk.size();) {
-    const size_t unit =
-        platform::IsGbkLeadByte(uint8_t(gbk[i])) && i + 1 < gbk.size() ? 2 : 1;
-    if (i + unit > MaxStatusBytes) break;
-    i += unit;
-    end = i;
-  }
-  return platform::GbkToUtf8(std::string_view(gbk).substr(0, end));
+  return platform::GbkToUtf8(platform::GbkPrefix(gbk, MaxStatusBytes));
 }
 
 }  // namespace quayside

@@ -14,7 +14,7 @@ bool TModalDialogs::AskPassword(QWidget* parent) {
 }
 
 bool TModalDialogs::EditCards(QWidget* parent, std::vector<TStationCard>& cards) {
-  TCardDialog dialog(cards, nullptr, parent);
+  TCardDialog dialog(cards, boxes_, nullptr, parent);
   QObject::connect(dialog.ChangePasswordButton(), &QPushButton::clicked, &dialog, [&] {
     TChangePasswordDialog change(store_, boxes_, &dialog);
     change.exec();

@@ -134,6 +134,9 @@ void TQuaysideView::BuildForm() {
   speed_->addItems(SpeedNames());
   font_ = new QComboBox(this);
   font_->addItems(QFontDatabase::families());
+  // Qt would start from the first family it found, which changes with what is installed; the
+  // form starts from the Song face the items are drawn in.
+  PickOrAdd(font_, QStringLiteral("宋体"));
   size_ = new QComboBox(this);
   for (int size = 8; size <= 72; size += 2) size_->addItem(QString::number(size));
   x_ = new QLineEdit(this);

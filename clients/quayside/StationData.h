@@ -48,6 +48,10 @@ struct TDisplayItem {
 // At most this many cards are read and written (Card0 to Card9).
 constexpr size_t MaxCards = 10;
 
+// A card's width and height go to the card as 16-bit window edges: 1..MaxCardSide.
+constexpr int32_t MaxCardSide = 65535;
+constexpr bool CardSideInRange(int32_t side) { return side >= 1 && side <= MaxCardSide; }
+
 // The display time an item is written and sent with: its own, or 10 s when it is 0 or less
 // (the value every item file used to carry).
 int32_t DisplaySeconds(const TDisplayItem& item);

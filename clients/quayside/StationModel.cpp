@@ -115,11 +115,15 @@ bool TStationModel::ReplaceCards(std::vector<TStationCard> cards) {
 }
 
 void TStationModel::Tick() {
-  for (size_t index : daily_.Tick(clock_.NowSeconds(), items_)) Send(items_[index]);
+  for (size_t index : daily_.Tick(clock_.NowSeconds(), items_))
+    Send(items_[index], "定时发送第" + std::to_string(index + 1) + "条: ");
 }
 
-TSendResult TStationModel::Send(const TDisplayItem& item) {
-  return SendItem(device_, item, cards_);
+TSendResult TStationModel::Send(const TDisplayItem& item, const std::string& prefix) {
+  const TSendResult result = SendItem(device_, item, cards_);
+  // Nothing went out: without a word here the user would take the silence for a send.
+  if (result != srSent) Status(prefix + RefusalText(result, item, cards_));
+  return result;
 }
 
 bool TStationModel::SaveItemFile() {

@@ -59,11 +59,12 @@ class TStationModel {
   // "删除": with an item selected and the question answered yes, removes it; the previous item
   // (or the first, or none) is selected, and the items are saved.
   bool Delete(TMessageBoxes& boxes);
-  // "立即发送": with an item selected, the form becomes the current item and is sent.
+  // "立即发送": with an item selected, the form becomes the current item and is sent; a send
+  // refused says why in the status bar.
   bool SendNow(const TDisplayItem& form);
   // The card dialog's result: the cards replace the list and are saved.
   bool ReplaceCards(std::vector<TStationCard> cards);
-  // The 1000 ms timer: sends the items due.
+  // The 1000 ms timer: sends the items due; a refused one says why, after "定时发送第N条: ".
   void Tick();
 
   // A notification from the library: its text, if any, goes to the status bar.
@@ -74,7 +75,8 @@ class TStationModel {
  private:
   static intptr_t WindowProc(void* self, TLEDWindow window, uint32_t message, uintptr_t wParam,
                              intptr_t lParam);
-  TSendResult Send(const TDisplayItem& item);
+  // A refusal goes to the status bar, after `prefix`.
+  TSendResult Send(const TDisplayItem& item, const std::string& prefix = {});
   bool SaveItemFile();
 
   std::string folder_;

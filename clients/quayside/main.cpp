@@ -8,9 +8,11 @@
 #include "clients/quayside/QtMessageBoxes.h"
 #include "clients/quayside/QuaysideDialogs.h"
 #include "clients/quayside/QuaysideFrame.h"
+#include "platform/qt/ChineseQt.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
+  platform::UseChineseQt(app);
   QCoreApplication::setOrganizationName(quayside::TSettingsPasswordStore::Organization);
   QCoreApplication::setApplicationName(quayside::TSettingsPasswordStore::Application);
   quayside::TQtMessageBoxes boxes;

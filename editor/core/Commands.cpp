@@ -17,6 +17,7 @@
 #include "model/ScreenStatus.h"
 #include "platform/base/FilePath.h"
 #include "platform/base/GbkText.h"
+#include "platform/base/StopRequest.h"
 #include "platform/component/PropertyPath.h"
 #include "platform/gfx/Picture.h"
 
@@ -321,7 +322,8 @@ bool TCommands::Save() {
 }
 
 bool TCommands::SaveAs() {
-  const std::optional<std::string> chosen = dialogs_.SaveFileName(DisplayFileRequest());
+  const std::optional<std::string> chosen =
+      dialogs_.SaveFileName(TFileRequest(DisplayFileRequest()).StartingBeside(main_.CurrentFile()));
   if (!chosen) return false;
   const std::string file = platform::SetFileExt(*chosen, ".fmt");
   main_.SetCurrentFile(file);
@@ -332,9 +334,10 @@ bool TCommands::SaveAs() {
 
 void TCommands::Open() {
   if (!ConfirmSave()) return;
-  const std::optional<std::string> chosen = dialogs_.OpenFileName(DisplayFileRequest());
+  const std::optional<std::string> chosen =
+      dialogs_.OpenFileName(TFileRequest(DisplayFileRequest()).StartingBeside(main_.CurrentFile()));
   if (!chosen) return;
-  LoadProject(*chosen, Utf8ToGbk("您所选择文件不是显示内容描述文件,请重新选择"), true);
+  LoadProject(*chosen, OpenFailureText(), true);
 }
 
 void TCommands::OpenRecent(const std::string& gbkPath) {
@@ -349,7 +352,9 @@ void TCommands::LoadProject(const std::string& gbkPath, const std::string& failu
   if (design_) design_->SetContainer(&main_.Container());
   DesignerOff();
   const bool loaded = root->LoadFromFile(gbkPath);
-  if (!loaded) dialogs_.MessageBox(failureText, MessageCaption(), TMessageIcon::None, TMessageButtons::Ok);
+  // A load given up because the program is ending is no damaged file.
+  if (!loaded && !platform::StopOverdue())
+    dialogs_.MessageBox(failureText, MessageCaption(), TMessageIcon::None, TMessageButtons::Ok);
   main_.SetCurrentScreen(0);
   main_.SetCurrentPage(0);
   // A file that did not load is not the current file: a save would overwrite it with what the

@@ -83,11 +83,12 @@ TPropertyEditProc PropertyTextEditor(TAskText ask) {
 
 }  // namespace
 
-// The property := the file chosen in an open dialog.
+// The property := the file chosen in an open dialog, which starts in the folder of the
+// property's file.
 TPropertyEditProc TComponentEditor::FileEditor(std::function<TFileRequest()> request) const {
   TDialogs* dialogs = context_.Dialogs;
-  return PropertyTextEditor([dialogs, request = std::move(request)](const std::string&) {
-    return dialogs ? dialogs->OpenFileName(request()) : std::nullopt;
+  return PropertyTextEditor([dialogs, request = std::move(request)](const std::string& current) {
+    return dialogs ? dialogs->OpenFileName(request().StartingBeside(current)) : std::nullopt;
   });
 }
 

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/base/DateTime.h"
+#include "platform/base/FilePath.h"
 #include "platform/gfx/FontDescription.h"
 
 namespace model {
@@ -42,6 +43,15 @@ struct TFileRequest {
   std::string Filter;
   std::string FileName;
   std::string DefaultExt;
+  // The folder the dialog starts in (GBK): the folder of the file the dialog is about, when it
+  // has one. Empty or missing: the folder the last file dialog ended in.
+  std::string InitialDir;
+
+  // The request starting in the folder of `gbkFile` (nothing changes for a file without one).
+  TFileRequest& StartingBeside(std::string_view gbkFile) {
+    InitialDir = platform::ExtractFilePath(gbkFile);
+    return *this;
+  }
 };
 
 // What the preview window plays: a screen's size, a program (the preview's own copy) and a
@@ -97,5 +107,7 @@ class TDialogs {
 
 // "提示信息", the caption of the editor's message boxes, in GBK.
 const std::string& MessageCaption();
+// What a display-content file that does not open says, in GBK.
+const std::string& OpenFailureText();
 
 }  // namespace editor

@@ -36,6 +36,11 @@ const std::string& MessageCaption() {
   return caption;
 }
 
+const std::string& OpenFailureText() {
+  static const std::string text = platform::Utf8ToGbk("您所选择文件不是显示内容描述文件,请重新选择");
+  return text;
+}
+
 int CentredEdge(int clientSize, int panelSize, int scrollPosition) {
   if (clientSize - panelSize > 0) return (clientSize - panelSize) / 2;
   return -scrollPosition;
@@ -73,7 +78,7 @@ TDesignForm::TDesignForm(TMainView& view, TDialogs& dialogs, TClipboardAccess& c
       dialogs_(dialogs),
       clipboard_(clipboard),
       options_(Resolved(std::move(options))),
-      settings_(options_.ProgramDir + "Param.ini"),
+      settings_(options_.ProgramDir + "Param.ini", options_.SettingsStorage),
       window_([this](uint32_t message, uintptr_t wParam, intptr_t lParam) {
         return HandleMessage(message, wParam, lParam);
       }),
@@ -152,9 +157,10 @@ void TDesignForm::FirstShow() {
   LoadTips();
 
   const auto& args = options_.Args;
-  if (args.size() == 2 && platform::GbkSameText(args[0], "p")) currentFile_ = args[1];
+  const bool named = args.size() == 2 && platform::GbkSameText(args[0], "p");
+  if (named) currentFile_ = args[1];
 
-  LoadProject();
+  LoadProject(named);
   view_.SetCaption(Caption());
   ShowCurrentPage();
   if (hooks_.ShowProject) hooks_.ShowProject();
@@ -165,16 +171,22 @@ void TDesignForm::FirstShow() {
   platform::PostMessageTo(window_.Handle(), WM_START_PREVIEW);
 }
 
-// A new root loads the current file, else "Default.spj".
-void TDesignForm::LoadProject() {
+// A new root loads the current file, else "Default.spj". A file named on the command line
+// that does not open is reported once the window shows, as any failed open is.
+void TDesignForm::LoadProject(bool named) {
   model::TConstructer& root = NewProjectRoot();
+  openFailed_ = false;
   if (!currentFile_.empty() && platform::RegularFileExists(platform::OsPathFromGbk(currentFile_))) {
     // A file that does not load is no longer the current file, so a save asks for a name
     // instead of overwriting it with what the root holds.
-    if (!root.LoadFromFile(currentFile_)) currentFile_.clear();
+    if (!root.LoadFromFile(currentFile_)) {
+      currentFile_.clear();
+      openFailed_ = named;
+    }
   } else {
     editor::LoadDefaultProject(root, platform::GbkPathFromOs(options_.ProgramDir + "Default.spj"));
     currentFile_.clear();
+    openFailed_ = named;
   }
   currentScreen_ = 0;
   currentPage_ = 0;
@@ -257,6 +269,10 @@ intptr_t TDesignForm::HandleMessage(uint32_t message, uintptr_t wParam, intptr_t
       if (hooks_.EditProperty) hooks_.EditProperty(TControlId(wParam));
       break;
     case WM_START_PREVIEW:
+      if (openFailed_) {
+        openFailed_ = false;
+        dialogs_.MessageBox(OpenFailureText(), MessageCaption(), TMessageIcon::None, TMessageButtons::Ok);
+      }
       if (StartedWithPreview() && hooks_.PreviewAll) hooks_.PreviewAll();
       break;
     default:
@@ -299,6 +315,8 @@ void TDesignForm::Destroy() {
   settings_.WriteInteger(Param, "ObjectList Height", view_.ObjectListHeight());
   settings_.WriteInteger(Param, "Menu Three Left", view_.MenuThreeLeft());
   settings_.WriteInteger(Param, "Menu Three Top", view_.MenuThreeTop());
+  // Every key of this run (window, tips, recent files) reaches the file in this one save.
+  settings_.Save();
   timer1_->SetEnabled(false);
   tips_ = TTips();
   if (hooks_.FreeProject) hooks_.FreeProject();

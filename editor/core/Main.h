@@ -137,6 +137,8 @@ struct TMainOptions {
   platform::TClock* Clock = &platform::SteadyClock();
   // What the project root asks when a card sends data back; not owned. Null answers No.
   model::TCardPrompts* CardPrompts = nullptr;
+  // How "Param.ini" is read and written; empty: the file itself.
+  platform::TSettingsStorage SettingsStorage;
 };
 
 class TDesignForm {
@@ -160,8 +162,9 @@ class TDesignForm {
   // The close request: true when the window may close. With `answerNo` the question is not
   // asked and answered No (the program was told to end): nothing is saved.
   bool CloseQuery(bool answerNo = false);
-  // Destruction: writes the window's keys and frees the project side. Runs once, and only after
-  // a completed Create.
+  // Destruction: writes the window's keys, saves the settings (the one write of "Param.ini" in a
+  // run without settings dialogs) and frees the project side. Runs once, and only after a
+  // completed Create.
   void Destroy();
 
   // The 40 ms timer: one temporary file, one marquee step.
@@ -238,7 +241,7 @@ class TDesignForm {
 
  private:
   intptr_t HandleMessage(uint32_t message, uintptr_t wParam, intptr_t lParam);
-  void LoadProject();
+  void LoadProject(bool named);
   void ProjectStatusChanged(platform::TObject* sender);
   void ProjectParamChanged();
   void LoadTips();
@@ -270,6 +273,7 @@ class TDesignForm {
 
   bool created_ = false;
   bool shown_ = false;
+  bool openFailed_ = false;  // the file named on the command line did not open
   bool destroyed_ = false;
 
   // The root goes before `Container`, which would otherwise free the page it shows.

@@ -4,6 +4,7 @@
 #include <poll.h>
 
 #include <algorithm>
+#include <atomic>
 #include <charconv>
 #include <climits>
 #include <cstdio>
@@ -108,17 +109,25 @@ bool TOnLineTable::Report(const TCardImage& image, uint32_t ip, uint16_t port, i
                           platform::TDateTime local) {
   TCardImage copy = image;
   copy.SetSource(ip, port);
+  std::lock_guard guard(lock_);
   return Store(copy, TOnLineSource{}, nowMs, local);
 }
 
 bool TOnLineTable::AddEntry(const TCardImage& image, uint32_t ip, uint16_t port, int64_t nowMs,
                             platform::TDateTime local) {
-  return Store(image, TOnLineSource{true, ip, port}, nowMs, local);
+  const TOnLineSource server{true, ip, port};
+  const uint32_t id = image.DeviceId();
+  std::lock_guard guard(lock_);
+  if (auto found = index_.find(id); found != index_.end()) {
+    if (!(entries_[found->second].Source == server)) return false;
+  } else if (auto held = heldDownUntil_.find(id); held != heldDownUntil_.end() && held->second > nowMs) {
+    return false;
+  }
+  return Store(image, server, nowMs, local);
 }
 
 bool TOnLineTable::Store(const TCardImage& image, const TOnLineSource& source, int64_t nowMs,
                          platform::TDateTime local) {
-  std::lock_guard guard(lock_);
   const uint32_t id = image.DeviceId();
   auto found = index_.find(id);
   if (found == index_.end()) {
@@ -134,15 +143,38 @@ bool TOnLineTable::Store(const TCardImage& image, const TOnLineSource& source, i
   return true;
 }
 
-bool TOnLineTable::Expire(int64_t nowMs, int64_t maxAgeMs) {
-  std::lock_guard guard(lock_);
-  auto gone = std::remove_if(entries_.begin(), entries_.end(),
-                             [&](const TOnLineEntry& e) { return nowMs - e.LastReportMs > maxAgeMs; });
-  if (gone == entries_.end()) return false;
-  entries_.erase(gone, entries_.end());
+template <typename Gone>
+bool TOnLineTable::RemoveIf(Gone gone) {
+  auto end = std::remove_if(entries_.begin(), entries_.end(), gone);
+  if (end == entries_.end()) return false;
+  entries_.erase(end, entries_.end());
   index_.clear();
   for (size_t i = 0; i < entries_.size(); ++i) index_.emplace(entries_[i].Image.DeviceId(), i);
   return true;
+}
+
+bool TOnLineTable::Expire(int64_t nowMs, int64_t maxAgeMs, int64_t holdDownMs) {
+  std::lock_guard guard(lock_);
+  while (!heldDown_.empty() && heldDown_.front().UntilMs <= nowMs) {
+    auto held = heldDownUntil_.find(heldDown_.front().Id);
+    if (held != heldDownUntil_.end() && held->second <= nowMs) heldDownUntil_.erase(held);
+    heldDown_.pop_front();
+  }
+  return RemoveIf([&](const TOnLineEntry& e) {
+    if (nowMs - e.LastReportMs <= maxAgeMs) return false;
+    if (!e.Source.Remote && holdDownMs > 0) {
+      const uint32_t id = e.Image.DeviceId();
+      heldDownUntil_[id] = nowMs + holdDownMs;
+      heldDown_.push_back({nowMs + holdDownMs, id});
+    }
+    return true;
+  });
+}
+
+bool TOnLineTable::DropUnlisted(uint32_t ip, uint16_t port, int64_t sinceMs) {
+  const TOnLineSource server{true, ip, port};
+  std::lock_guard guard(lock_);
+  return RemoveIf([&](const TOnLineEntry& e) { return e.Source == server && e.LastReportMs < sinceMs; });
 }
 
 std::optional<int64_t> TOnLineTable::OldestReportMs() const {
@@ -161,6 +193,13 @@ std::vector<TCardImage> TOnLineTable::AnswerFor(uint32_t ip, uint16_t port) cons
   for (const auto& e : entries_)
     if (!(e.Source == requester)) images.push_back(e.Image);
   return images;
+}
+
+size_t TOnLineTable::AnswerCount(uint32_t ip, uint16_t port) const {
+  const TOnLineSource requester{true, ip, port};
+  std::lock_guard guard(lock_);
+  return size_t(std::count_if(entries_.begin(), entries_.end(),
+                              [&](const TOnLineEntry& e) { return !(e.Source == requester); }));
 }
 
 size_t TOnLineTable::Count() const {
@@ -188,15 +227,45 @@ std::vector<TOnLineEntry> TOnLineTable::TakeSnapshot() {
 
 // A tenth of the period is left for network jitter, so an instance that pulls every period is
 // never refused because its request arrived a little early.
-TRequestLimiter::TRequestLimiter(int64_t periodMs, size_t maxSources)
-    : windowMs_(periodMs - periodMs / 10), maxSources_(maxSources) {}
+TRequestLimiter::TRequestLimiter(int64_t periodMs, size_t budgetBytes, size_t maxNewSources)
+    : periodMs_(std::max<int64_t>(periodMs, 1)),
+      spacingMs_(periodMs_ - periodMs_ / 10),
+      budget_(budgetBytes),
+      maxNew_(maxNewSources) {}
 
-bool TRequestLimiter::Allow(uint32_t ip, uint16_t port, int64_t nowMs) {
-  std::erase_if(answered_, [&](const TAnswered& a) { return nowMs - a.AtMs >= windowMs_; });
-  for (const auto& a : answered_)
-    if (a.Ip == ip && a.Port == port) return false;
-  if (answered_.size() >= maxSources_) return false;
-  answered_.push_back({ip, port, nowMs});
+void TRequestLimiter::StartPeriod(int64_t period) {
+  period_ = period;
+  spent_ = 0;
+  newSources_ = 0;
+  reserved_ = 0;
+  std::erase_if(sources_, [&](const auto& s) { return period - s.second.Period > RegularPeriods; });
+  for (const auto& [key, source] : sources_) reserved_ += source.Bytes;
+}
+
+bool TRequestLimiter::Allow(uint32_t ip, uint16_t port, size_t bytes, int64_t nowMs) {
+  if (bytes == 0) return true;
+  if (!originMs_) originMs_ = nowMs;
+  const int64_t since = nowMs - *originMs_;
+  const int64_t period = since >= 0 ? since / periodMs_ : 0;
+  if (period > period_) StartPeriod(period);
+
+  const uint64_t key = uint64_t(ip) << 16 | port;
+  auto found = sources_.find(key);
+  if (found == sources_.end()) {
+    if (newSources_ >= maxNew_ || spent_ + reserved_ + bytes > budget_) return false;
+    ++newSources_;
+    spent_ += bytes;
+    sources_.emplace(key, TSource{nowMs, period_, bytes});
+    return true;
+  }
+  TSource& source = found->second;
+  if (nowMs - source.AnsweredMs < spacingMs_) return false;
+  // A regular not yet answered in this period may use what is set aside for it.
+  const size_t others = reserved_ - (source.Period < period_ ? source.Bytes : 0);
+  if (spent_ + others + bytes > budget_) return false;
+  reserved_ = others;
+  spent_ += bytes;
+  source = {nowMs, period_, bytes};
   return true;
 }
 
@@ -211,10 +280,10 @@ TRemoteServerSettings ReadRemoteServerSettings(const platform::TSettingsFile& fi
 }
 
 bool WriteRemoteServerSettings(platform::TSettingsFile& file, const TRemoteServerSettings& s) {
-  bool ok = file.WriteString("Param", "RemoteServerIP", s.Ip);
-  ok = file.WriteInteger("Param", "RemoteServerPort", s.Port) && ok;
-  ok = file.WriteString("Param", "AutoDownLoad", s.AutoDownLoad ? "1" : "0") && ok;
-  return ok;
+  file.WriteString("Param", "RemoteServerIP", s.Ip);
+  file.WriteInteger("Param", "RemoteServerPort", s.Port);
+  file.WriteString("Param", "AutoDownLoad", s.AutoDownLoad ? "1" : "0");
+  return file.Save();
 }
 
 std::optional<uint32_t> ParseDottedIp(std::string_view text) {
@@ -244,8 +313,14 @@ struct TTransfer::TState {
   platform::TWaitableEvent Stop;
 };
 
+struct TTransfer::TCounters {
+  std::atomic<uint64_t> Handled{0};
+  std::atomic<uint64_t> Sent{0};
+  std::atomic<uint64_t> AnswerBytes{0};
+};
+
 TTransfer::TTransfer(TOnLineTable& table, TTransferOptions options)
-    : table_(table), options_(std::move(options)) {
+    : table_(table), options_(std::move(options)), counters_(std::make_unique<TCounters>()) {
   if (options_.Clock == nullptr) options_.Clock = &platform::SteadyClock();
   if (options_.WallClock == nullptr) options_.WallClock = &platform::WallClock();
 }
@@ -257,31 +332,31 @@ namespace {
 class TListener {
  public:
   TListener(TOnLineTable& table, const TTransferOptions& options, platform::TUdpSocket& socket,
-            const platform::TWaitableEvent& stop)
+            const platform::TWaitableEvent& stop, TTransfer::TCounters& counters)
       : table_(table),
         o_(options),
         socket_(socket),
         stop_(stop),
-        limiter_(options.PullPeriodMs, options.MaxRequestSources) {}
+        counters_(counters),
+        limiter_(options.PullPeriodMs, options.AnswerBudgetBytes, options.MaxNewSources) {}
 
   void Run() {
-    const TRemoteServerSettings settings = ReadRemoteServerSettings(platform::TSettingsFile(o_.SettingsPath));
-    std::optional<uint32_t> serverIp;
-    if (settings.AutoDownLoad && settings.Port >= 0 && settings.Port <= 65535) serverIp = ParseDottedIp(settings.Ip);
-    const uint16_t serverPort = htons(uint16_t(settings.Port));
+    const TRemoteServerSettings settings = ReadRemoteServerSettings(o_.Settings);
+    if (settings.AutoDownLoad && settings.Port >= 0 && settings.Port <= 65535) serverIp_ = ParseDottedIp(settings.Ip);
+    serverPort_ = htons(uint16_t(settings.Port));
 
     int64_t nextPull = o_.Clock->NowMs();
     while (!stop_.IsSet()) {
       int64_t now = o_.Clock->NowMs();
-      if (serverIp && now >= nextPull) {
-        auto request = OnLineRequestDatagram();
-        socket_.SendTo(request.data(), request.size(), *serverIp, serverPort);
+      if (serverIp_ && now >= nextPull) {
+        Pull(now);
         nextPull = now + o_.PullPeriodMs;
       }
-      if (table_.Expire(now, o_.ExpiryMs)) Notify();
+      if (table_.Expire(now, o_.ExpiryMs, o_.HoldDownMs)) Notify();
+      counters_.Handled += std::exchange(handled_, 0);
 
       int64_t deadline = now + o_.WaitMs;
-      if (serverIp) deadline = std::min(deadline, nextPull);
+      if (serverIp_) deadline = std::min(deadline, nextPull);
       if (auto oldest = table_.OldestReportMs()) deadline = std::min(deadline, *oldest + o_.ExpiryMs + 1);
       const int timeout = int(std::clamp<int64_t>(deadline - now, 0, INT_MAX));
 
@@ -293,6 +368,19 @@ class TListener {
   }
 
  private:
+  // Each pull ends the round of the one before. Entries of the server that its last two answers
+  // left out are no longer listed there; one answer alone may have lost a datagram.
+  void Pull(int64_t now) {
+    if (roundAnswered_) {
+      olderAnswerMs_ = std::exchange(lastAnswerMs_, roundStartMs_);
+      if (olderAnswerMs_ && table_.DropUnlisted(*serverIp_, serverPort_, *olderAnswerMs_)) Notify();
+    }
+    roundStartMs_ = now;
+    roundAnswered_ = false;
+    auto request = OnLineRequestDatagram();
+    Send(request.data(), request.size(), *serverIp_, serverPort_);
+  }
+
   void ReadDatagrams() {
     uint8_t buffer[MaxOnLineDatagram];
     for (int i = 0; i < MaxDatagramsPerWake && !stop_.IsSet(); ++i) {
@@ -301,6 +389,7 @@ class TListener {
       const size_t size = socket_.ReceiveFrom(buffer, sizeof buffer, ip, port);
       if (size == 0) return;
       Handle(ReadOnLineDatagram(buffer, size), ip, port);
+      ++handled_;
     }
   }
 
@@ -308,12 +397,16 @@ class TListener {
     const int64_t now = o_.Clock->NowMs();
     switch (datagram.Kind) {
       case TOnLineDatagramKind::Request:
-        if (limiter_.Allow(ip, port, now)) Answer(ip, port);
+        if (limiter_.Allow(ip, port, table_.AnswerCount(ip, port) * OnLineEntrySize, now)) Answer(ip, port);
         break;
       case TOnLineDatagramKind::CardReport:
         if (table_.Report(datagram.Image, ip, port, now, o_.WallClock->Now())) Notify();
         break;
       case TOnLineDatagramKind::Entry:
+        // Only the remote server's table is taken: anyone else could aim an imported screen
+        // anywhere.
+        if (!serverIp_ || ip != *serverIp_ || port != serverPort_) break;
+        roundAnswered_ = true;
         if (table_.AddEntry(datagram.Image, ip, port, now, o_.WallClock->Now())) Notify();
         break;
       case TOnLineDatagramKind::Ignored:
@@ -325,11 +418,20 @@ class TListener {
     for (const TCardImage& image : table_.AnswerFor(ip, port)) {
       auto datagram = OnLineEntryDatagram(image);
       if (!Send(datagram.data(), datagram.size(), ip, port)) return;
+      counters_.AnswerBytes += datagram.size();
     }
   }
 
   // A full send buffer is waited on briefly; when it stays full the rest of the answer is dropped.
+  // A datagram is counted before it goes, so that a count of handled datagrams never runs ahead.
   bool Send(const uint8_t* data, size_t size, uint32_t ip, uint16_t port) {
+    ++counters_.Sent;
+    if (SendOrWait(data, size, ip, port)) return true;
+    --counters_.Sent;
+    return false;
+  }
+
+  bool SendOrWait(const uint8_t* data, size_t size, uint32_t ip, uint16_t port) {
     for (;;) {
       if (socket_.SendTo(data, size, ip, port)) return true;
       if (!socket_.SendWouldBlock()) return false;
@@ -347,7 +449,17 @@ class TListener {
   const TTransferOptions& o_;
   platform::TUdpSocket& socket_;
   const platform::TWaitableEvent& stop_;
+  TTransfer::TCounters& counters_;
   TRequestLimiter limiter_;
+  std::optional<uint32_t> serverIp_;  // while the server is pulled
+  uint16_t serverPort_ = 0;
+  // Rounds of pulls: when the latest began, whether the server has answered it, and when the
+  // last two answered rounds began.
+  int64_t roundStartMs_ = 0;
+  bool roundAnswered_ = false;
+  std::optional<int64_t> lastAnswerMs_;
+  std::optional<int64_t> olderAnswerMs_;
+  uint64_t handled_ = 0;  // handled since the last count
 };
 
 }  // namespace
@@ -361,7 +473,7 @@ bool TTransfer::Start() {
   }
   boundPort_ = state_->Socket.LocalPort();
   thread_ = std::jthread([this] {
-    TListener(table_, options_, state_->Socket, state_->Stop).Run();
+    TListener(table_, options_, state_->Socket, state_->Stop, *counters_).Run();
     state_->Socket.Close();
   });
   return true;
@@ -372,6 +484,10 @@ void TTransfer::Stop() {
   state_->Stop.Set();
   thread_.join();
   state_.reset();
+}
+
+TTransfer::TCounts TTransfer::Counts() const {
+  return {counters_->Handled.load(), counters_->Sent.load(), counters_->AnswerBytes.load()};
 }
 
 bool TTransfer::Running() const { return thread_.joinable(); }

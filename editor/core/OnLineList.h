@@ -5,10 +5,12 @@
 // paints a copy of the table on the GUI thread.
 //
 // Datagrams (little-endian, magic first):
-//   0xAA55AA55, 4 bytes    request for the whole table
+//   0xAA55AA55, 4 bytes    request for the whole table; answered within a byte budget
+//                          (TRequestLimiter)
 //   0x55AA55AA, 68 bytes   a card's report: its 64-byte image; address and port are replaced by
 //                          the datagram's source
-//   0xAAAA5555, 68 bytes   an entry of another listener's table, taken as it is
+//   0xAAAA5555, 68 bytes   an entry of the remote server's table, taken as it is; from anyone
+//                          else, or while the server is not pulled, it is ignored
 //
 // Threads: the listener is the table's only writer; the GUI thread takes consistent copies under
 // the table's lock. After a change the listener posts one refresh message to the dialog's message
@@ -16,6 +18,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -50,6 +53,8 @@ inline constexpr size_t OnLineEntrySize = 4 + CardImageSize;  // reports and ent
 inline constexpr size_t MaxOnLineDatagram = 1024;              // more is cut off on receipt
 inline constexpr size_t MaxOnLineCards = 4095;                 // listed at most
 inline constexpr uint16_t DefaultOnLinePort = 8888;
+// The answer to one request when the table is full: 278,460 bytes.
+inline constexpr size_t FullAnswerBytes = MaxOnLineCards * OnLineEntrySize;
 
 // The 64 bytes a card reports about itself, kept and forwarded as they came.
 struct TCardImage {
@@ -98,22 +103,37 @@ struct TOnLineEntry {
   TOnLineSource Source;
 };
 
+// Copies of cards that servers hand round can outlive the card: instances that pull each other
+// would refresh each other's copies for ever. So a card's own report outranks every server, an
+// entry learned from a server is refreshed only by that server, and it goes when that server
+// stops listing it (DropUnlisted) or falls silent for the expiry time. A card that went silent
+// here is then not taken from a server for the hold-down time, so that a ring of instances
+// cannot hand this instance's stale copy back to it.
 class TOnLineTable {
  public:
   // A card's report from ip:port (network byte order): the image's address and port become the
   // source's. False when it is a new card and the table is full.
   bool Report(const TCardImage& image, uint32_t ip, uint16_t port, int64_t nowMs, platform::TDateTime local);
-  // An entry of the remote server at ip:port, taken as it is.
+  // An entry of the remote server at ip:port, taken as it is. Ignored (false) when the card is
+  // listed from its own reports or from another server, when the card went silent here within
+  // the hold-down time, and when it is a new card and the table is full.
   bool AddEntry(const TCardImage& image, uint32_t ip, uint16_t port, int64_t nowMs, platform::TDateTime local);
-  // Removes every entry whose last report is more than maxAgeMs old; true when any went.
-  bool Expire(int64_t nowMs, int64_t maxAgeMs);
+  // Removes every entry whose last report (or listing, for a server's entries) is more than
+  // maxAgeMs old; true when any went. A card listed from its own reports that goes is held down
+  // for holdDownMs.
+  bool Expire(int64_t nowMs, int64_t maxAgeMs, int64_t holdDownMs);
+  // Removes the entries of the server at ip:port that it has not listed since sinceMs; true
+  // when any went.
+  bool DropUnlisted(uint32_t ip, uint16_t port, int64_t sinceMs);
   // The oldest last-report time, for the listener's next wake.
   std::optional<int64_t> OldestReportMs() const;
 
   // The images to answer a request of ip:port with, in table order: every entry but those
-  // learned from that very address (two servers pulling from each other would otherwise keep a
-  // dead card alive for ever, each refreshing the other's copy).
+  // learned from that very address (two servers pulling from each other need not hand a card
+  // back to where it came from).
   std::vector<TCardImage> AnswerFor(uint32_t ip, uint16_t port) const;
+  // How many images AnswerFor would give, without copying them.
+  size_t AnswerCount(uint32_t ip, uint16_t port) const;
 
   size_t Count() const;
   std::vector<TOnLineEntry> Snapshot() const;
@@ -125,33 +145,67 @@ class TOnLineTable {
   std::vector<TOnLineEntry> TakeSnapshot();
 
  private:
+  // With the lock held.
   bool Store(const TCardImage& image, const TOnLineSource& source, int64_t nowMs, platform::TDateTime local);
+  template <typename Gone>
+  bool RemoveIf(Gone gone);
+
+  struct THoldDown {
+    int64_t UntilMs;
+    uint32_t Id;
+  };
 
   mutable std::mutex lock_;
   std::vector<TOnLineEntry> entries_;
   // Device identifier -> position in entries_; identifiers are unique in the table.
   std::unordered_map<uint32_t, size_t> index_;
+  // Cards held down: identifier -> end; and the same in the order they were made, to forget them.
+  std::unordered_map<uint32_t, int64_t> heldDownUntil_;
+  std::deque<THoldDown> heldDown_;
   bool refreshPending_ = false;
 };
 
-// Amplification guard: a 4-byte request can draw thousands of 68-byte answers, so with a forged
-// source the listener would flood a third party. Each source is answered at most once per
-// period, and no more than maxSources sources per period.
+// Amplification guard: a 4-byte request can draw 4095 answers of 68 bytes, so with forged
+// sources the listener would flood a third party. Time runs in periods (the pull period, counted
+// from the first request): the answers of a period add up to at most budgetBytes whatever the
+// number of sources, a source is answered at most once in nine tenths of a period (an instance
+// that pulls every period is never refused for being a little early), and at most maxNewSources
+// sources not answered before are answered per period.
+// A source answered in the last RegularPeriods periods is a regular: the size of its last answer
+// stays set aside for it until it asks again, so that a flood of new sources cannot take a
+// steady peer's place. New sources get only what is left.
 class TRequestLimiter {
  public:
-  TRequestLimiter(int64_t periodMs, size_t maxSources);
-  bool Allow(uint32_t ip, uint16_t port, int64_t nowMs);
+  static constexpr int64_t RegularPeriods = 5;
+
+  TRequestLimiter(int64_t periodMs, size_t budgetBytes, size_t maxNewSources);
+  // Whether to answer ip:port now with `bytes` of answer datagrams; an answer allowed is
+  // counted. Nothing to send (0 bytes) is always allowed and not counted.
+  bool Allow(uint32_t ip, uint16_t port, size_t bytes, int64_t nowMs);
 
  private:
-  struct TAnswered {
-    uint32_t Ip;
-    uint16_t Port;
-    int64_t AtMs;
+  struct TSource {
+    int64_t AnsweredMs;
+    int64_t Period;  // of that answer
+    size_t Bytes;    // of that answer, set aside for the next
   };
-  int64_t windowMs_;
-  size_t maxSources_;
-  std::vector<TAnswered> answered_;
+  void StartPeriod(int64_t period);
+
+  int64_t periodMs_;
+  int64_t spacingMs_;
+  size_t budget_;
+  size_t maxNew_;
+  std::optional<int64_t> originMs_;
+  int64_t period_ = 0;
+  size_t spent_ = 0;     // in this period
+  size_t reserved_ = 0;  // for regulars not yet answered in this period
+  size_t newSources_ = 0;
+  // (ip << 16 | port) -> the source's last answer; regulars and the new sources of this period.
+  std::unordered_map<uint64_t, TSource> sources_;
 };
+
+// Answer bytes per pull period by default: four full tables.
+inline constexpr size_t DefaultAnswerBudgetBytes = 4 * FullAnswerBytes;
 
 // The remote server settings in "Param.ini", section "Param".
 struct TRemoteServerSettings {
@@ -162,7 +216,8 @@ struct TRemoteServerSettings {
 inline constexpr size_t RemoteServerIpLength = 15;
 
 TRemoteServerSettings ReadRemoteServerSettings(const platform::TSettingsFile& file);
-// Writes the three keys ("AutoDownLoad" as "1" or "0"); false when the file could not be saved.
+// Writes the three keys ("AutoDownLoad" as "1" or "0") and saves the settings; false when they
+// could not be saved.
 bool WriteRemoteServerSettings(platform::TSettingsFile& file, const TRemoteServerSettings& settings);
 
 // A dotted IPv4 address ("a.b.c.d") in network byte order; no name is ever looked up.
@@ -175,11 +230,13 @@ uint16_t OnLinePortFromEnvironment();
 struct TTransferOptions {
   uint16_t LocalPort = DefaultOnLinePort;
   uint32_t LocalIp = 0;       // network byte order; 0 = any address
-  std::string SettingsPath;   // "Param.ini" in the OS's bytes; read once when the thread starts
+  platform::TSettingsFile Settings;  // "Param.ini"; the remote server is read once when the thread starts
   int64_t ExpiryMs = 60000;   // a card unheard for longer is dropped
   int64_t PullPeriodMs = 2000;
   int64_t WaitMs = 10000;     // the longest wait in poll()
-  size_t MaxRequestSources = 16;
+  int64_t HoldDownMs = 300000;  // a card gone silent here is not taken from the server for so long
+  size_t AnswerBudgetBytes = DefaultAnswerBudgetBytes;  // per pull period, to all requesters
+  size_t MaxNewSources = 16;  // requesters not answered before, answered per pull period
   int SendWaitMs = 50;        // how long a full send buffer is waited on per datagram
   const platform::TClock* Clock = nullptr;          // monotonic; SteadyClock() when null
   const platform::TWallClock* WallClock = nullptr;  // local time shown; WallClock() when null
@@ -203,10 +260,21 @@ class TTransfer {
   bool Running() const;
   uint16_t LocalPort() const { return boundPort_; }  // host order, once started
 
+  // What the listener has done so far. A datagram counts as handled once everything it caused
+  // (answers, and the pull and expiry that followed its wake) has been sent.
+  struct TCounts {
+    uint64_t Handled = 0;
+    uint64_t Sent = 0;         // datagrams: pulls and answers
+    uint64_t AnswerBytes = 0;
+  };
+  TCounts Counts() const;
+  struct TCounters;  // the listener thread's side of Counts()
+
  private:
   struct TState;
   TOnLineTable& table_;
   TTransferOptions options_;
+  std::unique_ptr<TCounters> counters_;
   std::unique_ptr<TState> state_;
   std::jthread thread_;
   uint16_t boundPort_ = 0;

@@ -83,11 +83,12 @@ TCardLinkSettings LoadCardLinkSettings(const platform::TSettingsFile& s) {
   return link;
 }
 
-void SaveCardLinkSettings(platform::TSettingsFile& s, const TCardLinkSettings& link) {
+bool SaveCardLinkSettings(platform::TSettingsFile& s, const TCardLinkSettings& link) {
   s.WriteInteger(kSection, "CommTypeIndex", link.CommTypeIndex);
   s.WriteInteger(kSection, "CardAddress", link.CardAddress);
   s.WriteInteger(kSection, "locPort", link.locPort);
   s.WriteString(kSection, "CardIPAddress", link.CardIPAddress);
+  return s.Save();
 }
 
 TParamSetController::TParamSetController(TParamSetView& view, TDialogs& dialogs, cardlink::TLEDManager& manager,

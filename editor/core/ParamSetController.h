@@ -56,7 +56,8 @@ inline constexpr std::array<std::string_view, 2> kCommTypeItems = {"串口通讯
 constexpr size_t kCardIpTextMax = 15;  // the IP is read into a 16-byte buffer
 
 TCardLinkSettings LoadCardLinkSettings(const platform::TSettingsFile& settings);
-void SaveCardLinkSettings(platform::TSettingsFile& settings, const TCardLinkSettings& link);
+// Writes the four keys and saves the settings; false when they could not be saved.
+bool SaveCardLinkSettings(platform::TSettingsFile& settings, const TCardLinkSettings& link);
 
 // What the dialog shows, besides its controls. Texts are GBK.
 struct TParamSetState {
@@ -190,7 +191,7 @@ class TParamSetController {
   TParamSetView& view_;
   TDialogs& dialogs_;
   cardlink::TLEDManager& manager_;
-  platform::TSettingsFile settings_;  // a copy: every read and write goes to the file
+  platform::TSettingsFile settings_;  // a copy, sharing the program's settings
   TParamSetOptions options_;
   platform::TMessageWindow window_;
   platform::TTimer timer1_;

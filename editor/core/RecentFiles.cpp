@@ -33,8 +33,8 @@ std::vector<TRecentItem> RecentMenuItems(const std::vector<std::string>& paths) 
   return items;
 }
 
-bool AddRecentFile(platform::TSettingsFile& settings, std::string_view currentFile) {
-  if (currentFile.empty()) return true;
+void AddRecentFile(platform::TSettingsFile& settings, std::string_view currentFile) {
+  if (currentFile.empty()) return;
   std::vector<std::string> paths{std::string(currentFile)};
   for (auto& path : ReadRecentFiles(settings))
     if (!platform::GbkSameText(path, currentFile) && paths.size() < MaxRecentFiles) paths.push_back(path);
@@ -43,7 +43,7 @@ bool AddRecentFile(platform::TSettingsFile& settings, std::string_view currentFi
     if (!joined.empty()) joined += ',';
     joined += path;
   }
-  return settings.WriteString(Section, Key, joined);
+  settings.WriteString(Section, Key, joined);
 }
 
 }  // namespace editor

@@ -24,8 +24,8 @@ std::vector<std::string> ReadRecentFiles(const platform::TSettingsFile& settings
 // The menu items for the paths.
 std::vector<TRecentItem> RecentMenuItems(const std::vector<std::string>& paths);
 // Puts `currentFile` first: an entry equal to it without regard to case is removed, the rest
-// move down, the fourth is dropped. An empty `currentFile` changes nothing. False when the
-// settings file could not be written.
-bool AddRecentFile(platform::TSettingsFile& settings, std::string_view currentFile);
+// move down, the fourth is dropped. An empty `currentFile` changes nothing. The list is saved
+// with the other settings.
+void AddRecentFile(platform::TSettingsFile& settings, std::string_view currentFile);
 
 }  // namespace editor

@@ -107,7 +107,7 @@ void TPassForm::Show() {
   view_.SetChecked(settings_.ReadInteger(Param, Enter, 1) == 1);
   view_.ClearEdits();
   const bool exists = platform::RegularFileExists(passwordFile_);
-  state_.Caption = platform::Utf8ToGbk(exists ? "口令设置(按回车键确认输入口令)" : "口令设置(按<确定>确认输入的密码)");
+  state_.Caption = platform::Utf8ToGbk(exists ? PassCaptionChange : PassCaptionFirst);
   SetOldStep(exists);
 }
 
@@ -136,6 +136,7 @@ void TPassForm::Confirm() {
   }
   stored_ = true;
   settings_.WriteString(Param, Enter, view_.Checked() ? "1" : "0");
+  settings_.Save();
   view_.Close();
 }
 

@@ -33,6 +33,9 @@ inline constexpr size_t PasswordMaxLength = 62;
 inline constexpr size_t PasswordEditLimit = 32;
 // Labels of the set-password dialog's edits: black while the edit is enabled, else grey.
 inline constexpr uint32_t PasswordLabelBlack = 0x000000, PasswordLabelGrey = 0x808080;
+// The set-password dialog's captions (UTF-8): without a password file, and with one.
+inline constexpr const char* PassCaptionFirst = "口令设置(按<确定>确认输入的密码)";
+inline constexpr const char* PassCaptionChange = "口令设置(按回车键确认输入口令)";
 
 // The password file of a program directory (OS path ending in "/").
 std::string PasswordFilePath(std::string_view programDir);

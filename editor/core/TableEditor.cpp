@@ -66,8 +66,9 @@ TNewTableSettings ReadNewTableSettings(const platform::TSettingsFile& settings) 
   return values;
 }
 
-void WriteNewTableSettings(platform::TSettingsFile& settings, const TNewTableSettings& values) {
+bool WriteNewTableSettings(platform::TSettingsFile& settings, const TNewTableSettings& values) {
   for (const TNewTableKey& k : NewTableKeys()) settings.WriteInteger(NewTableSection, k.Key, values.*k.Field);
+  return settings.Save();
 }
 
 // ---- File names ----------------------------------------------------------------------------
@@ -170,7 +171,7 @@ bool TTableEditor::NewTable() {
 bool TTableEditor::Open() {
   if (!table_) return false;
   const std::optional<std::string> chosen =
-      dialogs_.OpenFileName({"", TableFileFilter(), "*.Tab", "Tab"});
+      dialogs_.OpenFileName(TFileRequest("", TableFileFilter(), "*.Tab", "Tab").StartingBeside(fileName_));
   if (!chosen) return false;
   if (platform::ExtractFileExt(*chosen) != TableFileExt) {
     dialogs_.MessageBox(GbkText("无法识别的文件格式！"), GbkText("提示"), TMessageIcon::None, TMessageButtons::Ok);
@@ -212,7 +213,8 @@ bool TTableEditor::Save() {
 
 bool TTableEditor::SaveAs() {
   if (!table_) return false;
-  const std::optional<std::string> chosen = dialogs_.SaveFileName({"", TableFileFilter(), "*.*", "Tab"});
+  const std::optional<std::string> chosen =
+      dialogs_.SaveFileName(TFileRequest("", TableFileFilter(), "*.*", "Tab").StartingBeside(fileName_));
   return chosen && WriteTo(*chosen);
 }
 

@@ -58,8 +58,8 @@ inline constexpr const char* NewTableSection = "Table";
 TNewTableSettings ClampNewTableSettings(TNewTableSettings values);
 // The values stored (missing or unreadable keys take their defaults), each within its range.
 TNewTableSettings ReadNewTableSettings(const platform::TSettingsFile& settings);
-// Writes all seven keys.
-void WriteNewTableSettings(platform::TSettingsFile& settings, const TNewTableSettings& values);
+// Writes all seven keys and saves the settings; false when they could not be saved.
+bool WriteNewTableSettings(platform::TSettingsFile& settings, const TNewTableSettings& values);
 
 // What the new-table dialog's buttons return.
 inline constexpr int mrNewgridOk = 1;      // "确  定"

@@ -2,9 +2,13 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QEventLoop>
 #include <QLabel>
 #include <QPainter>
+#include <QPointer>
+#include <QTimer>
 #include <QVBoxLayout>
+#include <QWindow>
 
 #include "editor/ui/Skinning.h"
 
@@ -56,11 +60,46 @@ TAboutForm::TAboutForm(QWidget* parent) : QWidget(parent, Qt::Window) {
   Skinning(this);
 }
 
+namespace {
+
+// Ends `loop` at each expose of `window`, once the window has handled it.
+class TExposeWatch : public QObject {
+ public:
+  TExposeWatch(QWindow* window, QEventLoop& loop) : window_(window), loop_(loop) {
+    if (window_) window_->installEventFilter(this);
+  }
+  ~TExposeWatch() override {
+    if (window_) window_->removeEventFilter(this);
+  }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (watched == window_ && event->type() == QEvent::Expose) loop_.quit();  // the loop ends after it
+    return false;
+  }
+
+ private:
+  QPointer<QWindow> window_;
+  QEventLoop& loop_;
+};
+
+}  // namespace
+
 void TAboutForm::ShowAsSplash() {
   show();
   raise();
-  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+  // Nothing paints until the window system shows the window (a window manager maps a new
+  // window in its own time), and the thread is about to block: wait for it here.
+  QEventLoop loop;
+  TExposeWatch exposed(windowHandle(), loop);
+  QTimer limit;
+  limit.setSingleShot(true);
+  connect(&limit, &QTimer::timeout, &loop, &QEventLoop::quit);
+  limit.start(SplashMapLimitMs);
+  while (!testAttribute(Qt::WA_Mapped) && limit.isActive()) loop.exec(QEventLoop::ExcludeUserInputEvents);
   repaint();
+  // What was painted goes out to the window system now.
+  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
 bool TAboutForm::eventFilter(QObject* watched, QEvent* event) {

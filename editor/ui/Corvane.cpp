@@ -20,7 +20,9 @@
 #include "editor/ui/TableEditor.h"
 #include "model/FormConstructEx.h"
 #include "model/MessageBoxHook.h"
+#include "model/objects/PageflatClient.h"
 #include "platform/base/FilePath.h"
+#include "platform/qt/ChineseQt.h"
 
 namespace editor::ui {
 
@@ -104,6 +106,7 @@ class TCorvane::TNewgridStandIn final : public TNewgridDialog {
 };
 
 TGuiApplication::TGuiApplication(int& argc, char** argv) : QApplication(argc, argv) {
+  platform::UseChineseQt(*this);
   // The program ends when the main window closes, whatever else is open.
   setQuitOnLastWindowClosed(false);
 }
@@ -152,6 +155,10 @@ TCorvane::TCorvane(TStartupOptions options) : options_(std::move(options)) {
     ShowModelMessage(*dialogs, text, caption, icon);
   });
   pump_ = std::make_unique<TMessagePump>();
+  // A converter that ends by itself (without LibreOffice, say) is reaped as it ends, not left a
+  // zombie until a Word object next asks for it.
+  converterExit_ = std::make_unique<TProcessExitWatch>(model::PageflatClient().ExitFd(),
+                                                       [] { model::PageflatClient().Running(); });
   if (options_.HandleSignals) signals_ = std::make_unique<TTerminationSignals>([this](int) { Terminate(); });
 }
 
@@ -165,6 +172,7 @@ TCorvane::~TCorvane() {
   if (qtDialogs_) qtDialogs_->SetPreviewForm(nullptr);
   while (!forms_.empty()) forms_.pop_back();
   signals_.reset();
+  converterExit_.reset();
   pump_.reset();
   model::SetMessageBoxHook({});
   TErrorGuard::SetDialogs(nullptr);
@@ -289,7 +297,7 @@ std::unique_ptr<QWidget> TCorvane::MakeOnLineForm() {
   TTransferOptions listener;
   listener.LocalPort = options_.OnLinePort.value_or(OnLinePortFromEnvironment());
   listener.LocalIp = options_.OnLineAddress;
-  listener.SettingsPath = main->Settings().Path();
+  listener.Settings = main->Settings();
   listener.NotifyWindow = form->Handle();
   listener.NotifyMessage = TOnLineForm::RefreshMessage;
   application_->StartOnLineListener(std::move(listener));
@@ -305,7 +313,7 @@ std::unique_ptr<QWidget> TCorvane::MakeParamSetForm() {
 }
 
 std::unique_ptr<QWidget> TCorvane::MakeSetRemoteServerForm() {
-  return std::make_unique<TSetRemoteServerForm>(main_->Form().Settings().Path());
+  return std::make_unique<TSetRemoteServerForm>(main_->Form().Settings());
 }
 
 TAutoSendForm* TCorvane::AutoSendForm() const { return static_cast<TAutoSendForm*>(Form("TAutoSendForm")); }
@@ -444,7 +452,10 @@ bool TCorvane::Start() {
 
   TAboutForm* splash = AboutForm();
   if (splash) splash->ShowAsSplash();
-  if (options_.SplashMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(options_.SplashMs));
+  if (options_.SplashMs > 0) {
+    if (options_.SplashWait) options_.SplashWait(options_.SplashMs);
+    else std::this_thread::sleep_for(std::chrono::milliseconds(options_.SplashMs));
+  }
   for (std::string_view name : FormsAfterSplash) MakeForm(name);
   if (splash) splash->close();
 

@@ -4,6 +4,7 @@
 // teardown after it.
 #include <QApplication>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string_view>
@@ -32,9 +33,11 @@ class TTableForm;
 class TQtClipboard;
 class TQtDialogs;
 struct TQtForms;
+class TProcessExitWatch;
 class TTerminationSignals;
 
-// QApplication whose every event delivery runs inside the error guard.
+// QApplication whose every event delivery runs inside the error guard, with Qt's own texts in
+// Chinese (platform/qt/ChineseQt.h).
 class TGuiApplication : public QApplication {
  public:
   TGuiApplication(int& argc, char** argv);
@@ -44,6 +47,8 @@ class TGuiApplication : public QApplication {
 struct TStartupOptions {
   // How long the splash stands; tests set 0.
   int SplashMs = DefaultSplashMs;
+  // How the splash's time passes (empty: the GUI thread sleeps); tests look at the splash there.
+  std::function<void(int ms)> SplashWait;
   // Null: modal Qt dialogs, the system clipboard and modal card questions.
   TDialogs* Dialogs = nullptr;
   TClipboardAccess* Clipboard = nullptr;
@@ -153,6 +158,7 @@ class TCorvane {
   std::unique_ptr<TCommandDialogs> qtCommandDialogs_;
   std::unique_ptr<TMessagePump> pump_;
   std::unique_ptr<TTerminationSignals> signals_;
+  std::unique_ptr<TProcessExitWatch> converterExit_;
   std::unique_ptr<TScheduleForms> scheduleForms_;
   // The font and colour dialogs of the rich-text dialog's "字 体".
   TQtPropertyChooser chooser_;

@@ -215,6 +215,7 @@ TDesignFormView::TDesignFormView(TDialogs& dialogs, TClipboardAccess& clipboard,
   BuildToolBars();
   BuildObjectList();
   skinFrame_ = Skinning(this);
+  skinFrame_->SetPlacement(skin::TskFormPlacement::Designed);  // where "Param.ini" says
 
   if (!notifier) {
     notices_ = new TNoticePopup(this);

@@ -8,6 +8,7 @@
 
 #include "editor/ui/ErrorGuard.h"
 #include "platform/base/MessageWindow.h"
+#include "platform/base/StopRequest.h"
 
 namespace editor::ui {
 
@@ -27,6 +28,9 @@ volatile sig_atomic_t gSignalPipe = -1;
 
 void OnSignal(int signal) {
   const int saved = errno;
+  // Long work on the GUI thread (a large project being read) gives up, so the loop sees the
+  // signal at once.
+  platform::RequestStop();
   const unsigned char byte = static_cast<unsigned char>(signal);
   if (gSignalPipe >= 0) (void)!::write(gSignalPipe, &byte, 1);
   errno = saved;
@@ -63,6 +67,25 @@ TTerminationSignals::~TTerminationSignals() {
   notifier_.reset();
   ::close(pipe_[0]);
   ::close(pipe_[1]);
+}
+
+TProcessExitWatch::TProcessExitWatch(int processFd, std::function<void()> onExit, QObject* parent)
+    : QObject(parent), onExit_(std::move(onExit)) {
+  if (processFd < 0) return;
+  fd_ = ::fcntl(processFd, F_DUPFD_CLOEXEC, 0);
+  if (fd_ < 0) return;
+  notifier_ = std::make_unique<QSocketNotifier>(fd_, QSocketNotifier::Read);
+  QObject::connect(notifier_.get(), &QSocketNotifier::activated, this, [this] {
+    notifier_->setEnabled(false);  // an ended process stays readable
+    TErrorGuard::Run([this] {
+      if (onExit_) onExit_();
+    });
+  });
+}
+
+TProcessExitWatch::~TProcessExitWatch() {
+  notifier_.reset();
+  if (fd_ >= 0) ::close(fd_);
 }
 
 }  // namespace editor::ui

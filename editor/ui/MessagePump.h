@@ -40,4 +40,19 @@ class TTerminationSignals : public QObject {
   struct sigaction oldTerm_ {};
 };
 
+// Calls `onExit` from the event loop, once, when the process behind `processFd` (a process
+// descriptor, platform::TChildProcess::ExitFd) has ended, so the caller can reap it at once. It
+// watches a copy of the descriptor, which stays valid when the owner closes its own; -1 watches
+// nothing.
+class TProcessExitWatch : public QObject {
+ public:
+  TProcessExitWatch(int processFd, std::function<void()> onExit, QObject* parent = nullptr);
+  ~TProcessExitWatch() override;
+
+ private:
+  int fd_ = -1;
+  std::function<void()> onExit_;
+  std::unique_ptr<QSocketNotifier> notifier_;
+};
+
 }  // namespace editor::ui

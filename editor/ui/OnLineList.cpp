@@ -126,8 +126,8 @@ void TOnLineForm::RowClicked(int viewRow) {
   TErrorGuard::Run([&] { import_->setEnabled(logic_.ClickRow(viewRow + 1)); });
 }
 
-TSetRemoteServerForm::TSetRemoteServerForm(std::string settingsPath, QWidget* parent)
-    : QDialog(parent), settingsPath_(std::move(settingsPath)) {
+TSetRemoteServerForm::TSetRemoteServerForm(platform::TSettingsFile settings, QWidget* parent)
+    : QDialog(parent), settings_(std::move(settings)) {
   setObjectName("SetRemoteServerForm");
   setWindowTitle(Text("远程服务器设置"));
 
@@ -165,7 +165,7 @@ TSetRemoteServerForm::TSetRemoteServerForm(std::string settingsPath, QWidget* pa
 }
 
 void TSetRemoteServerForm::showEvent(QShowEvent* event) {
-  const TRemoteServerSettings s = ReadRemoteServerSettings(platform::TSettingsFile(settingsPath_));
+  const TRemoteServerSettings s = ReadRemoteServerSettings(settings_);
   ip_->setText(QStringFromGbk(s.Ip));
   port_->setValue(int(std::clamp<int64_t>(s.Port, 0, 65535)));
   autoDownLoad_->setChecked(s.AutoDownLoad);
@@ -173,8 +173,7 @@ void TSetRemoteServerForm::showEvent(QShowEvent* event) {
 }
 
 void TSetRemoteServerForm::Save() {
-  platform::TSettingsFile file(settingsPath_);
-  WriteRemoteServerSettings(file, {GbkFromQString(ip_->text()), port_->value(), autoDownLoad_->isChecked()});
+  WriteRemoteServerSettings(settings_, {GbkFromQString(ip_->text()), port_->value(), autoDownLoad_->isChecked()});
   accept();
 }
 

@@ -55,8 +55,8 @@ class TOnLineForm : public QDialog {
 
 class TSetRemoteServerForm : public QDialog {
  public:
-  // `settingsPath`: "Param.ini" in the OS's bytes.
-  explicit TSetRemoteServerForm(std::string settingsPath, QWidget* parent = nullptr);
+  // `settings`: "Param.ini".
+  explicit TSetRemoteServerForm(platform::TSettingsFile settings, QWidget* parent = nullptr);
 
   QLineEdit* RemoteServerIP() const { return ip_; }
   TSpinEdit* RemoteServerPort() const { return port_; }
@@ -71,7 +71,7 @@ class TSetRemoteServerForm : public QDialog {
  private:
   void Save();
 
-  std::string settingsPath_;
+  platform::TSettingsFile settings_;
   QLineEdit* ip_;
   TSpinEdit* port_;
   skin::TskCheckBox* autoDownLoad_;

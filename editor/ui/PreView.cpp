@@ -2,11 +2,9 @@
 
 #include <QCloseEvent>
 #include <QFrame>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QImage>
 #include <QPainter>
-#include <QScreen>
 #include <QShowEvent>
 #include <QToolBar>
 #include <QToolButton>
@@ -99,7 +97,7 @@ TPrevForm::TPrevForm(TDialogs& dialogs, TPreviewOptions options, QWidget* parent
   layout->addWidget(panel1_, 1);
 
   player_.OnPainted = [this] { panel2_->update(); };
-  Skinning(this);
+  Skinning(this)->SetPlacement(skin::TskFormPlacement::ScreenCentre);
 }
 
 TPrevForm::~TPrevForm() { player_.Stop(); }
@@ -118,8 +116,6 @@ void TPrevForm::Prepare(const TPreviewRequest& request) {
   // The surface is the screen's size even where the frame's least width is more.
   panel2_->setFixedSize(request_.Width, request_.Height);
   setFixedSize(FramedSize(this, {request_.Width + 2 * BevelWidth, request_.Height + 2 * BevelWidth + bar}));
-  if (const QScreen* screen = QGuiApplication::primaryScreen())
-    move(screen->availableGeometry().center() - rect().center());
 }
 
 void TPrevForm::showEvent(QShowEvent* event) {

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QMimeData>
 
@@ -81,10 +82,21 @@ std::optional<std::string> GbkPath(const QString& chosen) {
   return platform::GbkPathFromOs(chosen.toStdString());
 }
 
+// The request's folder when it exists, else `lastFolder` (empty: Qt's choice, the working folder).
+QString StartFolder(const TFileRequest& request, const QString& lastFolder) {
+  if (!request.InitialDir.empty()) {
+    const QString folder = QString::fromStdString(platform::OsPathFromGbk(request.InitialDir));
+    if (QFileInfo(folder).isDir()) return folder;
+  }
+  return lastFolder;
+}
+
 // A file dialog as the request describes it; a typed name without an extension gets the
-// request's default one.
-std::optional<std::string> RunFileDialog(const TFileRequest& request, QFileDialog::AcceptMode mode) {
-  QFileDialog dialog(QApplication::activeWindow(), QStringFromGbk(request.Title), QString(),
+// request's default one. `lastFolder` is where the previous one ended, and becomes where this one
+// does.
+std::optional<std::string> RunFileDialog(const TFileRequest& request, QFileDialog::AcceptMode mode,
+                                         QString& lastFolder, const TModalRun& run) {
+  QFileDialog dialog(QApplication::activeWindow(), QStringFromGbk(request.Title), StartFolder(request, lastFolder),
                      QtFilter(request.Filter));
   dialog.setAcceptMode(mode);
   // Qt's own dialog: it matches the patterns in any case ("*.fmt" lists "a.Fmt"), where a
@@ -99,18 +111,22 @@ std::optional<std::string> RunFileDialog(const TFileRequest& request, QFileDialo
   if (!request.DefaultExt.empty()) dialog.setDefaultSuffix(QStringFromGbk(request.DefaultExt));
   const QString initial = QtInitialName(request.FileName);
   if (!initial.isEmpty()) dialog.selectFile(initial);
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-  return GbkPath(dialog.selectedFiles().first());
+  dialog.setObjectName(mode == QFileDialog::AcceptOpen ? "OpenDialog" : "SaveDialog");
+  RunModal(dialog, run);
+  if (dialog.result() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  const QString chosen = dialog.selectedFiles().first();
+  lastFolder = QFileInfo(chosen).absolutePath();
+  return GbkPath(chosen);
 }
 
 }  // namespace
 
 std::optional<std::string> TQtDialogs::OpenFileName(const TFileRequest& request) {
-  return RunFileDialog(request, QFileDialog::AcceptOpen);
+  return RunFileDialog(request, QFileDialog::AcceptOpen, lastFolder_, RunModal);
 }
 
 std::optional<std::string> TQtDialogs::SaveFileName(const TFileRequest& request) {
-  return RunFileDialog(request, QFileDialog::AcceptSave);
+  return RunFileDialog(request, QFileDialog::AcceptSave, lastFolder_, RunModal);
 }
 
 bool TQtDialogs::InputPassword() {

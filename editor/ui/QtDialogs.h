@@ -2,6 +2,7 @@
 // The editor's dialogs and clipboard as the Qt program has them: modal boxes over the active
 // window, the program's own dialogs (made at start-up), and QClipboard with the private
 // format's MIME type.
+#include <QString>
 #include <string>
 
 #include "editor/core/Clipboard.h"
@@ -66,6 +67,8 @@ class TQtDialogs : public TDialogs {
  private:
   std::string programDir_;
   TPrevForm* previewForm_ = nullptr;
+  // Where the last file dialog ended (OS path), for a request without a folder of its own.
+  QString lastFolder_;
 };
 
 // The project root's questions about data a card sends back, as modal boxes and a save dialog;

@@ -3,6 +3,7 @@
 #include <QAbstractItemView>
 #include <QAbstractSpinBox>
 #include <QComboBox>
+#include <QDialog>
 #include <QLayout>
 #include <QLineEdit>
 #include <QMenu>
@@ -140,11 +141,25 @@ void TSpinEdit::setRange(int low, int high) {
   SetValue(Value());
 }
 
-QSize FramedSize(const QWidget* window, QSize content) {
+// The window's own frame, if it has one.
+const skin::TskForm* FrameOf(const QWidget* window) {
   for (QObject* child : window->children())
-    if (auto* frame = qobject_cast<skin::TskForm*>(child); frame && frame->IsFrame())
-      return content + FrameExtra(frame);
-  return content;
+    if (auto* frame = qobject_cast<skin::TskForm*>(child); frame && frame->IsFrame()) return frame;
+  return nullptr;
+}
+
+QSize FramedSize(const QWidget* window, QSize content) {
+  const skin::TskForm* frame = FrameOf(window);
+  return frame ? content + FrameExtra(frame) : content;
+}
+
+void WidenForCaption(QWidget* window, const QString& caption) {
+  const skin::TskForm* frame = FrameOf(window);
+  if (!frame) return;
+  const int needed = frame->WidthForCaption(caption);
+  if (window->width() >= needed) return;
+  if (window->minimumWidth() == window->maximumWidth()) window->setFixedWidth(needed);
+  else window->resize(needed, window->height());  // the user may make it narrower again
 }
 
 QFont WindowFont() {
@@ -172,6 +187,10 @@ skin::TskForm* Skinning(QWidget* window) {
   const QSize before = window->size();
 
   skin::TskForm* frame = skin::TskForm::Attach(window, WindowStyle);
+  // Every time it opens: a dialog centred on the window that opens it, any other window on the
+  // screen.
+  frame->SetPlacement(qobject_cast<QDialog*>(window) ? skin::TskFormPlacement::OwnerCentre
+                                                     : skin::TskFormPlacement::ScreenCentre);
 
   // A main menu made with the window's content joins the frame's menu bar; every other menu
   // (a tool bar's overflow, say) is drawn by the skin's rules too.
@@ -199,6 +218,7 @@ skin::TskForm* Skinning(QWidget* window) {
     window->setMinimumSize(window->minimumSize().expandedTo(content->totalMinimumSize() + extra));
     if (!sized) window->resize(content->totalSizeHint() + extra);
   }
+  WidenForCaption(window, window->windowTitle());
   return frame;
 }
 

@@ -19,8 +19,9 @@ namespace editor::ui {
 // choice, no skin file is loaded and nothing of it is stored in "Param.ini".
 inline constexpr skin::TskUIStyle WindowStyle = skin::MacOS;
 
-// The window's TskForm (its title bar shows the window title, also when it changes later), its
-// size grown by the frame round its content, and the skin's styles on the plain Qt controls it
+// The window's TskForm (its title bar shows the window title, also when it changes later; it
+// places a dialog centred on its owner and any other window centred on the screen each time it
+// is shown), its size grown by the frame round its content, and the skin's styles on the plain Qt controls it
 // holds (line edits, spin boxes, combo boxes, lists, trees and tables). Menus, tool bars,
 // buttons, check boxes and panels are the skin's own classes where the views make them.
 skin::TskForm* Skinning(QWidget* window);
@@ -51,6 +52,10 @@ class TSpinEdit : public skin::TskSpinEdit {
  private:
   int last_ = 0;
 };
+
+// Widens `window` so its title bar shows `caption` whole (a window of fixed size stays fixed,
+// at the new width); Skinning does it for the window's title.
+void WidenForCaption(QWidget* window, const QString& caption);
 
 // The size of a window whose content is `content`: the frame's bands and title bar round it
 // (the content itself when the window holds no frame).

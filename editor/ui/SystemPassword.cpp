@@ -102,6 +102,8 @@ TPassFormView::TPassFormView(TDialogs& dialogs, std::string passwordFile, platfo
   connect(return_, &QPushButton::clicked, this, [this] { controller_->Return(); });
   connect(this, &QDialog::finished, this, [this] { controller_->Closed(); });
   Skinning(this);
+  // Wide enough for the captions it shows: they tell which key confirms.
+  for (const char* caption : {PassCaptionFirst, PassCaptionChange}) WidenForCaption(this, U(caption));
 }
 
 TPassFormView::~TPassFormView() = default;

@@ -12,6 +12,7 @@
 #include "GifOracle.h"
 #include "GifTestUtil.h"
 #include "imaging/GIFFormat.h"
+#include "platform/gfx/tests/TempDir.h"
 #include "platform/base/AtomicFile.h"
 
 using namespace imaging;
@@ -543,7 +544,8 @@ TEST(GifFile, FrameSavesToAFileAndLoadsBack) {
   auto comment = std::make_unique<TGIFCommentExtension>(&f);
   comment->Text = {"hello"};
   f.Extensions().Add(std::move(comment));
-  const std::string path = ::testing::TempDir() + "/gif_frame_item.bin";
+  const gfxtest::TempDir dir;
+  const std::string path = dir.Path("gif_frame_item.bin");
   f.SaveToFile(path);
   TGIFSubImage back(&image);
   back.LoadFromFile(path);
@@ -551,22 +553,21 @@ TEST(GifFile, FrameSavesToAFileAndLoadsBack) {
   ASSERT_EQ(back.Extensions().Count(), 1);
   EXPECT_EQ(dynamic_cast<TGIFCommentExtension*>(back.Extensions()[0])->Text,
             std::vector<std::string>{"hello"});
-  std::remove(path.c_str());
 }
 
 TEST(GifFile, FailedItemSaveLeavesTheOldFileWhole) {
   TGIFImage image;
   SetGreys(image.GlobalColorMap(), 2);
   TGIFSubImage& f = AddFrame(image, 2, 1, {0, 3});  // 3 is not in the table
-  const std::string path = ::testing::TempDir() + "/gif_item_old.bin";
+  const gfxtest::TempDir dir;
+  const std::string path = dir.Path("gif_item_old.bin");
   const std::string old = "previous contents";
   ASSERT_TRUE(platform::SaveFileAtomic(path, old.data(), old.size()));
   EXPECT_EQ(ErrorOf([&] { f.SaveToFile(path); }), "Color not in color table");
   std::string content;
   ASSERT_TRUE(platform::ReadWholeFile(path, content));
   EXPECT_EQ(content, old);
-  std::remove(path.c_str());
-  EXPECT_THROW(f.LoadFromFile(::testing::TempDir()), platform::EFOpenError);
+  EXPECT_THROW(f.LoadFromFile(dir.Path("")), platform::EFOpenError);  // a folder
 }
 
 TEST(GifFile, FrameAssignCopiesPixelsTablesAndExtensions) {

@@ -11,6 +11,7 @@
 #include "GifOracle.h"
 #include "GifTestUtil.h"
 #include "imaging/GIFFormat.h"
+#include "platform/gfx/tests/TempDir.h"
 
 using namespace imaging;
 using namespace giftest;
@@ -176,11 +177,9 @@ TEST_P(GifFixture, SaveLoadGivesTheSameModel) {
 
     // netpbm reads what we wrote, when it is installed (it is a fixture tool).
     if (std::system("command -v giftopnm > /dev/null 2>&1") != 0) continue;
-    const std::string path = ::testing::TempDir() + "/saved_" + GetParam().Name + ".gif";
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(saved.data()),
-                                                long(saved.size()));
+    const gfxtest::TempDir dir;
+    const std::string path = dir.File("saved_" + std::string(GetParam().Name) + ".gif", saved);
     EXPECT_EQ(std::system(("giftopnm --image=all " + path + " > /dev/null 2>&1").c_str()), 0);
-    std::remove(path.c_str());
   }
 }
 

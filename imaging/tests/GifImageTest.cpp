@@ -8,6 +8,7 @@
 
 #include "GifTestUtil.h"
 #include "GifOracle.h"
+#include "TestSupport.h"
 #include "imaging/GIFFormat.h"
 #include "platform/gfx/BmpImage.h"
 
@@ -192,6 +193,7 @@ TEST(GifImage, ClipboardRoundTrip) {
 // --- Registration and one-time drawing ---------------------------------------------------------
 
 TEST(GifImage, PictureLoadsGifFilesByExtensionInAnyCase) {
+  const imagingtest::TRegistryGuard guard;
   RegisterGIFFormat();
   RegisterGIFFormat();
   int entries = 0;
@@ -202,28 +204,22 @@ TEST(GifImage, PictureLoadsGifFilesByExtensionInAnyCase) {
     }
   EXPECT_EQ(entries, 1);
   const Bytes data = ReadFixture("im_anim_delays.gif");
+  const gfxtest::TempDir dir;
   for (const char* name : {"x.gif", "X.GIF"}) {
-    const std::string path = ::testing::TempDir() + "/" + name;
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(data.data()), long(data.size()));
     platform::TPicture picture;
-    picture.LoadFromFile(path);
+    picture.LoadFromFile(dir.File(name, data));
     ASSERT_NE(picture.Graphic(), nullptr) << name;
     EXPECT_EQ(picture.Graphic()->ClassType(), TGIFImage::Class());
     EXPECT_EQ(picture.Width(), 20);
-    std::remove(path.c_str());
   }
 }
 
 TEST(GifImage, OneTimeDrawShowsTheFirstFrameWithoutAPainter) {
+  const imagingtest::TRegistryGuard guard;
   RegisterGIFFormat();
-  const std::string path = ::testing::TempDir() + "/anim.gif";
-  const Bytes data = ReadFixture("im_anim_delays.gif");
-  std::ofstream(path, std::ios::binary)
-      .write(reinterpret_cast<const char*>(data.data()), long(data.size()));
+  const gfxtest::TempDir dir;
   platform::TPicture picture;
-  picture.LoadFromFile(path);
-  std::remove(path.c_str());
+  picture.LoadFromFile(dir.File("anim.gif", ReadFixture("im_anim_delays.gif")));
   auto* gif = dynamic_cast<TGIFImage*>(picture.Graphic());
   ASSERT_NE(gif, nullptr);
   TBitmap target(20, 14, platform::pf24bit);

@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "TestSupport.h"
+#include "imaging/Png.h"
+#include "imaging/Tiff.h"
 
 using namespace imaging;
 using namespace imagingtest;
@@ -19,7 +21,8 @@ std::vector<uint8_t> Text(const std::string& s) { return {s.begin(), s.end()}; }
 }  // namespace
 
 // netpbm's maps: text and binary of each kind equal the binary map; deep maxvals equal
-// pamdepth's reduction to 255; comments and CR line ends are passed over.
+// pamdepth's widening to 65535, reduced v x 255 div 65535; comments and CR line ends are passed
+// over.
 TEST(PpmReader, EqualsTheOracleOfEveryFixture) {
   ExpectOracles<TPPMGraphic>({
       {"pnm_p1.pbm", "pnm_p4.pbm", platform::pf1bit},
@@ -31,7 +34,6 @@ TEST(PpmReader, EqualsTheOracleOfEveryFixture) {
       {"pnm_p6.ppm", "pnm_p6.ppm", platform::pf24bit},
       {"pnm_maxval1000.ppm", "pnm_maxval1000.pnm", platform::pf24bit},
       {"pnm_maxval1000_plain.ppm", "pnm_maxval1000.pnm", platform::pf24bit},
-      {"pnm_maxval65535.ppm", "pnm_maxval65535.pnm", platform::pf24bit},
       {"pnm_comments.ppm", "pnm_p6.ppm", platform::pf24bit},
   });
 }
@@ -58,13 +60,33 @@ TEST(PpmReader, EdgeCases) {
       ASSERT_EQ(g.Bitmap().ScanLine(y)[x], file[data + size_t(y) * 37 + x]);
   EXPECT_EQ(g.Bitmap().Palette()[15], RGB(15, 15, 15));
 
-  // Text samples above 255 are scaled, not wrapped: 300 of 300 is 255, 150 of 300 rounds to 128.
-  LoadBytes(g, Text("P2 2 1 300 300 150\n"));
+  // Text samples above 255 are scaled, not wrapped, and truncated like every deep sample: 300
+  // of 300 is 255, 150 of 300 is 127; one above the maximum stays at 255.
+  LoadBytes(g, Text("P2 3 1 300 300 150 301\n"));
   EXPECT_EQ(g.Bitmap().ScanLine(0)[0], 255);
-  EXPECT_EQ(g.Bitmap().ScanLine(0)[1], 128);
+  EXPECT_EQ(g.Bitmap().ScanLine(0)[1], 127);
+  EXPECT_EQ(g.Bitmap().ScanLine(0)[2], 255);
   // The last number may end the data.
   LoadBytes(g, Text("P3 1 1 255 1 2 3"));
   EXPECT_EQ(g.Bitmap().GetPixel(0, 0), RGB(1, 2, 3));
+}
+
+// A deep map loads as the same picture does in 16-bit PNG and TIFF files written from it by
+// netpbm: 65535 levels as they are, 4095 levels widened to 16 bits by rounding (pnmtopng) and by
+// truncation (pamtotiff). All three are reduced alike, v x 255 div the maximum.
+TEST(PpmReader, DeepMapsLoadAsTheirPngAndTiff) {
+  for (const std::string levels : {"65535", "4095"}) {
+    const std::string name = "pnm_maxval" + levels;
+    TPPMGraphic map;
+    TPNGGraphic png;
+    TTIFFGraphic tiff;
+    ASSERT_NO_THROW(LoadFixture(map, name + ".ppm")) << name;
+    ASSERT_NO_THROW(LoadFixture(png, name + ".png")) << name;
+    ASSERT_NO_THROW(LoadFixture(tiff, name + ".tif")) << name;
+    EXPECT_EQ(map.Bitmap().PixelFormat(), platform::pf24bit);
+    EXPECT_EQ(gfxtest::PixelDifference(map.Bitmap(), png.Bitmap()), "") << name << " against PNG";
+    EXPECT_EQ(gfxtest::PixelDifference(map.Bitmap(), tiff.Bitmap()), "") << name << " against TIFF";
+  }
 }
 
 TEST(PpmReader, RefusesWithItsText) {

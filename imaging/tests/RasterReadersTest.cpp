@@ -38,6 +38,7 @@ std::vector<std::string> ReaderFixtures() {
 }  // namespace
 
 TEST(RasterReaders, PicturesOpenEveryFormatByItsExtension) {
+  const imagingtest::TRegistryGuard guard;
   RegisterRasterFormats();
   gfxtest::TempDir dir;
   const std::pair<const char*, const char*> files[] = {
@@ -58,6 +59,7 @@ TEST(RasterReaders, PicturesOpenEveryFormatByItsExtension) {
 // picture error (or the colour manager's), never reading outside its bytes (the asan preset
 // checks).
 TEST(RasterReaders, CutFilesLoadOrRaiseInvalidGraphic) {
+  const imagingtest::TRegistryGuard guard;
   RegisterRasterFormats();
   for (const std::string& name : ReaderFixtures()) {
     const std::vector<uint8_t> data = gfxtest::ReadFixture(name);

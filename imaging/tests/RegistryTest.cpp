@@ -140,10 +140,15 @@ using TGraphicA = TTestGraphic<1>;
 using TGraphicB = TTestGraphic<2>;
 using TGraphicC = TTestGraphic<3>;
 
+// The raster formats' table alone, whatever the tests before registered; the registry goes
+// back as it was found.
 class Registry : public ::testing::Test {
  protected:
-  void SetUp() override { RegisterRasterFormats(); }
-  void TearDown() override { RegisterRasterFormats(); }
+  void SetUp() override {
+    UnregisterGIFFormat();
+    RegisterRasterFormats();
+  }
+  imagingtest::TRegistryGuard guard_;
 };
 
 }  // namespace
@@ -436,6 +441,7 @@ TEST(RasterGraphic, EachLoadStartsFromDefaultsAndAFailedLoadKeepsThePicture) {
 }
 
 TEST(RasterGraphic, APictureKeepsItsReaderWhenTheNextFileFails) {
+  const imagingtest::TRegistryGuard guard;
   TPicture::RegisterFileFormat("step", "Step pictures", TStepGraphic::Class());
   TempDir dir;
   TPicture picture;
@@ -449,7 +455,6 @@ TEST(RasterGraphic, APictureKeepsItsReaderWhenTheNextFileFails) {
   auto* g = dynamic_cast<TStepGraphic*>(picture.Graphic());
   ASSERT_NE(g, nullptr);
   EXPECT_EQ(FirstIndex(*g), 10);
-  TPicture::UnregisterGraphicClass(TStepGraphic::Class());
 }
 
 TEST(GraphicStrings, FillTextFillsThePlacesInOrder) {

@@ -13,6 +13,9 @@
 
 #include <gtest/gtest.h>
 
+#include "imaging/GifImage.h"
+#include "imaging/RasterFormats.h"
+#include "platform/gfx/Picture.h"
 #include "platform/gfx/tests/PnmFile.h"
 #include "platform/gfx/tests/TempDir.h"
 
@@ -137,6 +140,37 @@ inline std::vector<uint8_t> Patched(std::vector<uint8_t> data, size_t at, uint32
     data.at(at + i) = uint8_t(value >> (8 * (bigEndian ? size - 1 - i : i)));
   return data;
 }
+
+// Puts the picture registry back as a test found it when it goes: the raster formats and the
+// GIF format registered or not as they were, and every class registered since removed. The
+// tests run in one process in any order, and those that count formats must find the table
+// they expect.
+class TRegistryGuard {
+ public:
+  TRegistryGuard()
+      : raster_(imaging::FileFormatList() != nullptr),
+        gif_(platform::TPicture::FindExtension("gif") == imaging::TGIFImage::Class()),
+        before_(platform::TPicture::FileFormats()) {}
+  ~TRegistryGuard() {
+    if (!gif_) imaging::UnregisterGIFFormat();
+    if (raster_)
+      imaging::RegisterRasterFormats();
+    else
+      imaging::UnregisterRasterFormats();
+    if (gif_) imaging::RegisterGIFFormat();
+    for (const platform::TPictureFormat& f : platform::TPicture::FileFormats())
+      if (std::none_of(before_.begin(), before_.end(),
+                       [&](const platform::TPictureFormat& b) { return b.GraphicClass == f.GraphicClass; }))
+        platform::TPicture::UnregisterGraphicClass(f.GraphicClass);
+  }
+  TRegistryGuard(const TRegistryGuard&) = delete;
+  TRegistryGuard& operator=(const TRegistryGuard&) = delete;
+
+ private:
+  bool raster_;
+  bool gif_;
+  std::vector<platform::TPictureFormat> before_;
+};
 
 // The text of the exception `f` throws; "(no exception)" when it throws none.
 inline std::string ErrorText(const std::function<void()>& f) {

@@ -189,6 +189,7 @@ TEST(TiffReader, CutFilesLoadOrRaiseInvalidGraphic) {
 }
 
 TEST(TiffReader, PicturesOpenTiffAndFaxFilesAndSaveNothing) {
+  const imagingtest::TRegistryGuard guard;
   RegisterRasterFormats();
   gfxtest::TempDir dir;
   platform::TPicture picture;

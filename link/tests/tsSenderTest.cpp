@@ -896,6 +896,27 @@ TEST(ManagerKinds, PanelcastHasNoRs485AndNumbersUdp1) {
   EXPECT_GT(m.GetDevice(index)->Record.LocalPort, 0);  // a UDP link
 }
 
+// With CORVANE_UDP_ADDRESS a UDP link binds that address alone: the same port stays free on
+// the other loopback addresses, and the card's answers still come back.
+TEST_P(ManagerUdp, TheAddressOverrideBindsOneAddress) {
+  TManagerRig rig(GetParam());
+  TCardLine line(tUdp, 0);
+  auto& window = rig.NewWindow();
+  auto& m = *rig.Manager;
+  ::setenv(platform::kUdpAddressVariable, "127.0.0.77", 1);
+  const int index = m.OpenDevice(line.Record(rig), 1, window.Handle(), kNotify);
+  ::unsetenv(platform::kUdpAddressVariable);
+  ASSERT_GE(index, 0);
+  const uint16_t port = uint16_t(m.GetDevice(index)->Record.LocalPort);
+  platform::TUdpSocket beside;
+  EXPECT_TRUE(beside.Bind(port, htonl(INADDR_LOOPBACK))) << beside.Error();
+  ASSERT_TRUE(m.Query(index, kCard, line.CardPort(), "127.0.0.1"));
+  EXPECT_TRUE(window.WaitFor(ncReply, ckQuery));
+  const auto from = line.Sim.LastPeer();
+  ASSERT_TRUE(from);
+  EXPECT_EQ(from->Text(), "127.0.0.77:" + std::to_string(port));
+}
+
 // ---- replacing and closing ----
 
 // What a link still held when another target took its port over ends in time-outs to its own

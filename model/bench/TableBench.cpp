@@ -2,12 +2,19 @@
 // smooth in a big table. Goals on the build machine, for a 60 x 40 table of short Chinese
 // texts: one text change (measure, arrange, repaint what moved in a 1280 x 800 view) within
 // 16 ms, also when the change makes its line taller; the whole table rendered within 100 ms.
+// A table file of cell fonts 2048 pixels high (as large as fonts get) loads within 100 ms: a
+// load lays the table out, which costs what its text costs, not what its font size would.
 #include <benchmark/benchmark.h>
 
+#include <chrono>
+#include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "model/objects/TableReport.h"
+#include "platform/base/AtomicFile.h"
 #include "platform/base/GbkText.h"
+#include "platform/base/MemoryStream.h"
 #include "platform/gfx/Canvas.h"
 
 namespace {
@@ -77,6 +84,59 @@ void BM_TableRenderToBitmap(benchmark::State& state) {
   state.counters["width"] = out.Width();
   state.counters["height"] = out.Height();
 }
+
+// Loads a table file of the tests' fixtures (laying it out). Fonts once realized stay, so each
+// round first gives every cell font a size not used before, of the same order (up to half the
+// fixture's): every load is a first one, as opening the file in the editor is. "first_ms" is the
+// fixture's own first load.
+void BM_TableLoad(benchmark::State& state, const char* name) {
+  std::string bytes;
+  platform::TMemoryStream fixture;
+  model::TTableReport table(nullptr);
+  if (!platform::ReadWholeFile(std::string(TABLE_FIXTURES) + "/" + name, bytes) ||
+      !fixture.Write(bytes.data(), bytes.size())) {
+    state.SkipWithError("fixture missing");
+    return;
+  }
+  fixture.SetPosition(0);
+  const auto start = std::chrono::steady_clock::now();
+  if (table.LoadFromStream(fixture) != model::TTableLoad::Loaded) {
+    state.SkipWithError("the table does not load");
+    return;
+  }
+  state.counters["first_ms"] = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+  state.counters["line0_height"] = table.GetLine(0)->Height();
+  // The fixture's sizes, and a count of rounds over every run of the benchmark.
+  std::vector<platform::TLogFont> fonts;
+  for (int l = 0; l < table.GetLineCount(); ++l)
+    for (int c = 0; c < table.GetLine(l)->CellCount(); ++c) fonts.push_back(table.GetLine(l)->Cell(c)->Font());
+  static int round = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    ++round;
+    size_t k = 0;
+    for (int l = 0; l < table.GetLineCount(); ++l)
+      for (int c = 0; c < table.GetLine(l)->CellCount(); ++c) {
+        platform::TLogFont font = fonts[k++];
+        const int32_t size = std::abs(font.Height);
+        font.Height = (font.Height < 0 ? -1 : 1) * (size - round % std::max(1, size / 2));
+        table.GetLine(l)->Cell(c)->SetFont(font);
+      }
+    platform::TMemoryStream stream;
+    table.SaveToStream(stream);
+    stream.SetPosition(0);
+    model::TTableReport loaded(nullptr);
+    state.ResumeTiming();
+    if (loaded.LoadFromStream(stream) != model::TTableLoad::Loaded) {
+      state.SkipWithError("the table does not load");
+      return;
+    }
+    benchmark::DoNotOptimize(loaded.GetLineCount());
+  }
+}
+BENCHMARK_CAPTURE(BM_TableLoad, Font2048, "table_font2048.Tab")->Iterations(200)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_TableLoad, LongText, "table_long_text.Tab")->Iterations(200)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_TableLoad, LongTextFont2048, "table_long_text_font2048.Tab")->Iterations(200)->Unit(benchmark::kMillisecond);
 
 BENCHMARK(BM_TableKeystroke)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TableKeystrokeLineGrows)->Unit(benchmark::kMillisecond);

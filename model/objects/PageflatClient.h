@@ -90,6 +90,9 @@ class TPageflatClient {
   // For tests: the converter's process id (0 when none), the requests sent since Start, and a
   // wait of at most timeoutMs for the converter to end by itself.
   pid_t Pid() const { return child_.Pid(); }
+  // Readable once the converter has ended (-1 when none runs or the system has no process
+  // descriptors): an event loop that watches it calls Running() to reap the converter at once.
+  int ExitFd() const { return child_.ExitFd(); }
   int SentCount() const { return sent_; }
   bool WaitExit(int timeoutMs) const { return child_.WaitExit(timeoutMs); }
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 
 #include "StandIns.h"
@@ -124,5 +125,72 @@ TEST(IDCreater, NumberSearchesMatchTheCandidateByCandidateSearch) {
     for (const auto& x : texts)
       if (platform::GbkStartsText(x, "TEXT")) prefixed.push_back(x);
     EXPECT_EQ(IDCreater().NewTextNumber(t.root, "TEXT"), reference(prefixed, "TEXT"));
+  }
+}
+
+// The index gives the walk's answers while components come, change names and texts and go, as
+// they do during a read: a random run of such steps over pools that hold the awkward cases
+// (case, leading zeros, long numbers, a prefix that ends in a lone GBK lead byte).
+TEST(NamingIndex, GivesTheWalksAnswersWhileTheTreeChanges) {
+  const std::vector<std::string> names = {"Text0", "text1", "TEXT2", "Text01", "Text", "Text3", "Leaf0",
+                                          "leaf1", "Leaf10", "LEDScreen0", "x", ""};
+  const std::vector<std::string> texts = {"A0", "a1", "A2", "A01", "A", "\xB0" "0", "\xB0" "1", "B7",
+                                          "12", "", "A99999999999", "\x81\x41" "0", "\x81\x61" "0"};
+  const std::vector<std::string> classes = {"TText", "TLeaf", "TLEDScreen", "tleaf", "TCards"};
+  const std::vector<std::string> prefixes = {"A", "a", "\xB0", "B", "", "\x81\x41", "\x81\x61"};
+  std::mt19937 rng(5);
+  auto pick = [&](const std::vector<std::string>& pool) { return pool[rng() % pool.size()]; };
+  for (int round = 0; round < 40; ++round) {
+    TTree t;
+    TNamingIndex index(t.root);
+    std::vector<TComponent*> live{&t.root};
+    for (int step = 0; step < 60; ++step) {
+      SCOPED_TRACE(testing::Message() << "round " << round << " step " << step);
+      TComponent* at = live[rng() % live.size()];
+      switch (rng() % 5) {
+        case 0:
+        case 1: {  // a new component, as the reader makes one
+          TComponent* made;
+          switch (rng() % 3) {
+            case 0: made = t.Make<TText>(at, pick(names).c_str(), pick(texts)); break;
+            case 1: made = t.Make<TLeaf>(at, pick(names).c_str(), pick(texts)); break;
+            default: made = t.Make<TCards>(at, pick(names).c_str()); break;
+          }
+          live.push_back(made);
+          index.Add(*made);
+          break;
+        }
+        case 2:  // a rename
+          if (at != &t.root) {
+            at->SetName(pick(names));
+            index.Update(*at);
+          }
+          break;
+        case 3:  // a new text
+          if (auto* text = dynamic_cast<TText*>(at)) text->SetText(pick(texts));
+          if (auto* leaf = dynamic_cast<TLeaf*>(at)) leaf->SetText(pick(texts));
+          index.Update(*at);
+          break;
+        default:  // freed, with what it owns
+          if (at != &t.root) {
+            live.erase(std::remove_if(live.begin(), live.end(),
+                                      [&](TComponent* c) {
+                                        for (TComponent* o = c; o; o = o->Owner())
+                                          if (o == at) return true;
+                                        return false;
+                                      }),
+                       live.end());
+            delete at;
+          }
+          break;
+      }
+      for (const std::string& cls : classes)
+        ASSERT_EQ(index.NewNameNumber(cls), IDCreater().NewNameNumber(t.root, cls)) << cls;
+      for (const std::string& prefix : prefixes)
+        ASSERT_EQ(index.NewTextNumber(prefix), IDCreater().NewTextNumber(t.root, prefix)) << prefix;
+      for (const std::string& text : texts)
+        for (TComponent* c : {static_cast<TComponent*>(nullptr), live[rng() % live.size()]})
+          ASSERT_EQ(index.IsTextUnique(c, text), IDCreater().IsTextUnique(t.root, c, text)) << text;
+    }
   }
 }

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "model/IDCreater.h"
+
 #include <clocale>
 #include <cstring>
 #include <fstream>
@@ -36,6 +38,10 @@ using platform::TComponent;
 using platform::Utf8ToGbk;
 
 namespace {
+
+// Every name and text the reader makes is also worked out by walking the tree; a difference
+// aborts the test program.
+const bool kNamingChecked = (model::TNamingIndex::SetCrossCheck(true), true);
 
 std::string Contents(const TDFMStream& s) {
   return std::string(reinterpret_cast<const char*>(s.Memory()), size_t(s.Size()));

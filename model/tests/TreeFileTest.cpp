@@ -13,8 +13,11 @@
 #include "model/FormConstructEx.h"
 #include "model/IDCreater.h"
 #include "model/LoadMode.h"
+#include "model/Lzss.h"
+#include "model/ObjectText.h"
 #include "platform/base/AtomicFile.h"
 #include "platform/base/GbkText.h"
+#include "platform/base/StopRequest.h"
 #include "platform/component/ClassInfo.h"
 #include "platform/component/Strings.h"
 
@@ -24,6 +27,10 @@ using platform::TComponent;
 using platform::Utf8ToGbk;
 
 namespace {
+
+// Every name and text the reader makes is also worked out by walking the tree; a difference
+// aborts the test program.
+const bool kNamingChecked = (model::TNamingIndex::SetCrossCheck(true), true);
 
 // Records the load mode it was made in.
 class TModeRecorder : public platform::TGraphicControl {
@@ -314,6 +321,10 @@ TEST_F(TreeFile, UnreadableOrInvalidTextGivesTheDefaultProject) {
       "Object LEDScreen0:TLEDScreen\r\n  Object Leaf0:TLeaf\r\n"  // a later failure
       "  End\r\n  Communicate.=1\r\nEnd\r\n",
       "Object Helper0:TWithHelper\r\nEnd\r\n",  // an unregistered component on level 2
+      "",                                           // no object block at all: no project file
+      "\r\n  \t\r\n// a comment\r\n   // and another",
+      "End\r\nEnd\r\nObject LEDScreen0:TLEDScreen\r\nEnd\r\n",  // a header with no object current
+      "Object LEDScreen0:TLEDScreen\r\n  Object Leaf0:TLeaf\r\n  End\r\n",  // cut short
   };
   for (const std::string& text : cases) {
     const std::string path = dir_.File("bad.spj");
@@ -338,6 +349,65 @@ TEST_F(TreeFile, UnreadableOrInvalidTextGivesTheDefaultProject) {
     EXPECT_EQ(screen->Cards().Name(), "MultiCard");
     EXPECT_EQ(screen->ComponentCount(), 2);
   }
+}
+
+// A project text cut after any of its lines reads only when every block it opened was closed:
+// one that ends inside a screen, page, object or a sub-object's lines is damaged. Plain and
+// packed alike.
+TEST_F(TreeFile, ATextCutInsideABlockDoesNotRead) {
+  TConstructer root(nullptr);
+  BuildProject(root);
+  const std::string text = Saved(root, dir_);
+  ASSERT_NE(text.find("  Communicate.IP="), std::string::npos);
+  int depth = 0;
+  size_t cuts = 0, inside = 0;
+  for (size_t at = 0; at < text.size(); ++cuts) {
+    const size_t end = text.find("\r\n", at) + 2;
+    const std::string line = text.substr(at, end - at);
+    const std::string bare = line.substr(line.find_first_not_of(' '));
+    if (bare.rfind("Object ", 0) == 0) ++depth;
+    if (bare == "End\r\n") --depth;
+    if (depth > 0) ++inside;
+    for (bool packed : {false, true}) {
+      SCOPED_TRACE(testing::Message() << "cut after line " << cuts + 1 << (packed ? ", packed" : ""));
+      TDFMStream plain, input;
+      plain.Write(text.data(), int32_t(end));
+      if (packed) {
+        plain.SetPosition(0);
+        ASSERT_TRUE(LzssEncode(plain, input));
+      }
+      TConstructer into(nullptr);
+      into.DestroyComponents();
+      TLoadModeScope reading;
+      EXPECT_EQ(ReadObjectText(into, into, packed ? input : plain, Registry(), packed), depth == 0);
+    }
+    at = end;
+  }
+  EXPECT_EQ(depth, 0);
+  EXPECT_GT(inside, 50u);  // lines in screens, pages, objects and the link settings' lines
+}
+
+// A program asked to end (a signal) whose request has waited too long, the load keeping the
+// loop from it, does not finish reading: the read gives up and the load leaves the default
+// project. A request just made lets the read finish, as the loop will see it soon.
+TEST_F(TreeFile, ALoadGivesUpWhenTheProgramIsAskedToEnd) {
+  TConstructer root(nullptr);
+  BuildProject(root);
+  Saved(root, dir_);
+  platform::RequestStop();
+  TConstructer fresh(nullptr);
+  EXPECT_TRUE(fresh.LoadFromFile(dir_.File("saved.spj"), Registry()));
+  platform::ClearStopRequest();
+  platform::RequestStopAt(std::chrono::steady_clock::now() - std::chrono::seconds(1));
+  TConstructer loaded(nullptr);
+  const bool read = loaded.LoadFromFile(dir_.File("saved.spj"), Registry());
+  platform::ClearStopRequest();
+  EXPECT_FALSE(read);
+  EXPECT_EQ(loaded.ScreenCount(), 1);
+  EXPECT_EQ(loaded.GetLeafCount(0), 1);
+  // And reads whole once the request is gone.
+  EXPECT_TRUE(loaded.LoadFromFile(dir_.File("saved.spj"), Registry()));
+  EXPECT_EQ(loaded.ScreenCount(), 3);
 }
 
 TEST_F(TreeFile, TheValidTreeCheckLooksAtTwoLevels) {

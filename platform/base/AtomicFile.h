@@ -1,12 +1,13 @@
 #pragma once
 // Saving without ever destroying the previous file: the data goes to a temporary file beside
-// the target, is flushed to disk, and only then replaces the target by rename.
+// the target ("NAME.~XXXXXX"), is flushed to disk, and only then replaces the target by rename.
 #include <cstddef>
 #include <string>
 
 namespace platform {
 
-// The saved file keeps the permissions of the file it replaces (0644 for a new one).
+// The saved file keeps the permissions of the file it replaces; a new one gets 0666 less the
+// umask, as any file a program creates.
 inline constexpr unsigned KeepFileMode = ~0u;
 
 // Returns false and fills `error` (when given) with a readable reason on any failure; the
@@ -14,6 +15,10 @@ inline constexpr unsigned KeepFileMode = ~0u;
 // through to the file it names; a target that exists and is not a regular file is refused.
 // A `mode` other than KeepFileMode is the saved file's permissions (0600 for a file only its
 // owner may read); the data is never readable under wider ones on the way.
+//
+// A save that was killed (or lost power) before its rename leaves its temporary file behind; the
+// next save of the same target removes such files: regular files of exactly that name pattern,
+// owned by this user, older than the running save and held by no save still writing.
 bool SaveFileAtomic(const std::string& path, const void* data, size_t size,
                     std::string* error = nullptr, unsigned mode = KeepFileMode);
 

@@ -9,8 +9,11 @@ namespace platform {
 
 // GBK path -> the OS's bytes, for open(), stat() and friends.
 std::string OsPathFromGbk(std::string_view gbkPath);
-// The OS's bytes (UTF-8) -> GBK path. `lossless` (when given) tells whether every character of
-// the name has a GBK form; a name that has none cannot be stored in a project faithfully.
+// The OS's bytes (UTF-8) -> GBK path. A name's bytes come back unchanged through OsPathFromGbk
+// even where they are not UTF-8 (a Latin-1 or GBK name) or name a character GBK cannot hold:
+// such bytes travel as GBK codes assigned to no character. `lossless` (when given) tells whether
+// every character of the name has a GBK form; a name that has none cannot be stored in a project
+// faithfully for another system.
 std::string GbkPathFromOs(std::string_view osPath, bool* lossless = nullptr);
 
 // The name with its extension set to `ext` (".spj"): an existing extension that equals `ext`

@@ -54,7 +54,12 @@ TConverter& ToGbk() {
   return c;
 }
 
-// Length of the well-formed UTF-8 sequence at the start of `s`, 1 for a stray or broken one.
+inline unsigned char FoldAscii(unsigned char c) {
+  return (c >= 'a' && c <= 'z') ? static_cast<unsigned char>(c - 32) : c;
+}
+
+}  // namespace
+
 size_t Utf8SequenceLength(std::string_view s) {
   unsigned char c = static_cast<unsigned char>(s[0]);
   size_t n = 1;
@@ -66,12 +71,6 @@ size_t Utf8SequenceLength(std::string_view s) {
     if ((static_cast<unsigned char>(s[i]) & 0xC0) != 0x80) return 1;
   return n;
 }
-
-inline unsigned char FoldAscii(unsigned char c) {
-  return (c >= 'a' && c <= 'z') ? static_cast<unsigned char>(c - 32) : c;
-}
-
-}  // namespace
 
 std::string GbkToUtf8(std::string_view gbk) {
   std::string out;

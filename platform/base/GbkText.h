@@ -13,6 +13,11 @@ std::string GbkToUtf8(std::string_view gbk);
 // given it tells whether every character survived.
 std::string Utf8ToGbk(std::string_view utf8, bool* lossless = nullptr);
 
+// Length of the UTF-8 sequence at the start of the non-empty `s` as its bytes shape it (a lead
+// byte and its continuation bytes), 1 for a stray or broken one; whether it names a character
+// is iconv's to say.
+size_t Utf8SequenceLength(std::string_view s);
+
 // True when `c` starts a two-byte GBK character.
 inline bool IsGbkLeadByte(unsigned char c) { return c >= 0x81 && c <= 0xFE; }
 

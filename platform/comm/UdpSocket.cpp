@@ -6,9 +6,17 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 
 namespace platform {
+
+uint32_t UdpLinkAddress() {
+  const char* text = std::getenv(kUdpAddressVariable);
+  in_addr addr{};
+  if (!text || ::inet_pton(AF_INET, text, &addr) != 1) return 0;
+  return addr.s_addr;
+}
 
 bool TUdpSocket::Bind(uint16_t localPort, uint32_t localIp) {
   Close();

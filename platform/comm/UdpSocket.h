@@ -9,6 +9,12 @@
 
 namespace platform {
 
+// The local address UDP links bind: the IPv4 address the environment variable
+// CORVANE_UDP_ADDRESS names, else 0, every local address. Tests give each run a loopback address
+// of its own there, so runs on one machine do not meet on a port the program fixes.
+inline constexpr const char kUdpAddressVariable[] = "CORVANE_UDP_ADDRESS";
+uint32_t UdpLinkAddress();  // network byte order
+
 class TUdpSocket {
  public:
   TUdpSocket() = default;

@@ -57,7 +57,13 @@ void TFreeWatcher::Unwatch(TComponent* component) {
 }
 
 void TFreeWatcher::UnwatchAll() {
-  while (!watched_.empty()) Unwatch(watched_.back());
+  // One pass: a watcher of many components (a naming index over a large project) would
+  // otherwise search its whole list once for each.
+  for (TComponent* component : watched_) {
+    auto& watchers = component->watchers_;
+    watchers.erase(std::find(watchers.begin(), watchers.end(), this));
+  }
+  watched_.clear();
 }
 
 bool TFreeWatcher::Watches(const TComponent* component) const {

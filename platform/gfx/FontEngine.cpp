@@ -7,6 +7,7 @@
 #include FT_TRUETYPE_TABLES_H
 
 #include <algorithm>
+#include <cstdlib>
 #include <map>
 #include <mutex>
 #include <tuple>
@@ -47,9 +48,13 @@ class TEngine {
     if (config_) return config_;
     FcConfig* config = FcConfigCreate();
     if (!config) throw EFontError("Cannot create the font configuration");
-    if (!FcConfigParseAndLoadFromMemory(
-            config, reinterpret_cast<const FcChar8*>(kProjectFontsConf), FcTrue) ||
-        !FcConfigBuildFonts(config)) {
+    const char* file = std::getenv(kFontsConfVariable);
+    const bool loaded =
+        file && *file
+            ? FcConfigParseAndLoad(config, reinterpret_cast<const FcChar8*>(file), FcTrue)
+            : FcConfigParseAndLoadFromMemory(
+                  config, reinterpret_cast<const FcChar8*>(kProjectFontsConf), FcTrue);
+    if (!loaded || !FcConfigBuildFonts(config)) {
       FcConfigDestroy(config);
       throw EFontError("Cannot load the font configuration");
     }
@@ -351,24 +356,45 @@ class TFreeTypeFont : public TRealizedFont {
     return glyph;
   }
 
+  // Large glyphs are not kept, so their advances are: measuring a text at any size loads each
+  // of its characters once, without drawing it.
+  int Advance(char32_t code) override {
+    if (code < 0x20) return 0;
+    if (cacheGlyphs_) return Glyph(code)->Advance;
+    std::lock_guard lock(engine_.Mutex);
+    auto it = advances_.find(code);
+    if (it != advances_.end()) return it->second;
+    const auto [entry, index] = FaceFor(code);
+    int advance = 0;
+    if (Load(*entry, index, 0)) advance = int((entry->Face->glyph->advance.x + 32) >> 6) + (entry->FakeBold ? 1 : 0);
+    advances_.emplace(code, advance);
+    return advance;
+  }
+
  private:
-  TGlyphImage Render(char32_t code) {
-    if (code < 0x20) return {};
-    const TFaceEntry* entry = &entries_.front();
-    FT_UInt index = 0;
+  // The face that has the character (the main face's missing glyph when none has), and its
+  // glyph index there.
+  std::pair<const TFaceEntry*, FT_UInt> FaceFor(char32_t code) const {
     for (const TFaceEntry& e : entries_) {
       if (!FcCharSetHasChar(e.Charset, code)) continue;
-      FT_UInt i = FT_Get_Char_Index(e.Face, code);
-      if (i == 0) continue;
-      entry = &e;
-      index = i;
-      break;
+      if (FT_UInt i = FT_Get_Char_Index(e.Face, code); i != 0) return {&e, i};
     }
-    FT_Activate_Size(entry->Size);
-    const FT_Int32 flags = FT_LOAD_RENDER | FT_LOAD_TARGET_MONO | FT_LOAD_MONOCHROME;
-    if (FT_Load_Glyph(entry->Face, index, flags) != 0 &&
-        FT_Load_Glyph(entry->Face, index, flags | FT_LOAD_NO_HINTING) != 0)
-      return {};
+    return {&entries_.front(), 0};
+  }
+
+  // Loads a glyph into its face's slot as drawing needs it (hinted for monochrome, else
+  // unhinted), rendered when `render` holds FT_LOAD_RENDER.
+  static bool Load(const TFaceEntry& entry, FT_UInt index, FT_Int32 render) {
+    FT_Activate_Size(entry.Size);
+    const FT_Int32 flags = render | FT_LOAD_TARGET_MONO | FT_LOAD_MONOCHROME;
+    return FT_Load_Glyph(entry.Face, index, flags) == 0 ||
+           FT_Load_Glyph(entry.Face, index, flags | FT_LOAD_NO_HINTING) == 0;
+  }
+
+  TGlyphImage Render(char32_t code) {
+    if (code < 0x20) return {};
+    const auto [entry, index] = FaceFor(code);
+    if (!Load(*entry, index, FT_LOAD_RENDER)) return {};
     return ReadSlot(entry->Face->glyph, entry->FakeBold, entry->FakeItalic);
   }
 
@@ -378,6 +404,7 @@ class TFreeTypeFont : public TRealizedFont {
   TFaceLocation main_;
   bool cacheGlyphs_ = true;
   std::unordered_map<char32_t, std::shared_ptr<const TGlyphImage>> glyphs_;
+  std::unordered_map<char32_t, int> advances_;  // of the glyphs not kept
 };
 
 std::shared_ptr<TFreeTypeFont> Realize(const TFontDescription& font) {

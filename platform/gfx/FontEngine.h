@@ -14,7 +14,9 @@
 //   - a character the chosen face lacks comes from the next face in fontconfig's order, which
 //     the project's fonts.conf ends with the Chinese faces.
 // Fonts are found through the project's fonts.conf, built into the program and loaded into a
-// private fontconfig configuration. Everything here is safe to use from several threads.
+// private fontconfig configuration; the environment variable CORVANE_FONTS_CONF names a
+// configuration file to load instead (the tests' own, which keeps to the fonts scripts/setup
+// installs). Everything here is safe to use from several threads.
 #include <cstdint>
 #include <memory>
 #include <stdexcept>
@@ -24,6 +26,10 @@
 #include "platform/gfx/FontDescription.h"
 
 namespace platform {
+
+// The environment variable that names a font configuration file to use instead of the
+// built-in one.
+inline constexpr const char kFontsConfVariable[] = "CORVANE_FONTS_CONF";
 
 class EFontError : public std::runtime_error {
  public:
@@ -61,6 +67,9 @@ class TRealizedFont {
   // The glyph of a code point; a character no face has shows the main face's missing glyph.
   // Control characters (below U+0020) have no ink and no advance.
   virtual std::shared_ptr<const TGlyphImage> Glyph(char32_t code) = 0;
+  // Glyph(code)->Advance, found without drawing the glyph where that costs (large sizes), so
+  // measuring a text costs the same at any font size.
+  virtual int Advance(char32_t code) = 0;
 };
 
 // The font for a description (face name in GBK). Fonts are cached; the same description gives

@@ -39,7 +39,7 @@ TRunLayout::TRunLayout(std::span<const TRunParagraph> paragraphs, int width,
         TLaidChar c;
         c.Char.Offset = chars_.size() - begin;
         c.Char.Code = code;
-        c.Advance = (code < 0x20) ? 0 : font.Glyph(code)->Advance;
+        c.Advance = (code < 0x20) ? 0 : font.Advance(code);
         chars_.push_back(c);
         fontOf_.push_back(index);
       }

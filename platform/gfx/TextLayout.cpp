@@ -140,7 +140,7 @@ TTextLayout LayoutText(TRealizedFont& font, std::string_view gbk, int width, uns
       lc.Underlined = chars[i].Code != '&';
     }
     if (!(single && IsLineEnd(lc.Char.Code)))
-      lc.Advance = IsLineEnd(lc.Char.Code) ? 0 : font.Glyph(lc.Char.Code)->Advance;
+      lc.Advance = IsLineEnd(lc.Char.Code) ? 0 : font.Advance(lc.Char.Code);
     layout.Chars.push_back(lc);
   }
 
@@ -153,7 +153,7 @@ TSize TextExtent(const TFontDescription& font, std::string_view gbk) {
   std::shared_ptr<TRealizedFont> realized = RealizeFont(font);
   TSize size{0, realized->Metrics().Height};
   for (const TGbkChar& c : DecodeGbk(gbk))
-    if (!IsLineEnd(c.Code)) size.cx += realized->Glyph(c.Code)->Advance;
+    if (!IsLineEnd(c.Code)) size.cx += realized->Advance(c.Code);
   return size;
 }
 

@@ -2,10 +2,13 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractItemView>
+#include <QFontDatabase>
+#include <QFontInfo>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QPainter>
 #include <climits>
+#include <cstdlib>
 
 #include "SkinTestUtil.h"
 #include "platform/base/GbkText.h"
@@ -202,6 +205,24 @@ TEST(GuiFontLists, SizesOfAFace) {
   raster.Outline = false;
   raster.BitmapSizes = {12, 13, 16, 16, 20};
   EXPECT_EQ(TskFontSizeComboBox::SizesFor(raster), (std::vector<int>{9, 10, 12, 15}));
+}
+
+// Under the tests' font configuration Qt finds the drawing layer's faces for the names the
+// windows carry, and only the fonts of the packages scripts/setup installs.
+TEST(GuiFontLists, QtSeesTheTestsFontConfiguration) {
+  const char* file = std::getenv(kFontsConfVariable);
+  if (!file || !*file) GTEST_SKIP() << "not run under the tests' font configuration (run it through ctest)";
+  skintest::App();
+  for (const char* name : {"宋体", "新宋体", "SimSun", "黑体", "SimHei", "Arial"}) {
+    TFontDescription font;
+    font.Name = Utf8ToGbk(name);
+    EXPECT_EQ(QFontInfo(QFont(QString::fromUtf8(name))).family().toStdString(), MainFace(font).Family) << name;
+  }
+  QStringList families = QFontDatabase::families();
+  families.sort();
+  EXPECT_EQ(families.join(", ").toStdString(),
+            "AR PL UMing CN, AR PL UMing HK, AR PL UMing TW, AR PL UMing TW MBE, Monospace, Sans Serif, Serif, "
+            "WenQuanYi Zen Hei, WenQuanYi Zen Hei Mono, WenQuanYi Zen Hei Sharp");  // Qt adds the generic three
 }
 
 TEST(GuiFontLists, NamesAndFilters) {

@@ -251,6 +251,34 @@ TEST(GuiSkinTitleBar, CaptionColourAndCutting) {
   EXPECT_EQ(bar->FitCaption("", 0), "");
 }
 
+// A caption is cut with "..." CaptionGap pixels before the first button on its right, in every
+// style; at WidthForCaption it shows whole, a pixel less cuts it.
+TEST(GuiSkinTitleBar, ACaptionEndsClearOfTheButtonsAndFitsAtItsWidth) {
+  const QString caption = QString::fromUtf8("自动发送时间间隔设置请输入系统密码");
+  for (TskUIStyle style : {MacOS, WinXP, DeepBlue, Protein, BlueGlass}) {
+    SCOPED_TRACE(int(style));
+    THost h(style, 200, 120);
+    h.Window.setWindowTitle(caption);
+    TskTitleBar* bar = h.Frame->TitleBar();
+    const TBitmap b = bar->PaintBitmap();
+    const auto l = bar->Layout();
+    int ink = -1;
+    for (int y = 0; y < b.Height(); ++y)
+      for (int x = l.TextStart; x < l.TextEnd; ++x)
+        if ((b.GetPixel(x, y) & 0xFFFFFF) == bar->Font.Color) ink = std::max(ink, x);
+    EXPECT_GT(ink, l.TextStart);
+    EXPECT_LT(ink, l.TextEnd - TskTitleBar::CaptionGap);
+    const std::string gbk = Utf8ToGbk(caption.toStdString());
+    EXPECT_NE(bar->FitCaption(gbk, bar->CaptionSpace()), gbk);
+
+    const int whole = h.Frame->WidthForCaption(caption);
+    h.Window.resize(whole, 120);
+    EXPECT_EQ(bar->FitCaption(gbk, bar->CaptionSpace()), gbk);
+    h.Window.resize(whole - 1, 120);
+    EXPECT_NE(bar->FitCaption(gbk, bar->CaptionSpace()), gbk);
+  }
+}
+
 TEST(GuiSkinTitleBar, DraggingTheBarMovesTheWindow) {
   THost h(MacOS);
   TskTitleBar* bar = h.Frame->TitleBar();

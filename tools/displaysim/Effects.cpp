@@ -9,7 +9,6 @@ namespace {
 struct TExtent {
   int64_t W, H;    // the window
   int64_t Pw, Ph;  // the picture
-  int64_t Vw, Vh;  // the picture as far as the window can show it
 };
 
 TExtent ExtentOf(platform::TSize window, platform::TSize picture) {
@@ -18,12 +17,12 @@ TExtent ExtentOf(platform::TSize window, platform::TSize picture) {
   e.H = std::max(window.cy, 0);
   e.Pw = std::max(picture.cx, 0);
   e.Ph = std::max(picture.cy, 0);
-  e.Vw = std::min(e.Pw, e.W);
-  e.Vh = std::min(e.Ph, e.H);
   return e;
 }
 
-// How far (pixels) an effect travels before it is done; flicker counts steps instead.
+// How far (pixels) an effect travels before it is done; flicker counts steps instead. A move
+// from the left or the top starts the picture's whole size out, so that a picture larger than
+// its window comes in from its far edge.
 int64_t Travel(int effect, const TExtent& e) {
   switch (effect) {
     case efRollLeft:
@@ -31,15 +30,15 @@ int64_t Travel(int effect, const TExtent& e) {
     case efOpenLeftToRight:
     case efOpenRightToLeft: return e.W;
     case efMoveInRight:
-    case efRollRight: return e.Vw;
+    case efRollRight: return e.Pw;
     case efRollUp:
     case efMoveInUp: return e.H;
     case efMoveInDown:
-    case efRollDown: return e.Vh;
-    case efMoveInFromTopRight: return std::max(e.W, e.Vh);
+    case efRollDown: return e.Ph;
+    case efMoveInFromTopRight: return std::max(e.W, e.Ph);
     case efMoveInFromBottomRight: return std::max(e.W, e.H);
-    case efMoveInFromTopLeft: return std::max(e.Vw, e.Vh);
-    case efMoveInFromBottomLeft: return std::max(e.Vw, e.H);
+    case efMoveInFromTopLeft: return std::max(e.Pw, e.Ph);
+    case efMoveInFromBottomLeft: return std::max(e.Pw, e.H);
     case efOpenFromMiddleRows: return e.H - e.H / 2;
     case efOpenFromMiddleColumns: return e.W - e.W / 2;
     case efOpenFromCentre: return std::max(e.W - e.W / 2, e.H - e.H / 2);
@@ -72,9 +71,12 @@ TEffectFrame EffectFrame(int effect, int speed, int64_t step, platform::TSize wi
   f.Reveal = {0, 0, int(e.W), int(e.H)};
   const int64_t steps = EffectSteps(effect, speed, window, picture);
   if (step >= steps) {
-    // Effect 1's picture, after a wide picture has rolled through.
-    const int64_t dx = (step - steps) * v;
-    if (e.Pw > e.W && dx <= e.Pw - e.W) f.Places[0].X = int(-dx);
+    // Effect 1's picture, after a wide picture has rolled through: its last move is as short
+    // as it takes to bring the right end in, so that the end always shows.
+    const int64_t overhang = e.Pw - e.W;
+    const int64_t k = step - steps;
+    if (overhang > 0 && k <= (overhang + v - 1) / v)
+      f.Places[0].X = int(-std::min(k * v, overhang));
     return f;
   }
   const int64_t d = std::max<int64_t>(step, 0) * v;
@@ -87,25 +89,25 @@ TEffectFrame EffectFrame(int effect, int speed, int64_t step, platform::TSize wi
     case efRollLeft:
     case efMoveInLeft: x = e.W - d; break;
     case efMoveInRight:
-    case efRollRight: x = -e.Vw + d; break;
+    case efRollRight: x = -e.Pw + d; break;
     case efRollUp:
     case efMoveInUp: y = e.H - d; break;
     case efMoveInDown:
-    case efRollDown: y = -e.Vh + d; break;
+    case efRollDown: y = -e.Ph + d; break;
     case efMoveInFromTopRight:
       x = e.W - std::min(d, e.W);
-      y = -e.Vh + std::min(d, e.Vh);
+      y = -e.Ph + std::min(d, e.Ph);
       break;
     case efMoveInFromBottomRight:
       x = e.W - std::min(d, e.W);
       y = e.H - std::min(d, e.H);
       break;
     case efMoveInFromTopLeft:
-      x = -e.Vw + std::min(d, e.Vw);
-      y = -e.Vh + std::min(d, e.Vh);
+      x = -e.Pw + std::min(d, e.Pw);
+      y = -e.Ph + std::min(d, e.Ph);
       break;
     case efMoveInFromBottomLeft:
-      x = -e.Vw + std::min(d, e.Vw);
+      x = -e.Pw + std::min(d, e.Pw);
       y = e.H - std::min(d, e.H);
       break;
     case efOpenFromMiddleRows: reveal(0, e.H / 2 - d, e.W, e.H / 2 + d); break;

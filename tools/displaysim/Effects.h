@@ -5,9 +5,12 @@
 // An effect is a function of the step since its page came up: where the window's picture lies
 // (relative to the window's top-left corner), which part of the window shows it, and whether
 // it shows at all. Moves and reveals go whole pixels per step, as many as the speed (1-8, other
-// values taken as the nearest); every effect ends on effect 1's picture (the picture at the
-// window's top-left corner). A picture wider than its window then rolls left through it until
-// its right edge has reached the window's right edge, and ends on effect 1's picture again.
+// values taken as the nearest), the last step only as far as is left. A move starts with the
+// picture just outside the window: its left or top edge at the window's right or bottom edge,
+// or its right or bottom edge at the window's left or top edge, whatever the picture's size.
+// Every effect ends on effect 1's picture (the picture at the window's top-left corner). A
+// picture wider than its window then rolls left through it until its right edge has reached
+// the window's right edge, and ends on effect 1's picture again.
 #include <cstdint>
 
 #include "platform/gfx/Geometry.h"

@@ -137,7 +137,7 @@ std::vector<TStationCard> ThreeCards() {
 
 TEST_F(Lock, CardDialogEditsExistingCardsOnly) {
   int changeAsked = 0;
-  TCardDialog dialog(ThreeCards(), [&] { ++changeAsked; });
+  TCardDialog dialog(ThreeCards(), boxes, [&] { ++changeAsked; });
   EXPECT_EQ(QStringLiteral("显示卡配置"), dialog.windowTitle());
   EXPECT_EQ(QStringLiteral("站台"), dialog.Field(0, TCardDialog::ccName)->text());
   EXPECT_EQ(QStringLiteral("127.0.0.68"), dialog.Field(1, TCardDialog::ccIP)->text());
@@ -154,18 +154,71 @@ TEST_F(Lock, CardDialogEditsExistingCardsOnly) {
   EXPECT_EQ(1, changeAsked);
 
   dialog.Field(0, TCardDialog::ccName)->setText(QStringLiteral("一站台"));
-  dialog.Field(1, TCardDialog::ccWidth)->setText(QStringLiteral("abc"));
+  dialog.Field(1, TCardDialog::ccWidth)->setText(QStringLiteral(" 96abc"));
   dialog.Field(1, TCardDialog::ccAddr)->setText(QStringLiteral(" 258"));
   dialog.TypeBox(0)->setCurrentIndex(1);
   dialog.Field(5, TCardDialog::ccName)->setText(QStringLiteral("ignored"));
   dialog.OkButton()->click();
   EXPECT_EQ(QDialog::Accepted, dialog.result());
+  EXPECT_TRUE(boxes.shown.empty());
   std::vector<TStationCard> expected = ThreeCards();
   expected[0].Name = platform::Utf8ToGbk("一站台");
   expected[0].Type = 1;
-  expected[1].Width = 0;
+  expected[1].Width = 96;
   expected[1].Addr = 258;
   EXPECT_EQ(expected, dialog.Cards());
+}
+
+TEST_F(Lock, CardDialogRefusesSizesTheCardCannotTake) {
+  struct TCase {
+    int Row;
+    TCardDialog::TColumn Column;
+    const char* Typed;
+    const char* Box;  // nothing for a size that is taken
+  };
+  const TCase cases[] = {
+      {0, TCardDialog::ccWidth, "0", "显示卡1的宽度必须是1至65535之间的数"},
+      {1, TCardDialog::ccHeight, "-5", "显示卡2的高度必须是1至65535之间的数"},
+      {2, TCardDialog::ccWidth, "70000", "显示卡3的宽度必须是1至65535之间的数"},
+      {2, TCardDialog::ccHeight, "65536", "显示卡3的高度必须是1至65535之间的数"},
+      {0, TCardDialog::ccHeight, "", "显示卡1的高度必须是1至65535之间的数"},
+      {1, TCardDialog::ccWidth, "宽", "显示卡2的宽度必须是1至65535之间的数"},
+      {0, TCardDialog::ccWidth, "1", nullptr},
+      {2, TCardDialog::ccHeight, "65535", nullptr},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Typed);
+    boxes.shown.clear();
+    TCardDialog dialog(ThreeCards(), boxes, nullptr);
+    bool accepted = false;
+    QObject::connect(&dialog, &QDialog::accepted, [&] { accepted = true; });
+    dialog.Field(c.Row, c.Column)->setText(QString::fromUtf8(c.Typed));
+    dialog.OkButton()->click();
+    if (c.Box) {
+      EXPECT_FALSE(accepted);
+      EXPECT_NE(QDialog::Accepted, dialog.result());
+      ASSERT_EQ(1u, boxes.shown.size());
+      EXPECT_EQ(c.Box, boxes.shown[0].first);
+      EXPECT_EQ(biStop, boxes.shown[0].second);
+      // Put right, the same dialog is taken.
+      dialog.Field(c.Row, c.Column)->setText(QStringLiteral("48"));
+      dialog.OkButton()->click();
+      EXPECT_TRUE(accepted);
+      EXPECT_EQ(1u, boxes.shown.size());
+    } else {
+      EXPECT_TRUE(accepted);
+      EXPECT_TRUE(boxes.shown.empty());
+    }
+  }
+  // A size already out of range in the card file is refused as well: OK would store it again.
+  std::vector<TStationCard> stored = ThreeCards();
+  stored[1].Height = 0;
+  boxes.shown.clear();
+  TCardDialog dialog(stored, boxes, nullptr);
+  dialog.OkButton()->click();
+  EXPECT_NE(QDialog::Accepted, dialog.result());
+  ASSERT_EQ(1u, boxes.shown.size());
+  EXPECT_EQ("显示卡2的高度必须是1至65535之间的数", boxes.shown[0].first);
 }
 
 TEST_F(Lock, OneInstanceAtATime) {

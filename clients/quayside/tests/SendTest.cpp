@@ -1,5 +1,5 @@
-// Sending items through the linked library to the simulated card at 127.0.0.67:6666, the
-// address the card file names: what the card receives, checked byte for byte against a private
+// Sending items through the linked library to the simulated card on port 6666 of the test's
+// own loopback address, the address the card file names: what the card receives, checked byte for byte against a private
 // copy of the library fed the renderer's picture, and field by field against the program
 // stream's layout; the sends that must not happen; and what the status bar says.
 #include <poll.h>
@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "PanelcastLib.h"
+#include "RunAddress.h"
 #include "TempFolder.h"
 #include "clients/quayside/ItemPicture.h"
 #include "clients/quayside/ItemSender.h"
@@ -35,7 +36,7 @@ using platform::Utf8ToGbk;
 using Bytes = std::vector<uint8_t>;
 
 constexpr auto kGenerous = 20s;  // reached only when something is broken
-constexpr const char* kCardIP = "127.0.0.67";
+const std::string kCardIP = test::RunAddress();
 
 // Offsets in a program of one page holding one picture window.
 constexpr size_t kPage = 12;
@@ -47,6 +48,7 @@ class Sending : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_FALSE(temp.Path().empty());
+    test::UseRunAddress();
     folder = temp.Path();
     cards = {
         {kCardIP, 128, 32, 1, Utf8ToGbk("站台"), 0},
@@ -119,7 +121,7 @@ class Sending : public ::testing::Test {
                                   item.DisplayMethod + 1, item.DisplaySpeed + 1, 1));
     }
     const size_t before = sim.Transfers().size();
-    lib->LED_SendToScreen(device, uint8_t(card.Addr), kCardIP, CardPort);
+    lib->LED_SendToScreen(device, uint8_t(card.Addr), kCardIP.c_str(), CardPort);
     const auto sent = Transfer(before);
     lib->LED_Close(device);
     EXPECT_TRUE(sent);
@@ -325,6 +327,95 @@ TEST_F(Sending, DailySendThroughTheModel) {
   EXPECT_EQ(2u, sim.Transfers().size());  // this one and the reference, nothing else
   unsetenv("TZ");
   tzset();
+}
+
+// Cards whose sizes no window rectangle can carry, after the fixture's four, and the widest
+// card there is; saved for the model to load. Card 5's name is longer than a refusal shows.
+void AddBadCards(std::vector<TStationCard>& cards, const std::string& folder) {
+  std::string longName;
+  for (int i = 0; i < 200; ++i) longName += "长";
+  cards.insert(cards.end(), {
+                                {kCardIP, 0, 32, 1, Utf8ToGbk(longName), 0},
+                                {kCardIP, -5, 32, 1, Utf8ToGbk("负宽"), 0},
+                                {kCardIP, 70000, 32, 1, Utf8ToGbk("超宽"), 0},
+                                {kCardIP, 128, 0, 1, Utf8ToGbk("高零"), 0},
+                                {kCardIP, 128, -5, 1, "", 0},
+                                {kCardIP, 65535, 32, 1, Utf8ToGbk("最宽"), 0},
+                            });
+  ASSERT_EQ(MaxCards, cards.size());
+  ASSERT_TRUE(SaveCards(folder + "/" + CardFileName, cards));
+}
+
+TEST_F(Sending, EveryRefusalSaysWhyAndSendsNothing) {
+  AddBadCards(cards, folder);
+  StartModel();
+  std::string line;
+  for (int i = 0; i < 4400; ++i) line += "车";  // about 70,000 pixels at 16 pixels a character
+  const std::string tall(4200, '\n');  // 4201 lines of 16 pixels
+  const std::string lines(99, '\n');   // 100 lines as wide as the widest card: over 256 MiB
+  std::string clipped;
+  for (int i = 0; i < 64; ++i) clipped += "长";
+  const std::string range = "不在1至65535之间，无法发送";
+  struct TCase {
+    TDisplayItem Item;
+    std::string Text;
+  };
+  const TCase cases[] = {
+      {Item(0, line), "显示内容过大，无法发送"},
+      {Item(0, tall), "显示内容过大，无法发送"},
+      {Item(9, lines), "显示内容过大，无法发送"},
+      {Item(4, "宽零"), "显示卡5“" + clipped + "”的宽度0" + range},
+      {Item(5, "负宽"), "显示卡6“负宽”的宽度-5" + range},
+      {Item(6, "两行\n文字"), "显示卡7“超宽”的宽度70000" + range},
+      {Item(7, "高零"), "显示卡8“高零”的高度0" + range},
+      {Item(8, "负高"), "显示卡9的高度-5" + range},
+      {Item(0, "右边外", 128, 0), "坐标(128, 0)不在显示卡1“站台”之内，无法发送"},
+      {Item(0, "上边外", 0, -1), "坐标(0, -1)不在显示卡1“站台”之内，无法发送"},
+      {Item(2, "类型五"), "显示卡3“五”的显示类型5无效，无法发送"},
+      {Item(10, "第十一张"), "显示卡11不存在，无法发送"},
+      {Item(-1, "没选"), "没有选择显示卡，无法发送"},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Text);
+    status.clear();
+    SendNow(c.Item);
+    ASSERT_EQ(1u, status.size());
+    EXPECT_EQ(c.Text, status[0]);
+  }
+  // A valid item after them goes out, and is the first thing the card receives.
+  status.clear();
+  SendNow(Item(0, "正常", 127, 31));
+  const auto got = Transfer(0);
+  ASSERT_TRUE(got);
+  EXPECT_EQ(ReferenceProgram(Item(0, "正常", 127, 31)), *got);
+  ASSERT_TRUE(WaitFor([&] { return !status.empty(); }));
+  EXPECT_EQ("发送完成!", status[0]);
+  EXPECT_EQ(2u, sim.Transfers().size());  // that one and the reference
+}
+
+TEST_F(Sending, RefusedDailySendSaysSo) {
+  AddBadCards(cards, folder);
+  TDisplayItem good = Item(0, "早上好");
+  TDisplayItem bad = Item(7, "高零");
+  for (TDisplayItem* item : {&good, &bad}) {
+    item->AutoSend = 1;
+    item->SendTime = SendTimeText(clock.NowSeconds() + 1);
+  }
+  ASSERT_TRUE(SaveItems(folder + "/" + ItemFileName, {good, bad}));
+  StartModel();
+  clock.Advance(1);
+  model->Tick();
+  ASSERT_EQ(1u, status.size());
+  EXPECT_EQ("定时发送第2条: 显示卡8“高零”的高度0不在1至65535之间，无法发送", status[0]);
+  const auto got = Transfer(0);
+  ASSERT_TRUE(got);
+  EXPECT_EQ(ReferenceProgram(good), *got);
+  // Both count as sent for today: the next tick says nothing more.
+  status.clear();
+  clock.Advance(1);
+  model->Tick();
+  EXPECT_TRUE(status.empty());
+  EXPECT_EQ(2u, sim.Transfers().size());  // the good one and the reference
 }
 
 }  // namespace

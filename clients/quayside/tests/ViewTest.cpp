@@ -23,6 +23,7 @@
 
 #include "FileSizeLimit.h"
 #include "GuiTestSupport.h"
+#include "RunAddress.h"
 #include "clients/quayside/CardDialog.h"
 #include "clients/quayside/ItemSender.h"
 #include "clients/quayside/QuaysideFrame.h"
@@ -47,7 +48,7 @@ class TScriptedDialogs final : public TQuaysideDialogs {
     return passwordRight;
   }
   bool EditCards(QWidget*, std::vector<TStationCard>& cards) override {
-    TCardDialog dialog(cards, nullptr);
+    TCardDialog dialog(cards, cardBoxes, nullptr);
     if (edit) edit(dialog);
     if (ok)
       dialog.OkButton()->click();
@@ -61,6 +62,7 @@ class TScriptedDialogs final : public TQuaysideDialogs {
   bool ok = true;
   int passwordAsked = 0;
   std::function<void(TCardDialog&)> edit;
+  TRecordingBoxes cardBoxes;  // the card dialog's own
 };
 
 TDisplayItem Item(int card, const char* text, const char* sendTime, int autoSend) {
@@ -86,8 +88,9 @@ class View : public ::testing::Test {
     if (const char* tz = getenv("TZ")) savedTz = tz;
     setenv("TZ", "CST-8", 1);
     tzset();
-    cards = {{"127.0.0.67", 128, 32, 1, Utf8ToGbk("站台"), 0},
-             {"127.0.0.67", 64, 16, 1, Utf8ToGbk("候车室"), 1}};
+    test::UseRunAddress();
+    cards = {{test::RunAddress(), 128, 32, 1, Utf8ToGbk("站台"), 0},
+             {test::RunAddress(), 64, 16, 1, Utf8ToGbk("候车室"), 1}};
     items = {Item(0, "欢迎乘车", "1142899200", 1), Item(1, "检票", "1142902800", 0),
              Item(0, "晚点", "1142906400", 0)};
     ASSERT_TRUE(SaveCards(home.File(CardFileName), cards));
@@ -201,6 +204,8 @@ TEST_F(View, EmptyFolderStartsEmpty) {
   EXPECT_EQ(0, view().CardBox()->count());
   EXPECT_EQ(QStringLiteral("00:00:00"), view().TimeEdit()->text());
   EXPECT_EQ(QDate(2006, 3, 21), view().TimeEdit()->date());
+  // The font starts from the Song face, not from whichever family the machine lists first.
+  EXPECT_EQ(QStringLiteral("宋体"), view().FontBox()->currentText());
   // Nothing selected: modify, delete and send do nothing.
   view().ModifyButton()->click();
   view().DeleteButton()->click();
@@ -369,11 +374,39 @@ TEST_F(View, ConfigureBehindThePassword) {
   EXPECT_EQ(saved, view().Model().Cards());
 }
 
+TEST_F(View, CardSizesTheCardCannotTakeAreNotStored) {
+  Open();
+  const std::string before = [&] {
+    std::string t;
+    platform::ReadWholeFile(home.File(CardFileName), t);
+    return t;
+  }();
+  dialogs.edit = [](TCardDialog& d) {
+    d.Field(0, TCardDialog::ccName)->setText(QStringLiteral("改了名"));
+    d.Field(1, TCardDialog::ccHeight)->setText(QStringLiteral("0"));
+  };
+  view().ConfigureButton()->click();
+  ASSERT_EQ(1u, dialogs.cardBoxes.shown.size());
+  EXPECT_EQ("显示卡2的高度必须是1至65535之间的数", dialogs.cardBoxes.shown[0].first);
+  std::string now;
+  platform::ReadWholeFile(home.File(CardFileName), now);
+  EXPECT_EQ(before, now);
+  EXPECT_EQ(cards, view().Model().Cards());
+  EXPECT_EQ(QStringLiteral("站台"), view().CardBox()->itemText(0));
+}
+
+TEST_F(View, RefusedSendSaysWhyInTheFirstPane) {
+  Open();
+  view().XEdit()->setText(QStringLiteral("128"));  // one past the card's right edge
+  view().SendButton()->click();
+  EXPECT_EQ(QStringLiteral("坐标(128, 4)不在显示卡1“站台”之内，无法发送"), frame->StatusText());
+}
+
 TEST_F(View, SendNowReachesTheCard) {
   cardsim::TCardSim sim;
   sim.AddCard(1);
   std::string error;
-  ASSERT_TRUE(sim.StartUdp(uint16_t(CardPort), "127.0.0.67", &error)) << error;
+  ASSERT_TRUE(sim.StartUdp(uint16_t(CardPort), test::RunAddress(), &error)) << error;
   Open();
   view().ItemList()->selectRow(1);
   view().SendButton()->click();
@@ -383,19 +416,19 @@ TEST_F(View, SendNowReachesTheCard) {
 }
 
 TEST_F(View, LinkThatCannotOpen) {
-  // Someone else holds UDP port 9999.
+  // Someone else holds UDP port 9999 on the address the view binds.
   holder = ::socket(AF_INET, SOCK_DGRAM, 0);
   ASSERT_GE(holder, 0);
   sockaddr_in address{};
   address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_ANY);
+  address.sin_addr.s_addr = htonl(test::RunIp());
   address.sin_port = htons(9999);
   ASSERT_EQ(0, ::bind(holder, reinterpret_cast<sockaddr*>(&address), sizeof address));
 
   cardsim::TCardSim sim;
   sim.AddCard(1);
   std::string error;
-  ASSERT_TRUE(sim.StartUdp(uint16_t(CardPort), "127.0.0.67", &error)) << error;
+  ASSERT_TRUE(sim.StartUdp(uint16_t(CardPort), test::RunAddress(), &error)) << error;
   Open();
   EXPECT_EQ(-1, view().Model().Device());
   EXPECT_EQ(QStringLiteral("无法打开串口"), frame->StatusText());

@@ -1,8 +1,10 @@
-// Datagrams with made-up sources into the reader and the online table, with the clock moving
-// between them. Nothing may be read outside a datagram, the table lists at most 4095 cards and no
-// name is longer than 32 bytes.
+// Datagrams with made-up sources into the reader, the online table and the request limiter, with
+// the clock moving between them. Nothing may be read outside a datagram, the table lists at most
+// 4095 cards, no name is longer than 32 bytes, a server's entry never changes a card's own, and
+// the answers allowed in a period stay within the budget.
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "editor/core/OnLineList.h"
@@ -18,8 +20,13 @@ void Check(bool condition) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  constexpr int64_t Period = 2000;
+  constexpr size_t Budget = 64 * OnLineEntrySize;
   TOnLineTable table;
-  TRequestLimiter limiter(2000, 16);
+  TRequestLimiter limiter(Period, Budget, 4);
+  std::optional<int64_t> origin;
+  int64_t period = -1;
+  size_t spent = 0;
   TOnLineGrid grid;
   int64_t now = 0;
   bool flooded = false;
@@ -40,15 +47,39 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     now += (op & 0x0F) * 1000;
     TOnLineDatagram d = ReadOnLineDatagram(datagram.data(), datagram.size());
     switch (d.Kind) {
-      case TOnLineDatagramKind::Request:
-        if (limiter.Allow(ip, port, now)) Check(table.AnswerFor(ip, port).size() <= table.Count());
+      case TOnLineDatagramKind::Request: {
+        const size_t count = table.AnswerCount(ip, port);
+        Check(count <= table.Count());
+        const size_t bytes = count * OnLineEntrySize;
+        if (bytes == 0) break;
+        if (!origin) origin = now;
+        if ((now - *origin) / Period != period) {
+          period = (now - *origin) / Period;
+          spent = 0;
+        }
+        if (limiter.Allow(ip, port, bytes, now)) {
+          spent += bytes;
+          Check(spent <= Budget);
+          if (op & 0x20) Check(table.AnswerFor(ip, port).size() == count);
+        }
         break;
+      }
       case TOnLineDatagramKind::CardReport:
         table.Report(d.Image, ip, port, now, double(now));
         break;
-      case TOnLineDatagramKind::Entry:
+      case TOnLineDatagramKind::Entry: {
+        // A card's own entry stays as it was.
+        std::optional<TOnLineEntry> own;
+        if (table.Count() <= 64)
+          for (const auto& e : table.Snapshot())
+            if (e.Image.DeviceId() == d.Image.DeviceId() && !e.Source.Remote) own = e;
         table.AddEntry(d.Image, ip, port, now, double(now));
+        if (own)
+          for (const auto& e : table.Snapshot())
+            if (e.Image.DeviceId() == own->Image.DeviceId())
+              Check(e.Image.Bytes == own->Image.Bytes && e.LastReportMs == own->LastReportMs && !e.Source.Remote);
         break;
+      }
       case TOnLineDatagramKind::Ignored:
         Check(datagram.size() < 4 || datagram.size() < OnLineEntrySize ||
               (datagram[0] | datagram[1] << 8 | datagram[2] << 16 | uint32_t(datagram[3]) << 24) != CardReportMagic);
@@ -64,7 +95,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         table.Report(image, ip, port, now, 0);
       }
     }
-    if (op & 0x10) table.Expire(now, 60000);
+    if (op & 0x10) table.Expire(now, 60000, 300000);
+    if (op & 0x40) table.DropUnlisted(ip, port, now - 4000);
     Check(table.Count() <= MaxOnLineCards);
   }
   grid.Update(table.TakeSnapshot());

@@ -24,6 +24,7 @@
 #include "platform/base/ByteOrder.h"
 #include "platform/base/FilePath.h"
 #include "platform/base/GbkText.h"
+#include "platform/base/StopRequest.h"
 #include "platform/base/MessageWindow.h"
 #include "platform/component/ClassBuilder.h"
 #include "platform/component/PropertyPath.h"
@@ -143,7 +144,7 @@ TEST_F(FileCommands, OpenTable) {
     EXPECT_EQ(rig.Form->CurrentFile(), file) << c.Name;
     EXPECT_EQ(rig.MainView.Caption, TDesignForm::CaptionFor(file)) << c.Name;
     EXPECT_EQ(rig.Form->Modified(), c.ModifiedAfter) << c.Name;
-    const auto recent = ReadRecentFiles(platform::TSettingsFile(rig.Dir.File("Param.ini")));
+    const auto recent = ReadRecentFiles(rig.Form->Settings());
     if (std::string(c.File) == "good") { EXPECT_EQ(recent, std::vector<std::string>{goodFile}) << c.Name; }
     else { EXPECT_TRUE(recent.empty()) << c.Name; }
     const bool failureShown = std::any_of(rig.Dialogs.Boxes.begin(), rig.Dialogs.Boxes.end(), [](const auto& b) {
@@ -172,11 +173,72 @@ TEST_F(FileCommands, AFailedOpenLeavesNoCurrentFileForSaveToOverwrite) {
   EXPECT_EQ(rig.Dialogs.FileRequests.back().Filter, Utf8ToGbk("显示内容描述文件|*.fmt"));
 }
 
+// A file cut short, an empty one, one of blanks and comments only, and one of binary bytes: each
+// is refused with the message once, and neither the caption nor the recent list takes it.
+TEST_F(FileCommands, DamagedFilesAreRefusedAndNotTaken) {
+  const std::string whole = rig.Dir.Read("good.fmt");
+  std::string binary;
+  for (int i = 0; i < 4096; ++i) binary += char((i * 7919 + 13) % 256);
+  const struct {
+    const char* What;
+    std::string Bytes;
+  } cases[] = {
+      {"cut inside the second screen", whole.substr(0, whole.size() * 2 / 3)},
+      {"cut before the first End", whole.substr(0, whole.find("End"))},
+      {"empty", ""},
+      {"blanks and comments only", "\r\n   \r\n// saved by hand\r\n\t// nothing else"},
+      {"binary", binary},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.What);
+    rig.Dialogs.Boxes.clear();
+    rig.Form->SetCurrentFile(good);
+    rig.Dir.Write("damaged.fmt", c.Bytes);
+    rig.Dialogs.Files.push_back(rig.Dir.File("damaged.fmt"));
+    rig.Commands->Open();
+    EXPECT_EQ(BoxesWith("您所选择文件不是显示内容描述文件,请重新选择"), 1u);
+    EXPECT_EQ(rig.Dialogs.Boxes.size(), 1u);
+    EXPECT_EQ(rig.Form->CurrentFile(), "");
+    EXPECT_EQ(rig.MainView.Caption, TDesignForm::CaptionFor(""));
+    EXPECT_TRUE(ReadRecentFiles(rig.Form->Settings()).empty());
+    // The default project stands in: a screen with a page to work on.
+    EXPECT_EQ(rig.Root().ScreenCount(), 1);
+    EXPECT_EQ(rig.Root().GetLeafCount(0), 1);
+    EXPECT_EQ(rig.Dir.Read("damaged.fmt"), c.Bytes);
+  }
+}
+
+// An open given up because the program is ending (a signal arrived) is no damaged file: no
+// message stands in the way of the exit.
+TEST_F(FileCommands, AnOpenGivenUpForTheExitSaysNothing) {
+  rig.Dialogs.Files.push_back(good);
+  platform::RequestStopAt(std::chrono::steady_clock::now() - std::chrono::seconds(1));
+  rig.Commands->Open();
+  platform::ClearStopRequest();
+  EXPECT_TRUE(rig.Dialogs.Boxes.empty());
+  EXPECT_EQ(rig.Form->CurrentFile(), "");
+}
+
+TEST_F(FileCommands, OpenAndSaveAsStartInTheFolderOfTheCurrentFile) {
+  // Both dialogs cancelled: only where they start counts.
+  rig.Commands->Open();
+  rig.Commands->SaveAs();
+  rig.Form->SetCurrentFile(good);
+  rig.Commands->Open();
+  rig.Commands->SaveAs();
+  ASSERT_EQ(rig.Dialogs.FileRequests.size(), 4u);
+  EXPECT_EQ(rig.Dialogs.FileRequests[0].InitialDir, "");  // an untitled project: the last folder
+  EXPECT_EQ(rig.Dialogs.FileRequests[1].InitialDir, "");
+  EXPECT_EQ(rig.Dialogs.FileRequests[2].InitialDir, rig.Dir.Path());
+  EXPECT_EQ(rig.Dialogs.FileRequests[3].InitialDir, rig.Dir.Path());
+  EXPECT_EQ(rig.Dialogs.FileRequests[3].Filter, Utf8ToGbk("显示内容描述文件|*.fmt"));
+}
+
 TEST_F(FileCommands, OpenRecentUsesItsPathAndLeavesTheListAlone) {
   rig.Commands->OpenRecent(good);
   EXPECT_EQ(ScreenText(), "good-0");
   EXPECT_EQ(rig.Form->CurrentFile(), good);
-  EXPECT_TRUE(ReadRecentFiles(platform::TSettingsFile(rig.Dir.File("Param.ini"))).empty());
+  EXPECT_TRUE(ReadRecentFiles(rig.Form->Settings()).empty());
   EXPECT_EQ(rig.Form->CurrentScreen(), 0);
   EXPECT_EQ(rig.Form->CurrentPage(), 0);
   EXPECT_EQ(rig.View.Expansions, 2);  // first show, then the open

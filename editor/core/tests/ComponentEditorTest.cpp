@@ -184,6 +184,19 @@ TEST(ComponentEditor, FileDialogsOfTheirClasses) {
   EXPECT_EQ(text->FileName(), "/t/b.Txt");
 }
 
+TEST(ComponentEditor, FileDialogsStartInTheFolderOfThePropertysFile) {
+  TRig rig;
+  TComponentEditor componentEditor(rig.context, rig.editors, rig.doubleClick);
+  auto* text = rig.Add<model::TStringFile>();
+  rig.dialogs.Files = {std::string("/t/b.Txt"), std::nullopt};
+  EXPECT_TRUE(rig.DoubleClick(text));
+  EXPECT_FALSE(rig.DoubleClick(text));
+  ASSERT_EQ(rig.dialogs.FileRequests.size(), 2u);
+  EXPECT_EQ(rig.dialogs.FileRequests[0].InitialDir, "");  // no file yet: the last folder
+  EXPECT_EQ(rig.dialogs.FileRequests[1].InitialDir, "/t/");
+  EXPECT_EQ(rig.dialogs.FileRequests[1].Filter, Gbk("文本文件|*.Txt"));
+}
+
 TEST(ComponentEditor, ACancelledDialogChangesNothing) {
   TRig rig;
   TComponentEditor componentEditor(rig.context, rig.editors, rig.doubleClick);

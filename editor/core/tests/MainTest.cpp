@@ -15,6 +15,7 @@
 #include "platform/base/tests/ScopedEnv.h"
 #include "platform/gfx/Picture.h"
 #include "editor/core/StatusTexts.h"
+#include "platform/base/FilePath.h"
 #include "platform/base/GbkText.h"
 
 namespace editor {
@@ -193,6 +194,67 @@ TEST_F(TMainFixture, FirstShowTable) {
   }
 }
 
+// Linux names are bytes: a project named on the command line in Latin-1 or GBK bytes opens by
+// those bytes. One that does not open is said once the window shows, as a failed open says it,
+// and the preview starts all the same; the last file of the list falls back without a word.
+TEST_F(TMainFixture, ACommandLineFileOpensByItsBytesOrSaysItDidNot) {
+  test::PrepareModel();
+  enum { Project, Garbage, Missing };
+  struct TCase {
+    const char* Name;
+    const char* OsName;
+    int Content;
+    bool FromCommandLine;
+  } cases[] = {
+      {"Latin-1", "caf\xE9.fmt", Project, true},
+      {"GBK", "\xB2\xE2\xCA\xD4.fmt", Project, true},
+      {"UTF-8", "\xE6\xB5\x8B\xE8\xAF\x95.fmt", Project, true},
+      {"missing", "caf\xE9-none.fmt", Missing, true},
+      {"not a project", "\xB2\xE2.fmt", Garbage, true},
+      {"last file not a project", "\xB2\xE2.fmt", Garbage, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TTempFolder local;
+    const std::string os = local.File(c.OsName);
+    if (c.Content == Project) {
+      ASSERT_TRUE(test::WriteProject(local.File("made.fmt"), {2}, "named"));
+      std::filesystem::rename(local.File("made.fmt"), os);
+    } else if (c.Content == Garbage) {
+      local.Write(c.OsName, "Object x\r\nnot a project\r\n");
+    }
+    const std::string gbk = platform::GbkPathFromOs(os);
+    if (!c.FromCommandLine) local.Write("Param.ini", "[Auto Save]\r\nFiles=" + gbk + "\r\n");
+    TMainOptions options;
+    options.ProgramDir = local.Path();
+    if (c.FromCommandLine) options.Args = {"p", gbk};
+    options.Clock = &clock;
+    TFakeDialogs told;
+    TDesignForm form(view, told, clipboard, options);
+    bool previewed = false;
+    form.Hooks().PreviewAll = [&] { previewed = told.Boxes.size() == (c.Content == Project || !c.FromCommandLine ? 0u : 1u); };
+    ASSERT_TRUE(form.Create());
+    form.FirstShow();
+    EXPECT_TRUE(told.Boxes.empty()) << "said once the window shows";
+    platform::ProcessMessages();
+    if (c.Content == Project) {
+      EXPECT_EQ(form.CurrentFile(), gbk);
+      EXPECT_EQ(test::LayoutOf(*form.ProjectRoot()), (test::TLayout{2}));
+      EXPECT_EQ(form.StatusPanelText(1), "named-0");
+      EXPECT_TRUE(told.Boxes.empty());
+    } else {
+      EXPECT_EQ(form.CurrentFile(), "");
+      ASSERT_EQ(told.Boxes.size(), c.FromCommandLine ? 1u : 0u);
+      if (c.FromCommandLine) {
+        EXPECT_EQ(told.Boxes[0].Text, Utf8ToGbk("您所选择文件不是显示内容描述文件,请重新选择"));
+        EXPECT_EQ(told.Boxes[0].Caption, Utf8ToGbk("提示信息"));
+      }
+    }
+    EXPECT_EQ(previewed, c.FromCommandLine);
+    form.Destroy();
+  }
+}
+
 // A project file is shown as it was saved: a first screen without pages shows no page.
 TEST_F(TMainFixture, AFirstScreenWithoutPagesShowsNoPage) {
   test::PrepareModel();
@@ -228,7 +290,7 @@ TEST_F(TMainFixture, MissingTipsShowTheWelcomeLineAndLeaveTipUnwritten) {
   ASSERT_TRUE(form->Create());
   form->FirstShow();
   EXPECT_EQ(form->Tips().Current(), TTips::WelcomeTip());
-  EXPECT_FALSE(Settings().ValueExists("Param", "Tip"));
+  EXPECT_FALSE(form->Settings().ValueExists("Param", "Tip"));
 }
 
 TEST_F(TMainFixture, AnEmptyTipsFileShowsTheBuiltInTip) {
@@ -237,7 +299,7 @@ TEST_F(TMainFixture, AnEmptyTipsFileShowsTheBuiltInTip) {
   ASSERT_TRUE(form->Create());
   form->FirstShow();
   EXPECT_EQ(form->Tips().Current(), TTips::BuiltInTip());
-  EXPECT_EQ(Settings().ReadInteger("Param", "Tip", -1), 0);
+  EXPECT_EQ(form->Settings().ReadInteger("Param", "Tip", -1), 0);
 }
 
 TEST_F(TMainFixture, TheMarqueeScrollsAdvancesAndStoresTheTip) {
@@ -249,7 +311,7 @@ TEST_F(TMainFixture, TheMarqueeScrollsAdvancesAndStoresTheTip) {
   form->FirstShow();
   // The tip after the stored index, wrapping: line 0.
   EXPECT_EQ(form->Tips().Current(), "first");
-  EXPECT_EQ(Settings().ReadInteger("Param", "Tip", -1), 0);
+  EXPECT_EQ(form->Settings().ReadInteger("Param", "Tip", -1), 0);
   EXPECT_EQ(form->MarqueeOffset(), 20);
 
   // "first" is 40 pixels: it has left the area once offset + 40 < 1.
@@ -259,14 +321,14 @@ TEST_F(TMainFixture, TheMarqueeScrollsAdvancesAndStoresTheTip) {
   form->Timer1Timer();
   EXPECT_EQ(form->MarqueeOffset(), 0);
   EXPECT_EQ(form->Tips().Current(), "third tip");
-  EXPECT_EQ(Settings().ReadInteger("Param", "Tip", -1), 2);
+  EXPECT_EQ(form->Settings().ReadInteger("Param", "Tip", -1), 2);
   EXPECT_EQ(view.TipRepaints, 60);
 
   for (int i = 0; i < 71; ++i) form->Timer1Timer();
   EXPECT_EQ(form->Tips().Current(), "third tip");
   form->Timer1Timer();
   EXPECT_EQ(form->Tips().Current(), "first");
-  EXPECT_EQ(Settings().ReadInteger("Param", "Tip", -1), 0);
+  EXPECT_EQ(form->Settings().ReadInteger("Param", "Tip", -1), 0);
 }
 
 TEST_F(TMainFixture, TipsOfEmptyLinesShowNothingAndDoNotRewriteTheSettings) {
@@ -341,6 +403,46 @@ TEST_F(TMainFixture, DestructionWritesEveryKeyAndTheNextStartReadsThem) {
   EXPECT_EQ(view.MenuTop, 40);
 }
 
+// A whole run reads "Param.ini" once and writes it once, at the end, with every key in the order
+// the run wrote them.
+TEST_F(TMainFixture, ARunReadsTheSettingsOnceAndWritesThemOnceAtTheEnd) {
+  dir.Write("Tips.txt", "first\r\nsecond\r\n");
+  dir.Write("Param.ini", "[Param]\r\nMaximized=0\r\nCardAddress=7\r\n");
+  view.BarWidth = TipsAreaLeft + 20;
+  int reads = 0, writes = 0;
+  const platform::TSettingsStorage files = platform::FileSettingsStorage();
+  TMainOptions options;
+  options.ProgramDir = dir.Path();
+  options.Clock = &clock;
+  options.SettingsStorage.Read = [&](const std::string& path, std::string& content) {
+    ++reads;
+    return files.Read(path, content);
+  };
+  options.SettingsStorage.Write = [&](const std::string& path, std::string_view content) {
+    ++writes;
+    return files.Write(path, content);
+  };
+  {
+    TDesignForm form(view, dialogs, clipboard, options);
+    ASSERT_TRUE(form.Create());
+    form.FirstShow();
+    for (int i = 0; i < 500; ++i) form.Timer1Timer();  // the tip moves on several times
+    form.SetCurrentFile("/p/now.fmt");
+    form.AddRecentFile();
+    view.Place = {false, 11, 22, 800, 600};
+    ASSERT_TRUE(form.CloseQuery());
+    EXPECT_EQ(writes, 0);
+    EXPECT_EQ(form.Settings().ReadInteger("Param", "Tip", -1), form.Tips().Index());
+    form.Destroy();
+    EXPECT_EQ(reads, 1);
+    EXPECT_EQ(writes, 1);
+  }
+  EXPECT_EQ(dir.Read("Param.ini"),
+            "[Param]\r\nMaximized=0\r\nCardAddress=7\r\nTip=1\r\nLeft=11\r\nTop=22\r\nWidth=800\r\n"
+            "Height=600\r\nObjectList Height=160\r\nMenu Three Left=0\r\nMenu Three Top=34\r\n"
+            "[Auto Save]\r\nFiles=/p/now.fmt\r\n");
+}
+
 // (modified, answer, save wrote) -> closed, still modified, "Files" written, clipboard emptied.
 TEST_F(TMainFixture, CloseRequestTable) {
   enum { NoSave, Wrote, DidNotWrite };
@@ -395,8 +497,7 @@ TEST_F(TMainFixture, CloseRequestTable) {
       EXPECT_EQ(answers.Boxes[0].Icon, TMessageIcon::Question);
       EXPECT_EQ(answers.Boxes[0].Buttons, TMessageButtons::YesNoCancel);
     }
-    platform::TSettingsFile s(local.File("Param.ini"));
-    EXPECT_EQ(s.ReadString("Auto Save", "Files", ""), c.Closed ? "/p/now.fmt,/p/old.fmt" : "/p/old.fmt");
+    EXPECT_EQ(form.Settings().ReadString("Auto Save", "Files", ""), c.Closed ? "/p/now.fmt,/p/old.fmt" : "/p/old.fmt");
     EXPECT_EQ(clip.Clears, c.Closed && c.OursOnClipboard ? 1 : 0);
     EXPECT_EQ(clip.HasOther, !c.OursOnClipboard);
     EXPECT_EQ(form.Timer1().Enabled(), !c.Closed);
@@ -413,7 +514,7 @@ TEST_F(TMainFixture, ACloseBySignalAnswersNoWithoutAsking) {
   EXPECT_TRUE(form->CloseQuery(true));
   EXPECT_TRUE(dialogs.Boxes.empty());
   EXPECT_FALSE(saved);
-  EXPECT_EQ(Settings().ReadString("Auto Save", "Files", ""), "/p/now.fmt");
+  EXPECT_EQ(form->Settings().ReadString("Auto Save", "Files", ""), "/p/now.fmt");
 }
 
 TEST_F(TMainFixture, EditMessagesCarryTheControlAndFallBackToThePropertyEditor) {

@@ -159,13 +159,13 @@ TEST(OnLineTable, CardsGoSixtySecondsAfterTheirLastReport) {
   table.Report(Card(2), kLoopback, 1, 5000, 0);
   table.Report(Card(3), kLoopback, 1, 1000, 0);
   EXPECT_EQ(table.OldestReportMs(), 0);
-  EXPECT_FALSE(table.Expire(60000, 60000));  // exactly 60 s old stays
-  EXPECT_TRUE(table.Expire(61001, 60000));
+  EXPECT_FALSE(table.Expire(60000, 60000, 0));  // exactly 60 s old stays
+  EXPECT_TRUE(table.Expire(61001, 60000, 0));
   auto rows = table.Snapshot();
   ASSERT_EQ(rows.size(), 1u);
   EXPECT_EQ(rows[0].Image.DeviceId(), 2u);
   EXPECT_EQ(table.OldestReportMs(), 5000);
-  EXPECT_TRUE(table.Expire(65001, 60000));
+  EXPECT_TRUE(table.Expire(65001, 60000, 0));
   EXPECT_EQ(table.Count(), 0u);
   EXPECT_EQ(table.OldestReportMs(), std::nullopt);
 }
@@ -181,7 +181,7 @@ TEST(OnLineTable, ListsAtMost4095Cards) {
   EXPECT_EQ(table.Snapshot().back().Image.Name(), "last");
   // Once one goes, a new card has room again.
   table.Report(Card(0), kLoopback, 1, 100000, 0);
-  table.Expire(100000, 60000);
+  table.Expire(100000, 60000, 0);
   EXPECT_EQ(table.Count(), 1u);
   EXPECT_TRUE(table.Report(Card(99999), kLoopback, 1, 100001, 0));
 }
@@ -213,6 +213,8 @@ TEST(OnLineTable, AnswersLeaveOutWhatTheRequesterTaughtUs) {
   EXPECT_EQ(ids(table.AnswerFor(serverA, htons(8888))), (std::vector<uint32_t>{1, 3, 4}));
   EXPECT_EQ(ids(table.AnswerFor(serverB, htons(8888))), (std::vector<uint32_t>{1, 2, 4}));
   EXPECT_EQ(ids(table.AnswerFor(htonl(0x7F000003), htons(1))), (std::vector<uint32_t>{1, 2, 3, 4}));
+  EXPECT_EQ(table.AnswerCount(serverA, htons(8888)), 3u);
+  EXPECT_EQ(table.AnswerCount(htonl(0x7F000003), htons(1)), 4u);
   // A card's own report makes it a card entry again, sent to everyone.
   table.Report(Card(2), serverB, htons(5000), 1, 0);
   EXPECT_EQ(ids(table.AnswerFor(serverA, htons(8888))), (std::vector<uint32_t>{1, 2, 3, 4}));
@@ -227,24 +229,163 @@ TEST(OnLineTable, OneRefreshIsPendingAtATime) {
   EXPECT_TRUE(table.MarkChanged());  // a change after the copy posts again
 }
 
-TEST(RequestLimiter, OneAnswerPerSourceAndPeriod) {
-  TRequestLimiter limiter(2000, 16);
-  EXPECT_TRUE(limiter.Allow(kLoopback, 1, 0));
-  EXPECT_FALSE(limiter.Allow(kLoopback, 1, 1));
-  EXPECT_FALSE(limiter.Allow(kLoopback, 1, 1500));
-  EXPECT_TRUE(limiter.Allow(kLoopback, 2, 1500));  // another port is another source
-  // A puller every period is answered every time, even when its request comes a little early.
-  EXPECT_TRUE(limiter.Allow(kLoopback, 1, 1990));
-  EXPECT_TRUE(limiter.Allow(kLoopback, 1, 3990));
+TEST(OnLineTable, ACardsOwnReportsOutrankEveryServer) {
+  TOnLineTable table;
+  const uint32_t serverA = htonl(0x7F000002), serverB = htonl(0x7F000003);
+  table.Report(Card(1, "own"), kLoopback, htons(5000), 0, 0);
+  EXPECT_FALSE(table.AddEntry(Card(1, "relayed"), serverA, htons(8888), 100, 0));
+  table.AddEntry(Card(2, "from A"), serverA, htons(8888), 0, 0);
+  // Another server does not refresh A's entry; A itself does.
+  EXPECT_FALSE(table.AddEntry(Card(2, "from B"), serverB, htons(8888), 100, 0));
+  EXPECT_TRUE(table.AddEntry(Card(2, "A again"), serverA, htons(8888), 200, 0));
+  auto rows = table.Snapshot();
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_EQ(rows[0].Image.Name(), "own");
+  EXPECT_EQ(rows[0].LastReportMs, 0);
+  EXPECT_EQ(rows[0].Source, TOnLineSource{});
+  EXPECT_EQ(rows[1].Image.Name(), "A again");
+  EXPECT_EQ(rows[1].LastReportMs, 200);
+  // The card's own report takes the entry over from the server.
+  EXPECT_TRUE(table.Report(Card(2, "now own"), kLoopback, htons(5001), 300, 0));
+  EXPECT_FALSE(table.AddEntry(Card(2, "A once more"), serverA, htons(8888), 400, 0));
+  EXPECT_EQ(table.Snapshot()[1].Image.Name(), "now own");
 }
 
-TEST(RequestLimiter, AtMostSoManySourcesPerPeriod) {
-  TRequestLimiter limiter(2000, 16);
+TEST(OnLineTable, AServersEntriesGoWhenItStopsListingThem) {
+  TOnLineTable table;
+  const uint32_t serverA = htonl(0x7F000002), serverB = htonl(0x7F000003);
+  table.AddEntry(Card(1), serverA, htons(8888), 1000, 0);  // listed before the rounds looked at
+  table.AddEntry(Card(2), serverA, htons(8888), 3000, 0);
+  table.AddEntry(Card(3), serverB, htons(8888), 0, 0);     // another server's
+  table.Report(Card(4), serverA, htons(8888), 0, 0);       // a report from the server's address
+  EXPECT_TRUE(table.DropUnlisted(serverA, htons(8888), 2000));
+  auto rows = table.Snapshot();
+  ASSERT_EQ(rows.size(), 3u);
+  EXPECT_EQ(rows[0].Image.DeviceId(), 2u);
+  EXPECT_EQ(rows[1].Image.DeviceId(), 3u);
+  EXPECT_EQ(rows[2].Image.DeviceId(), 4u);
+  EXPECT_FALSE(table.DropUnlisted(serverA, htons(8888), 3000));  // listed at 3000 itself
+  // Positions still follow the identifiers after the removal.
+  EXPECT_TRUE(table.AddEntry(Card(2, "moved up"), serverA, htons(8888), 4000, 0));
+  EXPECT_EQ(table.Snapshot()[0].Image.Name(), "moved up");
+}
+
+TEST(OnLineTable, ACardGoneSilentHereIsNotTakenFromAServerForTheHoldDown) {
+  TOnLineTable table;
+  const uint32_t server = htonl(0x7F000002);
+  table.Report(Card(1), kLoopback, htons(5000), 0, 0);
+  table.AddEntry(Card(2), server, htons(8888), 0, 0);
+  EXPECT_TRUE(table.Expire(60001, 60000, 300000));
+  EXPECT_EQ(table.Count(), 0u);
+  // Card 1 was heard here: held down until 360001. Card 2 came from the server: not held.
+  EXPECT_FALSE(table.AddEntry(Card(1), server, htons(8888), 60002, 0));
+  EXPECT_TRUE(table.AddEntry(Card(2), server, htons(8888), 60002, 0));
+  EXPECT_FALSE(table.AddEntry(Card(1), server, htons(8888), 360000, 0));
+  table.Expire(360001, 60000, 300000);
+  EXPECT_TRUE(table.AddEntry(Card(1), server, htons(8888), 360001, 0));
+
+  // Reports are never held down; each expiry of a card of its own starts the hold-down again.
+  TOnLineTable again;
+  again.Report(Card(7), kLoopback, htons(5000), 0, 0);
+  again.Expire(60001, 60000, 1000);
+  EXPECT_TRUE(again.Report(Card(7), kLoopback, htons(5000), 60002, 0));
+  again.Expire(120003, 60000, 1000);
+  EXPECT_FALSE(again.AddEntry(Card(7), server, htons(8888), 121002, 0));
+  again.Expire(121003, 60000, 1000);
+  EXPECT_TRUE(again.AddEntry(Card(7), server, htons(8888), 121003, 0));
+}
+
+namespace {
+
+// Forged sources: 127.1.0.0 + n.
+uint32_t Forged(uint32_t n) { return htonl(0x7F010000 + n); }
+
+}  // namespace
+
+TEST(RequestLimiter, OneAnswerPerSourceInNineTenthsOfAPeriod) {
+  TRequestLimiter limiter(2000, 10000, 16);
+  EXPECT_TRUE(limiter.Allow(kLoopback, 1, 100, 0));
+  EXPECT_FALSE(limiter.Allow(kLoopback, 1, 100, 1));
+  EXPECT_FALSE(limiter.Allow(kLoopback, 1, 100, 1799));
+  EXPECT_TRUE(limiter.Allow(kLoopback, 2, 100, 1500));  // another port is another source
+  // A puller every period is answered every time, even when its request comes a little early.
+  EXPECT_TRUE(limiter.Allow(kLoopback, 1, 100, 1800));
+  EXPECT_TRUE(limiter.Allow(kLoopback, 1, 100, 3700));
+  // Nothing to send is never refused nor counted.
+  EXPECT_TRUE(limiter.Allow(kLoopback, 1, 0, 3701));
+  EXPECT_TRUE(limiter.Allow(kLoopback, 3, 0, 3701));
+}
+
+TEST(RequestLimiter, TheBudgetBoundsAPeriodWhateverTheSources) {
+  // Many new sources allowed, so the bytes alone decide.
+  TRequestLimiter limiter(2000, 1000, 1000);
   int answered = 0;
-  for (uint16_t port = 1; port <= 40; ++port) answered += limiter.Allow(kLoopback, port, port);
+  for (uint32_t n = 1; n <= 40; ++n) answered += limiter.Allow(Forged(n), 1, 300, int64_t(n));
+  EXPECT_EQ(answered, 3);  // 900 bytes; a fourth answer would be 1200
+  // What is left is not handed out in part: a smaller answer still fits.
+  EXPECT_TRUE(limiter.Allow(Forged(50), 1, 100, 60));
+  EXPECT_FALSE(limiter.Allow(Forged(51), 1, 1, 61));
+  // An answer bigger than the whole budget is never sent.
+  EXPECT_FALSE(limiter.Allow(Forged(52), 1, 1001, 10 * 2000));
+}
+
+TEST(RequestLimiter, NewSourcesPerPeriodAreCapped) {
+  TRequestLimiter limiter(2000, 1000000, 16);
+  int answered = 0;
+  for (uint16_t port = 1; port <= 40; ++port) answered += limiter.Allow(kLoopback, port, 68, port);
   EXPECT_EQ(answered, 16);
-  EXPECT_FALSE(limiter.Allow(htonl(0x7F000009), 1, 100));
-  EXPECT_TRUE(limiter.Allow(kLoopback, 40, 2000));  // the period has passed
+  EXPECT_FALSE(limiter.Allow(htonl(0x7F000009), 1, 68, 100));
+  // Periods count from the first request, at 1 ms.
+  EXPECT_FALSE(limiter.Allow(kLoopback, 40, 68, 2000));
+  EXPECT_TRUE(limiter.Allow(kLoopback, 40, 68, 2001));  // the next period
+  EXPECT_TRUE(limiter.Allow(kLoopback, 1, 68, 2002));   // a regular is not a new source
+}
+
+TEST(RequestLimiter, ARegularKeepsItsPlaceForFivePeriodsWithoutAsking) {
+  const size_t answer = 300;
+  for (int64_t period : {1, 5, 6}) {
+    SCOPED_TRACE(period);
+    TRequestLimiter limiter(2000, 1000, 16);
+    ASSERT_TRUE(limiter.Allow(kLoopback, 7, answer, 0));
+    // New sources come first and get only what is not set aside for the regular.
+    int newOnes = 0;
+    for (uint32_t n = 1; n <= 10; ++n) newOnes += limiter.Allow(Forged(n), 1, answer, period * 2000 + n);
+    EXPECT_EQ(newOnes, period <= 5 ? 2 : 3);
+    EXPECT_EQ(limiter.Allow(kLoopback, 7, answer, period * 2000 + 1999), period <= 5);
+  }
+}
+
+// Floods of forged sources against full answers, with a steady peer that pulls every 2 s late
+// in each period, after most of the period's flood, and a slow one that pulls every 10 s.
+TEST(RequestLimiter, FloodsStayWithinTheBudgetAndSteadyPeersKeepTheirAnswers) {
+  for (int rate : {20, 200, 800}) {
+    SCOPED_TRACE(rate);
+    TRequestLimiter limiter(2000, DefaultAnswerBudgetBytes, 16);
+    const uint32_t steady = htonl(0x7F000002), slow = htonl(0x7F000003);
+    ASSERT_TRUE(limiter.Allow(steady, 8888, FullAnswerBytes, 1500));
+    ASSERT_TRUE(limiter.Allow(slow, 8888, FullAnswerBytes, 1600));
+    uint32_t forged = 0;
+    for (int period = 1; period <= 30; ++period) {
+      size_t bytes = 0;
+      int steadyAnswers = 0;
+      for (int ms = 0; ms < 2000; ms += 50) {
+        const int64_t now = int64_t(period) * 2000 + ms;
+        for (int i = 0; i < rate / 20; ++i)
+          if (limiter.Allow(Forged(++forged), 1, FullAnswerBytes, now)) bytes += FullAnswerBytes;
+        if (ms == 1500 && limiter.Allow(steady, 8888, FullAnswerBytes, now)) {
+          bytes += FullAnswerBytes;
+          ++steadyAnswers;
+        }
+        if (ms == 1600 && period % 5 == 0) {
+          const bool answered = limiter.Allow(slow, 8888, FullAnswerBytes, now);
+          EXPECT_TRUE(answered) << period;
+          bytes += answered ? FullAnswerBytes : 0;
+        }
+      }
+      EXPECT_LE(bytes, DefaultAnswerBudgetBytes) << period;
+      EXPECT_EQ(steadyAnswers, 1) << period;
+    }
+  }
 }
 
 TEST(RemoteServerSettings, DefaultsAndTheThreeKeys) {
@@ -410,7 +551,7 @@ TEST_F(OnLineImport, TheDialogImportsTheCardTheClickedRowShowed) {
   form.Refresh();
   EXPECT_TRUE(form.ClickRow(2));
   // The first card goes and a refresh repaints before the button is pressed.
-  table.Expire(60005, 60000);
+  table.Expire(60005, 60000, 0);
   table.Report(Card(3, "third"), htonl(INADDR_LOOPBACK), htons(3), 60005, 0);
   form.Refresh();
   EXPECT_EQ(form.Grid().Cell(0, 2), "third");

@@ -340,6 +340,38 @@ TEST(ProjectForm, SetAsDefaultWritesTheTemplateOfNewProjects) {
   EXPECT_EQ(rig.View.Texts(), (std::vector<std::string>{"控制卡0", "第二屏"}));
 }
 
+// The dialog may delete every screen: what it then writes opens again in the dialog, and as the
+// template of new projects it gives way to the built-in default project.
+TEST(ProjectForm, AProjectWithEveryScreenDeletedOpensAgain) {
+  TProjectRig rig;
+  rig.WriteDefault(TwoScreens());
+  rig.Form.Show();
+  for (int i = 0; i < 2; ++i) {
+    rig.Form.NodeSelected(0);
+    rig.Form.DeleteScreen();
+  }
+  ASSERT_TRUE(rig.View.Nodes.empty());
+  rig.Dialogs.Files.push_back(rig.Gbk("none"));
+  rig.Form.Export();
+  rig.Dialogs.Answers.push_back(TMessageAnswer::Yes);
+  rig.Form.SetDefault();
+  const size_t boxes = rig.Dialogs.Boxes.size();
+
+  rig.Dialogs.Files.push_back(rig.Gbk("none.spj"));
+  rig.Form.Import();
+  EXPECT_EQ(rig.Dialogs.Boxes.size(), boxes);  // no message: it is a project, without screens
+  EXPECT_TRUE(rig.View.Nodes.empty());
+  rig.Form.Closed();
+  rig.Form.Show();
+  EXPECT_TRUE(rig.View.Nodes.empty());
+  EXPECT_EQ(rig.Dialogs.Boxes.size(), boxes);
+
+  test::PrepareModel();
+  model::TConstructer root(nullptr);
+  LoadDefaultProject(root, rig.Gbk("Default.spj"));
+  EXPECT_EQ(test::LayoutOf(root), (test::TLayout{1}));
+}
+
 // ---- Sub-card dialog --------------------------------------------------------------------------
 
 struct TSubCardRig {

@@ -29,10 +29,9 @@ TEST(RecentFiles, FivePathsGiveTheFirstFour) {
 
 TEST(RecentFiles, EmptyPiecesAndAMissingKeyGiveNoItems) {
   TTempFolder dir;
-  platform::TSettingsFile settings(dir.File("Param.ini"));
-  EXPECT_TRUE(ReadRecentFiles(settings).empty());
+  EXPECT_TRUE(ReadRecentFiles(platform::TSettingsFile(dir.File("Param.ini"))).empty());
   dir.Write("Param.ini", "[Auto Save]\nFiles=,/p/a.fmt,,\n");
-  EXPECT_EQ(ReadRecentFiles(settings), (std::vector<std::string>{"/p/a.fmt"}));
+  EXPECT_EQ(ReadRecentFiles(platform::TSettingsFile(dir.File("Param.ini"))), (std::vector<std::string>{"/p/a.fmt"}));
 }
 
 TEST(RecentFiles, AddPutsTheFileFirstWithoutDuplicateAndKeepsFour) {
@@ -54,7 +53,7 @@ TEST(RecentFiles, AddPutsTheFileFirstWithoutDuplicateAndKeepsFour) {
     TTempFolder dir;
     dir.Write("Param.ini", "[Param]\nTip=3\n[Auto Save]\nFiles=" + c.Stored + "\n");
     platform::TSettingsFile settings(dir.File("Param.ini"));
-    ASSERT_TRUE(AddRecentFile(settings, c.Current));
+    AddRecentFile(settings, c.Current);
     EXPECT_EQ(settings.ReadString("Auto Save", "Files", ""), c.Expected) << c.Stored << " + " << c.Current;
     EXPECT_EQ(settings.ReadInteger("Param", "Tip", 0), 3);
   }
@@ -63,11 +62,13 @@ TEST(RecentFiles, AddPutsTheFileFirstWithoutDuplicateAndKeepsFour) {
 TEST(RecentFiles, AnEmptyCurrentFileWritesNothing) {
   TTempFolder dir;
   platform::TSettingsFile settings(dir.File("Param.ini"));
-  EXPECT_TRUE(AddRecentFile(settings, ""));
-  EXPECT_FALSE(dir.Exists("Param.ini"));
+  AddRecentFile(settings, "");
+  EXPECT_FALSE(settings.Modified());
   dir.Write("Param.ini", "[Auto Save]\nFiles=/p/a.fmt\n");
-  EXPECT_TRUE(AddRecentFile(settings, ""));
-  EXPECT_EQ(dir.Read("Param.ini"), "[Auto Save]\nFiles=/p/a.fmt\n");
+  platform::TSettingsFile stored(dir.File("Param.ini"));
+  AddRecentFile(stored, "");
+  EXPECT_FALSE(stored.Modified());
+  EXPECT_EQ(stored.ReadString("Auto Save", "Files", ""), "/p/a.fmt");
 }
 
 }  // namespace

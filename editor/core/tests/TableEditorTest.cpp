@@ -152,7 +152,7 @@ TEST(NewTableSettings, DefaultsAndRangesOfParamIni) {
 
   folder.Write("Param.ini",
                "[Table]\r\nRow=300\r\nCol=0\r\nHeight=20\r\nWidth=9\r\nLineColor=2\r\nBackColor=x\r\nLineWidth=-4\r\n");
-  const TNewTableSettings read = ReadNewTableSettings(settings);
+  const TNewTableSettings read = ReadNewTableSettings(platform::TSettingsFile(folder.File("Param.ini")));
   EXPECT_EQ(read.Row, 255);
   EXPECT_EQ(read.Col, 1);
   EXPECT_EQ(read.Height, 20);
@@ -182,7 +182,10 @@ TEST(TableEditor, NewTableDialogStartsFromParamIniAndCancelStillWritesAllSevenKe
   EXPECT_EQ(rig.newgrid.Shown[0].Width, 512);  // clamped
   EXPECT_EQ(rig.newgrid.Shown[0].Col, 5);      // default
   EXPECT_EQ(ReadNewTableSettings(rig.settings), typed);
-  for (const TNewTableKey& k : NewTableKeys()) EXPECT_TRUE(rig.settings.ValueExists("Table", k.Key)) << k.Key;
+  // Saved as the dialog closes.
+  const platform::TSettingsFile saved(rig.folder.File("Param.ini"));
+  EXPECT_EQ(ReadNewTableSettings(saved), typed);
+  for (const TNewTableKey& k : NewTableKeys()) EXPECT_TRUE(saved.ValueExists("Table", k.Key)) << k.Key;
   EXPECT_EQ(rig.Table().GetLineCount(), 0);  // cancelled: no table
 }
 
@@ -437,6 +440,8 @@ TEST(TableEditor, AnOpenedFileBecomesTheCurrentFileAndSaveRewritesIt) {
   EXPECT_TRUE(rig.editor.Open());
   EXPECT_TRUE(rig.messages.Texts.empty());
   EXPECT_EQ(rig.editor.FileName(), rig.File("full.Tab"));
+  // The dialog started in the folder of the table's file.
+  EXPECT_EQ(rig.dialogs.FileRequests.back().InitialDir, platform::ExtractFilePath(rig.File("old.Tab")));
   EXPECT_EQ(Utf8(rig.view.Caption), "表格编辑 - " + rig.folder.File("full.Tab"));
   EXPECT_EQ(rig.view.LineWidthIndex, 1);  // its first cell's left border is 2 wide
   EXPECT_EQ(rig.view.LineColor, rig.Table().GridColor());

@@ -15,6 +15,9 @@
 #include <QCheckBox>
 #include <QKeyEvent>
 #include <QComboBox>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFileDialog>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -126,6 +129,50 @@ struct TProgram : test::TProgram {
   }
   ~TProgram() { Stop(); }
 };
+
+// ---- Qt's own dialogs ---------------------------------------------------------------------------
+
+// Qt's texts are Chinese in the program, whatever the machine's language: buttons, file dialogs,
+// the calendar's weekdays.
+TEST(QtDialogs, StandardButtonsSpeakChinese) {
+  QDialogButtonBox buttons(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+  EXPECT_EQ(buttons.button(QDialogButtonBox::Ok)->text(), U("确定"));
+  EXPECT_EQ(buttons.button(QDialogButtonBox::Cancel)->text(), U("取消"));
+  QFileDialog files;
+  files.setOption(QFileDialog::DontUseNativeDialog);
+  EXPECT_EQ(files.labelText(QFileDialog::LookIn), U("查找范围："));
+  QCalendarWidget calendar;
+  EXPECT_EQ(calendar.locale().dayName(1), U("星期一"));
+}
+
+// A file dialog starts in the folder of the request's file, else where the last one ended.
+TEST(QtDialogs, FileDialogsStartBesideTheirFileElseWhereTheLastEnded) {
+  test::TTempFolder first, second;
+  second.Write("shown.fmt", "");
+  TQtDialogs dialogs(first.Path());
+  std::vector<QString> shownIn;
+  QString choose;
+  dialogs.RunModal = [&](QDialog& dialog) {
+    auto& files = dynamic_cast<QFileDialog&>(dialog);
+    shownIn.push_back(QDir(files.directory()).absolutePath() + "/");
+    if (choose.isEmpty()) return dialog.reject();
+    files.selectFile(choose);
+    QMetaObject::invokeMethod(&files, "accept", Qt::DirectConnection);
+  };
+  const auto in = [](const std::string& folder) {
+    TFileRequest request("", Utf8ToGbk("显示内容描述文件|*.fmt"), "*.fmt");
+    request.InitialDir = platform::GbkPathFromOs(folder);
+    return request;
+  };
+  choose = QString::fromStdString(second.File("shown.fmt"));
+  EXPECT_EQ(dialogs.OpenFileName(in(second.Path())), platform::GbkPathFromOs(second.File("shown.fmt")));
+  choose.clear();
+  EXPECT_EQ(dialogs.OpenFileName(in("")), std::nullopt);
+  EXPECT_EQ(dialogs.SaveFileName(in(first.Path())), std::nullopt);
+  EXPECT_EQ(dialogs.SaveFileName(in(first.Path() + "gone/")), std::nullopt);
+  const QString firstPath = QString::fromStdString(first.Path()), secondPath = QString::fromStdString(second.Path());
+  EXPECT_EQ(shownIn, (std::vector<QString>{secondPath, secondPath, firstPath, secondPath}));
+}
 
 // ---- Password ---------------------------------------------------------------------------------
 

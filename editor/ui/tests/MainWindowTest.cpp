@@ -3,6 +3,12 @@
 #include "editor/ui/Main.h"
 
 #include <arpa/inet.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -12,9 +18,12 @@
 #include <QClipboard>
 #include <QMenu>
 #include <QMimeData>
+#include <QScreen>
 #include <QScrollBar>
 #include <QSpinBox>
 #include <QTest>
+#include <QTimer>
+#include <QWindow>
 #include <QToolBar>
 #include <QTreeWidget>
 
@@ -40,6 +49,7 @@
 #include "model/ComponentManager.h"
 #include "model/MessageBoxHook.h"
 #include "model/objects/AVIComponent.h"
+#include "model/objects/PageflatClient.h"
 #include "model/objects/PhotoComps.h"
 #include "model/objects/TableReport.h"
 #include "model/objects/TimeComps.h"
@@ -81,6 +91,96 @@ TEST(MainWindow, ViewsCarryTheDesignNamesAndCaptions) {
   EXPECT_TRUE(about->isVisible());
   QTest::mouseClick(about->Picture(), Qt::LeftButton);
   EXPECT_FALSE(about->isVisible());
+}
+
+// What the window system holds of a window: the picture last sent to it (offscreen: its
+// backing store), not one painted for the asking.
+QImage Shown(QWidget& window) {
+  return window.screen()->grabWindow(window.winId()).toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+QImage Painted(QWidget& window) { return window.grab().toImage().convertToFormat(QImage::Format_RGB32); }
+
+// Holds a window's first expose back for a while, as a window manager that maps a new window
+// in its own time does.
+class TLateExpose : public QObject {
+ public:
+  explicit TLateExpose(QWindow* window) : window_(window) { window->installEventFilter(this); }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (watched != window_ || event->type() != QEvent::Expose || held_) return false;
+    held_ = true;
+    QTimer::singleShot(50, window_, [window = window_] {
+      QExposeEvent late(QRegion(QRect(QPoint(), window->size())));
+      QCoreApplication::sendEvent(window, &late);
+    });
+    return true;
+  }
+
+ private:
+  QWindow* window_;
+  bool held_ = false;
+};
+
+TEST(MainWindow, TheSplashIsPaintedBeforeItsWaitBegins) {
+  TProgram program;
+  int waited = 0;
+  QImage shown, painted;
+  ASSERT_TRUE(program.Start({}, {}, [&](TStartupOptions& options) {
+    options.SplashMs = 3000;
+    options.SplashWait = [&](int ms) {
+      waited = ms;
+      TAboutForm* splash = program.Corvane->AboutForm();
+      ASSERT_TRUE(splash->isVisible());
+      shown = Shown(*splash);
+      painted = Painted(*splash);
+    };
+  }));
+  EXPECT_EQ(waited, 3000);
+  ASSERT_FALSE(painted.isNull());
+  EXPECT_EQ(shown, painted);
+  EXPECT_FALSE(program.Corvane->AboutForm()->isVisible());
+}
+
+TEST(MainWindow, TheSplashWaitsForAWindowSystemThatShowsItLate) {
+  TAboutForm splash;
+  splash.winId();
+  TLateExpose late(splash.windowHandle());
+  splash.ShowAsSplash();
+  EXPECT_EQ(Shown(splash), Painted(splash));
+  // Not one colour: the picture, the captions and the frame.
+  const QImage shown = Shown(splash);
+  EXPECT_NE(shown.pixel(0, 0), shown.pixel(shown.width() / 2, shown.height() / 3));
+}
+
+// Each dialog opens centred on the window that opens it, the About box on the screen, every
+// time: also when the window was moved, or the platform's window left elsewhere, while hidden.
+TEST(MainWindow, WindowsOpenWhereTheyBelongOnEveryShowing) {
+  TProgram program;
+  ASSERT_TRUE(program.Start());
+  TDesignFormView& main = program.Window();
+  static_cast<TMainView&>(main).SetPlacement({false, 40, 30, 700, 500});
+  ASSERT_EQ(main.frameGeometry(), QRect(40, 30, 700, 500));
+  const QRect screen = main.screen()->availableGeometry();
+  for (const char* name : {"TMultiStringInputForm", "TMultiInputForm", "TAutoSendTimeForm", "TAboutForm"}) {
+    SCOPED_TRACE(name);
+    QWidget* window = program.Corvane->Form(name);
+    ASSERT_NE(window, nullptr);
+    const QRect around = std::string(name) == "TAboutForm" ? screen : main.frameGeometry();
+    const QPoint centred = around.topLeft() + QPoint((around.width() - window->width()) / 2,
+                                                     (around.height() - window->height()) / 2);
+    for (int showing = 1; showing <= 3; ++showing) {
+      SCOPED_TRACE(showing);
+      window->show();
+      EXPECT_EQ(window->pos(), centred);
+      ASSERT_NE(window->windowHandle(), nullptr);
+      EXPECT_EQ(window->windowHandle()->position(), centred);
+      window->hide();
+      if (showing == 1) window->windowHandle()->setPosition(0, 0);
+      if (showing == 2) window->move(7, 9);
+    }
+  }
 }
 
 // ("Files", command line, files present) -> current file, caption, the project's screens and
@@ -324,6 +424,43 @@ TEST(MainWindow, TheCardSettingsDialogIsMadeAtStartUp) {
   form->show();
   EXPECT_EQ(form->LinkSettings().locPort, 17);
   form->close();
+}
+
+// This process's children that have ended and wait to be reaped (<defunct> in ps).
+int ZombieChildren() {
+  int zombies = 0;
+  for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+    std::ifstream file(entry.path() / "stat");
+    std::string stat;
+    if (!std::getline(file, stat)) continue;
+    const size_t name = stat.rfind(')');
+    if (name == std::string::npos) continue;
+    char state = 0;
+    int parent = 0;
+    if (std::sscanf(stat.c_str() + name + 1, " %c %d", &state, &parent) == 2 && state == 'Z' &&
+        parent == ::getpid())
+      ++zombies;
+  }
+  return zombies;
+}
+
+// The converter without LibreOffice ends at once; the program reaps it as it ends, so no
+// zombie stands for the rest of its life.
+TEST(MainWindow, AConverterThatEndsByItselfIsReapedAtOnce) {
+  TProgram program;
+  const std::string converter = program.Dir.File("converter.sh");
+  program.Dir.Write("converter.sh", "#!/bin/sh\ntouch \"$0.ran\"\n");
+  ASSERT_EQ(::chmod(converter.c_str(), 0700), 0);
+  ::setenv("CORVANE_PAGEFLAT", converter.c_str(), 1);
+  const bool started = program.Start();
+  ::unsetenv("CORVANE_PAGEFLAT");
+  ASSERT_TRUE(started);
+  model::TPageflatClient& client = model::PageflatClient();
+  ASSERT_TRUE(client.WaitExit(20000));  // ended; a zombie until reaped
+  EXPECT_TRUE(program.Dir.Exists("converter.sh.ran"));
+  QCoreApplication::processEvents();
+  EXPECT_EQ(client.Pid(), 0);
+  EXPECT_EQ(ZombieChildren(), 0);
 }
 
 TEST(MainWindow, TheTableEditorAndItsNewTableDialogAreMadeAtStartUp) {

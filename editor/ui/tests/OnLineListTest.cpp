@@ -243,7 +243,8 @@ TEST(SetRemoteServerForm, WritesItsThreeKeys) {
   QTest::mouseClick(form->OkButton(), Qt::LeftButton);
   EXPECT_FALSE(form->isVisible());
   EXPECT_EQ(form->result(), QDialog::Accepted);
-  platform::TSettingsFile settings(program.Dir.File("Param.ini"));
+  // Saved as the dialog closes.
+  const platform::TSettingsFile settings(program.Dir.File("Param.ini"));
   EXPECT_EQ(settings.ReadString("Param", "RemoteServerIP", ""), "127.0.0.1");
   EXPECT_EQ(settings.ReadString("Param", "RemoteServerPort", ""), "9000");
   EXPECT_EQ(settings.ReadString("Param", "AutoDownLoad", ""), "1");
@@ -253,7 +254,7 @@ TEST(SetRemoteServerForm, WritesItsThreeKeys) {
   EXPECT_TRUE(form->AutoDownLoadSelect()->isChecked());
   form->AutoDownLoadSelect()->setChecked(false);
   QTest::mouseClick(form->OkButton(), Qt::LeftButton);
-  EXPECT_EQ(settings.ReadString("Param", "AutoDownLoad", ""), "0");
+  EXPECT_EQ(platform::TSettingsFile(program.Dir.File("Param.ini")).ReadString("Param", "AutoDownLoad", ""), "0");
 }
 
 }  // namespace

@@ -39,7 +39,10 @@ struct TProgram {
   TDesignFormView& Window() { return *Corvane->MainWindow(); }
   TDesignForm& Form() { return Window().Form(); }
   void Stop() { Corvane.reset(); }
-  platform::TSettingsFile Settings() { return platform::TSettingsFile(Dir.File("Param.ini")); }
+  // The running program's settings (what it has written so far), else the file as it is.
+  platform::TSettingsFile Settings() {
+    return Corvane ? Form().Settings() : platform::TSettingsFile(Dir.File("Param.ini"));
+  }
 };
 
 }  // namespace editor::test

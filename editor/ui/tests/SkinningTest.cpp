@@ -24,6 +24,7 @@
 #include <QToolBar>
 
 #include "editor/core/Design.h"
+#include "editor/core/SystemPassword.h"
 #include "editor/ui/DesignView.h"
 #include "editor/ui/Main.h"
 #include "editor/ui/Notifier.h"
@@ -184,6 +185,50 @@ TEST(SkinnedWindows, EveryDropDownListOpensUnderItsBox) {
     }
   }
   EXPECT_GE(checked, 12);  // the card dialog's seven, the table editor's, the schedules'...
+}
+
+// Where the title bar's caption ink ends (-1: none): its pixels in the caption's colour left of
+// the first button on its right.
+int CaptionInkEnd(skin::TskTitleBar& bar) {
+  const platform::TBitmap picture = bar.PaintBitmap();
+  const auto layout = bar.Layout();
+  int end = -1;
+  for (int y = 0; y < picture.Height(); ++y)
+    for (int x = layout.TextStart; x < std::min(layout.TextEnd, picture.Width()); ++x)
+      if ((picture.GetPixel(x, y) & 0xFFFFFF) == bar.Font.Color) end = std::max(end, x);
+  return end;
+}
+
+// Every window's caption shows whole, clear of the title-bar buttons; so do the captions the
+// set-password and card-settings dialogs take as they open.
+TEST(SkinnedWindows, EveryCaptionShowsWholeBeforeTheButtons) {
+  TProgram program;
+  ASSERT_TRUE(program.Start());
+  const std::vector<QWidget*> windows = ShowEveryWindow(program);
+  struct TShown {
+    QWidget* Window;
+    QString Caption;
+  };
+  std::vector<TShown> shown;
+  for (QWidget* w : windows) shown.push_back({w, w->windowTitle()});
+  for (const char* caption : {PassCaptionFirst, PassCaptionChange})
+    shown.push_back({program.Corvane->Form("TPassForm"), QString::fromUtf8(caption)});
+  for (const char* caption : {"控制卡设置  [ 通讯方式: 串口通讯  通讯速率: 19200bps ]",
+                              "控制卡设置  [ 通讯方式: 网络通讯  本地端口: 65535 ]"})
+    shown.push_back({program.Corvane->Form("TParamSetForm"), QString::fromUtf8(caption)});
+  for (const TShown& s : shown) {
+    SCOPED_TRACE(s.Window->metaObject()->className() + (" " + s.Caption.toStdString()));
+    s.Window->setWindowTitle(s.Caption);
+    auto* frame = s.Window->findChild<skin::TskForm*>(QString(), Qt::FindDirectChildrenOnly);
+    ASSERT_NE(frame, nullptr);
+    skin::TskTitleBar& bar = *frame->TitleBar();
+    bar.SetFormActive(true);
+    const std::string caption = platform::Utf8ToGbk(s.Caption.toStdString());
+    EXPECT_EQ(bar.FitCaption(caption, bar.CaptionSpace()), caption);
+    const int ink = CaptionInkEnd(bar);
+    EXPECT_GT(ink, bar.Layout().TextStart);
+    EXPECT_LT(ink, bar.Layout().TextEnd - skin::TskTitleBar::CaptionGap);
+  }
 }
 
 // The panel collapsed to its title at exit stores its expanded height, so the next start shows

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/base/GbkText.h"
+
 using namespace platform;
 
 TEST(FilePath, SetFileExtKeepsAnEqualExtensionAndReplacesAnother) {
@@ -40,6 +42,37 @@ TEST(FilePath, GbkAndOsFormsRoundTrip) {
   EXPECT_TRUE(lossless);
   GbkPathFromOs("/tmp/\xF0\x9F\x98\x80", &lossless);  // an emoji has no GBK form
   EXPECT_FALSE(lossless);
+}
+
+// Linux names are bytes: whatever bytes name a file come back unchanged from their GBK form,
+// and the parts of the GBK path stay where they were.
+TEST(FilePath, EveryOsNameComesBackAsItsBytes) {
+  const char* names[] = {
+      "/tmp/caf\xE9.fmt",                  // Latin-1 "café"
+      "/tmp/\xB2\xE2\xCA\xD4.fmt",          // GBK "测试"
+      "/tmp/\xF0\x9F\x98\x80.fmt",          // UTF-8 without a GBK form (an emoji)
+      "/tmp/\xE4\xB8.fmt",                 // UTF-8 cut short
+      "/tmp/\xED\xA0\x80\xC0\xAF\xFF.fmt",  // a surrogate, an overlong "/", 0xFF
+      "/tmp/\x80\xFD\xA1\xFE\xFE.fmt",      // bytes that look like GBK and like our escapes
+      "/tmp/\xE6\xB5\x8B\xE8\xAF\x95.fmt",  // UTF-8 "测试"
+  };
+  for (const char* os : names) {
+    const std::string gbk = GbkPathFromOs(os);
+    EXPECT_EQ(OsPathFromGbk(gbk), os) << os;
+    EXPECT_EQ(ExtractFileExt(gbk), ".fmt") << os;
+    EXPECT_EQ(ExtractFilePath(gbk), "/tmp/") << os;
+  }
+  bool lossless = true;
+  EXPECT_EQ(GbkPathFromOs("/tmp/\xE6\xB5\x8B\xE8\xAF\x95.fmt", &lossless), "/tmp/\xB2\xE2\xCA\xD4.fmt");
+  EXPECT_TRUE(lossless);
+  GbkPathFromOs("/tmp/caf\xE9.fmt", &lossless);
+  EXPECT_FALSE(lossless);
+  // The codes that carry such bytes are no GBK character of their own.
+  for (int b = 0x80; b <= 0xFF; ++b) {
+    const std::string gbk = GbkPathFromOs(std::string(1, char(b)));
+    ASSERT_EQ(gbk.size(), 2u) << b;
+    EXPECT_EQ(GbkToUtf8(gbk), "\xEF\xBF\xBD\xEF\xBF\xBD") << b;  // both bytes refused
+  }
 }
 
 TEST(FilePath, RegularFileExists) {

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 #include "platform/base/AtomicFile.h"
 
@@ -42,6 +43,18 @@ void WriteOurs(TSettingsFile& f) {
   f.WriteString("Table", "LineColor", "65280");
   f.WriteInteger("param", "maximized", 1);  // the first spelling stays
   f.WriteString("Param", "Tip", "\xC4\xE3\xBA\xC3");  // GBK "你好"
+}
+
+// Expects the values configparser read (a fixture of "section|key|value" lines) and gives how
+// many there were.
+int ExpectValuesOf(const TSettingsFile& f, const std::string& fixture) {
+  std::istringstream expected(Read(kFixtures + "/" + fixture));
+  int lines = 0;
+  for (std::string line; std::getline(expected, line); ++lines) {
+    size_t a = line.find('|'), b = line.find('|', a + 1);
+    EXPECT_EQ(f.ReadString(line.substr(0, a), line.substr(a + 1, b - a - 1), "<none>"), line.substr(b + 1)) << line;
+  }
+  return lines;
 }
 
 }  // namespace
@@ -105,48 +118,175 @@ TEST(SettingsFile, ReadsAsTheRulesSay) {
   EXPECT_EQ(missing.ReadString("Param", "X", "d"), "d");
 }
 
+// A settings text in memory that counts how often the file is read and written.
+struct TCountedStorage {
+  std::string File;
+  bool Exists = true;
+  int Reads = 0;
+  int Writes = 0;
+  bool WriteFails = false;
+  TSettingsStorage Storage() {
+    TSettingsStorage s;
+    s.Read = [this](const std::string&, std::string& content) {
+      ++Reads;
+      content = File;
+      return Exists;
+    };
+    s.Write = [this](const std::string&, std::string_view content) {
+      ++Writes;
+      if (WriteFails) return false;
+      File = std::string(content);
+      return true;
+    };
+    return s;
+  }
+};
+
+TEST(SettingsFile, TheFileIsReadOnceAndWrittenOnceWhenSaved) {
+  TCountedStorage disk;
+  disk.File = "[Param]\r\nMaximized=0\r\nLeft=3\r\n";
+  TSettingsFile settings("Param.ini", disk.Storage());
+  TSettingsFile dialog = settings;  // a window's copy shares the text
+  EXPECT_EQ(disk.Reads, 0) << "read at the first use";
+  EXPECT_EQ(settings.ReadInteger("Param", "Maximized", 1), 0);
+  EXPECT_EQ(dialog.ReadInteger("Param", "Left", 0), 3);
+  for (int i = 0; i < 100; ++i) EXPECT_EQ(settings.ReadInteger("Param", "Width", 640), 640);
+  settings.WriteInteger("Param", "Left", 10);
+  settings.WriteInteger("Param", "Width", 800);
+  dialog.WriteString("Param", "CardIPAddress", "127.0.0.1");
+  settings.WriteString("Auto Save", "Files", "/p/a.fmt");
+  EXPECT_EQ(dialog.ReadInteger("Param", "Width", 0), 800);
+  EXPECT_EQ(settings.ReadString("Param", "CardIPAddress", ""), "127.0.0.1");
+  EXPECT_EQ(disk.Reads, 1);
+  EXPECT_EQ(disk.Writes, 0);
+  EXPECT_TRUE(settings.Modified());
+
+  ASSERT_TRUE(settings.Save());
+  EXPECT_EQ(disk.Writes, 1);
+  EXPECT_EQ(disk.File, "[Param]\r\nMaximized=0\r\nLeft=10\r\nWidth=800\r\nCardIPAddress=127.0.0.1\r\n"
+                       "[Auto Save]\r\nFiles=/p/a.fmt\r\n");
+  EXPECT_FALSE(dialog.Modified());
+  // Nothing changed since: no write, also for a value written as it stands.
+  dialog.WriteInteger("Param", "Width", 800);
+  ASSERT_TRUE(dialog.Save());
+  EXPECT_EQ(disk.Writes, 1);
+  EXPECT_EQ(disk.Reads, 1);
+
+  // A failed save keeps the changes for the next one.
+  disk.WriteFails = true;
+  settings.WriteInteger("Param", "Top", 4);
+  EXPECT_FALSE(settings.Save());
+  EXPECT_TRUE(settings.Modified());
+  disk.WriteFails = false;
+  ASSERT_TRUE(settings.Save());
+  EXPECT_EQ(disk.Writes, 3);
+  EXPECT_TRUE(TSettingsFile::Lookup(disk.File, "Param", "Top", nullptr));
+}
+
+TEST(SettingsFile, AFileThatCannotBeReadIsNeverReplaced) {
+  TCountedStorage disk;
+  disk.Exists = false;  // there, but not readable
+  disk.File = "[Param]\r\nLeft=3\r\n";
+  TSettingsFile settings("Param.ini", disk.Storage());
+  EXPECT_EQ(settings.ReadInteger("Param", "Left", 7), 7);
+  settings.WriteInteger("Param", "Left", 1);
+  EXPECT_EQ(settings.ReadInteger("Param", "Left", 7), 1);
+  EXPECT_FALSE(settings.Save());
+  EXPECT_EQ(disk.Writes, 0);
+
+  TempDir dir;
+  TSettingsFile aFolder(dir.path.string());
+  aFolder.WriteInteger("Param", "Left", 1);
+  EXPECT_FALSE(aFolder.Save());
+  EXPECT_TRUE(fs::is_directory(dir.path));
+  TSettingsFile intoMissingFolder((dir.path / "no" / "Param.ini").string());
+  intoMissingFolder.WriteInteger("Param", "Left", 1);
+  EXPECT_FALSE(intoMissingFolder.Save());
+  TSettingsFile none;
+  none.WriteInteger("Param", "Left", 1);
+  EXPECT_EQ(none.ReadInteger("Param", "Left", 0), 1);
+  EXPECT_FALSE(none.Save());
+}
+
 TEST(SettingsFile, AWriteChangesOneLineAndKeepsTheRest) {
   TempDir dir;
   std::string path = (dir.path / "Param.ini").string();
   Write(path, "; kept\r\n[Param]\r\nLeft = 3\r\nTop=4\r\n\r\n[Table]\r\nRow=2\r\n");
   TSettingsFile f(path);
-  ASSERT_TRUE(f.WriteInteger("param", "LEFT", 10));
+  f.WriteInteger("param", "LEFT", 10);
+  ASSERT_TRUE(f.Save());
   EXPECT_EQ(Read(path), "; kept\r\n[Param]\r\nLeft=10\r\nTop=4\r\n\r\n[Table]\r\nRow=2\r\n");
-  ASSERT_TRUE(f.WriteString("Param", "Width", "640"));  // new key: end of its section
+  f.WriteString("Param", "Width", "640");  // new key: end of its section
+  ASSERT_TRUE(f.Save());
   EXPECT_EQ(Read(path), "; kept\r\n[Param]\r\nLeft=10\r\nTop=4\r\nWidth=640\r\n\r\n[Table]\r\nRow=2\r\n");
-  ASSERT_TRUE(f.WriteString("Auto Save", "Files", "a,b"));  // new section: end of the file
+  f.WriteString("Auto Save", "Files", "a,b");  // new section: end of the file
+  ASSERT_TRUE(f.Save());
   EXPECT_EQ(Read(path), "; kept\r\n[Param]\r\nLeft=10\r\nTop=4\r\nWidth=640\r\n\r\n[Table]\r\nRow=2\r\n"
                         "[Auto Save]\r\nFiles=a,b\r\n");
-  ASSERT_TRUE(f.WriteString("Table", "Col", "two\r\nlines"));  // a value never splits into lines
-  EXPECT_EQ(f.ReadString("Table", "Col", ""), "twolines");
 
   // A file with LF only and no final line end keeps its style.
-  Write(path, "[Param]\nTop=4");
-  ASSERT_TRUE(f.WriteInteger("Param", "Left", 1));
-  EXPECT_EQ(Read(path), "[Param]\nTop=4\nLeft=1\n");
-  ASSERT_TRUE(f.WriteInteger("Param", "Top", 5));
-  EXPECT_EQ(Read(path), "[Param]\nTop=5\nLeft=1\n");
+  EXPECT_EQ(TSettingsFile::SetValue("[Param]\nTop=4", "Param", "Left", "1"), "[Param]\nTop=4\nLeft=1\n");
+  EXPECT_EQ(TSettingsFile::SetValue("[Param]\nTop=4\nLeft=1\n", "Param", "Top", "5"), "[Param]\nTop=5\nLeft=1\n");
 }
 
-TEST(SettingsFile, TwoWritersOfOneFileKeepEachOthersKeys) {
-  TempDir dir;
-  std::string path = (dir.path / "Param.ini").string();
-  TSettingsFile mainWindow(path), cardDialog(path);
-  ASSERT_TRUE(mainWindow.WriteInteger("Param", "Width", 800));
-  ASSERT_TRUE(cardDialog.WriteString("Param", "CardIPAddress", "127.0.0.1"));
-  ASSERT_TRUE(mainWindow.WriteInteger("Param", "Height", 600));
-  EXPECT_EQ(cardDialog.ReadInteger("Param", "Width", 0), 800);
-  EXPECT_EQ(mainWindow.ReadString("Param", "CardIPAddress", ""), "127.0.0.1");
-  EXPECT_EQ(mainWindow.ReadInteger("Param", "Height", 0), 600);
+// Line breaks in what is written never make lines of their own: no key is added but the one
+// written, and it reads back without them.
+TEST(SettingsFile, LineBreaksInAWriteCannotAddKeys) {
+  TSettingsFile f;
+  f.WriteString("Table", "Col", "two\r\nlines");
+  f.WriteString("Param", "Left\r\nInjected", "1\nAlso=2");
+  f.WriteString("Param]\r\n[Other", "Key", "3");
+  EXPECT_EQ(f.ReadString("Table", "Col", ""), "twolines");
+  EXPECT_EQ(f.ReadString("Param", "LeftInjected", ""), "1Also=2");
+  EXPECT_FALSE(f.ValueExists("Param", "Injected"));
+  EXPECT_FALSE(f.ValueExists("Param", "Also"));
+  EXPECT_FALSE(f.ValueExists("Other", "Key"));
+  const std::string text = TSettingsFile::SetValue("[Param]\r\nTop=1\r\n", "Param", "Left\nX", "1\r\nY=2");
+  EXPECT_EQ(text, "[Param]\r\nTop=1\r\nLeftX=1Y=2\r\n");
 }
 
-TEST(SettingsFile, AFailedWriteLeavesTheFileAsItWas) {
-  TempDir dir;
-  TSettingsFile intoMissingFolder((dir.path / "no" / "Param.ini").string());
-  EXPECT_FALSE(intoMissingFolder.WriteInteger("Param", "Left", 1));
-  TSettingsFile aFolder(dir.path.string());
-  EXPECT_FALSE(aFolder.WriteInteger("Param", "Left", 1));
-  EXPECT_TRUE(fs::is_directory(dir.path));
+// What a run writes into its memory reads back the same from the saved text: the lines a write
+// touches are split as a fresh read would split them.
+TEST(SettingsFile, WrittenTextReadsBackAsSaved) {
+  const char* texts[] = {"",
+                         "[Param]",
+                         "[Param]\r\nTop=1",
+                         "[Param]\r\nTop=1\r",
+                         "[Param]\nTop=1\n\n\n[Table]\nRow=2",
+                         "x=1\r\n[Param]\r\n\r\n[param]\r\nLeft=9\r\n[Table]\r\n",
+                         "; only a comment"};
+  const std::pair<const char*, const char*> keys[] = {{"Param", "Left"}, {"Table", "Row"}, {"Param", "Top"},
+                                                      {"Auto Save", "Files"}, {"Param", "Left"}};
+  for (const char* start : texts) {
+    TCountedStorage disk;
+    disk.File = start;
+    TSettingsFile f("Param.ini", disk.Storage());
+    int n = 0;
+    for (const auto& [section, key] : keys) f.WriteString(section, key, "v" + std::to_string(n++) + " x");
+    ASSERT_TRUE(f.Save());
+    for (const auto& [section, key] : keys) {
+      std::string saved = "<none>";
+      TSettingsFile::Lookup(disk.File, section, key, &saved);
+      EXPECT_EQ(f.ReadString(section, key, "<none>"), saved) << start << " " << section << "/" << key;
+    }
+    // Writing the same keys again into the saved text gives the same bytes.
+    std::string again = start;
+    n = 0;
+    for (const auto& [section, key] : keys) again = TSettingsFile::SetValue(again, section, key, "v" + std::to_string(n++) + " x");
+    EXPECT_EQ(again, disk.File) << start;
+  }
+}
+
+TEST(SettingsFile, ThreadsShareOneText) {
+  TSettingsFile settings;
+  settings.WriteInteger("Param", "AutoDownLoad", 1);
+  TSettingsFile listener = settings;
+  std::thread reader([&] {
+    for (int i = 0; i < 1000; ++i) EXPECT_EQ(listener.ReadInteger("Param", "AutoDownLoad", 0), 1);
+  });
+  for (int i = 0; i < 1000; ++i) settings.WriteInteger("Param", "Tip", i);
+  reader.join();
+  EXPECT_EQ(listener.ReadInteger("Param", "Tip", 0), 999);
 }
 
 // Oracle: Python's configparser (fixtures/make_settings_fixtures.py).
@@ -164,14 +304,61 @@ TEST(SettingsFile, AgreesWithConfigparser) {
   std::string path = (dir.path / "ours.ini").string();
   TSettingsFile ours(path);
   WriteOurs(ours);
+  ASSERT_TRUE(ours.Save());
   EXPECT_EQ(Read(path), Read(kFixtures + "/ours.ini"));
-  std::istringstream expected(Read(kFixtures + "/expected_from_ours.txt"));
-  int lines = 0;
-  for (std::string line; std::getline(expected, line); ++lines) {
-    size_t a = line.find('|'), b = line.find('|', a + 1);
-    EXPECT_EQ(ours.ReadString(line.substr(0, a), line.substr(a + 1, b - a - 1), "<none>"), line.substr(b + 1)) << line;
+  EXPECT_EQ(ExpectValuesOf(ours, "expected_from_ours.txt"), 7);
+}
+
+// A file edited by hand may end its lines in CR LF, LF or a lone CR: each ends a line where the
+// file is split and looked up, and a key added after a line ending in a lone CR is a line of its
+// own. Found by fuzzing: "[Param" and a CR (the committed input) lost the key written to it.
+TEST(SettingsFile, ALoneCrEndsALineAsCrLfAndLfDo) {
+  TSettingsFile found(kFixtures + "/lone_cr_found_by_fuzzing.ini");
+  EXPECT_EQ(Read(found.Path()), "[Param\r");
+  found.WriteString("Param", "Left", "1,2=3");
+  EXPECT_EQ(found.ReadString("Param", "Left", ""), "1,2=3");
+  EXPECT_EQ(TSettingsFile::SetValue("[Param\r", "Param", "Left", "1,2=3"), "[Param\rLeft=1,2=3\r");
+
+  struct TCase {
+    const char* Text;
+    const char* Written;  // after Left=7 is set in [Param]
+  } cases[] = {
+      {"[Param]\r\nTop=1\r", "[Param]\r\nTop=1\rLeft=7\r\n"},
+      {"[Param]\rTop=1\r", "[Param]\rTop=1\rLeft=7\r"},
+      {"[Param]\rTop=1", "[Param]\rTop=1\rLeft=7\r"},
+      {"[Param]\nTop=1\r\r\n", "[Param]\nTop=1\rLeft=7\r\n\r\n"},
+      {"[Table]\rRow=2\r", "[Table]\rRow=2\r[Param]\rLeft=7\r"},
+      {"[Param]\rTop=1\rLeft=3\r[Table]\r", "[Param]\rTop=1\rLeft=7\r[Table]\r"},
+  };
+  for (const auto& c : cases) {
+    const std::string written = TSettingsFile::SetValue(c.Text, "Param", "Left", "7");
+    EXPECT_EQ(written, c.Written) << c.Text;
+    std::string value;
+    EXPECT_TRUE(TSettingsFile::Lookup(written, "Param", "Left", &value)) << c.Text;
+    EXPECT_EQ(value, "7") << c.Text;
+    if (TSettingsFile::Lookup(c.Text, "Param", "Top", &value)) {
+      EXPECT_EQ(value, "1") << c.Text;
+    }
   }
-  EXPECT_EQ(lines, 7);
+}
+
+// Oracle: configparser reads lines as Python's universal newlines split them.
+TEST(SettingsFile, MixedLineEndsAgreeWithConfigparser) {
+  const TSettingsFile theirs(kFixtures + "/mixed_line_ends.ini");
+  EXPECT_EQ(ExpectValuesOf(theirs, "expected_from_mixed.txt"), 4);
+
+  // What our writer makes of it, read back by configparser.
+  TempDir dir;
+  const std::string path = (dir.path / "mixed.ini").string();
+  Write(path, Read(kFixtures + "/mixed_line_ends.ini"));
+  TSettingsFile ours(path);
+  ours.WriteString("Param", "Width", "800");
+  ours.WriteString("Table", "Row", "4");
+  ours.WriteString("Table", "Col", "2");
+  ours.WriteString("Auto Save", "Files", "/p/a.fmt");
+  ASSERT_TRUE(ours.Save());
+  EXPECT_EQ(Read(path), Read(kFixtures + "/mixed_written.ini"));
+  EXPECT_EQ(ExpectValuesOf(ours, "expected_from_mixed_written.txt"), 6);
 }
 
 TEST(SettingsFile, IntegersParseAsTheReaderSays) {

@@ -2,6 +2,7 @@
 
 #include <arpa/inet.h>
 #include <poll.h>
+#include <stdlib.h>
 
 #include <gtest/gtest.h>
 
@@ -75,4 +76,23 @@ TEST(UdpSocket, BindsToTheAddressGiven) {
   uint16_t port = 0;
   EXPECT_EQ(listener.ReceiveFrom(buf, sizeof buf, ip, port), 1u);
   EXPECT_EQ(ntohs(port), sender.LocalPort());
+}
+
+TEST(UdpSocket, TheLinkAddressComesFromTheEnvironmentWhenItIsAnAddress) {
+  const struct {
+    const char* Value;  // null: unset
+    uint32_t Expected;  // host order
+  } cases[] = {
+      {nullptr, 0},           {"127.0.0.5", 0x7F000005}, {"127.1.2.3", 0x7F010203},
+      {"", 0},                {"localhost", 0},          {"127.0.0.5 ", 0},
+      {"127.0.0.256", 0},
+  };
+  for (const auto& c : cases) {
+    if (c.Value)
+      ::setenv(kUdpAddressVariable, c.Value, 1);
+    else
+      ::unsetenv(kUdpAddressVariable);
+    EXPECT_EQ(UdpLinkAddress(), htonl(c.Expected)) << (c.Value ? c.Value : "unset");
+  }
+  ::unsetenv(kUdpAddressVariable);
 }

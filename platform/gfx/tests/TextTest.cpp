@@ -1,6 +1,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <set>
 #include <string>
 #include <vector>
@@ -66,6 +68,26 @@ TEST(FontMetrics, SongAtTwelvePointsHasTheCellOfTheOriginal) {
   TFontDescription cell = song;
   cell.Height = 16;
   EXPECT_EQ(RealizeFont(cell)->Metrics().Height, 16);
+}
+
+// Measuring a text never draws its glyphs where they are large, and measures as drawing does: a
+// character's advance is its glyph's, in every face and style, small and as large as fonts get.
+TEST(FontMetrics, AnAdvanceIsItsGlyphsAtEverySize) {
+  const char32_t codes[] = {U'A', U'g', U' ', U'1', U'汉', U'\u520F' /* from the fallback face */, U'。',
+                            U'\uE000' /* in no face */, U'\t'};
+  for (const char* name : {"宋体", "黑体"})
+    for (TFontStyles style : {TFontStyles(0), FontStyleBit(fsBold), FontStyleBit(fsItalic),
+                              TFontStyles(FontStyleBit(fsBold) | FontStyleBit(fsItalic))})
+      for (int32_t height : {-16, 16, -300, -2048, 2048}) {
+        TFontDescription f = Font(name, 12);
+        f.Height = height;
+        f.Style = style;
+        std::shared_ptr<TRealizedFont> font = RealizeFont(f);
+        for (char32_t code : codes) {
+          const int advance = font->Advance(code);  // first, before the glyph is ever drawn
+          EXPECT_EQ(advance, font->Glyph(code)->Advance) << name << " " << int(style) << " " << height << " U+" << std::hex << uint32_t(code);
+        }
+      }
 }
 
 TEST(FontMetrics, FaceNamesMapToTheInstalledChineseFaces) {
@@ -378,4 +400,20 @@ TEST(FontFamilies, TheConfigurationsFacesAndItsChineseNames) {
   EXPECT_TRUE(uming->Outline);
   std::set<std::string> names;
   for (const TFontFamilyInfo& f : families) EXPECT_TRUE(names.insert(f.Name).second) << f.Name;
+}
+
+// CTest runs every test under the tests' own configuration, which keeps to the fonts of the
+// packages scripts/setup installs, so nothing else on the machine reaches a test's pictures.
+TEST(FontFamilies, TheTestsConfigurationListsOnlyTheSetupPackagesFonts) {
+  const char* file = std::getenv(kFontsConfVariable);
+  if (!file || !*file) GTEST_SKIP() << "not run under the tests' font configuration (run it through ctest)";
+  std::vector<std::string> names;
+  for (const TFontFamilyInfo& f : ListFontFamilies()) names.push_back(GbkToUtf8(f.Name));
+  std::sort(names.begin(), names.end());
+  EXPECT_THAT(names, ElementsAre("AR PL UMing CN", "AR PL UMing HK", "AR PL UMing TW", "AR PL UMing TW MBE",
+                                 "NSimSun", "SimHei", "SimSun", "WenQuanYi Zen Hei", "WenQuanYi Zen Hei Mono",
+                                 "WenQuanYi Zen Hei Sharp", "宋体", "新宋体", "黑体"));
+  EXPECT_EQ(MainFace(Font("宋体", 12)).Family, "AR PL UMing CN");
+  EXPECT_EQ(MainFace(Font("黑体", 12)).Family, "WenQuanYi Zen Hei");
+  EXPECT_EQ(MainFace(Font("Arial", 12)).Family, "AR PL UMing CN");  // not installed: the Song face
 }
