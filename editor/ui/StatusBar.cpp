@@ -44,23 +44,23 @@ int TStatusBarView::TextWidth(const std::string& gbk) const {
   return it->second;
 }
 
-// A colour the tip's text is not drawn in.
-platform::TColor TStatusBarView::TipKey(platform::TColor text) { return text == 0xFF00FF ? 0x00FF00 : 0xFF00FF; }
-
 // The marquee moves its few tips on at every step: each is drawn once, then copied.
-const platform::TBitmap& TStatusBarView::TipPicture(const std::string& gbk, const platform::TFontDescription& font) const {
-  if (picturesFont_ != font || pictures_.size() > 64) {
+const platform::TBitmap& TStatusBarView::TipPicture(const std::string& gbk, const platform::TFontDescription& font,
+                                                    platform::TColor back) const {
+  if (picturesFont_ != font || picturesBack_ != back || pictures_.size() > 64) {
     pictures_.clear();
     picturesFont_ = font;
+    picturesBack_ = back;
   }
   auto [it, added] = pictures_.try_emplace(gbk);
   if (added) {
     const platform::TSize size = platform::TextExtent(font, gbk);
-    // Two pixels more for glyphs that reach past their advance.
+    // Two pixels more for glyphs that reach past their advance; the next tip, copied after it,
+    // covers them.
     platform::TBitmap& picture = it->second;
     picture.SetSize(size.cx + 2, size.cy);
     platform::TCanvas canvas(picture);
-    canvas.Brush.Color = TipKey(font.Color);
+    canvas.Brush.Color = back;
     canvas.FillRect({0, 0, picture.Width(), picture.Height()});
     canvas.Font = font;
     canvas.Brush.Style = platform::bsClear;
@@ -79,11 +79,8 @@ void TStatusBarView::DrawPanel(int index, platform::TCanvas& c, const skin::TRec
     c.FillRect(rect);
     c.SetClipRect(rect);
     c.Brush.Style = platform::bsClear;
-    for (const auto& run : form_->TipRuns(rect.Width())) {
-      const platform::TBitmap& picture = TipPicture(run.Text, c.Font);
-      c.TransparentDraw(platform::Bounds(rect.Left + run.X, rect.Top + 3, picture.Width(), picture.Height()), picture,
-                        {0, 0, picture.Width(), picture.Height()}, TipKey(c.Font.Color));
-    }
+    for (const auto& run : form_->TipRuns(rect.Width()))
+      c.Draw(rect.Left + run.X, rect.Top + 3, TipPicture(run.Text, c.Font, c.Brush.Color));
     c.RemoveClip();
     c.Brush.Style = platform::bsSolid;
     return;

@@ -31,13 +31,14 @@ class TStatusBarView : public skin::TskStatusBar {
 
  private:
   void DrawPanel(int index, platform::TCanvas& canvas, const skin::TRect& rect) const;
-  // A tip's text in `font` on a key colour (TipKey) that copies leave out.
-  const platform::TBitmap& TipPicture(const std::string& gbk, const platform::TFontDescription& font) const;
-  static platform::TColor TipKey(platform::TColor text);
+  // A tip's text in `font` on the panel's colour `back`.
+  const platform::TBitmap& TipPicture(const std::string& gbk, const platform::TFontDescription& font,
+                                      platform::TColor back) const;
 
   const TDesignForm* form_ = nullptr;
   mutable platform::TFontDescription widthsFont_, picturesFont_;
   mutable std::unordered_map<std::string, int> widths_;
+  mutable platform::TColor picturesBack_ = 0;
   mutable std::unordered_map<std::string, platform::TBitmap> pictures_;
 };
 

@@ -327,6 +327,28 @@ TEST(MainWindow, StatusBarPaintsTheStatusGreenOnlyForStatusOne) {
   EXPECT_EQ(CountPixels(bar->grab().toImage(), bar->TipsRect(), tips), 0);
   for (int i = 0; i < 80; ++i) program.Form().Timer1Timer();
   EXPECT_GT(CountPixels(bar->grab().toImage(), bar->TipsRect(), tips), 10);
+
+  // The tips, drawn once and then copied along, look as the text drawn where the marquee is.
+  for (int i = 0; i < 37; ++i) program.Form().Timer1Timer();
+  ASSERT_GT(CountPixels(bar->grab().toImage(), bar->TipsRect(), tips), 10);
+  const platform::TBitmap shown = bar->PaintBitmap();
+  platform::TBitmap expected = shown;
+  {
+    const QRect q = bar->PanelRect(TipsPanel);
+    const platform::TRect inside{q.left() + 1, q.top() + 1, q.right(), q.bottom()};
+    platform::TCanvas c(expected);
+    c.Brush.Color = skin::ColorToRGB(bar->Color);
+    c.FillRect(inside);
+    c.SetClipRect(inside);
+    c.Font = bar->Font;
+    c.Font.Color = program.Form().StatusPanelColor(TipsPanel);
+    c.Brush.Style = platform::bsClear;
+    for (const auto& run : program.Form().TipRuns(inside.Width())) c.TextOut(inside.Left + run.X, inside.Top + 3, run.Text);
+  }
+  int differing = 0;
+  for (int y = 0; y < shown.Height(); ++y)
+    for (int x = 0; x < shown.Width(); ++x) differing += shown.GetPixel(x, y) != expected.GetPixel(x, y);
+  EXPECT_EQ(differing, 0);
 }
 
 TEST(MainWindow, CloseRequestKeepsTheWindowOnCancelAndASignalClosesAnsweringNo) {
