@@ -274,8 +274,8 @@ class TLeaf : public platform::TWinControl {
   // its display objects in ownership order. Null does nothing.
   void SetRecordSelf(TProgramStream* stream);
 
-  // Every 50 ms while enabled: invalidates every owned graphic control, then stays enabled only
-  // while the page is visible.
+  // Every 50 ms while enabled: invalidates every owned graphic control whose picture has moved
+  // on (PictureDue), then stays enabled only while the page is visible.
   const platform::TTimer& RepaintTimer() const { return repaintTimer_; }
 
  protected:

@@ -4,9 +4,12 @@
 #include <QApplication>
 #include <QFrame>
 #include <QPainter>
+#include <QScreen>
 #include <QStyleFactory>
+#include <algorithm>
 
 #include "skin/BuiltInArt.h"
+#include "skin/SkinPublic.h"
 
 namespace skin {
 
@@ -15,11 +18,53 @@ using namespace platform;
 namespace {
 
 QStyle* ComboBaseStyle() {
-  static QStyle* style = QStyleFactory::create(QStringLiteral("Fusion"));
+  static QStyle* style = new TskDropDownStyle;
   return style;
 }
 
+// Places the list of the plain combo box that owns a dropped list as the list shows.
+class TDroppedListPlacer : public QObject {
+ public:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Show)
+      if (auto* list = qobject_cast<QWidget*>(watched))
+        if (auto* box = qobject_cast<QComboBox*>(list->parentWidget())) PlaceDroppedList(*box);
+    return false;
+  }
+};
+
 }  // namespace
+
+TskDropDownStyle::TskDropDownStyle() : QProxyStyle(QStyleFactory::create(QStringLiteral("Fusion"))) {}
+
+int TskDropDownStyle::styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                                QStyleHintReturn* data) const {
+  if (hint == SH_ComboBox_Popup) return 0;
+  return QProxyStyle::styleHint(hint, option, widget, data);
+}
+
+
+void PlaceDroppedList(QComboBox& box) {
+  QWidget* list = box.view() ? box.view()->window() : nullptr;
+  if (!list || list == box.window() || !list->isVisible()) return;
+  const QRect at(ScreenPosition(box), box.size());
+  QRect r = list->geometry();
+  r.setWidth(std::max(r.width(), at.width()));
+  r.moveTopLeft(at.bottomLeft() + QPoint(0, 1));
+  if (const QScreen* screen = box.screen()) {
+    const QRect area = screen->availableGeometry();
+    if (r.bottom() > area.bottom() && at.top() - area.top() > area.bottom() - at.bottom()) r.moveBottom(at.top() - 1);
+  }
+  if (r != list->geometry()) list->setGeometry(r);
+}
+
+void DropUnderBox(QComboBox& box) {
+  static TDroppedListPlacer placer;
+  if (QWidget* list = box.view() ? box.view()->window() : nullptr; list && list != box.window()) {
+    list->removeEventFilter(&placer);
+    list->installEventFilter(&placer);
+  }
+}
 
 TskCustomComboBox::TskCustomComboBox(QWidget* parent)
     : QComboBox(parent), TSkinnable(this, DefaultControlStyle(parent)) {
@@ -95,6 +140,7 @@ void TskCustomComboBox::paintEvent(QPaintEvent* event) {
 
 void TskCustomComboBox::showPopup() {
   QComboBox::showPopup();
+  PlaceDroppedList(*this);
   if (QWidget* list = view() ? view()->window() : nullptr) {
     list->removeEventFilter(this);
     list->installEventFilter(this);

@@ -2,10 +2,28 @@
 // SkinComboBox: a QComboBox keeping its own behaviour, with the skin's frame, drop-down button
 // and arrow drawn over its own painting, and its dropped list framed in BorderColor.
 #include <QComboBox>
+#include <QProxyStyle>
 
 #include "skin/Skinnable.h"
 
 namespace skin {
+
+// Fusion with a combo box's list dropping under the box, as the platform's own lists do, rather
+// than laid over the box with the current item on it.
+class TskDropDownStyle : public QProxyStyle {
+ public:
+  TskDropDownStyle();
+  int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                QStyleHintReturn* data) const override;
+};
+
+// Puts the dropped list of `box` right under the box (above it when the screen has no room below),
+// at the box's left edge and at least as wide, where the window system shows the box. Qt places
+// the list from its own copy of the window's position, which a window manager can leave stale
+// for a frameless window it has just mapped.
+void PlaceDroppedList(QComboBox& box);
+// Keeps the dropped list of a plain QComboBox under its box each time it drops.
+void DropUnderBox(QComboBox& box);
 
 class TskCustomComboBox : public QComboBox, public TSkinnable {
   Q_OBJECT

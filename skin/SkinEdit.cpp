@@ -4,7 +4,6 @@
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QPainter>
-#include <QStyleFactory>
 #include <QStyleOption>
 
 namespace skin {
@@ -13,11 +12,11 @@ using namespace platform;
 
 // --- TskEditStyle ---
 
-TskEditStyle::TskEditStyle() : QProxyStyle(QStyleFactory::create(QStringLiteral("Fusion"))) {}
+TskEditStyle::TskEditStyle() = default;
 
 int TskEditStyle::pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const {
   if (metric == PM_DefaultFrameWidth) return 2;
-  return QProxyStyle::pixelMetric(metric, option, widget);
+  return TskDropDownStyle::pixelMetric(metric, option, widget);
 }
 
 void TskEditStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
@@ -33,7 +32,7 @@ void TskEditStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* o
     painter->restore();
     return;
   }
-  QProxyStyle::drawPrimitive(element, option, painter, widget);
+  TskDropDownStyle::drawPrimitive(element, option, painter, widget);
 }
 
 namespace {

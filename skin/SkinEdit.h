@@ -3,16 +3,17 @@
 // one-pixel frames (BorderColor, then the edit's colour); TskSpinEdit adds a number with up and
 // down buttons (TskSpinButtons) and a key filter.
 #include <QLineEdit>
-#include <QProxyStyle>
 #include <functional>
 
 #include "skin/SkinButton.h"
+#include "skin/SkinComboBox.h"
 #include "skin/Skinnable.h"
 
 namespace skin {
 
-// The style of skinned edits: the frame is DrawControlBorder's two frames.
-class TskEditStyle : public QProxyStyle {
+// The style of skinned edits: the frame is DrawControlBorder's two frames; a combo box's list
+// drops under its box.
+class TskEditStyle : public TskDropDownStyle {
  public:
   TskEditStyle();
   int pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const override;

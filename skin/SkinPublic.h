@@ -19,6 +19,7 @@ class QColor;
 class QImage;
 class QObject;
 class QPainter;
+class QPoint;
 class QWidget;
 
 namespace skin {
@@ -97,6 +98,10 @@ void PaintToWidget(QPainter& painter, const TBitmap& bitmap, int x = 0, int y = 
 // the view.
 QImage ToQImage(const TBitmap& bitmap);
 TBitmap FromQImage(const QImage& image);
+// Where the window system shows the top-left corner of `widget` on the screen. Qt keeps a copy
+// of each window's position, which a window manager can leave stale for a frameless window it
+// has just mapped; an X server is asked instead.
+QPoint ScreenPosition(const QWidget& widget);
 
 // Paints the control's parent (its background and its own painting, without its children)
 // into the canvas as it lies behind the control: this is how a transparent control shows its

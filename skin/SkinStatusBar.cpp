@@ -1,6 +1,8 @@
 #include "skin/SkinStatusBar.h"
 
 #include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
 #include <QWindow>
 
 #include "platform/base/GbkText.h"
@@ -31,15 +33,17 @@ QRect TskStatusBar::PanelRect(int index) const {
   return QRect(x, 2, w - 2, height() - 2);
 }
 
-TBitmap TskStatusBar::PaintBitmap() {
-  TBitmap b = ControlBitmap(this);
+TBitmap TskStatusBar::PaintBitmap(const QRect& area) {
+  const QRect part = area.isValid() ? area & rect() : rect();
+  TBitmap b(part.width(), part.height(), pf24bit);
   TCanvas c(b);
+  c.SetOrigin(-part.x(), -part.y());
   c.Brush.Color = ColorToRGB(Color);
   c.FillRect({0, 0, width(), height()});
   for (size_t i = 0; i < panels_.size(); ++i) {
     const QRect q = PanelRect(int(i));
     const TRect r{q.left(), q.top(), q.right() + 1, q.bottom() + 1};
-    if (r.IsEmpty()) continue;
+    if (r.IsEmpty() || !part.intersects(q)) continue;
     // The lowered edge: grey top and left, white bottom and right.
     c.Brush.Color = 0x808080;
     c.FillRect({r.Left, r.Top, r.Right, r.Top + 1});
@@ -75,7 +79,11 @@ TBitmap TskStatusBar::PaintBitmap() {
   return b;
 }
 
-void TskStatusBar::paintEvent(QPaintEvent*) { PaintToWidget(this, PaintBitmap()); }
+void TskStatusBar::paintEvent(QPaintEvent* event) {
+  const QRect part = event->rect() & rect();
+  QPainter painter(this);
+  PaintToWidget(painter, PaintBitmap(part), part.x(), part.y());
+}
 
 void TskStatusBar::mousePressEvent(QMouseEvent* event) {
   const QPoint p = event->position().toPoint();

@@ -36,7 +36,9 @@ class TskStatusBar : public QWidget, public TSkinnable {
   // Whether the grip shows: the window is sizeable and not maximised.
   bool GripActive() const;
   QRect PanelRect(int index) const;
-  TBitmap PaintBitmap();
+  // The bar as it paints now; with an `area`, only that part of it, with the panels that
+  // reach into it (a marquee in one panel repaints that panel alone).
+  TBitmap PaintBitmap(const QRect& area = QRect());
 
  protected:
   void StyleChanged(const TThemeSource& source) override;

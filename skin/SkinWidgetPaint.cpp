@@ -5,7 +5,15 @@
 #include <QPainter>
 #include <QScreen>
 #include <QWidget>
+#include <QWindow>
+#include <cstdlib>
 #include <cstring>
+#include <optional>
+
+#ifdef CORVANE_HAS_XCB
+#include <QtGui/qguiapplication_platform.h>
+#include <xcb/xcb.h>
+#endif
 
 #include "skin/SkinPublic.h"
 
@@ -115,6 +123,38 @@ void DrawControlBorder(QWidget* control, TColor color, TColor innerColor, bool d
 
 bool HasPublishedProperty(const QObject* object, const char* name) {
   return object && object->metaObject()->indexOfProperty(name) >= 0;
+}
+
+namespace {
+
+// The window system's answer for a top-level window, none where it cannot be asked.
+std::optional<QPoint> WindowSystemPosition(const QWidget& window) {
+#ifdef CORVANE_HAS_XCB
+  auto* x11 = qApp ? qApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+  const QWindow* handle = window.windowHandle();
+  if (!x11 || !handle || !x11->connection()) return std::nullopt;
+  xcb_connection_t* connection = x11->connection();
+  const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(connection)).data;
+  if (!screen) return std::nullopt;
+  const auto cookie = xcb_translate_coordinates(connection, xcb_window_t(handle->winId()), screen->root, 0, 0);
+  xcb_translate_coordinates_reply_t* reply = xcb_translate_coordinates_reply(connection, cookie, nullptr);
+  if (!reply) return std::nullopt;
+  const QPoint at(reply->dst_x, reply->dst_y);
+  std::free(reply);
+  return at;
+#else
+  (void)window;
+  return std::nullopt;
+#endif
+}
+
+}  // namespace
+
+QPoint ScreenPosition(const QWidget& widget) {
+  const QWidget* window = widget.window();
+  if (const std::optional<QPoint> origin = WindowSystemPosition(*window))
+    return *origin + widget.mapTo(window, QPoint(0, 0));
+  return widget.mapToGlobal(QPoint(0, 0));
 }
 
 }  // namespace skin

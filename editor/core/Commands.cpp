@@ -126,7 +126,11 @@ void TCommands::SetInspectorRoot(TObject* root) {
   if (inspector_) inspector_->SetRoot(root);
 }
 
-void TCommands::Modified() { main_.SetModified(true); }
+void TCommands::Modified() {
+  main_.SetModified(true);
+  // Many setters only store, and the page's tick repaints only what moves on by itself.
+  if (model::TLeaf* page = ShownPage()) page->Invalidate();
+}
 
 void TCommands::ShowPage() {
   model::TLeaf* page = Page();
@@ -727,6 +731,7 @@ bool TCommands::EditWith(TControlId id, bool doubleClickTable) {
   // The double-click table's "no" leaves the message to the property-editor table.
   if (changed || !doubleClickTable || !control) postedControls_.erase(id);
   if (changed) {
+    MarksFollow(control);
     SetInspectorRoot(design_ ? design_->CurrentControl() : nullptr);
     Modified();
   }
@@ -756,14 +761,17 @@ void TCommands::DesignChanged(TComponent* sender) {
   Modified();
 }
 
-void TCommands::InspectorChanged(TObject* sender) {
+void TCommands::MarksFollow(TObject* sender) {
   model::TLeaf* page = Page();
-  if (design_) {
-    if (auto* control = dynamic_cast<TControl*>(sender); control && page && control->Parent() == page)
-      design_->Select(control);
-    else if (dynamic_cast<TComponentCollection*>(sender))
-      design_->RefreshSelection();
-  }
+  if (!design_) return;
+  if (auto* control = dynamic_cast<TControl*>(sender); control && page && control->Parent() == page)
+    design_->Select(control);
+  else if (dynamic_cast<TComponentCollection*>(sender))
+    design_->RefreshSelection();
+}
+
+void TCommands::InspectorChanged(TObject* sender) {
+  MarksFollow(sender);
   // The rows again: a changed link kind shows other settings.
   if (inspector_) inspector_->SetRoot(inspector_->Root());
   FitEditArea();

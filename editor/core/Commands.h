@@ -198,6 +198,7 @@ class TCommands {
   // The page `Container` shows now (null when none).
   model::TLeaf* ShownPage() const;
   void SetInspectorRoot(platform::TObject* root);
+  // After every edit: the modified flag, and the page drawn anew.
   void Modified();
   // The current page into `Container`, the one shown before back to its screen.
   void ShowPage();
@@ -222,6 +223,9 @@ class TCommands {
   void DesignMouseDown(TMouseButton button, int x, int y);
   void DesignChanged(platform::TComponent* sender);
   void InspectorChanged(platform::TObject* sender);
+  // An edit outside the designer changed `sender` (an object of the page or the selection):
+  // the marks follow its bounds.
+  void MarksFollow(platform::TObject* sender);
   // The double-click and property-editor tables for a control a message names.
   bool EditWith(TControlId id, bool doubleClickTable);
 

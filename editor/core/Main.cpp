@@ -1,5 +1,7 @@
 #include "Main.h"
 
+#include <algorithm>
+
 #include "editor/core/StatusTexts.h"
 #include "model/ComponentManager.h"
 #include "model/FormConstructEx.h"
@@ -323,7 +325,8 @@ void TDesignForm::Destroy() {
 
 void TDesignForm::Timer1Timer() {
   tempFiles_.Tick();
-  view_.TipsAreaChanged();
+  const int area = std::max(0, view_.StatusBarClientWidth() - TipsAreaLeft);
+  const std::vector<TTipRun> shown = TipRuns(area);
   --marqueeOffset_;
   if (marqueeOffset_ + view_.TipTextWidth(tips_.Current()) < 1) {
     marqueeOffset_ = 0;
@@ -332,6 +335,8 @@ void TDesignForm::Timer1Timer() {
     // settings file at every tick.
     if (tips_.Advance() && tips_.Index() != before) WriteTipIndex();
   }
+  // Drawn again only when what it shows moved: tips of empty lines show nothing at all.
+  if (TipRuns(area) != shown) view_.TipsAreaChanged();
 }
 
 std::vector<TTipRun> TDesignForm::TipRuns(int width) const {

@@ -11,6 +11,7 @@ namespace editor {
 struct TTipRun {
   int X;
   std::string Text;
+  bool operator==(const TTipRun&) const = default;
 };
 
 class TTips {

@@ -150,7 +150,9 @@ void TAutoSendForm::PlacePicker() {
     picker_->hide();
     return;
   }
-  const QPoint origin = grid_->viewport()->mapTo(this, QPoint(0, 0));
+  // The skin's frame holds the dialog's content, the picker among it: place it in its own
+  // parent's coordinates.
+  const QPoint origin = grid_->viewport()->mapTo(picker_->parentWidget(), QPoint(0, 0));
   const int right = grid_->columnViewportPosition(1) + grid_->columnWidth(1);
   picker_->move(origin.x() + right - picker_->width() + 1, origin.y() + top + 2);
   picker_->show();

@@ -187,7 +187,8 @@ void TPropertyEditorView::SetScrollBar(bool visible, int count, int page, int po
 }
 
 void TPropertyEditorView::ShowList(const std::vector<std::string>& items, int itemIndex, const platform::TRect& r) {
-  const QPoint global = viewport()->mapToGlobal(QPoint(r.Left, r.Top));
+  // Where the window system shows the grid: Qt's own idea of a dialog's position can be stale.
+  const QPoint global = skin::ScreenPosition(*viewport()) + QPoint(r.Left, r.Top);
   select_->ShowItems(items, itemIndex, QRect(global, QSize(r.Width(), r.Height())));
 }
 

@@ -12,6 +12,7 @@
 #include <algorithm>
 
 #include "platform/gfx/FontEngine.h"
+#include "skin/SkinComboBox.h"
 #include "skin/SkinEdit.h"
 #include "skin/SkinMainMenu.h"
 #include "skin/SkinPopupMenu.h"
@@ -201,8 +202,11 @@ skin::TskForm* Skinning(QWidget* window) {
 
   auto* style = new TControlStyle(WindowStyle);
   style->setParent(frame);
-  for (QWidget* w : window->findChildren<QWidget*>())
-    if (TakesControlStyle(w)) w->setStyle(style);
+  for (QWidget* w : window->findChildren<QWidget*>()) {
+    if (!TakesControlStyle(w)) continue;
+    w->setStyle(style);
+    if (auto* box = qobject_cast<QComboBox*>(w)) skin::DropUnderBox(*box);
+  }
 
   // The frame takes its bands and title bar from the window; a window sized by its content
   // grows by them. A window given its size keeps it, frame and all.

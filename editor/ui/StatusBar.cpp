@@ -34,7 +34,40 @@ QRect TStatusBarView::TipsRect() const {
   return QRect(QPoint(TipsAreaLeft, 2), QPoint(width() - TipsAreaRightMargin - 1, height() - 3));
 }
 
-int TStatusBarView::TextWidth(const std::string& gbk) const { return platform::TextExtent(Font, gbk).cx; }
+int TStatusBarView::TextWidth(const std::string& gbk) const {
+  if (widthsFont_ != Font || widths_.size() > 256) {
+    widths_.clear();
+    widthsFont_ = Font;
+  }
+  auto [it, added] = widths_.try_emplace(gbk, 0);
+  if (added) it->second = platform::TextExtent(Font, gbk).cx;
+  return it->second;
+}
+
+// The marquee moves its few tips on at every step: each is drawn once, then copied.
+const platform::TBitmap& TStatusBarView::TipPicture(const std::string& gbk, const platform::TFontDescription& font,
+                                                    platform::TColor back) const {
+  if (picturesFont_ != font || picturesBack_ != back || pictures_.size() > 64) {
+    pictures_.clear();
+    picturesFont_ = font;
+    picturesBack_ = back;
+  }
+  auto [it, added] = pictures_.try_emplace(gbk);
+  if (added) {
+    const platform::TSize size = platform::TextExtent(font, gbk);
+    // Two pixels more for glyphs that reach past their advance; the next tip, copied after it,
+    // covers them.
+    platform::TBitmap& picture = it->second;
+    picture.SetSize(size.cx + 2, size.cy);
+    platform::TCanvas canvas(picture);
+    canvas.Brush.Color = back;
+    canvas.FillRect({0, 0, picture.Width(), picture.Height()});
+    canvas.Font = font;
+    canvas.Brush.Style = platform::bsClear;
+    canvas.TextOut(0, 0, gbk);
+  }
+  return it->second;
+}
 
 void TStatusBarView::DrawPanel(int index, platform::TCanvas& c, const skin::TRect& rect) const {
   if (!form_) return;
@@ -46,7 +79,8 @@ void TStatusBarView::DrawPanel(int index, platform::TCanvas& c, const skin::TRec
     c.FillRect(rect);
     c.SetClipRect(rect);
     c.Brush.Style = platform::bsClear;
-    for (const auto& run : form_->TipRuns(rect.Width())) c.TextOut(rect.Left + run.X, rect.Top + 3, run.Text);
+    for (const auto& run : form_->TipRuns(rect.Width()))
+      c.Draw(rect.Left + run.X, rect.Top + 3, TipPicture(run.Text, c.Font, c.Brush.Color));
     c.RemoveClip();
     c.Brush.Style = platform::bsSolid;
     return;

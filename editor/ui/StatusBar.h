@@ -2,6 +2,9 @@
 // `SystemStatusBar`: the skin's status bar with the main window's eight panels; the captions
 // are plain panels, panels 1, 3, 5 and 7 are drawn from the logic's texts, colours and marquee
 // offset.
+#include <string>
+#include <unordered_map>
+
 #include "skin/SkinStatusBar.h"
 
 namespace editor {
@@ -20,14 +23,23 @@ class TStatusBarView : public skin::TskStatusBar {
 
   // The tips area the marquee repaints.
   QRect TipsRect() const;
-  // A text's width in the bar's font (GBK).
+  // A text's width in the bar's font (GBK). The marquee asks for its few tips' widths at
+  // every step, so they are kept.
   int TextWidth(const std::string& gbk) const;
   // Brings the caption panels' texts up to date with the logic's.
   void RefreshTexts();
 
  private:
   void DrawPanel(int index, platform::TCanvas& canvas, const skin::TRect& rect) const;
+  // A tip's text in `font` on the panel's colour `back`.
+  const platform::TBitmap& TipPicture(const std::string& gbk, const platform::TFontDescription& font,
+                                      platform::TColor back) const;
+
   const TDesignForm* form_ = nullptr;
+  mutable platform::TFontDescription widthsFont_, picturesFont_;
+  mutable std::unordered_map<std::string, int> widths_;
+  mutable platform::TColor picturesBack_ = 0;
+  mutable std::unordered_map<std::string, platform::TBitmap> pictures_;
 };
 
 }  // namespace editor::ui

@@ -183,6 +183,8 @@ TTableForm::TTableForm(TDialogs& dialogs, TNewgridDialog& newgrid, platform::TSe
   fontName_ = new skin::TskFontComboBox(fontBar_);
   fontName_->setObjectName("FontSelect");
   fontName_->SetComboStyle(skin::TskFontDrawComboBox::csDropDown);
+  // A width of its own: sized to its contents, the bar would change with the fonts installed.
+  fontName_->setFixedWidth(168);
   fontSize_ = new skin::TskFontSizeComboBox(fontBar_);
   fontSize_->setObjectName("FontSizeSelect");
   fontSize_->SetComboStyle(skin::TskFontDrawComboBox::csDropDown);

@@ -61,6 +61,8 @@ class TAVIPlayer : public platform::TGraphicControl {
   // With a movie open: the next frame (frame 0 again past the last), scaled onto the object
   // (halftone) with Stretch, else 1:1 at the top-left; then the next frame is the one after.
   void Paint(platform::TCanvas& canvas) override;
+  // A movie moves on by a frame at every paint.
+  bool PictureDue() const override { return MovieOpen(); }
 
   // Appends the movie record of the file for the bounds and Stretch (WriteMovieRecord, which
   // opens the file itself); nothing when it does not open. Null appends nothing.

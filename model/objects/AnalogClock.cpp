@@ -88,6 +88,12 @@ void Turn(const platform::TBitmap& from, platform::TBitmap& to, long double angl
   canvas.PlgBlt(points.data(), from, {0, 0, side, from.Height()});
 }
 
+// The time of day the hands show for `moment`, in seconds; -1 when it cannot be read.
+int SecondOfDay(platform::TDateTime moment) {
+  const auto t = platform::DecodeDateTime(moment);
+  return t ? (t->Hour * 60 + t->Minute) * 60 + t->Second : -1;
+}
+
 }  // namespace
 
 // ---- The clock's arithmetic -----------------------------------------------------------------
@@ -238,9 +244,13 @@ void TAnalogClock::DrawSecondHand(platform::TCanvas& canvas, int second) const {
   canvas.LineTo(end.X, end.Y);
 }
 
+bool TAnalogClock::PictureDue() const { return SecondOfDay(platform::Now()) != paintedSecond_; }
+
 void TAnalogClock::Paint(platform::TCanvas& canvas) {
   PrepareTemplates();
-  const auto now = platform::DecodeDateTime(platform::Now());
+  const platform::TDateTime moment = platform::Now();
+  paintedSecond_ = SecondOfDay(moment);
+  const auto now = platform::DecodeDateTime(moment);
   if (!now) return;
   face_.Recreate(Width(), Height());
   // The hour hand moves on by 6° per whole quarter hour; hour 13 turns as hour 1, exactly as

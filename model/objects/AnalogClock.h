@@ -154,6 +154,8 @@ class TAnalogClock : public platform::TGraphicControl {
   int64_t DialRadius() const { return dialRadius_; }
 
   void Paint(platform::TCanvas& canvas) override;
+  // When the clock's second has moved on since the face was painted.
+  bool PictureDue() const override;
   // Appends the clock record in the stream's colour mode; nothing (so the page does not count
   // the clock) when the record would not fit its u32 length or the mode is outside 1..4.
   // Null appends nothing.
@@ -187,6 +189,7 @@ class TAnalogClock : public platform::TGraphicControl {
   platform::TPoint centre_;
   long double cornerRadius_ = 0;
   int64_t dialRadius_ = 0;
+  int paintedSecond_ = -1;  // the time of day the face shows, in seconds
 };
 
 }  // namespace model

@@ -491,13 +491,13 @@ void TCampaignTime::SetFont(const platform::TFont* font) {
   Invalidate();
 }
 
-void TCampaignTime::Paint(platform::TCanvas& canvas) {
-  const TDateTime now = platform::Now();
+// The text shown at `now`; moves the last real time on when the second has changed.
+std::string TCampaignTime::TextAt(TDateTime now, TDateTime& lastReal) const {
   // The real time moves on once per second of the clock.
-  if (DateTimeDisplayText(df_HNS, lastReal_, now) != DateTimeDisplayText(df_HNS, now, now))
-    lastReal_ = now;
+  if (DateTimeDisplayText(df_HNS, lastReal, now) != DateTimeDisplayText(df_HNS, now, now))
+    lastReal = now;
   TDateTime shown = now;
-  const auto t = MomentMs(lastReal_);
+  const auto t = MomentMs(lastReal);
   const auto start = ParseMoment(startTime_), end = ParseMoment(endTime_),
              campaign = ParseMoment(campaignTime_);
   if (t && start && end && campaign) {
@@ -506,7 +506,16 @@ void TCampaignTime::Paint(platform::TCanvas& canvas) {
     if (startMs && endMs && campaignMs && *startMs <= *t && *t <= *endMs)
       shown = ShownMomentOfMs(Shifted(*campaignMs, *t - *startMs));
   }
-  display_ = DateTimeDisplayText(dateFormat_, ShownMoment(shown, distance_), now);
+  return DateTimeDisplayText(dateFormat_, ShownMoment(shown, distance_), now);
+}
+
+bool TCampaignTime::PictureDue() const {
+  TDateTime lastReal = lastReal_;
+  return TextAt(platform::Now(), lastReal) != display_;
+}
+
+void TCampaignTime::Paint(platform::TCanvas& canvas) {
+  display_ = TextAt(platform::Now(), lastReal_);
   PaintText(canvas, font_.Description(), transparent_, Width(), Height(), display_, false);
 }
 

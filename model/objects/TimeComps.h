@@ -129,6 +129,8 @@ class TDateTimeComponent : public platform::TGraphicControl {
 
   // Black first unless transparent, then the current text at (0, 0) in CanvasFont.
   void Paint(platform::TCanvas& canvas) override;
+  // When the current text is no longer the one painted.
+  bool PictureDue() const override { return CurrentText() != display_; }
   // Appends a date-time record of the bounds: Distance as given, DateFormat + 1, Transparent,
   // glyphs in CanvasFont. Null appends nothing.
   void SetRecordSelf(TProgramStream* stream);
@@ -188,6 +190,8 @@ class TCounterBase : public platform::TGraphicControl {
 
   // Black first unless transparent, then the current text right-aligned at y 0.
   void Paint(platform::TCanvas& canvas) override;
+  // When the current text is no longer the one painted.
+  bool PictureDue() const override { return CurrentText() != display_; }
 
  protected:
   // A counter up from its moment or down to it, 64 x 16, the moment being the creation time.
@@ -305,10 +309,14 @@ class TCampaignTime : public platform::TGraphicControl {
   // Moves the last real time on when the second has changed, then draws the shown moment at
   // (0, 0) in Font, black first unless transparent.
   void Paint(platform::TCanvas& canvas) override;
+  // When the text of the shown moment is no longer the one painted.
+  bool PictureDue() const override;
   // Appends nothing: the card has no campaign time.
   void SetRecordSelf(TProgramStream* stream);
 
  private:
+  std::string TextAt(platform::TDateTime now, platform::TDateTime& lastReal) const;
+
   TDateTimeFormat dateFormat_ = df_HNS;
   bool active_ = false;
   bool transparent_ = true;

@@ -497,14 +497,28 @@ TEST_F(PageTimer, ActiveAndVisibilitySwitchTheTimer) {
   EXPECT_EQ(active->GetOrd(page), 1);
 }
 
-TEST_F(PageTimer, ATickInvalidatesTheOwnedGraphicControlsOnly) {
+namespace {
+
+// A display object whose picture moves on by itself while `Moving`.
+class TMovingObject : public test::TSilentObject {
+ public:
+  using TSilentObject::TSilentObject;
+  bool Moving = true;
+  bool PictureDue() const override { return Moving; }
+};
+
+}  // namespace
+
+TEST_F(PageTimer, ATickInvalidatesTheOwnedGraphicControlsWhosePictureMovedOn) {
   TLeaf page(nullptr);
-  auto* picture = new test::TPictureObject(&page);
-  auto* silent = new test::TSilentObject(&page);
+  auto* moving = new TMovingObject(&page);
+  new test::TPictureObject(&page);  // still: never invalidated
+  auto* stopped = new TMovingObject(&page);
+  stopped->Moving = false;
   auto* windowed = new test::TIntruder(&page);  // owned, parented, but not a graphic control
   windowed->SetParent(&page);
   platform::TComponent elsewhere(nullptr);
-  auto* foreign = new test::TSilentObject(&elsewhere);  // shown on the page, owned elsewhere
+  auto* foreign = new TMovingObject(&elsewhere);  // shown on the page, owned elsewhere
   foreign->SetParent(&page);
 
   std::vector<platform::TControl*> invalidated;
@@ -513,10 +527,11 @@ TEST_F(PageTimer, ATickInvalidatesTheOwnedGraphicControlsOnly) {
   Advance(49);
   EXPECT_TRUE(invalidated.empty());
   Advance(1);
-  EXPECT_EQ(invalidated, (std::vector<platform::TControl*>{picture, silent}));
+  EXPECT_EQ(invalidated, (std::vector<platform::TControl*>{moving}));
   invalidated.clear();
+  stopped->Moving = true;
   Advance(50);
-  EXPECT_EQ(invalidated.size(), 2u);
+  EXPECT_EQ(invalidated, (std::vector<platform::TControl*>{moving, stopped}));
 
   // Hidden: the timer stops and nothing more is invalidated.
   page.SetVisible(false);

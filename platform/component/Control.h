@@ -72,6 +72,10 @@ class TControl : public TComponent {
   // Asks for a repaint: the nearest windowed control up the parent chain (this one included)
   // that has an OnInvalidate handler is told which control changed.
   void Invalidate();
+  // Whether the picture the control would paint now differs from the one it painted last
+  // without anything having asked for a repaint: a clock's next second, a movie's next frame.
+  // The page's repaint tick repaints only such controls.
+  virtual bool PictureDue() const { return false; }
 
  protected:
   virtual void Resize() {}

@@ -261,13 +261,13 @@ TGlyphImage ReadSlot(FT_GlyphSlot slot, bool fakeBold, bool fakeItalic) {
     }
   }
   if (fakeBold && g.Width > 0) {
+    // Each stroke one pixel wider to the right, except where that would close the one-pixel gap
+    // to the next stroke: small, dense characters keep their strokes apart.
     std::vector<uint8_t> ink(size_t(g.Width + 1) * size_t(g.Height), 0);
+    const auto at = [&](int x, int y) { return x >= 0 && x < g.Width && g.Ink[size_t(y) * size_t(g.Width) + size_t(x)]; };
     for (int y = 0; y < g.Height; ++y)
-      for (int x = 0; x <= g.Width; ++x) {
-        bool here = x < g.Width && g.Ink[size_t(y) * size_t(g.Width) + size_t(x)];
-        bool left = x > 0 && g.Ink[size_t(y) * size_t(g.Width) + size_t(x - 1)];
-        ink[size_t(y) * size_t(g.Width + 1) + size_t(x)] = here || left;
-      }
+      for (int x = 0; x <= g.Width; ++x)
+        ink[size_t(y) * size_t(g.Width + 1) + size_t(x)] = at(x, y) || (at(x - 1, y) && !at(x + 1, y));
     g.Ink = std::move(ink);
     ++g.Width;
   }

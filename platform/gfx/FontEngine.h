@@ -8,8 +8,9 @@
 //   - monochrome glyphs (two colour levels), from the face's own bitmaps where it has them at
 //     that size;
 //   - bold and italic made from the regular glyphs when the face has no such style: bold
-//     smears each glyph one pixel to the right and widens its advance by one pixel, italic
-//     slants it by a quarter pixel per pixel of height;
+//     widens each stroke by one pixel to the right (but never fills a one-pixel gap before the
+//     next stroke) and the advance by one pixel, italic slants it by a quarter pixel per pixel
+//     of height;
 //   - a character the chosen face lacks comes from the next face in fontconfig's order, which
 //     the project's fonts.conf ends with the Chinese faces.
 // Fonts are found through the project's fonts.conf, built into the program and loaded into a

@@ -268,6 +268,21 @@ TEST(GuiSkinStatusBar, PanelsAndGrip) {
   EXPECT_EQ(b.GetPixel(297, 19), 0x808080u);
   EXPECT_EQ(b.GetPixel(299, 13), 0x808080u);  // the second, 4 further
   EXPECT_EQ(b.GetPixel(298, 17), 0xDEEBEFu);
+
+  // A part of the bar: that part of the whole, drawing only the panels that reach into it.
+  drawn = false;
+  const QRect first(10, 4, 60, 12);
+  const TBitmap part = bar.PaintBitmap(first);
+  EXPECT_FALSE(drawn);
+  ASSERT_EQ(part.Width(), first.width());
+  ASSERT_EQ(part.Height(), first.height());
+  int differing = 0;
+  for (int y = 0; y < part.Height(); ++y)
+    for (int x = 0; x < part.Width(); ++x) differing += part.GetPixel(x, y) != b.GetPixel(first.x() + x, first.y() + y);
+  EXPECT_EQ(differing, 0);
+  EXPECT_EQ(bar.PaintBitmap(QRect(140, 5, 20, 10)).GetPixel(5, 5), 0x0000FFu);
+  EXPECT_TRUE(drawn);
+
   window.overrideWindowState(Qt::WindowMaximized);
   EXPECT_FALSE(bar.GripActive());
   b = bar.PaintBitmap();

@@ -339,9 +339,11 @@ TEST_F(TMainFixture, TipsOfEmptyLinesShowNothingAndDoNotRewriteTheSettings) {
   EXPECT_EQ(form->Tips().Current(), "");
   const std::string written = dir.Read("Param.ini");
   dir.Write("Param.ini", written + "; untouched\n");
+  view.TipRepaints = 0;
   for (int i = 0; i < 1000; ++i) form->Timer1Timer();
   EXPECT_EQ(dir.Read("Param.ini"), written + "; untouched\n");
   EXPECT_TRUE(form->TipRuns(300).empty());
+  EXPECT_EQ(view.TipRepaints, 0) << "nothing to show: the marquee is not drawn again";
 }
 
 TEST_F(TMainFixture, Timer1RunsOnTheInjectedClockAndDeletesOneQueuedFilePerTick) {

@@ -188,6 +188,42 @@ TEST(CommandActions, TheRightButtonOnThePageOpensTheDesignPopUp) {
   EXPECT_TRUE(program.Action(TCommand::AlignBoth)->isEnabled());
 }
 
+// The page's tick repaints only what moves by itself: an edit shows on the page at once.
+TEST(CommandActions, InsertedPastedAndDeletedObjectsShowAtOnce) {
+  TCommandsProgram program;
+  ASSERT_TRUE(program.Start());
+  TDesignView* view = program.Window().DesignView();
+  ASSERT_NE(view, nullptr);
+  auto redIn = [&](const QRect& area) {
+    const QImage shown = view->grab().toImage();
+    int n = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+      for (int x = area.left(); x <= area.right(); ++x) n += shown.pixelColor(x, y) == QColor(255, 0, 0);
+    return n;
+  };
+  auto only = [&] {
+    const platform::TControl* c = program.Page().ChildControls().back();
+    return QRect(c->Left(), c->Top(), c->Width(), c->Height());
+  };
+  program.Trigger(TCommand::InsertText);
+  ASSERT_EQ(program.Page().ChildControls().size(), 1u);
+  EXPECT_GT(redIn(only()), 20);
+  program.Trigger(TCommand::Copy);
+  program.Trigger(TCommand::DeleteSelected);
+  ASSERT_TRUE(program.Page().ChildControls().empty());
+  program.Trigger(TCommand::Paste);
+  ASSERT_EQ(program.Page().ChildControls().size(), 1u);
+  const QRect pasted = only();
+  EXPECT_GT(redIn(pasted), 20);
+
+  // The object tree's delete leaves the page black where the object was.
+  QTreeWidget& tree = program.Tree();
+  tree.setCurrentItem(tree.topLevelItem(0)->child(0)->child(0));
+  program.Trigger(TCommand::DeleteTreeObject);
+  ASSERT_TRUE(program.Page().ChildControls().empty());
+  EXPECT_EQ(redIn(pasted), 0);
+}
+
 // ---- The object tree ----------------------------------------------------------------------------
 
 TEST(ObjectList, ARebuildKeepsItsItemsAndRenamesThem) {

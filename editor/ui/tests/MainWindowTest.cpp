@@ -327,6 +327,28 @@ TEST(MainWindow, StatusBarPaintsTheStatusGreenOnlyForStatusOne) {
   EXPECT_EQ(CountPixels(bar->grab().toImage(), bar->TipsRect(), tips), 0);
   for (int i = 0; i < 80; ++i) program.Form().Timer1Timer();
   EXPECT_GT(CountPixels(bar->grab().toImage(), bar->TipsRect(), tips), 10);
+
+  // The tips, drawn once and then copied along, look as the text drawn where the marquee is.
+  for (int i = 0; i < 37; ++i) program.Form().Timer1Timer();
+  ASSERT_GT(CountPixels(bar->grab().toImage(), bar->TipsRect(), tips), 10);
+  const platform::TBitmap shown = bar->PaintBitmap();
+  platform::TBitmap expected = shown;
+  {
+    const QRect q = bar->PanelRect(TipsPanel);
+    const platform::TRect inside{q.left() + 1, q.top() + 1, q.right(), q.bottom()};
+    platform::TCanvas c(expected);
+    c.Brush.Color = skin::ColorToRGB(bar->Color);
+    c.FillRect(inside);
+    c.SetClipRect(inside);
+    c.Font = bar->Font;
+    c.Font.Color = program.Form().StatusPanelColor(TipsPanel);
+    c.Brush.Style = platform::bsClear;
+    for (const auto& run : program.Form().TipRuns(inside.Width())) c.TextOut(inside.Left + run.X, inside.Top + 3, run.Text);
+  }
+  int differing = 0;
+  for (int y = 0; y < shown.Height(); ++y)
+    for (int x = 0; x < shown.Width(); ++x) differing += shown.GetPixel(x, y) != expected.GetPixel(x, y);
+  EXPECT_EQ(differing, 0);
 }
 
 TEST(MainWindow, CloseRequestKeepsTheWindowOnCancelAndASignalClosesAnsweringNo) {
@@ -585,6 +607,29 @@ TEST_F(DoubleClicks, RunTheProgramsEditorsByClass) {
   EXPECT_EQ(DoubleClickTable().Exists("TTableObject", "FileName"), pdEditor);
   program.Stop();
   EXPECT_EQ(PropertyEditorTable().Exists("TPhoto", "FileName"), 0);
+}
+
+TEST_F(DoubleClicks, TheMarksFollowATableObjectTheEditorResized) {
+  auto* table = AddObject<model::TTableObject>(*page, 10);
+  table->SetBounds(10, 10, 320, 200);
+  Commands().Design()->Select(table);
+  program.Corvane->NewgridForm()->RunModal = [](QDialog& dialog) { dialog.done(mrNewgridOk); };
+  program.Corvane->TableForm()->RunModal = [&](QDialog& dialog) {
+    dialog.show();
+    program.Dialogs.Files = {platform::GbkPathFromOs(program.Dir.File("small"))};
+    program.Corvane->TableForm()->Action("tbSave")->trigger();
+    dialog.accept();
+  };
+  doubleClick(20);
+  ASSERT_NE(table->Width(), 320) << "the new table is smaller than the object was";
+  // Each handle where a fresh selection of the object would put it.
+  const TGrab* grab = Commands().Design()->Grab();
+  ASSERT_TRUE(grab && grab->Visible());
+  const auto after = grab->Handles();
+  Commands().Design()->Select(page);
+  Commands().Design()->Select(table);
+  for (size_t i = 0; i < after.size(); ++i) EXPECT_EQ(after[i].Pos, grab->Handles()[i].Pos) << "handle " << i;
+  EXPECT_EQ(after[7].Pos, (platform::TPoint{table->Left() + table->Width() - 3, table->Top() + table->Height() - 3}));
 }
 
 TEST_F(DoubleClicks, ReachTheProgramsInputDialogs) {

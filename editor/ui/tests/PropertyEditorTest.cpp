@@ -238,6 +238,52 @@ TEST(PropertyEditorView, EnumerationsByDoubleClickAndByTheList) {
   EXPECT_FALSE(list->isVisible());
 }
 
+// Whatever list was shown before, a short one shows every item without a scroll bar, and a
+// long one scrolls.
+TEST(PropertyEditorView, EveryListShowsItsItemsUpToTheMaximumHeight) {
+  TInspector in;
+  TDated dated(nullptr);
+  SetRows(dated.PropertyTable(), {"Shade|色调", "Mode|模式"});
+  dated.SetShade(2);
+  TSample sample(nullptr);
+  SetRows(sample.PropertyTable(), {"Font|字体|$000000F0", "Font.Style|样式", "fsBold|粗体", "True|是", "False|否"});
+  TPropertySelect* list = in.View->Select();
+  auto open = [&](TObject* root, const char* caption) {
+    if (in.Editor().Root() != root) in.Editor().SetRoot(root);
+    in.ClickRow(in.RowOf(caption));
+    QTest::mouseClick(in.View->Button(), Qt::LeftButton);
+    EXPECT_TRUE(list->isVisible()) << caption;
+  };
+  auto allShown = [&] {
+    for (int i = 0; i < list->count(); ++i)
+      if (!list->viewport()->rect().contains(list->visualItemRect(list->item(i)))) return false;
+    return true;
+  };
+  struct TCase {
+    TObject* Root;
+    const char* Caption;
+    int Items;
+  };
+  const TCase cases[] = {{&sample, "粗体", 2}, {&dated, "色调", 3}, {&sample, "粗体", 2}, {&dated, "模式", 12},
+                         {&dated, "色调", 3},  {&dated, "模式", 12}, {&sample, "粗体", 2}};
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Caption);
+    open(c.Root, c.Caption);
+    ASSERT_EQ(list->count(), c.Items);
+    QApplication::processEvents();  // whatever layout the list does later
+    if (c.Items * ListItemHeight + 2 < ListDefaultHeight) {
+      EXPECT_EQ(list->height(), c.Items * ListItemHeight + 2);
+      EXPECT_FALSE(list->verticalScrollBar()->isVisible());
+      EXPECT_TRUE(allShown());
+      EXPECT_EQ(list->indexAt(QPoint(2, 1)).row(), 0) << "the first item at the top";
+    } else {
+      EXPECT_EQ(list->height(), ListDefaultHeight);
+      EXPECT_TRUE(list->verticalScrollBar()->isVisible());
+    }
+    in.Key(Qt::Key_Escape);
+  }
+}
+
 TEST(PropertyEditorView, SetElementsFontDialogAndOpenClose) {
   TInspector in;
   TSample sample(nullptr);

@@ -254,15 +254,20 @@ TEST_F(AutoSendDialog, ThePickerSitsAtTheRightEndOfTheCurrentRowAndFollowsScroll
   QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->CellRect(1, 3).center());
   ASSERT_EQ(form.CurrentRow(), 3);
   ASSERT_TRUE(picker->isVisible());
-  const QPoint origin = grid->viewport()->mapTo(&form, QPoint(0, 0));
-  EXPECT_EQ(picker->x(), origin.x() + grid->columnWidth(0) + grid->columnWidth(1) - picker->width() + 1);
-  EXPECT_EQ(picker->y(), origin.y() + grid->rowViewportPosition(2) + 2);
+  // Where the picker sits on the grid, whatever widget of the skinned window holds it: at the
+  // right end of the row's file cell, inside the cell and clear of the scroll bar.
+  auto onGrid = [&] { return QRect(grid->viewport()->mapFromGlobal(picker->mapToGlobal(QPoint(0, 0))), picker->size()); };
+  const int cellEnd = grid->columnViewportPosition(1) + grid->columnWidth(1);
+  EXPECT_EQ(onGrid().right(), cellEnd);
+  EXPECT_EQ(onGrid().top(), grid->rowViewportPosition(2) + 2);
+  EXPECT_TRUE(grid->viewport()->rect().contains(onGrid())) << "not over the scroll bar";
 
   grid->verticalScrollBar()->setValue(grid->verticalScrollBar()->maximum());
   EXPECT_FALSE(picker->isVisible()) << "row 3 is scrolled out of view";
   grid->setCurrentCell(18, 1);
   ASSERT_TRUE(picker->isVisible());
-  EXPECT_EQ(picker->y(), origin.y() + grid->rowViewportPosition(18) + 2);
+  EXPECT_EQ(onGrid().right(), cellEnd);
+  EXPECT_EQ(onGrid().top(), grid->rowViewportPosition(18) + 2);
 
   dialogs_.Files.push_back("/show/one.fmt");
   picker->click();

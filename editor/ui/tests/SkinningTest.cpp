@@ -153,6 +153,40 @@ TEST(SkinnedWindows, EveryWindowHoldsOneFrameAndTheSkinsControls) {
   EXPECT_EQ(main.SkinFrame()->TitleBar()->Caption(), main.windowTitle());
 }
 
+// Every combo box of every window drops its list right under the box (or right above it where
+// the screen has no room below), at the box's left edge and at least as wide.
+TEST(SkinnedWindows, EveryDropDownListOpensUnderItsBox) {
+  TProgram program;
+  ASSERT_TRUE(program.Start());
+  ShowEveryWindow(program);
+  int checked = 0;
+  for (QWidget* window : QApplication::topLevelWidgets()) {
+    if (PlainWindow(window) || !window->isVisible()) continue;
+    for (QComboBox* box : window->findChildren<QComboBox*>()) {
+      if (box->window() != window || box->count() == 0) continue;
+      SCOPED_TRACE(window->objectName().toStdString() + " " + box->objectName().toStdString());
+      // The pages of tab controls bring the box into view.
+      for (QWidget* w = box; w && w != window; w = w->parentWidget())
+        if (auto* sheet = qobject_cast<skin::TskTabSheet*>(w); sheet && sheet->PageControl())
+          sheet->PageControl()->SetActivePage(sheet);
+      box->show();  // an in-place picker shows over its cell when one is clicked
+      ASSERT_TRUE(box->isVisible());
+      box->showPopup();
+      QWidget* list = box->view()->window();
+      ASSERT_TRUE(list->isVisible());
+      const QRect at(box->mapToGlobal(QPoint(0, 0)), box->size());
+      const QRect dropped = list->geometry();
+      EXPECT_EQ(dropped.left(), at.left());
+      EXPECT_GE(dropped.width(), at.width());
+      EXPECT_TRUE(dropped.top() == at.bottom() + 1 || dropped.bottom() == at.top() - 1)
+          << "box " << at.top() << ".." << at.bottom() << ", list " << dropped.top() << ".." << dropped.bottom();
+      box->hidePopup();
+      ++checked;
+    }
+  }
+  EXPECT_GE(checked, 12);  // the card dialog's seven, the table editor's, the schedules'...
+}
+
 // Where the title bar's caption ink ends (-1: none): its pixels in the caption's colour left of
 // the first button on its right.
 int CaptionInkEnd(skin::TskTitleBar& bar) {

@@ -6,14 +6,22 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <map>
+#include <memory>
 #include <sstream>
 
+#include "model/FormConstructEx.h"
+#include "model/TimerClock.h"
+#include "model/objects/AnalogClock.h"
+#include "model/objects/Texts.h"
 #include "model/objects/tests/ObjectsTestSupport.h"
 #include "model/stream/CountRecords.h"
 #include "model/stream/DateTimeRecord.h"
 #include "model/stream/PageRecord.h"
 #include "model/stream/StreamContext.h"
 #include "platform/base/ByteOrder.h"
+#include "platform/base/Clock.h"
+#include "platform/base/MessageWindow.h"
 #include "platform/gfx/TextLayout.h"
 
 namespace model {
@@ -687,6 +695,106 @@ TEST_F(TimeObjects, SaveLoadSaveGivesTheSameBytes) {
   EXPECT_NE(text.find("Step=3"), std::string::npos);
   const std::vector<uint8_t> record = test::ExpectRoundTrip(page);
   EXPECT_EQ(platform::LoadU16(record.data() + 2), 3);  // the campaign clock sends nothing
+}
+
+// ---- The page's repaint tick --------------------------------------------------------------------
+
+// A page as the editor shows it: the tick's invalidations are counted per object, and the page
+// is painted whole before the next tick, as the design view does.
+class IdlePage : public TimeObjects {
+ protected:
+  void SetUp() override {
+    TimeObjects::SetUp();
+    SetTimerClock(&timers_);  // before the page: its timer runs on it
+    page_ = std::make_unique<TLeaf>(nullptr);
+    page_->SetBounds(0, 0, 256, 64);
+    page_->OnInvalidate = [this](platform::TControl& c) {
+      ++repaints_[&c];
+      dirty_ = true;
+    };
+  }
+  void TearDown() override {
+    page_.reset();
+    SetTimerClock(nullptr);
+    TimeObjects::TearDown();
+  }
+  template <class T>
+  T* Add() {
+    auto* object = new T(page_.get());
+    object->SetParent(page_.get());
+    return object;
+  }
+  void Paint() {
+    TBitmap picture(page_->Width(), page_->Height());
+    TCanvas canvas(picture);
+    PaintChildren(*page_, canvas);
+    dirty_ = false;
+  }
+  // `ms` of both clocks in 50 ms steps, each step's tick followed by the view's paint.
+  void Run(int64_t ms) {
+    for (int64_t t = 0; t < ms; t += 50) {
+      clock_.AdvanceMs(50);
+      timers_.Advance(50);
+      platform::ProcessMessages();
+      if (dirty_) Paint();
+    }
+  }
+  int Repaints(const platform::TControl* c) { return repaints_[c]; }
+
+  platform::TFakeClock timers_{1000};
+  std::unique_ptr<TLeaf> page_;
+  std::map<const platform::TControl*, int> repaints_;
+  bool dirty_ = false;
+};
+
+TEST_F(IdlePage, TheTickRepaintsAClockOncePerSecondAndAStillObjectNever) {
+  auto* clock = Add<TDateTimeComponent>();
+  auto* date = Add<TDateTimeComponent>();
+  date->SetDateFormat(df_YMD);
+  auto* down = Add<TCountDown>();
+  down->SetDateFormat(cf_HMS);
+  down->SetTerminal("2024-03-05 09:00:00");
+  auto* up = Add<TCountUp>();
+  up->SetDateFormat(cf_days);  // whole days: still within the run
+  auto* analog = Add<TAnalogClock>();
+  analog->SetBounds(100, 0, 60, 60);
+  auto* campaign = Add<TCampaignTime>();
+  auto* text = Add<TText>();
+  Paint();
+  repaints_.clear();
+
+  // 07:08:09 to 07:08:12: three seconds change.
+  Run(3000);
+  for (const platform::TControl* c : std::initializer_list<const platform::TControl*>{clock, down, analog, campaign})
+    EXPECT_EQ(Repaints(c), 3) << c->ClassName();
+  EXPECT_EQ(Repaints(date), 0);
+  EXPECT_EQ(Repaints(up), 0);
+  EXPECT_EQ(Repaints(text), 0);
+
+  // The date moves on at midnight, once.
+  clock_.Set(At("2024-03-05 23:59:59") + 500.0 / platform::MSecsPerDay);
+  Paint();
+  repaints_.clear();
+  Run(1000);
+  EXPECT_EQ(Repaints(date), 1);
+  EXPECT_EQ(Repaints(clock), 1);
+  EXPECT_EQ(Repaints(text), 0);
+
+  // A page with nothing that moves is never repainted; hidden, nothing is asked at all.
+  delete clock;
+  delete date;
+  delete down;
+  delete up;
+  delete analog;
+  delete campaign;
+  repaints_.clear();
+  Run(2000);
+  EXPECT_TRUE(repaints_.empty());
+  Add<TDateTimeComponent>();
+  page_->SetVisible(false);
+  repaints_.clear();
+  Run(2000);
+  EXPECT_TRUE(repaints_.empty());
 }
 
 }  // namespace

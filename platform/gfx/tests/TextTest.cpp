@@ -174,10 +174,12 @@ TEST(TextOut, BoldAndItalicAreMadeUpWhenTheFaceHasNone) {
     return b;
   };
   TBitmap r = draw(regular), bo = draw(bold), it = draw(italic);
-  // Bold covers the regular glyph and each ink pixel's right neighbour.
+  // Bold covers the regular glyph and each ink pixel's right neighbour, unless that neighbour is
+  // a one-pixel gap before more ink.
   for (int y = 0; y < 20; ++y)
-    for (int x = 1; x < 30; ++x) {
-      bool expected = r.GetPixel(x, y) != clBlack || r.GetPixel(x - 1, y) != clBlack;
+    for (int x = 1; x < 29; ++x) {
+      auto ink = [&](int at) { return r.GetPixel(at, y) != clBlack; };
+      bool expected = ink(x) || (ink(x - 1) && !ink(x + 1));
       EXPECT_EQ(bo.GetPixel(x, y) != clBlack, expected) << x << "," << y;
     }
   // Italic leans right: the top of the stroke lies right of its foot.
@@ -190,6 +192,45 @@ TEST(TextOut, BoldAndItalicAreMadeUpWhenTheFaceHasNone) {
     return -1;
   };
   EXPECT_GT(leftmost(top), leftmost(foot));
+}
+
+// A bold caption of 12-pixel Song characters stays legible: every row of every character keeps
+// as many separate strokes as the regular face has, each at least as wide.
+TEST(TextOut, MadeUpBoldKeepsTheStrokesOfSmallCharactersApart) {
+  TFontDescription regular = Font("宋体", 9);
+  TFontDescription bold = regular;
+  bold.Style = FontStyleBit(fsBold);
+  for (const char* utf8 : {"删", "除", "数", "键", "量"}) {
+    SCOPED_TRACE(utf8);
+    const std::string text = Utf8ToGbk(utf8);
+    auto draw = [&](const TFontDescription& f) {
+      TBitmap b(20, 16);
+      TCanvas canvas(b);
+      canvas.Brush.Style = bsClear;
+      canvas.Font = f;
+      canvas.TextOut(2, 0, text);
+      return b;
+    };
+    const TBitmap r = draw(regular), bo = draw(bold);
+    auto strokes = [](const TBitmap& b, int y) {
+      int runs = 0;
+      for (int x = 0; x < b.Width(); ++x)
+        runs += b.GetPixel(x, y) != clBlack && (x == 0 || b.GetPixel(x - 1, y) == clBlack);
+      return runs;
+    };
+    int inkRegular = 0, inkBold = 0;
+    for (int y = 0; y < 16; ++y) {
+      EXPECT_EQ(strokes(bo, y), strokes(r, y)) << "row " << y;
+      for (int x = 0; x < 20; ++x) {
+        inkRegular += r.GetPixel(x, y) != clBlack;
+        inkBold += bo.GetPixel(x, y) != clBlack;
+        if (r.GetPixel(x, y) != clBlack) {
+          EXPECT_NE(bo.GetPixel(x, y), clBlack) << x << "," << y;
+        }
+      }
+    }
+    EXPECT_GT(inkBold, inkRegular) << "and it is bolder";
+  }
 }
 
 TEST(TextOut, UnderlineAndStrikeOutRunUnderTheWholeText) {
