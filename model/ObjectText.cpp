@@ -59,12 +59,15 @@ void AppendFloat(std::string& out, double value) {
 }
 
 // True when the reader takes `name` as the one word a block's header needs: not empty, no
-// delimiter inside, no keyword ("End" would close the block it opens).
+// delimiter inside, no keyword ("End" would close the block it opens). It is read with the
+// header's ":" after it, as the reader meets it: a quote in the name would open a string that
+// swallows the rest of the header.
 bool IsHeaderWord(const std::string& name) {
   if (name.empty()) return false;
   TTokenManager lexer;
-  if (!lexer.LoadFromBytes(name) || lexer.Start() != 0) return false;
-  return lexer.GetToken().Code == tcIdentifier && lexer.GetToken().Code == tcEnd;
+  if (!lexer.LoadFromBytes(name + ":") || lexer.Start() != 0) return false;
+  return lexer.GetToken().Code == tcIdentifier && lexer.GetToken().Code == ':' &&
+         lexer.GetToken().Code == tcEnd;
 }
 
 class TWriter {

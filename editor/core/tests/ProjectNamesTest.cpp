@@ -141,6 +141,19 @@ TEST_F(ProjectNames, NamedBlocksKeepTheirNamesAndTheOthersTakeTheSmallestFreeNum
   for (int i = 0; i < 4; ++i) EXPECT_EQ(root.GetLeaf(0, i)->Name(), "Leaf" + std::to_string(i));
 }
 
+// A dotted line names the screen's sub-card container as it stands, quote and all; the file
+// still saves as one that opens again.
+TEST_F(ProjectNames, ASubObjectNamedByADottedLineSavesAsAFileThatOpens) {
+  const std::string text = Lines({"Object LEDScreen0:TLEDScreen", "  Object MulCard:TCards", "  End",
+                                  "  Object Leaf0:TLeaf", "  End",
+                                  "  Cards.Name='MulCard''LEDScreen0'", "End"});
+  model::TConstructer root(nullptr);
+  const std::string saved = LoadSaveLoadSave(text, root);
+  ASSERT_EQ(root.ScreenCount(), 1);
+  EXPECT_EQ(root.GetScreen(0)->Cards().Name(), "MulCard'LEDScreen0");
+  EXPECT_EQ(HeadersOf(saved), (std::vector<std::string>{"LEDScreen0:TLEDScreen", "Cards0:TCards", "Leaf0:TLeaf"}));
+}
+
 TEST_F(ProjectNames, APasteOfBlocksWithoutNameLinesIsNamedAndSavesAsItReads) {
   test::TCommandsRig rig;
   rig.Start();
@@ -171,15 +184,19 @@ TEST_F(ProjectNames, ComponentsMadeByCodeWithoutANameAreWrittenUnderTheRulesName
   new model::TText(page);
   auto* end = new model::TText(page);
   end->SetName("End");  // a keyword would close the block its header opens
+  // A file can give a sub-object any name through a dotted line ("Cards.Name='It''s'"): a
+  // quote would open a string that runs on through the header, a blank or a colon would split it.
+  for (const char* odd : {"It's", "two words", "a:b"}) (new model::TText(page))->SetName(odd);
   ASSERT_TRUE(root.SaveToFile(dir.File("made.fmt")));
   const std::string text = dir.Read("made.fmt");
   const std::vector<std::string> headers = HeadersOf(text);
-  const std::vector<std::string> texts(headers.end() - 4, headers.end());
-  EXPECT_EQ(texts, (std::vector<std::string>{"Text1:TText", "Text0:TText", "Text2:TText", "Text3:TText"}));
+  const std::vector<std::string> texts(headers.end() - 7, headers.end());
+  EXPECT_EQ(texts, (std::vector<std::string>{"Text1:TText", "Text0:TText", "Text2:TText", "Text3:TText",
+                                             "Text4:TText", "Text5:TText", "Text6:TText"}));
 
   model::TConstructer loaded(nullptr);
   ASSERT_TRUE(loaded.LoadFromFile(dir.File("made.fmt")));
-  EXPECT_EQ(loaded.GetLeaf(0, 0)->ComponentCount(), 4);
+  EXPECT_EQ(loaded.GetLeaf(0, 0)->ComponentCount(), 7);
 }
 
 }  // namespace
