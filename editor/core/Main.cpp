@@ -328,15 +328,21 @@ void TDesignForm::Timer1Timer() {
   const int area = std::max(0, view_.StatusBarClientWidth() - TipsAreaLeft);
   const std::vector<TTipRun> shown = TipRuns(area);
   --marqueeOffset_;
+  bool stepped = true;  // the strip of tips moved one pixel left, nothing else changed
   if (marqueeOffset_ + view_.TipTextWidth(tips_.Current()) < 1) {
     marqueeOffset_ = 0;
+    stepped = false;
     const int before = tips_.Index();
     // The index is stored only when it moved: a list of empty lines would otherwise rewrite the
     // settings file at every tick.
     if (tips_.Advance() && tips_.Index() != before) WriteTipIndex();
   }
   // Drawn again only when what it shows moved: tips of empty lines show nothing at all.
-  if (TipRuns(area) != shown) view_.TipsAreaChanged();
+  if (TipRuns(area) == shown) return;
+  if (stepped)
+    view_.TipsAreaScrolled(-1);
+  else
+    view_.TipsAreaChanged();
 }
 
 std::vector<TTipRun> TDesignForm::TipRuns(int width) const {

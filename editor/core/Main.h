@@ -89,6 +89,12 @@ class TMainView {
   virtual void StatusPanelsChanged() = 0;
   // The marquee moved: repaint the tips area.
   virtual void TipsAreaChanged() = 0;
+  // The marquee moved on by `dx` pixels and shows nothing else: what it showed may be moved
+  // over, and only the column that comes in drawn.
+  virtual void TipsAreaScrolled(int dx) {
+    (void)dx;
+    TipsAreaChanged();
+  }
 };
 
 // The parts of the main window that other units bring: the designer and inspector, the object

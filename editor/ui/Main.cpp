@@ -514,6 +514,14 @@ void TDesignFormView::StatusPanelsChanged() {
 
 void TDesignFormView::TipsAreaChanged() { statusBar_->update(statusBar_->TipsRect()); }
 
+// Qt moves what the tips panel shows in its backing store and asks only for the column that
+// comes in: 25 steps a second then cost a sliver each instead of the whole panel.
+void TDesignFormView::TipsAreaScrolled(int dx) {
+  const QRect tips = statusBar_->TipsScrollRect();
+  if (tips.isEmpty()) return;  // none of the tips is in sight
+  statusBar_->scroll(dx, 0, tips);
+}
+
 void TDesignFormView::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
   if (shown_) return;

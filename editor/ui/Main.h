@@ -153,6 +153,7 @@ class TDesignFormView : public QWidget, public TMainView, private TCommandsView 
   int TipTextWidth(const std::string& gbk) const override;
   void StatusPanelsChanged() override;
   void TipsAreaChanged() override;
+  void TipsAreaScrolled(int dx) override;
 
  protected:
   void showEvent(QShowEvent* event) override;

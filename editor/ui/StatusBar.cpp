@@ -34,6 +34,13 @@ QRect TStatusBarView::TipsRect() const {
   return QRect(QPoint(TipsAreaLeft, 2), QPoint(width() - TipsAreaRightMargin - 1, height() - 3));
 }
 
+QRect TStatusBarView::TipsScrollRect() const {
+  QRect inside = PanelRect(TipsPanel).adjusted(1, 1, -1, -1);
+  if (GripActive()) inside.setRight(std::min(inside.right(), width() - kGripSize - 1));
+  // A window too narrow for the tips has none to move.
+  return inside.isValid() ? inside & rect() : QRect();
+}
+
 int TStatusBarView::TextWidth(const std::string& gbk) const {
   if (widthsFont_ != Font || widths_.size() > 256) {
     widths_.clear();

@@ -23,6 +23,9 @@ class TStatusBarView : public skin::TskStatusBar {
 
   // The tips area the marquee repaints.
   QRect TipsRect() const;
+  // The part of it that holds only the tips: the tips panel inside its edge, without the
+  // size grip's corner. The marquee's steps move it.
+  QRect TipsScrollRect() const;
   // A text's width in the bar's font (GBK). The marquee asks for its few tips' widths at
   // every step, so they are kept.
   int TextWidth(const std::string& gbk) const;

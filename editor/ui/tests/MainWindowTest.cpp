@@ -351,6 +351,35 @@ TEST(MainWindow, StatusBarPaintsTheStatusGreenOnlyForStatusOne) {
   EXPECT_EQ(differing, 0);
 }
 
+// The marquee's steps move what the tips panel showed and draw only the column that comes in;
+// what the window system holds is then what a whole paint gives, also across the jump to the
+// next tip and with the size grip in the corner.
+TEST(MainWindow, TheMarqueesStepsShowWhatAWholePaintShows) {
+  // A window wide enough for the tips, and one too narrow to show any.
+  for (int width : {1000, 600}) {
+    SCOPED_TRACE(width);
+    TProgram program;
+    program.Dir.Write("Tips.txt", "tip one\r\nthe second tip\r\n");
+    program.Dir.Write("Param.ini", "[Param]\r\nMaximized=0\r\nWidth=" + std::to_string(width) + "\r\n");
+    ASSERT_TRUE(program.Start());
+    TDesignFormView& window = program.Window();
+    TStatusBarView* bar = window.StatusBar();
+    ASSERT_TRUE(bar->GripActive());
+    EXPECT_EQ(bar->TipsScrollRect().isEmpty(), width < 700);
+    const QRect area(bar->mapTo(&window, QPoint(0, 0)), bar->size());
+    const int tip = bar->TextWidth("tip one");
+    int compared = 0;
+    for (int step = 1; step <= 3 * (tip + 300); ++step) {
+      program.Form().Timer1Timer();
+      QCoreApplication::processEvents();
+      if (step % 97 != 0) continue;
+      ASSERT_EQ(Shown(window).copy(area), Painted(window).copy(area)) << "step " << step;
+      ++compared;
+    }
+    EXPECT_GE(compared, 10);
+  }
+}
+
 TEST(MainWindow, CloseRequestKeepsTheWindowOnCancelAndASignalClosesAnsweringNo) {
   TProgram program;
   ASSERT_TRUE(program.Start());
