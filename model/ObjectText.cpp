@@ -584,11 +584,11 @@ class TReader {
   TObjectStack stack_;
   TComponent* current_ = nullptr;
   std::vector<TComponent*> created_;
-  int openBlocks_ = 0;
+  int openBlocks_ = 0;  // blocks opened by the text and not yet closed by an "End"
   // Names and texts are made unique through an index of the naming root, made at the first
   // need and kept in step with what the text creates and sets: a walk of the whole tree for
   // each Name and Text line would make large projects load in quadratic time.
-  std::optional<TNamingIndex> index_;  // blocks opened by the text and not yet closed by an "End"
+  std::optional<TNamingIndex> index_;
 };
 
 }  // namespace

@@ -27,6 +27,9 @@
 namespace {
 
 constexpr int kScreens = 4, kPages = 8;
+// The counters' moments, which would otherwise be the time of the run: the same bytes each run.
+constexpr const char* kCountFrom = "2026-01-01 00:00:00";
+constexpr const char* kCountTo = "2028-01-01 00:00:00";
 
 using platform::Utf8ToGbk;
 
@@ -58,8 +61,8 @@ void FillPage(model::TConstructer& root, model::TLeaf& page, int screen, int pag
     const int left = (i % 3) * 170, top = (i / 3) * 64;
     switch (i) {
       case 0: Insert<model::TDateTimeComponent>(root, page, "日期时间", left, top, 160, 20); break;
-      case 1: Insert<model::TCountUp>(root, page, "正计时", left, top, 160, 20); break;
-      case 2: Insert<model::TCountDown>(root, page, "倒计时", left, top, 160, 20); break;
+      case 1: Insert<model::TCountUp>(root, page, "正计时", left, top, 160, 20).SetStart(kCountFrom); break;
+      case 2: Insert<model::TCountDown>(root, page, "倒计时", left, top, 160, 20).SetTerminal(kCountTo); break;
       case 3: Insert<model::TAnalogClock>(root, page, "模拟时钟", left, top, 80, 80); break;
       default:
         if (i % 2 == 0) {

@@ -1,6 +1,7 @@
 #include "platform/base/Timer.h"
 
 #include <poll.h>
+#include <sys/timerfd.h>
 
 #include <gtest/gtest.h>
 
@@ -165,4 +166,60 @@ TEST(Timer, TimersFireOnlyOnTheirOwnThread) {
   clock.Advance(5);
   EXPECT_EQ(ProcessMessages(), 1u);
   EXPECT_EQ(calls, 11);
+}
+
+// Timers made and destroyed in any order: those due together fire in the order they were made,
+// and the queue's descriptor stays set for the nearest steady-clock deadline, also when the
+// timer that had it goes.
+TEST(Timer, TimersComeAndGoInAnyOrder) {
+  TFakeClock clock;
+  std::vector<int> order;
+  std::vector<std::unique_ptr<TTimer>> fake;
+  for (int i = 0; i < 6; ++i) {
+    fake.push_back(std::make_unique<TTimer>(clock));
+    fake.back()->SetInterval(10);
+    fake.back()->SetOnTimer([&order, i] { order.push_back(i); });
+  }
+  fake[1].reset();
+  fake[4].reset();
+  clock.Advance(10);
+  EXPECT_EQ(ProcessMessages(), 4u);
+  EXPECT_EQ(order, (std::vector<int>{0, 2, 3, 5}));
+
+  // Deadlines minutes apart, so that each is known on a loaded machine.
+  const int fd = detail::ThreadTimerFd();
+  const auto armedSeconds = [fd] {
+    itimerspec spec{};
+    ::timerfd_gettime(fd, &spec);
+    return spec.it_value.tv_sec + (spec.it_value.tv_nsec > 0 ? 1 : 0);
+  };
+  std::vector<std::unique_ptr<TTimer>> steady(5);
+  for (int i : {3, 0, 4, 1, 2}) {
+    steady[i] = std::make_unique<TTimer>();
+    steady[i]->SetInterval(uint32_t(100000 * (i + 1)));
+    steady[i]->SetOnTimer([] {});
+  }
+  const auto expectNearest = [&](int seconds) {
+    SCOPED_TRACE(seconds);
+    EXPECT_LE(armedSeconds(), seconds);
+    EXPECT_GT(armedSeconds(), seconds - 50);
+    EXPECT_LE(detail::NextTimerDelayMs(), seconds * 1000);
+    EXPECT_GT(detail::NextTimerDelayMs(), (seconds - 50) * 1000);
+  };
+  expectNearest(100);
+  steady[0].reset();
+  expectNearest(200);
+  steady[1]->SetEnabled(false);
+  expectNearest(300);
+  steady[4].reset();
+  expectNearest(300);
+  steady[1]->SetEnabled(true);  // its interval starts again
+  expectNearest(200);
+  steady[1].reset();
+  steady[2].reset();
+  expectNearest(400);
+  steady[3].reset();
+  EXPECT_EQ(armedSeconds(), 0);
+  EXPECT_EQ(detail::NextTimerDelayMs(), -1);
+  EXPECT_FALSE(FdReadable(MessageQueueFd()));
 }
