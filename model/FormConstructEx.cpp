@@ -325,6 +325,13 @@ void TLeaf::SetActive(bool active) {
 void TLeaf::VisibleChanged() { repaintTimer_.SetEnabled(Visible()); }
 
 void TLeaf::RepaintTick() {
+  // A page no view shows has nothing to repaint: its timer stops until the page is shown and
+  // made active again. A project of many pages would otherwise tick every page 20 times a
+  // second and keep a core busy.
+  if (!InView()) {
+    repaintTimer_.SetEnabled(false);
+    return;
+  }
   // Only what changed: repainting every object 20 times a second costs a share of a core for
   // pages that stand still but for a clock.
   for (auto* object : platform::OwnedOfClass<platform::TGraphicControl>(*this))

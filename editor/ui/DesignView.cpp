@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "editor/core/DesignPaint.h"
+#include "model/FormConstructEx.h"
 #include "editor/ui/ErrorGuard.h"
 #include "platform/gfx/Canvas.h"
 #include "skin/SkinPublic.h"
@@ -101,6 +102,9 @@ void TDesignView::ContainerChanged() {
       if (previousHook_) previousHook_(changed);
       PageChanged();
     };
+    // The page shown is active: its repaint tick, which stops while no view shows the page,
+    // runs again.
+    if (auto* leaf = dynamic_cast<model::TLeaf*>(page_.Get())) leaf->SetActive(true);
   }
   PageChanged();
 }

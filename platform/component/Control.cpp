@@ -90,15 +90,16 @@ void TControl::SetCaption(std::string_view caption) {
   Invalidate();
 }
 
-void TControl::Invalidate() {
-  TControl* c = this;
-  for (; c; c = c->parent_) {
-    auto* w = dynamic_cast<TWinControl*>(c);
-    if (w && w->OnInvalidate) {
-      w->OnInvalidate(*this);
-      return;
-    }
+TWinControl* TControl::Viewer() const {
+  for (const TControl* c = this; c; c = c->parent_) {
+    auto* w = dynamic_cast<const TWinControl*>(c);
+    if (w && w->OnInvalidate) return const_cast<TWinControl*>(w);
   }
+  return nullptr;
+}
+
+void TControl::Invalidate() {
+  if (TWinControl* w = Viewer()) w->OnInvalidate(*this);
 }
 
 // ---- TWinControl ---------------------------------------------------------------------------

@@ -72,6 +72,9 @@ class TControl : public TComponent {
   // Asks for a repaint: the nearest windowed control up the parent chain (this one included)
   // that has an OnInvalidate handler is told which control changed.
   void Invalidate();
+  // Whether a view hears this control's Invalidate(): some windowed control up the parent
+  // chain (this one included) has an OnInvalidate handler.
+  bool InView() const { return Viewer() != nullptr; }
   // Whether the picture the control would paint now differs from the one it painted last
   // without anything having asked for a repaint: a clock's next second, a movie's next frame.
   // The page's repaint tick repaints only such controls.
@@ -84,6 +87,8 @@ class TControl : public TComponent {
  private:
   friend class TWinControl;
   void FillParent();
+  // The windowed control whose OnInvalidate hears this control, or null.
+  TWinControl* Viewer() const;
 
   TWinControl* parent_ = nullptr;
   TAlign align_ = alNone;
