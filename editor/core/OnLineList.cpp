@@ -238,8 +238,20 @@ void TRequestLimiter::StartPeriod(int64_t period) {
   spent_ = 0;
   newSources_ = 0;
   reserved_ = 0;
-  std::erase_if(sources_, [&](const auto& s) { return period - s.second.Period > RegularPeriods; });
+  std::erase_if(sources_, [&](const auto& s) { return period - s.second.Asked > RegularPeriods; });
   for (const auto& [key, source] : sources_) reserved_ += source.Bytes;
+  if (reserved_ <= budget_) return;
+  // Answers grew: the sources answered first most lately give up their room first.
+  std::vector<std::pair<int64_t, uint64_t>> youngest;
+  youngest.reserve(sources_.size());
+  for (const auto& [key, source] : sources_) youngest.emplace_back(source.First, key);
+  std::sort(youngest.begin(), youngest.end(), std::greater<>());
+  for (const auto& [first, key] : youngest) {
+    if (reserved_ <= budget_) break;
+    auto found = sources_.find(key);
+    reserved_ -= found->second.Bytes;
+    sources_.erase(found);
+  }
 }
 
 bool TRequestLimiter::Allow(uint32_t ip, uint16_t port, size_t bytes, int64_t nowMs) {
@@ -255,17 +267,26 @@ bool TRequestLimiter::Allow(uint32_t ip, uint16_t port, size_t bytes, int64_t no
     if (newSources_ >= maxNew_ || spent_ + reserved_ + bytes > budget_) return false;
     ++newSources_;
     spent_ += bytes;
-    sources_.emplace(key, TSource{nowMs, period_, bytes});
+    sources_.emplace(key, TSource{nowMs, period_, bytes, period_, period_});
     return true;
   }
   TSource& source = found->second;
   if (nowMs - source.AnsweredMs < spacingMs_) return false;
   // A regular not yet answered in this period may use what is set aside for it.
-  const size_t others = reserved_ - (source.Period < period_ ? source.Bytes : 0);
-  if (spent_ + others + bytes > budget_) return false;
+  const bool pending = source.Period < period_;
+  const size_t others = reserved_ - (pending ? source.Bytes : 0);
+  source.Asked = period_;
+  if (spent_ + others + bytes > budget_) {
+    // It keeps its place, with room for this answer set aside from now on.
+    if (pending) reserved_ = others + bytes;
+    source.Bytes = bytes;
+    return false;
+  }
   reserved_ = others;
   spent_ += bytes;
-  source = {nowMs, period_, bytes};
+  source.AnsweredMs = nowMs;
+  source.Period = period_;
+  source.Bytes = bytes;
   return true;
 }
 

@@ -173,7 +173,10 @@ class TOnLineTable {
 // sources not answered before are answered per period.
 // A source answered in the last RegularPeriods periods is a regular: the size of its last answer
 // stays set aside for it until it asks again, so that a flood of new sources cannot take a
-// steady peer's place. New sources get only what is left.
+// steady peer's place. New sources get only what is left. A regular refused for want of room
+// (its answer grew) stays a regular, with room for what it asked set aside; and when more is
+// set aside than the budget holds, the sources answered first most lately give theirs up, so a
+// steady peer misses at most one pull when the table grows.
 class TRequestLimiter {
  public:
   static constexpr int64_t RegularPeriods = 5;
@@ -187,7 +190,9 @@ class TRequestLimiter {
   struct TSource {
     int64_t AnsweredMs;
     int64_t Period;  // of that answer
-    size_t Bytes;    // of that answer, set aside for the next
+    size_t Bytes;    // of that answer, set aside for the next (or of the request refused since)
+    int64_t First;   // the period of its first answer
+    int64_t Asked;   // the period of its latest request answered or refused for want of room
   };
   void StartPeriod(int64_t period);
 

@@ -156,18 +156,28 @@ class TListeners {
   TListenerUnderTest& operator[](size_t i) { return *listeners_[i]; }
 
   // Listener i pulls listener i + 1, the last the first. Each reads its settings when it
-  // starts, so all start once, learn the ports and start again on them.
+  // starts and pulls at once, before the next one is bound: so sockets of the test choose the
+  // ports and hold each until its listener starts, taking the pull that came before it.
   void StartRing() {
-    for (auto& l : listeners_) l->Start();
-    for (size_t i = 0; i < listeners_.size(); ++i)
-      listeners_[i]->Settings.PullFrom(listeners_[(i + 1) % listeners_.size()]->Port());
-    for (auto& l : listeners_) {
-      l->Transfer->Stop();
-      l->Options.LocalPort = l->Port();
-      // As the next program start reads the file.
-      l->Options.Settings = platform::TSettingsFile(l->Settings.Path());
+    const size_t n = listeners_.size();
+    std::vector<std::unique_ptr<TPeer>> holders;
+    for (size_t i = 0; i < n; ++i) holders.push_back(std::make_unique<TPeer>());
+    for (size_t i = 0; i < n; ++i) {
+      listeners_[i]->Settings.PullFrom(holders[(i + 1) % n]->Port());
+      listeners_[i]->Options.LocalPort = holders[i]->Port();
+      // As the program reads the file when it starts.
+      listeners_[i]->Options.Settings = platform::TSettingsFile(listeners_[i]->Settings.Path());
     }
-    for (auto& l : listeners_) l->Start();
+    for (size_t i = 0; i < n; ++i) {
+      if (i > 0) {
+        auto pull = holders[i]->Receive();  // listener i - 1's first
+        ASSERT_TRUE(pull);
+        EXPECT_EQ(*pull, kRequest);
+        ++taken_;
+      }
+      holders[i].reset();
+      listeners_[i]->Start();
+    }
     closed_ = true;
     Settle();
   }
@@ -182,7 +192,7 @@ class TListeners {
   void Settle() {
     ASSERT_TRUE(PumpUntil(
         [&] {
-          uint64_t handled = 0, sent = sent_;
+          uint64_t handled = taken_, sent = sent_;
           for (auto& l : listeners_) {
             const TTransfer::TCounts counts = l->Transfer->Counts();
             handled += counts.Handled;
@@ -206,6 +216,7 @@ class TListeners {
   TPeer poke_;
   uint64_t sent_ = 0;
   bool closed_ = false;  // the listeners send only to each other
+  uint64_t taken_ = 0;   // their datagrams the test's sockets took
 };
 
 bool Lists(const TOnLineTable& table, uint32_t id) {
