@@ -349,6 +349,12 @@ void AddBadCards(std::vector<TStationCard>& cards, const std::string& folder) {
 TEST_F(Sending, EveryRefusalSaysWhyAndSendsNothing) {
   AddBadCards(cards, folder);
   StartModel();
+  EXPECT_TRUE(status.empty());  // the card file's sizes are loaded without a word
+  // A program is built and sent first: a send call during a refusal would deliver it again.
+  SendNow(Item(0, "先发"));
+  ASSERT_TRUE(Transfer(0));
+  ASSERT_TRUE(WaitFor([&] { return !status.empty(); }));
+  EXPECT_EQ("发送完成!", status[0]);
   std::string line;
   for (int i = 0; i < 4400; ++i) line += "车";  // about 70,000 pixels at 16 pixels a character
   const std::string tall(4200, '\n');  // 4201 lines of 16 pixels
@@ -382,15 +388,15 @@ TEST_F(Sending, EveryRefusalSaysWhyAndSendsNothing) {
     ASSERT_EQ(1u, status.size());
     EXPECT_EQ(c.Text, status[0]);
   }
-  // A valid item after them goes out, and is the first thing the card receives.
+  // A valid item after them goes out, and is the next thing the card receives.
   status.clear();
   SendNow(Item(0, "正常", 127, 31));
-  const auto got = Transfer(0);
+  const auto got = Transfer(1);
   ASSERT_TRUE(got);
   EXPECT_EQ(ReferenceProgram(Item(0, "正常", 127, 31)), *got);
   ASSERT_TRUE(WaitFor([&] { return !status.empty(); }));
   EXPECT_EQ("发送完成!", status[0]);
-  EXPECT_EQ(2u, sim.Transfers().size());  // that one and the reference
+  EXPECT_EQ(3u, sim.Transfers().size());  // the two sent and the reference
 }
 
 TEST_F(Sending, RefusedDailySendSaysSo) {
