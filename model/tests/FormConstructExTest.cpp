@@ -497,6 +497,29 @@ TEST_F(PageTimer, ActiveAndVisibilitySwitchTheTimer) {
   EXPECT_EQ(active->GetOrd(page), 1);
 }
 
+// A page no view shows (loaded, or hidden behind another) stops its tick at the first one, so a
+// project of many pages costs nothing while it stands; made active again once a view shows it,
+// it ticks on.
+TEST_F(PageTimer, APageNoViewShowsStopsItsTickUntilShownAndMadeActive) {
+  TLeaf page(nullptr);
+  Advance(50);
+  EXPECT_FALSE(page.RepaintTimer().Enabled());
+  page.OnInvalidate = [](platform::TControl&) {};
+  Advance(500);
+  EXPECT_FALSE(page.RepaintTimer().Enabled());  // nothing starts it but the page being shown
+  page.SetActive(true);
+  Advance(500);
+  EXPECT_TRUE(page.RepaintTimer().Enabled());
+  // A view on the screen it sits on hears it as well.
+  page.OnInvalidate = nullptr;
+  TLEDScreen screen(nullptr);
+  page.SetParent(&screen);
+  screen.OnInvalidate = [](platform::TControl&) {};
+  Advance(500);
+  EXPECT_TRUE(page.RepaintTimer().Enabled());
+  page.SetParent(nullptr);
+}
+
 namespace {
 
 // A display object whose picture moves on by itself while `Moving`.
