@@ -561,6 +561,19 @@ bool TskForm::eventFilter(QObject* watched, QEvent* event) {
   return QWidget::eventFilter(watched, event);
 }
 
+namespace {
+
+// Where a window lies on the screen. A frameless window's frame is its own, so it is the
+// window's rectangle where the window system shows it: Qt's frame geometry counts the extent of
+// a window manager's frame as Qt last read it, which just after a window was mapped can be any
+// size (a 1 x 1 frame round a 570 x 289 dialog has been seen), and would place a dialog by it.
+QRect OnScreen(const QWidget& window) {
+  if (window.windowFlags() & Qt::FramelessWindowHint) return QRect(ScreenPosition(window), window.size());
+  return window.frameGeometry();
+}
+
+}  // namespace
+
 QPoint TskForm::PlacedPosition() const {
   if (!host_) return {};
   const QWidget* host = host_;
@@ -577,8 +590,8 @@ QPoint TskForm::PlacedPosition() const {
   const QScreen* screen = owner ? owner->screen() : host->screen();
   if (!screen) screen = QGuiApplication::primaryScreen();
   const QRect work = screen ? screen->availableGeometry() : QRect(QPoint(), host->size());
-  const QRect area = owner ? owner->frameGeometry() : work;
-  const QSize size = host->frameGeometry().size();
+  const QRect area = owner ? OnScreen(*owner) : work;
+  const QSize size = OnScreen(*host).size();
   QPoint at = area.topLeft() + QPoint((area.width() - size.width()) / 2, (area.height() - size.height()) / 2);
   // The whole window on the work area where it fits, its top-left corner where it does not.
   at.setX(std::max(work.left(), std::min(at.x(), work.right() + 1 - size.width())));

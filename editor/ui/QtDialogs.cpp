@@ -4,6 +4,9 @@
 #include <QClipboard>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFileSystemModel>
+#include <QIdentityProxyModel>
+#include <QLocale>
 #include <QMessageBox>
 #include <QMimeData>
 
@@ -91,6 +94,35 @@ QString StartFolder(const TFileRequest& request, const QString& lastFolder) {
   return lastFolder;
 }
 
+// The file list in the program's language whatever the system's locale: Qt's list writes its
+// dates in the system's locale ("10 Dec 2026 12:38") and calls a folder "Folder", a text Qt's
+// Chinese catalogue does not hold.
+class TChineseFileList : public QIdentityProxyModel {
+ public:
+  using QIdentityProxyModel::QIdentityProxyModel;
+
+  QVariant data(const QModelIndex& index, int role) const override {
+    const auto* files = qobject_cast<const QFileSystemModel*>(sourceModel());
+    if (role != Qt::DisplayRole || !files || !index.isValid()) return QIdentityProxyModel::data(index, role);
+    const QModelIndex source = mapToSource(index);
+    switch (index.column()) {
+      case TypeColumn:
+        if (files->isDir(source)) return QString::fromUtf8("文件夹");
+        break;
+      case DateColumn:
+        return QLocale().toString(files->lastModified(source), QLocale::ShortFormat);
+      default:
+        break;
+    }
+    return QIdentityProxyModel::data(index, role);
+  }
+
+ private:
+  // QFileSystemModel's columns: name, size, type, date modified.
+  static constexpr int TypeColumn = 2;
+  static constexpr int DateColumn = 3;
+};
+
 // A file dialog as the request describes it; a typed name without an extension gets the
 // request's default one. `lastFolder` is where the previous one ended, and becomes where this one
 // does.
@@ -102,6 +134,7 @@ std::optional<std::string> RunFileDialog(const TFileRequest& request, QFileDialo
   // Qt's own dialog: it matches the patterns in any case ("*.fmt" lists "a.Fmt"), where a
   // desktop's dialog may not.
   dialog.setOption(QFileDialog::DontUseNativeDialog);
+  dialog.setProxyModel(new TChineseFileList(&dialog));
   if (mode == QFileDialog::AcceptOpen) {
     dialog.setFileMode(QFileDialog::ExistingFile);
   } else {

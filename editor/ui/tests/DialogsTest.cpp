@@ -9,6 +9,7 @@
 #include <functional>
 #include <map>
 
+#include <QAbstractProxyModel>
 #include <QAction>
 #include <QApplication>
 #include <QCalendarWidget>
@@ -18,6 +19,8 @@
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileSystemModel>
+#include <QRegularExpression>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -28,6 +31,7 @@
 #include <QTextDocument>
 #include <QTextEdit>
 #include <QTimeEdit>
+#include <QTreeView>
 #include <QTreeWidget>
 
 #include "editor/core/tests/Fakes.h"
@@ -143,6 +147,42 @@ TEST(QtDialogs, StandardButtonsSpeakChinese) {
   EXPECT_EQ(files.labelText(QFileDialog::LookIn), U("查找范围："));
   QCalendarWidget calendar;
   EXPECT_EQ(calendar.locale().dayName(1), U("星期一"));
+}
+
+// The file list of a file dialog names a folder and writes its date in Chinese, whatever the
+// system's locale.
+TEST(QtDialogs, TheFileListSpeaksChinese) {
+  test::TTempFolder dir;
+  ASSERT_TRUE(QDir(QString::fromStdString(dir.Path())).mkdir("sub"));
+  dir.Write("shown.fmt", "");
+  TQtDialogs dialogs(dir.Path());
+  int checked = 0;
+  dialogs.RunModal = [&](QDialog& dialog) {
+    auto& files = dynamic_cast<QFileDialog&>(dialog);
+    // The rows as the dialog's detail view shows them.
+    auto* model = files.findChild<QFileSystemModel*>();
+    auto* view = files.findChild<QTreeView*>("treeView");
+    ASSERT_TRUE(model && view);
+    auto* proxy = qobject_cast<QAbstractProxyModel*>(view->model());
+    for (const char* name : {"sub", "shown.fmt"}) {
+      SCOPED_TRACE(name);
+      QModelIndex row = model->index(QString::fromStdString(dir.File(name)));
+      if (proxy) row = proxy->mapFromSource(row);
+      ASSERT_TRUE(row.isValid());
+      const QString type = row.siblingAtColumn(2).data().toString(), date = row.siblingAtColumn(3).data().toString();
+      if (std::string(name) == "sub") {
+        EXPECT_EQ(type.toStdString(), "文件夹");
+      }
+      EXPECT_TRUE(date.contains(QString::number(QDate::currentDate().year()))) << date.toStdString();
+      EXPECT_FALSE(date.contains(QRegularExpression("[A-Za-z]"))) << date.toStdString();
+      ++checked;
+    }
+    dialog.reject();
+  };
+  TFileRequest request("", Utf8ToGbk("显示内容描述文件|*.fmt"), "*.fmt");
+  request.InitialDir = platform::GbkPathFromOs(dir.Path());
+  EXPECT_EQ(dialogs.OpenFileName(request), std::nullopt);
+  EXPECT_EQ(checked, 2);
 }
 
 // A file dialog starts in the folder of the request's file, else where the last one ended.
