@@ -7,8 +7,8 @@
 #include <utility>
 
 #include "editor/core/DesignPaint.h"
-#include "model/FormConstructEx.h"
 #include "editor/ui/ErrorGuard.h"
+#include "model/FormConstructEx.h"
 #include "platform/gfx/Canvas.h"
 #include "skin/SkinPublic.h"
 
